@@ -1,0 +1,40 @@
+// Per-interface UDP multicast transport: the host's IPv4 addresses, one
+// configured socket per address, sending to the group, receiving and
+// accepting replies, and the single-socket command exchange.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/net.h"
+
+namespace kovr {
+
+struct DiscoverySession;
+struct GuardedList;
+struct ReplyRecord;
+
+// Watched per readiness wait; sockets beyond it only send.
+constexpr size_t kMaxWatchedSockets = 64;
+
+struct SocketSet {
+    platform::Socket *sockets;
+    size_t count;
+};
+
+// Fills `list` (emptied first) with the host's IPv4 addresses, network order,
+// each item the address value itself. Returns the count, 0 on failure.
+int32_t EnumerateLocalAddresses(GuardedList *list);
+platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t localAddress);
+// False and an empty set when there is no address or any socket fails.
+bool OpenSocketSet(const DiscoverySession *session, SocketSet *set);
+void CloseSocketSet(SocketSet *set);
+int32_t SendToGroup(const DiscoverySession *session, const platform::Socket *sockets, size_t count,
+                    const uint8_t *datagram, size_t length);
+int32_t ReceiveReply(const DiscoverySession *session, platform::Socket socket, uint16_t expectedType,
+                     const uint8_t *target, ReplyRecord *record);
+// 0 reply accepted, -1 failure, -2 no acceptable reply within commandTimeout.
+int32_t ExchangeOnInterface(DiscoverySession *session, uint32_t localAddress, uint16_t expectedType,
+                            const uint8_t *target, const uint8_t *request, size_t length, ReplyRecord *record);
+
+} // namespace kovr
