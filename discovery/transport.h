@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/net.h"
 
@@ -13,6 +14,7 @@ namespace kovr {
 struct DiscoverySession;
 struct GuardedList;
 struct ReplyRecord;
+struct PollInterval;
 
 // Watched per readiness wait; sockets beyond it only send.
 constexpr size_t kMaxWatchedSockets = 64;
@@ -25,6 +27,14 @@ struct SocketSet {
 // Fills `list` (emptied first) with the host's IPv4 addresses, network order,
 // each item the address value itself. Returns the count, 0 on failure.
 int32_t EnumerateLocalAddresses(GuardedList *list);
+// The rule behind it, apart from the system call: every address of an
+// interface that is up, in the given order, each once; loopback addresses
+// only when there is no other.
+int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::InterfaceAddress> &interfaces);
+// A local address stored as a list item, and back.
+void *AddressItem(uint32_t address);
+uint32_t ItemAddress(const void *item);
+int32_t PollMilliseconds(const PollInterval &interval);
 platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t localAddress);
 // False and an empty set when there is no address or any socket fails.
 bool OpenSocketSet(const DiscoverySession *session, SocketSet *set);

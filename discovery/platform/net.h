@@ -4,10 +4,50 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace kovr::platform {
 
 using Socket = int;
 constexpr Socket kInvalidSocket = -1;
+
+// The most sockets one readiness wait may watch.
+constexpr size_t kMaxWaitSockets = 64;
+
+// A UDP/IPv4 socket, or kInvalidSocket.
+Socket CreateUdpSocket();
+// Binds to the local address (network order) and a port the system chooses.
+bool BindSocket(Socket socket, uint32_t localAddress);
+// Multicast leaves through the interface that owns localAddress (network order).
+bool SetMulticastInterface(Socket socket, uint32_t localAddress);
+bool SetMulticastTtl(Socket socket, uint32_t ttl);
+bool SetNonBlocking(Socket socket);
+// Raises the kernel's receive buffer; the system may grant less.
+bool SetReceiveBufferSize(Socket socket, int bytes);
+// Sends to address (network order) and port (host order). Bytes sent, or -1.
+int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port);
+// Reads one datagram without waiting. Returns the datagram's full length,
+// which exceeds `size` when it did not fit (the rest is lost), or -1 when
+// nothing was read.
+int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size);
+// The socket's own IPv4 address (network order).
+bool LocalAddressOf(Socket socket, uint32_t *address);
+void CloseSocket(Socket socket);
+
+// Waits until one of `count` sockets (at most kMaxWaitSockets) is readable,
+// or timeoutMs has passed, or wakeFd (when not -1) becomes readable; wakeFd
+// is only watched, never read. readable[i] tells which sockets are ready.
+// Returns the number of readable sockets, 0 when none is, -1 on failure.
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd = -1);
+
+struct InterfaceAddress {
+    uint32_t address; // network order
+    bool up;
+    bool loopback;
+};
+
+// Every IPv4 address of every interface, in the order the system lists them.
+// False when the system can't list them.
+bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses);
 
 } // namespace kovr::platform

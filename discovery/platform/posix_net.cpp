@@ -1,0 +1,167 @@
+#include "platform/net.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "platform/fault_injection.h"
+
+namespace kovr::platform {
+
+Socket CreateUdpSocket() {
+    if (ShouldFail(Fault::SocketCreate)) {
+        return kInvalidSocket;
+    }
+    // Close-on-exec so that a caller's child process never inherits a search socket.
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    return fd < 0 ? kInvalidSocket : fd;
+}
+
+bool BindSocket(Socket socket, uint32_t localAddress) {
+    if (ShouldFail(Fault::SocketBind)) {
+        return false;
+    }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = localAddress;
+    local.sin_port = 0;
+    return ::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0;
+}
+
+bool SetMulticastInterface(Socket socket, uint32_t localAddress) {
+    if (ShouldFail(Fault::SocketOption)) {
+        return false;
+    }
+    in_addr address{};
+    address.s_addr = localAddress;
+    return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) == 0;
+}
+
+bool SetMulticastTtl(Socket socket, uint32_t ttl) {
+    if (ShouldFail(Fault::SocketOption)) {
+        return false;
+    }
+    int value = static_cast<int>(ttl);
+    return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_TTL, &value, sizeof value) == 0;
+}
+
+bool SetNonBlocking(Socket socket) {
+    if (ShouldFail(Fault::SocketOption)) {
+        return false;
+    }
+    int flags = ::fcntl(socket, F_GETFL);
+    return flags >= 0 && ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+bool SetReceiveBufferSize(Socket socket, int bytes) {
+    return ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+}
+
+int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port) {
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_addr.s_addr = address;
+    destination.sin_port = htons(port);
+    ssize_t sent;
+    do {
+        sent = ::sendto(socket, data, length, MSG_NOSIGNAL, reinterpret_cast<const sockaddr *>(&destination),
+                        sizeof destination);
+    } while (sent < 0 && errno == EINTR);
+    return sent;
+}
+
+int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size) {
+    ssize_t received;
+    // MSG_TRUNC makes the kernel report the datagram's real length, so one
+    // that did not fit can be told from one that filled the buffer exactly.
+    do {
+        received = ::recv(socket, buffer, size, MSG_TRUNC | MSG_DONTWAIT);
+    } while (received < 0 && errno == EINTR);
+    return received;
+}
+
+bool LocalAddressOf(Socket socket, uint32_t *address) {
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&local), &length) != 0 || local.sin_family != AF_INET) {
+        return false;
+    }
+    *address = local.sin_addr.s_addr;
+    return true;
+}
+
+void CloseSocket(Socket socket) {
+    if (socket != kInvalidSocket) {
+        ::close(socket);
+    }
+}
+
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd) {
+    if (ShouldFail(Fault::Poll) || sockets == nullptr || readable == nullptr || count > kMaxWaitSockets) {
+        return -1;
+    }
+    pollfd fds[kMaxWaitSockets + 1];
+    for (size_t i = 0; i < count; ++i) {
+        fds[i] = pollfd{sockets[i], POLLIN, 0};
+    }
+    nfds_t watched = count;
+    if (wakeFd >= 0) {
+        fds[watched++] = pollfd{wakeFd, POLLIN, 0};
+    }
+    int ready = ::poll(fds, watched, timeoutMs < 0 ? 0 : timeoutMs);
+    if (ready < 0) {
+        // A signal only cuts the wait short; the caller's loop waits again.
+        if (errno != EINTR) {
+            return -1;
+        }
+        ready = 0;
+    }
+    int32_t readableCount = 0;
+    for (nfds_t i = 0; i < watched; ++i) {
+        // An invalid descriptor is a failure, as it is for select().
+        if (ready > 0 && (fds[i].revents & POLLNVAL) != 0) {
+            return -1;
+        }
+    }
+    for (size_t i = 0; i < count; ++i) {
+        // Pending errors count as readable: the read then reports them.
+        readable[i] = ready > 0 && (fds[i].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+        readableCount += readable[i] ? 1 : 0;
+    }
+    return readableCount;
+}
+
+bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses) {
+    addresses->clear();
+    ifaddrs *list = nullptr;
+    if (::getifaddrs(&list) != 0) {
+        return false;
+    }
+    bool complete = true;
+    for (const ifaddrs *entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
+            continue;
+        }
+        const auto *inet = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr);
+        InterfaceAddress item{inet->sin_addr.s_addr, (entry->ifa_flags & IFF_UP) != 0,
+                              (entry->ifa_flags & IFF_LOOPBACK) != 0};
+        try {
+            addresses->push_back(item);
+        } catch (const std::bad_alloc &) {
+            complete = false;
+            break;
+        }
+    }
+    ::freeifaddrs(list);
+    return complete;
+}
+
+} // namespace kovr::platform
