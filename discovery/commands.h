@@ -16,6 +16,8 @@ struct AuthNonce {
     uint8_t bytes[14];
 };
 
+// One DiscoveryRequest for the target through every local interface, and the
+// wait (queryTimeout) for its reply. 0, -1 local failure, -2 timed out.
 int32_t QueryDevice(DiscoverySession *session, const uint8_t *target, ReplyRecord *record);
 // The local address (network order) that reaches the device; false when none.
 bool SelectLocalAddress(DiscoverySession *session, const uint8_t *target, uint32_t *localAddress);
@@ -25,5 +27,23 @@ int32_t FetchAuthNonce(DiscoverySession *session, const uint8_t *target, AuthNon
 int32_t ComputeAuthDigest(const uint8_t nonce[14], const char *password, size_t passwordLength,
                           const uint8_t *fixedFields, size_t fixedLength, const uint8_t typeBytes[2],
                           uint8_t digest[16]);
+
+// The three password-protected commands; the reply type is the request type plus one.
+struct CommandArguments {
+    uint16_t requestType; // kRebootRequest, kSetNetworkRequest or kSetDhcpRequest
+    uint32_t ipAddress;   // SetNetwork only, network order
+    uint32_t subnetMask;
+    uint32_t gatewayAddress;
+    uint8_t dhcpMode; // SetDhcp only
+};
+
+// Chooses the interface, fetches the challenge, sends the request once and
+// waits for the answer. 0 or the device's result code (1..255), -1 local
+// failure or failed preparatory query, -2 no reply within commandTimeout.
+int32_t RunDeviceCommand(DiscoverySession *session, const uint8_t *target, const char *password,
+                         const CommandArguments &arguments);
+
+// A zeroing the compiler may not drop, for buffers that held a secret.
+void SecureZero(void *data, size_t length);
 
 } // namespace kovr

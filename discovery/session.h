@@ -72,5 +72,10 @@ constexpr int32_t kErrorLocal = -1;
 extern const char *const kMessageSucceeded;      // "Operation succeeded"
 extern const char *const kMessageTimedOut;       // "Operation timed out"
 extern const char *const kMessageAuthentication; // "Authentication Failed"
+// Local failures of the device operations, recorded with kErrorLocal.
+extern const char *const kMessageInvalidAddress;   // "Invalid device address"
+extern const char *const kMessageNoLocalAddress;   // "No local IPv4 address"
+extern const char *const kMessagePasswordTooLong;  // "Password too long"
+extern const char *const kMessageNetworkErrorPrefix; // "Network error: ", then the system's reason
 
 } // namespace kovr

@@ -1,0 +1,166 @@
+// Asking one device for its record, and finding the interface that reaches it.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "command_errors.h"
+#include "commands.h"
+#include "guarded_list.h"
+#include "platform/timer.h"
+#include "session.h"
+#include "transport.h"
+#include "wire_format.h"
+
+namespace kovr {
+
+namespace {
+
+// Reads the sockets until the target's DiscoveryReply is accepted or the
+// timer fires. One datagram per readable socket per pass, in set order.
+int32_t AwaitDeviceReply(DiscoverySession *session, const SocketSet &set, platform::Timer *timer,
+                         const uint8_t *target, ReplyRecord *record)
+{
+    const size_t watched = std::min(set.count, kMaxWatchedSockets);
+    const int32_t pollMs = PollMilliseconds(session->pollInterval);
+    bool readable[kMaxWatchedSockets] = {};
+    for (;;) {
+        errno = 0;
+        const int32_t ready = platform::WaitReadable(set.sockets, watched, pollMs, readable);
+        if (ready < 0) {
+            RecordNetworkError(session, errno);
+            return -1;
+        }
+        for (size_t i = 0; i < watched && ready > 0; ++i) {
+            if (!readable[i]) {
+                continue;
+            }
+            InitReplyRecord(session, record);
+            if (ReceiveReply(session, set.sockets[i], kDiscoveryReply, target, record) == 0) {
+                return 0;
+            }
+        }
+        if (platform::TimerFired(timer)) {
+            SetSessionError(session, kErrorTimedOut, kMessageTimedOut);
+            return -2;
+        }
+    }
+}
+
+int32_t CountLocalAddresses(uint32_t *first)
+{
+    GuardedList *list = CreateList();
+    if (list == nullptr) {
+        return 0;
+    }
+    const int32_t count = EnumerateLocalAddresses(list);
+    if (count > 0) {
+        *first = ItemAddress(EntryAt(list, 0));
+    }
+    DestroyList(list);
+    return count;
+}
+
+// Tells "no address" apart from a socket that could not be opened.
+void RecordSocketSetFailure(DiscoverySession *session, int systemError)
+{
+    uint32_t unused = 0;
+    if (CountLocalAddresses(&unused) == 0) {
+        SetSessionError(session, kErrorLocal, kMessageNoLocalAddress);
+    } else {
+        RecordNetworkError(session, systemError);
+    }
+}
+
+} // namespace
+
+int32_t QueryDevice(DiscoverySession *session, const uint8_t *target, ReplyRecord *record)
+{
+    if (session == nullptr || target == nullptr || record == nullptr) {
+        return -1;
+    }
+    if (RefuseAllDevices(session, target)) {
+        return -1;
+    }
+    SocketSet set{};
+    errno = 0;
+    if (!OpenSocketSet(session, &set)) {
+        RecordSocketSetFailure(session, errno);
+        return -1;
+    }
+    errno = 0;
+    platform::Timer *timer = platform::CreateTimer();
+    if (timer == nullptr) {
+        RecordNetworkError(session, errno);
+        CloseSocketSet(&set);
+        return -1;
+    }
+    uint8_t request[kDiscoveryRequestSize];
+    BuildDiscoveryRequest(session, target, request);
+    // A lost request shows as a time-out; the send result is not needed.
+    SendToGroup(session, set.sockets, set.count, request, sizeof request);
+    int32_t result;
+    errno = 0;
+    if (platform::StartTimer(timer, session->queryTimeout)) {
+        result = AwaitDeviceReply(session, set, timer, target, record);
+    } else {
+        // Without a running timer the wait would never end.
+        RecordNetworkError(session, errno);
+        result = -1;
+    }
+    platform::CloseTimer(timer);
+    CloseSocketSet(&set);
+    return result;
+}
+
+bool SelectLocalAddress(DiscoverySession *session, const uint8_t *target, uint32_t *localAddress)
+{
+    if (session == nullptr || target == nullptr || localAddress == nullptr) {
+        return false;
+    }
+    if (RefuseAllDevices(session, target)) {
+        return false;
+    }
+    uint32_t first = 0;
+    const int32_t count = CountLocalAddresses(&first);
+    if (count == 0) {
+        SetSessionError(session, kErrorLocal, kMessageNoLocalAddress);
+        return false;
+    }
+    if (count == 1) {
+        *localAddress = first;
+        return true;
+    }
+    // Several interfaces: the one on which the device answers is the one
+    // whose multicast reaches it. The query records its own failure.
+    ReplyRecord reply;
+    InitReplyRecord(session, &reply);
+    if (QueryDevice(session, target, &reply) != 0) {
+        return false;
+    }
+    *localAddress = reply.info.interfaceAddress;
+    return true;
+}
+
+int32_t FetchAuthNonce(DiscoverySession *session, const uint8_t *target, AuthNonce *nonce)
+{
+    if (session == nullptr || target == nullptr || nonce == nullptr) {
+        return -1;
+    }
+    if (RefuseAllDevices(session, target)) {
+        return -1;
+    }
+    ReplyRecord reply;
+    InitReplyRecord(session, &reply);
+    // A failed query has recorded why (for instance "Operation timed out").
+    if (QueryDevice(session, target, &reply) != 0) {
+        return -1;
+    }
+    // No challenge: the device takes the password in plain (length stays 0).
+    if ((reply.info.presentFields & KOVR_FIELD_NONCE) != 0) {
+        nonce->length = reply.info.nonceLength;
+        std::memcpy(nonce->bytes, reply.info.nonce, sizeof nonce->bytes);
+    }
+    return 0;
+}
+
+} // namespace kovr
