@@ -1,32 +1,240 @@
 #include "search.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "guarded_list.h"
+#include "platform/event.h"
+#include "platform/fault_injection.h"
+#include "platform/message_window.h"
+#include "platform/thread.h"
+#include "platform/timer.h"
+#include "session.h"
+#include "transport.h"
 #include "wire_format.h"
 
 namespace kovr {
 
-void DiscardResults(GuardedList *queue)
+namespace {
+
+ReplyRecord *AllocateRecord(const DiscoverySession *session)
 {
-    while (void *record = PopFront(queue)) {
-        std::free(record);
+    if (platform::ShouldFail(platform::Fault::RecordAllocation)) {
+        return nullptr;
+    }
+    auto *record = static_cast<ReplyRecord *>(std::calloc(1, sizeof(ReplyRecord)));
+    if (record != nullptr) {
+        InitReplyRecord(session, record);
+    }
+    return record;
+}
+
+void ReleaseRecord(ReplyRecord *record)
+{
+    std::free(record);
+}
+
+// A synchronous search lists each device once, keeping its first reply; an
+// asynchronous one hands out every reply, one per interface that heard it.
+void QueueReply(DiscoverySession *session, ReplyRecord *record)
+{
+    if (!session->asynchronous && FindFirst(session->results, CompareMacAddress, record->info.macAddress) != nullptr) {
+        ReleaseRecord(record);
+        return;
+    }
+    if (Append(session->results, record) < 0) {
+        ReleaseRecord(record);
     }
 }
+
+// Reads the socket until a datagram is rejected or nothing is waiting.
+// Without a record to read into, the socket is left for the next pass.
+void DrainSocket(DiscoverySession *session, platform::Socket socket)
+{
+    for (;;) {
+        ReplyRecord *record = AllocateRecord(session);
+        if (record == nullptr) {
+            return;
+        }
+        if (ReceiveReply(session, socket, kDiscoveryReply, kAllDevices, record) != 0) {
+            ReleaseRecord(record);
+            return;
+        }
+        QueueReply(session, record);
+    }
+}
+
+void NotifyCaller(DiscoverySession *session)
+{
+    if (session->notifyCallback != nullptr) {
+        session->notifyCallback(HandleOf(session), session->notifyUserData);
+    }
+    if (session->notifyWindow != nullptr) {
+        // Posting checks that the window still exists at that moment.
+        platform::PostWindowMessage(session->notifyWindow, session->notifyMessage, 0,
+                                    static_cast<intptr_t>(session->notifyUserData));
+    }
+    if (session->notifyEvent != nullptr) {
+        platform::SetEvent(session->notifyEvent);
+    }
+}
+
+void CollectReplies(DiscoverySession *session, const SocketSet &set)
+{
+    const size_t watched = std::min(set.count, kMaxWatchedSockets);
+    const int32_t pollMs = PollMilliseconds(session->searchPollInterval);
+    // Watching the stop event too lets a stop end the wait at once rather
+    // than after the rest of the poll interval; it is consumed below.
+    const int stopFd = platform::EventFd(session->stopEvent);
+    bool readable[kMaxWatchedSockets];
+    for (;;) {
+        const int32_t ready = platform::WaitReadable(set.sockets, watched, pollMs, readable, stopFd);
+        if (ready < 0) {
+            return;
+        }
+        if (ready > 0) {
+            for (size_t i = 0; i < watched; ++i) {
+                if (readable[i]) {
+                    DrainSocket(session, set.sockets[i]);
+                }
+            }
+            if (Count(session->results) > 0) {
+                NotifyCaller(session);
+            }
+        }
+        if (platform::WaitEvent(session->stopEvent, 0) == 0) {
+            return;
+        }
+    }
+}
+
+void SearchWorker(void *argument)
+{
+    auto *session = static_cast<DiscoverySession *>(argument);
+    SocketSet set{};
+    if (!OpenSocketSet(session, &set)) {
+        return;
+    }
+    uint8_t request[kDiscoveryRequestSize];
+    BuildDiscoveryRequest(session, kAllDevices, request);
+    // Sent once; a device that misses it is simply not found.
+    SendToGroup(session, set.sockets, set.count, request, sizeof request);
+    CollectReplies(session, set);
+    CloseSocketSet(&set);
+}
+
+} // namespace
 
 int CompareMacAddress(const void *key, const void *record)
 {
     if (key == nullptr || record == nullptr) {
         return -1;
     }
-    const auto *keyBytes = static_cast<const uint8_t *>(key);
-    const uint8_t *recordBytes = static_cast<const ReplyRecord *>(record)->info.macAddress;
+    const auto *wanted = static_cast<const uint8_t *>(key);
+    const uint8_t *queued = static_cast<const ReplyRecord *>(record)->info.macAddress;
     for (size_t i = 0; i < kMacSize; ++i) {
-        if (keyBytes[i] != recordBytes[i]) {
-            return keyBytes[i] < recordBytes[i] ? -1 : 1;
+        if (wanted[i] != queued[i]) {
+            return wanted[i] < queued[i] ? -1 : 1;
         }
     }
     return 0;
+}
+
+void DiscardResults(GuardedList *queue)
+{
+    while (void *record = PopFront(queue)) {
+        ReleaseRecord(static_cast<ReplyRecord *>(record));
+    }
+}
+
+void SetSearchNotification(DiscoverySession *session, KOVRSearchNotifyCallback callback, KOVR_WINDOW window,
+                           uint32_t message, KOVR_EVENT event, uintptr_t userValue)
+{
+    if (session == nullptr) {
+        return;
+    }
+    if (callback != nullptr) {
+        session->notifyCallback = callback;
+        session->notifyUserData = userValue;
+        session->notifyWindow = nullptr;
+        session->notifyMessage = 0;
+        session->notifyEvent = nullptr;
+    } else if (platform::IsLiveWindow(window)) {
+        session->notifyWindow = window;
+        session->notifyMessage = message;
+        session->notifyUserData = userValue;
+        session->notifyCallback = nullptr;
+        session->notifyEvent = nullptr;
+    } else if (event != nullptr) {
+        session->notifyEvent = event;
+        session->notifyCallback = nullptr;
+        session->notifyWindow = nullptr;
+        session->notifyMessage = 0;
+        session->notifyUserData = 0;
+    }
+}
+
+int32_t StartSearchWorker(DiscoverySession *session)
+{
+    if (session == nullptr || session->searching) {
+        return -1;
+    }
+    session->searching = 1;
+    DiscardResults(session->results);
+    // A stop requested after the last worker had ended on its own was never
+    // consumed; left set, it would end this search at its first pass.
+    platform::WaitEvent(session->stopEvent, 0);
+    session->workerThread = platform::StartThread(SearchWorker, session);
+    if (session->workerThread == nullptr) {
+        session->searching = 0;
+        return -1;
+    }
+    return 0;
+}
+
+void StopSearchWorker(DiscoverySession *session)
+{
+    if (session == nullptr || !session->searching) {
+        return;
+    }
+    platform::CancelTimer(session->searchTimer);
+    platform::SetEvent(session->stopEvent);
+    platform::JoinThread(session->workerThread);
+    session->workerThread = nullptr;
+    // The worker may have restarted the idle timer between the cancel above
+    // and its end; that expiry must not outlive the search.
+    platform::CancelTimer(session->searchTimer);
+    session->searching = 0;
+}
+
+void SyncSearchNotify(KOVR_HANDLE handle, uintptr_t /*userValue*/)
+{
+    DiscoverySession *session = FindSession(handle);
+    if (session == nullptr || session->idleLimitInfinite) {
+        return;
+    }
+    platform::StartTimer(session->searchTimer, session->idleDueTime);
+}
+
+int32_t RunSyncSearch(DiscoverySession *session, uint32_t idleLimitMs, uint32_t totalLimitMs)
+{
+    if (session == nullptr || session->searching) {
+        return -1;
+    }
+    if (idleLimitMs == 0 || totalLimitMs == 0 || (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {
+        return -1;
+    }
+    session->idleDueTime = -static_cast<int64_t>(idleLimitMs) * kTicksPerMillisecond;
+    session->idleLimitInfinite = idleLimitMs == KOVR_INFINITE;
+    SetSearchNotification(session, SyncSearchNotify, nullptr, 0, nullptr, 0);
+    // An expiry left over from an earlier search would end this one at once.
+    platform::CancelTimer(session->searchTimer);
+    if (StartSearchWorker(session) != 0) {
+        return -1;
+    }
+    platform::WaitTimer(session->searchTimer, totalLimitMs);
+    StopSearchWorker(session);
+    return Count(session->results);
 }
 
 } // namespace kovr

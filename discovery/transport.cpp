@@ -9,19 +9,23 @@
 
 namespace kovr {
 
-void *AddressItem(uint32_t address) {
+void *AddressItem(uint32_t address)
+{
     return reinterpret_cast<void *>(static_cast<uintptr_t>(address));
 }
 
-uint32_t ItemAddress(const void *item) {
+uint32_t ItemAddress(const void *item)
+{
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item));
 }
 
-int32_t PollMilliseconds(const PollInterval &interval) {
+int32_t PollMilliseconds(const PollInterval &interval)
+{
     return interval.seconds * 1000 + interval.microseconds / 1000;
 }
 
-int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::InterfaceAddress> &interfaces) {
+int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::InterfaceAddress> &interfaces)
+{
     if (list == nullptr) {
         return 0;
     }
@@ -42,7 +46,8 @@ int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::Inte
     return count > 0 ? count : 0;
 }
 
-int32_t EnumerateLocalAddresses(GuardedList *list) {
+int32_t EnumerateLocalAddresses(GuardedList *list)
+{
     if (list == nullptr) {
         return 0;
     }
@@ -54,7 +59,8 @@ int32_t EnumerateLocalAddresses(GuardedList *list) {
     return FillLocalAddressList(list, interfaces);
 }
 
-platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t localAddress) {
+platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t localAddress)
+{
     if (session == nullptr) {
         return platform::kInvalidSocket;
     }
@@ -70,7 +76,8 @@ platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t l
     return socket;
 }
 
-static bool OpenSocketsForList(const DiscoverySession *session, GuardedList *addresses, SocketSet *set) {
+static bool OpenSocketsForList(const DiscoverySession *session, GuardedList *addresses, SocketSet *set)
+{
     int32_t count = EnumerateLocalAddresses(addresses);
     if (count <= 0) {
         return false;
@@ -93,7 +100,8 @@ static bool OpenSocketsForList(const DiscoverySession *session, GuardedList *add
     return true;
 }
 
-bool OpenSocketSet(const DiscoverySession *session, SocketSet *set) {
+bool OpenSocketSet(const DiscoverySession *session, SocketSet *set)
+{
     if (set == nullptr) {
         return false;
     }
@@ -110,7 +118,8 @@ bool OpenSocketSet(const DiscoverySession *session, SocketSet *set) {
     return opened;
 }
 
-void CloseSocketSet(SocketSet *set) {
+void CloseSocketSet(SocketSet *set)
+{
     if (set == nullptr) {
         return;
     }
@@ -122,7 +131,8 @@ void CloseSocketSet(SocketSet *set) {
 }
 
 int32_t SendToGroup(const DiscoverySession *session, const platform::Socket *sockets, size_t count,
-                    const uint8_t *datagram, size_t length) {
+                    const uint8_t *datagram, size_t length)
+{
     if (session == nullptr || sockets == nullptr || count == 0 || datagram == nullptr || length == 0) {
         return -1;
     }
@@ -138,7 +148,8 @@ int32_t SendToGroup(const DiscoverySession *session, const platform::Socket *soc
 }
 
 int32_t ReceiveReply(const DiscoverySession *session, platform::Socket socket, uint16_t expectedType,
-                     const uint8_t *target, ReplyRecord *record) {
+                     const uint8_t *target, ReplyRecord *record)
+{
     if (session == nullptr || target == nullptr || record == nullptr) {
         return -1;
     }
@@ -159,7 +170,8 @@ int32_t ReceiveReply(const DiscoverySession *session, platform::Socket socket, u
 }
 
 static int32_t AwaitReply(DiscoverySession *session, platform::Socket socket, platform::Timer *timer,
-                          uint16_t expectedType, const uint8_t *target, ReplyRecord *record) {
+                          uint16_t expectedType, const uint8_t *target, ReplyRecord *record)
+{
     const int32_t pollMs = PollMilliseconds(session->pollInterval);
     for (;;) {
         bool readable = false;
@@ -179,7 +191,8 @@ static int32_t AwaitReply(DiscoverySession *session, platform::Socket socket, pl
 }
 
 int32_t ExchangeOnInterface(DiscoverySession *session, uint32_t localAddress, uint16_t expectedType,
-                            const uint8_t *target, const uint8_t *request, size_t length, ReplyRecord *record) {
+                            const uint8_t *target, const uint8_t *request, size_t length, ReplyRecord *record)
+{
     if (session == nullptr || target == nullptr || request == nullptr || length == 0 || record == nullptr) {
         return -1;
     }

@@ -16,7 +16,8 @@
 
 namespace kovr::platform {
 
-Socket CreateUdpSocket() {
+Socket CreateUdpSocket()
+{
     if (ShouldFail(Fault::SocketCreate)) {
         return kInvalidSocket;
     }
@@ -25,7 +26,8 @@ Socket CreateUdpSocket() {
     return fd < 0 ? kInvalidSocket : fd;
 }
 
-bool BindSocket(Socket socket, uint32_t localAddress) {
+bool BindSocket(Socket socket, uint32_t localAddress)
+{
     if (ShouldFail(Fault::SocketBind)) {
         return false;
     }
@@ -36,7 +38,8 @@ bool BindSocket(Socket socket, uint32_t localAddress) {
     return ::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0;
 }
 
-bool SetMulticastInterface(Socket socket, uint32_t localAddress) {
+bool SetMulticastInterface(Socket socket, uint32_t localAddress)
+{
     if (ShouldFail(Fault::SocketOption)) {
         return false;
     }
@@ -45,7 +48,8 @@ bool SetMulticastInterface(Socket socket, uint32_t localAddress) {
     return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) == 0;
 }
 
-bool SetMulticastTtl(Socket socket, uint32_t ttl) {
+bool SetMulticastTtl(Socket socket, uint32_t ttl)
+{
     if (ShouldFail(Fault::SocketOption)) {
         return false;
     }
@@ -53,7 +57,8 @@ bool SetMulticastTtl(Socket socket, uint32_t ttl) {
     return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_TTL, &value, sizeof value) == 0;
 }
 
-bool SetNonBlocking(Socket socket) {
+bool SetNonBlocking(Socket socket)
+{
     if (ShouldFail(Fault::SocketOption)) {
         return false;
     }
@@ -61,11 +66,13 @@ bool SetNonBlocking(Socket socket) {
     return flags >= 0 && ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-bool SetReceiveBufferSize(Socket socket, int bytes) {
+bool SetReceiveBufferSize(Socket socket, int bytes)
+{
     return ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
 }
 
-int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port) {
+int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port)
+{
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
     destination.sin_addr.s_addr = address;
@@ -78,7 +85,8 @@ int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t addre
     return sent;
 }
 
-int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size) {
+int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size)
+{
     ssize_t received;
     // MSG_TRUNC makes the kernel report the datagram's real length, so one
     // that did not fit can be told from one that filled the buffer exactly.
@@ -88,7 +96,8 @@ int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size) {
     return received;
 }
 
-bool LocalAddressOf(Socket socket, uint32_t *address) {
+bool LocalAddressOf(Socket socket, uint32_t *address)
+{
     sockaddr_in local{};
     socklen_t length = sizeof local;
     if (::getsockname(socket, reinterpret_cast<sockaddr *>(&local), &length) != 0 || local.sin_family != AF_INET) {
@@ -98,13 +107,15 @@ bool LocalAddressOf(Socket socket, uint32_t *address) {
     return true;
 }
 
-void CloseSocket(Socket socket) {
+void CloseSocket(Socket socket)
+{
     if (socket != kInvalidSocket) {
         ::close(socket);
     }
 }
 
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd) {
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd)
+{
     if (ShouldFail(Fault::Poll) || sockets == nullptr || readable == nullptr || count > kMaxWaitSockets) {
         return -1;
     }
@@ -139,7 +150,8 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     return readableCount;
 }
 
-bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses) {
+bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
+{
     addresses->clear();
     ifaddrs *list = nullptr;
     if (::getifaddrs(&list) != 0) {
