@@ -2,11 +2,25 @@
 // behind a recursive lock. The list never owns its items.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace kovr {
 
-struct GuardedList;
+struct ListNode;
+
+// Defined here only so that a list can also be a static object (the session
+// registry, which must exist without a lock from program start). Use the
+// functions below; never touch the members.
+struct GuardedList {
+    // Created at InitList, or at the first lock while missing; swapped in
+    // atomically so that two threads taking a fresh list's lock agree on one.
+    std::atomic<std::recursive_mutex *> lock{nullptr};
+    ListNode *first = nullptr;
+    ListNode *last = nullptr;
+    int32_t count = 0;
+};
 
 // Compares a key with an item; 0 means a match.
 using ListCompare = int (*)(const void *key, const void *item);

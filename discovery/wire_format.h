@@ -66,7 +66,9 @@ constexpr uint32_t kStatusErrorNumber = 0x2;
 constexpr uint32_t kStatusErrorMessage = 0x4;
 
 // One reply, parsed: the record that callers see, then the command status,
-// which never leaves the library.
+// which never leaves the library. A record that lives on the heap (every
+// queued one) is allocated with std::calloc(1, sizeof(ReplyRecord)) and
+// released with std::free, whoever takes it last.
 struct ReplyRecord {
     KOVRDeviceInfoRecord info;
     uint32_t statusFields;
