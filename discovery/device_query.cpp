@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "command_errors.h"
 #include "commands.h"
@@ -46,25 +47,33 @@ int32_t AwaitDeviceReply(DiscoverySession *session, const SocketSet &set, platfo
     }
 }
 
-int32_t CountLocalAddresses(uint32_t *first)
+// The host's addresses, chosen as EnumerateLocalAddresses chooses them, but
+// a failed lookup (false, with its errno) is told apart from an empty list.
+bool LookUpLocalAddresses(int32_t *count, uint32_t *first, int *systemError)
 {
+    std::vector<platform::InterfaceAddress> interfaces;
+    errno = 0;
     GuardedList *list = CreateList();
-    if (list == nullptr) {
-        return 0;
+    if (list == nullptr || !platform::ListInterfaceAddresses(&interfaces)) {
+        *systemError = list == nullptr ? ENOMEM : errno;
+        DestroyList(list);
+        return false;
     }
-    const int32_t count = EnumerateLocalAddresses(list);
-    if (count > 0) {
+    *count = FillLocalAddressList(list, interfaces);
+    if (*count > 0) {
         *first = ItemAddress(EntryAt(list, 0));
     }
     DestroyList(list);
-    return count;
+    return true;
 }
 
 // Tells "no address" apart from a socket that could not be opened.
 void RecordSocketSetFailure(DiscoverySession *session, int systemError)
 {
-    uint32_t unused = 0;
-    if (CountLocalAddresses(&unused) == 0) {
+    int32_t count = 0;
+    uint32_t first = 0;
+    // A failed lookup replaces the socket's reason with its own.
+    if (LookUpLocalAddresses(&count, &first, &systemError) && count == 0) {
         SetSessionError(session, kErrorLocal, kMessageNoLocalAddress);
     } else {
         RecordNetworkError(session, systemError);
@@ -120,8 +129,13 @@ bool SelectLocalAddress(DiscoverySession *session, const uint8_t *target, uint32
     if (RefuseAllDevices(session, target)) {
         return false;
     }
+    int32_t count = 0;
     uint32_t first = 0;
-    const int32_t count = CountLocalAddresses(&first);
+    int systemError = 0;
+    if (!LookUpLocalAddresses(&count, &first, &systemError)) {
+        RecordNetworkError(session, systemError);
+        return false;
+    }
     if (count == 0) {
         SetSessionError(session, kErrorLocal, kMessageNoLocalAddress);
         return false;
