@@ -1,0 +1,48 @@
+#include "dialog_units.h"
+
+#include <QFontMetrics>
+#include <QString>
+
+namespace {
+
+// The classic average: the width of the 52 Latin letters over 52, rounded.
+int AverageCharWidthOf(const QFontMetrics &metrics)
+{
+    static const QString kLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return (metrics.horizontalAdvance(kLetters) / 26 + 1) / 2;
+}
+
+// units * base / divisor, rounded to the nearest pixel.
+int Scale(int units, int base, int divisor)
+{
+    const long long product = static_cast<long long>(units) * base;
+    const long long half = divisor / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / divisor : (product - half) / divisor);
+}
+
+} // namespace
+
+DialogUnits::DialogUnits(const QFont &font)
+    : DialogUnits(AverageCharWidthOf(QFontMetrics(font)), QFontMetrics(font).height())
+{
+}
+
+DialogUnits::DialogUnits(int averageCharWidth, int charHeight)
+    : m_averageCharWidth(averageCharWidth), m_charHeight(charHeight)
+{
+}
+
+int DialogUnits::ToPixelsX(int units) const
+{
+    return Scale(units, m_averageCharWidth, 4);
+}
+
+int DialogUnits::ToPixelsY(int units) const
+{
+    return Scale(units, m_charHeight, 8);
+}
+
+QRect DialogUnits::ToPixels(int x, int y, int width, int height) const
+{
+    return QRect(ToPixelsX(x), ToPixelsY(y), ToPixelsX(width), ToPixelsY(height));
+}

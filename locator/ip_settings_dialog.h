@@ -1,0 +1,52 @@
+#ifndef KOVR_LOCATOR_IP_SETTINGS_DIALOG_H
+#define KOVR_LOCATOR_IP_SETTINGS_DIALOG_H
+
+#include "library_seam.h"
+#include "template_dialog.h"
+
+class IpAddressControl;
+class QLineEdit;
+class QLabel;
+class QRadioButton;
+
+// Gives one device DHCP or a static address, mask and gateway. Apply sends
+// exactly one command through a session of its own and always closes.
+class IpSettingsDialog : public TemplateDialog {
+    Q_OBJECT
+
+public:
+    explicit IpSettingsDialog(const LibrarySeam &library, QWidget *parent = nullptr);
+
+    // Borrowed from the main window for the dialog's run.
+    const KOVRDeviceInfoRecord *m_device = nullptr;
+
+    // manual: 0 for DHCP, 1 for a static address.
+    void SetAddressMode(int manual);
+    void OnDhcpClicked();
+    void OnManualClicked();
+    void ShowLastError(KOVR_HANDLE session);
+
+protected:
+    void OnInitDialog() override;
+    void OnOK() override;
+
+private:
+    void UpdateData(bool saveAndValidate);
+
+    const LibrarySeam &m_library;
+    IpAddressControl *m_ipAddressCtrl;
+    IpAddressControl *m_gatewayCtrl;
+    IpAddressControl *m_subnetMaskCtrl;
+    QLineEdit *m_passwordEdit;
+    QLabel *m_macLabel;
+    QLabel *m_productLabel;
+    QRadioButton *m_dhcpRadio;
+    QRadioButton *m_manualRadio;
+
+    QString m_password;
+    QString m_macText;
+    QString m_productText;
+    int m_mode = -1; // 0 DHCP, 1 manual, -1 neither button checked
+};
+
+#endif

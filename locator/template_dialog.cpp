@@ -1,0 +1,184 @@
+#include "template_dialog.h"
+
+#include "ip_address_control.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+namespace {
+
+QFont DialogFont(int pointSize)
+{
+    QFont font = QApplication::font();
+    font.setPointSize(pointSize);
+    return font;
+}
+
+QPushButton *CreatePushButton(const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    // The dialog decides what Enter presses, not the focus.
+    button->setAutoDefault(false);
+    return button;
+}
+
+QWidget *CreateControl(const ControlTemplate &control, const QString &text, QWidget *parent)
+{
+    switch (control.kind) {
+    case ControlKind::Label: {
+        auto *label = new QLabel(text, parent);
+        // Device texts are shown as stored, never as markup.
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case ControlKind::GroupBox:
+        return new QGroupBox(text, parent);
+    case ControlKind::PushButton:
+        return CreatePushButton(text, parent);
+    case ControlKind::DefaultPushButton: {
+        QPushButton *button = CreatePushButton(text, parent);
+        button->setDefault(true);
+        return button;
+    }
+    case ControlKind::RadioButton: {
+        auto *radio = new QRadioButton(text, parent);
+        // Covers whatever lies beneath, such as a group box's edge.
+        radio->setAutoFillBackground(true);
+        return radio;
+    }
+    case ControlKind::Edit:
+    case ControlKind::PasswordEdit: {
+        auto *edit = new QLineEdit(parent);
+        if (control.kind == ControlKind::PasswordEdit)
+            edit->setEchoMode(QLineEdit::Password);
+        return edit;
+    }
+    case ControlKind::ListView: {
+        auto *list = new QTreeWidget(parent);
+        list->setRootIsDecorated(false);
+        list->setItemsExpandable(false);
+        list->setUniformRowHeights(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        list->setAllColumnsShowFocus(true);
+        list->header()->setStretchLastSection(false);
+        list->header()->setSectionsMovable(false);
+        return list;
+    }
+    case ControlKind::AddressControl:
+        return new IpAddressControl(parent);
+    }
+    return nullptr;
+}
+
+bool TakesFocus(ControlKind kind)
+{
+    return kind != ControlKind::Label && kind != ControlKind::GroupBox;
+}
+
+bool IsEnterKey(const QKeyEvent *event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    return plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter);
+}
+
+} // namespace
+
+TemplateDialog::TemplateDialog(const DialogTemplate &dialogTemplate, QWidget *parent)
+    : QDialog(parent), m_units(DialogFont(dialogTemplate.pointSize))
+{
+    setFont(DialogFont(dialogTemplate.pointSize));
+    setWindowTitle(QCoreApplication::translate(dialogTemplate.context, dialogTemplate.caption));
+    setFixedSize(m_units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
+    CreateControls(dialogTemplate);
+}
+
+void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
+{
+    for (size_t i = 0; i < dialogTemplate.controlCount; ++i) {
+        const ControlTemplate &control = dialogTemplate.controls[i];
+        const QString text = control.text ? QCoreApplication::translate(dialogTemplate.context, control.text)
+                                          : QString();
+        QWidget *widget = CreateControl(control, text, this);
+        QRect geometry = m_units.ToPixels(control.x, control.y, control.width, control.height);
+        if (control.kind == ControlKind::GroupBox && text.isEmpty()) {
+            // A frame without a caption still starts half a text line down,
+            // where a caption's middle would be.
+            geometry.setTop(geometry.top() + m_units.CharHeight() / 2);
+        }
+        widget->setGeometry(geometry);
+
+        if (TakesFocus(control.kind)) {
+            // A compound control passes the focus on to its first part.
+            QWidget *focusTarget = widget->focusProxy() ? widget->focusProxy() : widget;
+            focusTarget->setFocusPolicy((control.flags & TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+            if (control.flags & TabStop)
+                m_tabStops.append(widget);
+        }
+        if (control.flags & Hidden)
+            widget->hide();
+
+        if (control.id != ControlId::Static)
+            m_controls.insert(control.id, widget);
+    }
+
+    if (auto *ok = ControlAs<QPushButton>(ControlId::Ok))
+        connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    if (auto *cancel = ControlAs<QPushButton>(ControlId::Cancel))
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TemplateDialog::OnOK()
+{
+    accept();
+}
+
+void TemplateDialog::showEvent(QShowEvent *event)
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+        FocusFirstTabStop();
+    }
+    QDialog::showEvent(event);
+}
+
+void TemplateDialog::FocusFirstTabStop()
+{
+    for (QWidget *widget : std::as_const(m_tabStops)) {
+        if (!widget->isHidden() && widget->isEnabled()) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (!IsEnterKey(event)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    if (auto *focused = qobject_cast<QPushButton *>(focusWidget())) {
+        focused->click();
+        return;
+    }
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        if (button->isDefault() && !button->isHidden()) {
+            if (button->isEnabled())
+                button->click();
+            return;
+        }
+    }
+    OnOK();
+}

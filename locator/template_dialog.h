@@ -1,0 +1,48 @@
+#ifndef KOVR_LOCATOR_TEMPLATE_DIALOG_H
+#define KOVR_LOCATOR_TEMPLATE_DIALOG_H
+
+#include "dialog_template.h"
+#include "dialog_units.h"
+
+#include <QDialog>
+#include <QHash>
+
+class QAbstractButton;
+
+// A fixed-size dialog built from a template, keyboard behaviour included:
+// Enter presses the focused push button, else the default button, else runs
+// OnOK; Escape and the close box run the cancel command. The button with id 1
+// runs OnOK, the one with id 2 cancels.
+class TemplateDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TemplateDialog(const DialogTemplate &dialogTemplate, QWidget *parent = nullptr);
+
+    // The control with this id (ids other than -1 are unique in a template).
+    QWidget *Control(int id) const { return m_controls.value(id); }
+    template <typename T>
+    T *ControlAs(int id) const { return qobject_cast<T *>(Control(id)); }
+
+    const DialogUnits &Units() const { return m_units; }
+
+protected:
+    // Runs once, when the dialog is first shown; then the focus goes to the
+    // first visible and enabled tab stop.
+    virtual void OnInitDialog() {}
+    virtual void OnOK();
+
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void CreateControls(const DialogTemplate &dialogTemplate);
+    void FocusFirstTabStop();
+
+    DialogUnits m_units;
+    QHash<int, QWidget *> m_controls;
+    QList<QWidget *> m_tabStops;
+    bool m_initialised = false;
+};
+
+#endif
