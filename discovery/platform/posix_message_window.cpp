@@ -8,7 +8,10 @@
 #include <new>
 #include <unordered_map>
 
-struct KOVRWindowObject {
+namespace kovr::platform {
+namespace {
+
+struct MessageWindow {
     struct Message {
         uint32_t message;
         uintptr_t wParam;
@@ -20,16 +23,16 @@ struct KOVRWindowObject {
     bool destroyed = false;
 };
 
-namespace kovr::platform {
-namespace {
-
-using WindowPointer = std::shared_ptr<KOVRWindowObject>;
+using WindowPointer = std::shared_ptr<MessageWindow>;
 
 // Readers hold their own reference while they wait, so destroying a window
-// never frees state that another thread is still using.
+// never frees state that another thread is still using. Handles are serial
+// numbers, never addresses, so a destroyed window's handle is never given to
+// a new window and stays dead for good.
 struct WindowRegistry {
     std::mutex mutex;
     std::unordered_map<KOVR_WINDOW, WindowPointer> live;
+    uintptr_t lastHandle = 0;
 };
 
 WindowRegistry &Registry()
@@ -55,11 +58,13 @@ WindowPointer FindWindow(KOVR_WINDOW window)
 KOVR_WINDOW CreateMessageWindow()
 {
     try {
-        WindowPointer window = std::make_shared<KOVRWindowObject>();
+        WindowPointer window = std::make_shared<MessageWindow>();
         WindowRegistry &registry = Registry();
         std::lock_guard<std::mutex> lock(registry.mutex);
-        registry.live.emplace(window.get(), window);
-        return window.get();
+        auto handle = reinterpret_cast<KOVR_WINDOW>(registry.lastHandle + 1);
+        registry.live.emplace(handle, window);
+        ++registry.lastHandle;
+        return handle;
     } catch (const std::bad_alloc &) {
         return nullptr;
     }
@@ -125,7 +130,7 @@ int32_t GetWindowMessage(KOVR_WINDOW window, uint32_t timeoutMs, uint32_t *messa
     if (state->destroyed) {
         return -1;
     }
-    KOVRWindowObject::Message next = state->queue.front();
+    MessageWindow::Message next = state->queue.front();
     state->queue.pop_front();
     if (message != nullptr) {
         *message = next.message;

@@ -1,0 +1,375 @@
+// The search engine against a device stand-in on lo: starters and their
+// argument checks, the result queue, notifications after readable passes,
+// and the worker's behaviour when the platform fails it.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "guarded_list.h"
+#include "kovr/kovr.h"
+#include "loopback_device.h"
+#include "platform/event.h"
+#include "platform/fault_injection.h"
+#include "platform/timer.h"
+#include "search.h"
+#include "session.h"
+#include "wire_format.h"
+
+using namespace kovr;
+using kovr::platform::ArmFault;
+using kovr::platform::Fault;
+using kovr::test::Datagram;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+
+bool WaitFor(const std::function<bool()> &condition, milliseconds limit = milliseconds(3000))
+{
+    const auto deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    return true;
+}
+
+long MillisecondsSince(Clock::time_point start)
+{
+    return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
+}
+
+// A device that answers each discovery request with one reply whose MAC ends
+// in the last octet of the requesting address, and remembers where the last
+// request came from so that a test can send more datagrams there.
+class AnsweringDevice {
+public:
+    AnsweringDevice()
+        : device_([this](const Datagram &, const sockaddr_in &from) {
+              std::lock_guard<std::mutex> lock(mutex_);
+              from_ = from;
+              return std::vector<Datagram>{test::DiscoveryReplyFrom(kMagicLorx, ntohl(from.sin_addr.s_addr) & 0xFF)};
+          })
+    {
+    }
+    void SendToSearcher(const Datagram &datagram)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        device_.SendTo(datagram, from_);
+    }
+    int RequestsHeard() const { return device_.RequestsHeard(); }
+
+private:
+    std::mutex mutex_;
+    sockaddr_in from_{};
+    test::LoopbackDevice device_;
+};
+
+class SearchEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::InPrivateNamespace());
+        handle_ = KOVROpenByGuid(&kGuid);
+        ASSERT_NE(handle_, nullptr);
+        session_ = FindSession(handle_);
+    }
+    void TearDown() override
+    {
+        platform::DisarmAllFaults();
+        KOVRClose(handle_);
+    }
+    void QueueRecords(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            auto *record = static_cast<ReplyRecord *>(std::calloc(1, sizeof(ReplyRecord)));
+            InitReplyRecord(session_, record);
+            record->info.macAddress[5] = static_cast<uint8_t>(i);
+            ASSERT_GE(Append(session_->results, record), 0);
+        }
+    }
+
+    KOVR_HANDLE handle_ = nullptr;
+    DiscoverySession *session_ = nullptr;
+};
+
+TEST_F(SearchEngineTest, RefusedStartersLeaveThePreviousErrorState)
+{
+    SetSessionError(session_, 7, "earlier failure");
+    KOVR_WINDOW gone = KOVRCreateMessageWindow();
+    KOVRDestroyMessageWindow(gone);
+    KOVR_WINDOW window = KOVRCreateMessageWindow();
+    KOVR_EVENT closed = KOVRCreateEvent();
+    KOVRCloseEvent(closed);
+
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, nullptr, 1), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchMessage(handle_, gone, 0x400, 1), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchMessage(handle_, window, 0, 1), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, nullptr), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, closed), -1);
+    EXPECT_EQ(KOVRStartSyncSearchEx(nullptr, 100, 100), -1);
+    EXPECT_EQ(KOVRGetSearchResultCount(nullptr), -1);
+    EXPECT_EQ(KOVRGetLastError(handle_), 7);
+    EXPECT_EQ(session_->searching, 0);
+    KOVRDestroyMessageWindow(window);
+}
+
+TEST_F(SearchEngineTest, InvalidLimitsAreRefusedAfterTheErrorReset)
+{
+    for (auto limits : {std::make_pair(0u, 1000u), std::make_pair(1000u, 0u),
+                        std::make_pair(KOVR_INFINITE, KOVR_INFINITE)}) {
+        SetSessionError(session_, 7, "earlier failure");
+        EXPECT_EQ(KOVRStartSyncSearchEx(handle_, limits.first, limits.second), -1);
+        EXPECT_EQ(KOVRGetLastError(handle_), 0);
+        EXPECT_EQ(session_->searching, 0);
+        EXPECT_EQ(session_->workerThread, nullptr);
+    }
+}
+
+TEST_F(SearchEngineTest, ResultsComeOutOldestFirstAndOnlyOnce)
+{
+    QueueRecords(5);
+    KOVRDeviceInfoRecord records[3];
+    EXPECT_EQ(KOVRGetSearchResults(handle_, records, 0), -1);
+    EXPECT_EQ(KOVRGetSearchResults(handle_, nullptr, 3), -1);
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 5) << "refused fetches remove nothing";
+
+    ASSERT_EQ(KOVRGetSearchResults(handle_, records, 3), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(records[i].macAddress[5], i);
+        EXPECT_EQ(records[i].recordSize, 852u);
+    }
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 2);
+    ASSERT_EQ(KOVRGetSearchResults(handle_, records, 3), 2);
+    EXPECT_EQ(records[0].macAddress[5], 3);
+    EXPECT_EQ(records[1].macAddress[5], 4);
+    EXPECT_EQ(KOVRGetSearchResults(handle_, records, 3), 0);
+}
+
+TEST_F(SearchEngineTest, ANewSearchReleasesUnfetchedResults)
+{
+    QueueRecords(3);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 50, 150), 0);
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 0);
+}
+
+TEST_F(SearchEngineTest, WithoutAnAnswerASyncSearchLastsItsTotalLimitAndStopHasNoEffect)
+{
+    std::atomic<bool> done{false};
+    std::thread stopper([&] {
+        while (!done) {
+            KOVRStopSearch(handle_);
+            std::this_thread::sleep_for(milliseconds(20));
+        }
+    });
+    const auto start = Clock::now();
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 500), 0);
+    done = true;
+    stopper.join();
+    EXPECT_GE(MillisecondsSince(start), 490);
+    EXPECT_EQ(KOVRGetLastError(handle_), 0);
+    KOVRStopSearch(handle_); // idle: nothing happens
+}
+
+TEST_F(SearchEngineTest, AStaleIdleExpiryDoesNotEndTheNextSearch)
+{
+    platform::StartTimer(session_->searchTimer, -1);
+    std::this_thread::sleep_for(milliseconds(10));
+    const auto start = Clock::now();
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 400), 0);
+    EXPECT_GE(MillisecondsSince(start), 390);
+}
+
+TEST_F(SearchEngineTest, ALeftoverStopRequestDoesNotEndTheNextSearch)
+{
+    AnsweringDevice device;
+    platform::SetEvent(session_->stopEvent);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 200, 3000), 1);
+}
+
+TEST_F(SearchEngineTest, ThreadCreationFailureLeavesTheSessionIdle)
+{
+    ArmFault(Fault::ThreadCreate, 1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(session_->searching, 0);
+    ArmFault(Fault::ThreadCreate, 1);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 100), -1);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 50, 100), 0);
+}
+
+TEST_F(SearchEngineTest, ARecordThatCannotBeAllocatedIsReadOnTheNextPass)
+{
+    AnsweringDevice device;
+    ArmFault(Fault::RecordAllocation, 1);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 200, 3000), 1);
+}
+
+TEST_F(SearchEngineTest, AWorkerWhoseWaitFailsEndsButTheSearchStaysUntilStopped)
+{
+    AnsweringDevice device;
+    KOVR_EVENT event = KOVRCreateEvent();
+    ArmFault(Fault::Poll, 1);
+    ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
+    EXPECT_EQ(KOVRWaitEvent(event, 400), -2);
+    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, event), -1) << "still searching";
+    KOVRStopSearch(handle_);
+    EXPECT_EQ(session_->searching, 0);
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 0);
+    KOVRCloseEvent(event);
+}
+
+TEST_F(SearchEngineTest, WithoutALocalAddressAnAsyncSearchNeverNotifies)
+{
+    ASSERT_EQ(std::system("ip link set lo down"), 0);
+    KOVR_EVENT event = KOVRCreateEvent();
+    ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
+    EXPECT_EQ(KOVRWaitEvent(event, 300), -2);
+    EXPECT_EQ(session_->searching, 1);
+    KOVRStopSearch(handle_);
+    EXPECT_EQ(session_->searching, 0);
+    KOVRCloseEvent(event);
+    ASSERT_EQ(std::system("ip link set lo up"), 0);
+}
+
+TEST_F(SearchEngineTest, RepliesAreReadFromTheFirst64SocketsOnly)
+{
+    constexpr int kExtra = 69;
+    ASSERT_TRUE(test::AddLoopbackAddresses(kExtra));
+    {
+        AnsweringDevice device;
+        EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 300, 5000), 64);
+        EXPECT_EQ(device.RequestsHeard(), kExtra + 1) << "the request leaves through every socket";
+    }
+    test::RemoveLoopbackAddresses(kExtra);
+}
+
+// Callback mode: called after each pass that read something while results
+// wait in the queue, never after a pass that only timed out.
+TEST_F(SearchEngineTest, TheCallbackRepeatsAfterEachReadablePassWhileResultsWait)
+{
+    AnsweringDevice device;
+    struct Calls {
+        std::atomic<int> count{0};
+        std::atomic<KOVR_HANDLE> handle{nullptr};
+        std::atomic<uintptr_t> user{0};
+    } calls;
+    static Calls *current = nullptr;
+    current = &calls;
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(
+                  handle_,
+                  [](KOVR_HANDLE h, uintptr_t user) {
+                      current->handle = h;
+                      current->user = user;
+                      ++current->count;
+                  },
+                  0xBEEF),
+              0);
+    ASSERT_TRUE(WaitFor([&] { return calls.count > 0; }));
+    EXPECT_EQ(calls.handle.load(), handle_);
+    EXPECT_EQ(calls.user.load(), 0xBEEFu);
+    std::this_thread::sleep_for(milliseconds(500));
+    const int settled = calls.count;
+    EXPECT_EQ(settled, 1) << "passes that time out give no notification";
+
+    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    ASSERT_TRUE(WaitFor([&] { return calls.count > settled; })) << "a readable pass notifies again";
+
+    KOVRDeviceInfoRecord record;
+    ASSERT_EQ(KOVRGetSearchResults(handle_, &record, 1), 1);
+    EXPECT_EQ(record.interfaceAddress, inet_addr("127.0.0.1"));
+    const int emptied = calls.count;
+    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    std::this_thread::sleep_for(milliseconds(400));
+    EXPECT_EQ(calls.count, emptied) << "nothing queued, nothing to tell";
+
+    device.SendToSearcher(test::DiscoveryReplyFrom(kMagicLorx, 1));
+    ASSERT_TRUE(WaitFor([&] { return calls.count > emptied; }));
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 1) << "an asynchronous search keeps repeated replies";
+    KOVRStopSearch(handle_);
+    EXPECT_EQ(session_->searching, 0);
+}
+
+TEST_F(SearchEngineTest, TheWindowGetsMessageWithWParamZeroAndTheUserValue)
+{
+    AnsweringDevice device;
+    KOVR_WINDOW window = KOVRCreateMessageWindow();
+    ASSERT_EQ(KOVRStartAsyncSearchMessage(handle_, window, 0x8001, static_cast<uintptr_t>(-5)), 0);
+    uint32_t message = 0;
+    uintptr_t wParam = 1;
+    intptr_t lParam = 0;
+    ASSERT_EQ(KOVRGetWindowMessage(window, 3000, &message, &wParam, &lParam), 0);
+    EXPECT_EQ(message, 0x8001u);
+    EXPECT_EQ(wParam, 0u);
+    EXPECT_EQ(lParam, -5);
+    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    EXPECT_EQ(KOVRGetWindowMessage(window, 3000, &message, &wParam, &lParam), 0) << "repeated";
+    // A window destroyed during the search is simply no longer posted to.
+    KOVRDestroyMessageWindow(window);
+    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    std::this_thread::sleep_for(milliseconds(100));
+    KOVRStopSearch(handle_);
+}
+
+TEST_F(SearchEngineTest, TheEventIsSetAfterEachReadablePass)
+{
+    AnsweringDevice device;
+    KOVR_EVENT event = KOVRCreateEvent();
+    ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
+    EXPECT_EQ(KOVRWaitEvent(event, 3000), 0);
+    EXPECT_EQ(KOVRWaitEvent(event, 300), -2);
+    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    EXPECT_EQ(KOVRWaitEvent(event, 3000), 0);
+    EXPECT_EQ(session_->notifyUserData, 0u);
+    KOVRClose(handle_); // stops the search first
+    handle_ = nullptr;
+    KOVRCloseEvent(event);
+}
+
+TEST_F(SearchEngineTest, StoringOneNotificationModeClearsTheOthers)
+{
+    KOVR_WINDOW window = KOVRCreateMessageWindow();
+    KOVR_EVENT event = KOVRCreateEvent();
+    auto callback = [](KOVR_HANDLE, uintptr_t) {};
+    SetSearchNotification(session_, callback, window, 1, event, 9);
+    EXPECT_EQ(session_->notifyWindow, nullptr);
+    EXPECT_EQ(session_->notifyEvent, nullptr);
+    SetSearchNotification(session_, nullptr, window, 3, event, 8);
+    EXPECT_EQ(session_->notifyCallback, nullptr);
+    EXPECT_EQ(session_->notifyMessage, 3u);
+    EXPECT_EQ(session_->notifyEvent, nullptr);
+    SetSearchNotification(session_, nullptr, nullptr, 0, event, 8);
+    EXPECT_EQ(session_->notifyWindow, nullptr);
+    EXPECT_EQ(session_->notifyUserData, 0u);
+    EXPECT_EQ(session_->notifyEvent, event);
+    SetSearchNotification(session_, nullptr, nullptr, 0, nullptr, 8);
+    EXPECT_EQ(session_->notifyEvent, event) << "no mode given: the stored one stays";
+    KOVRCloseEvent(event);
+    KOVRDestroyMessageWindow(window);
+}
+
+TEST(MacComparison, OrdersByTheFirstDifferingByte)
+{
+    ReplyRecord record{};
+    const uint8_t mac[kMacSize] = {2, 0, 0, 0, 0x80, 1};
+    std::memcpy(record.info.macAddress, mac, kMacSize);
+    const uint8_t smaller[kMacSize] = {2, 0, 0, 0, 0x7F, 9};
+    const uint8_t larger[kMacSize] = {2, 0, 0, 0, 0x80, 2};
+    EXPECT_EQ(CompareMacAddress(mac, &record), 0);
+    EXPECT_EQ(CompareMacAddress(smaller, &record), -1);
+    EXPECT_EQ(CompareMacAddress(larger, &record), 1);
+    EXPECT_EQ(CompareMacAddress(nullptr, &record), -1);
+    EXPECT_EQ(CompareMacAddress(mac, nullptr), -1);
+}
+
+} // namespace
