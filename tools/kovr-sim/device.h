@@ -1,0 +1,69 @@
+// One simulated device: what it reports, how it authenticates, and the
+// state that commands change.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "wire_format.h"
+
+namespace kovr::sim {
+
+using Clock = std::chrono::steady_clock;
+
+enum class AuthMode { Digest, Plain };
+
+struct Device {
+    uint8_t mac[kMacSize] = {};
+    // Addresses in network order, as they go on the wire.
+    uint32_t ip = 0;
+    uint32_t mask = 0;
+    uint32_t gateway = 0;
+    uint32_t dns = 0;
+    uint8_t dhcp = 0;
+    std::string name;
+    std::string product;
+    uint16_t version = kProtocolVersion;
+    uint16_t advisory = 0;
+    KOVR_GUID guid = {};
+    std::optional<std::vector<uint8_t>> tag22;
+    std::optional<std::vector<uint8_t>> tag24;
+    std::string password;
+    AuthMode auth = AuthMode::Digest;
+    std::vector<uint32_t> magics;
+    std::chrono::milliseconds replyDelay{0};
+    std::chrono::milliseconds replyJitter{0};
+    std::chrono::milliseconds rebootDowntime{0};
+    // Interface names it is reachable through; empty means all of the simulator's.
+    std::vector<std::string> interfaces;
+    std::vector<int> interfaceIndexes;
+
+    // The last challenge handed out; a digest is checked against it once.
+    bool hasChallenge = false;
+    uint8_t challenge[kNonceSize] = {};
+    // Restarting after a reboot: silent until then.
+    Clock::time_point silentUntil{};
+
+    bool AnswersMagic(uint32_t magic) const;
+    bool ReachableOn(int ifindex) const;
+    bool Silent(Clock::time_point now) const { return now < silentUntil; }
+};
+
+uint64_t MacKey(const uint8_t mac[kMacSize]);
+std::string FormatMac(const uint8_t mac[kMacSize]);
+// "02:00:00:00:00:01" (or with '-'); false for anything else.
+bool ParseMac(const std::string &text, uint8_t mac[kMacSize]);
+// Dotted quad to a network-order address; false when malformed.
+bool ParseIpv4(const std::string &text, uint32_t *address);
+std::string FormatIpv4(uint32_t networkOrderAddress);
+// "{4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5}", braces optional.
+bool ParseGuid(const std::string &text, KOVR_GUID *guid);
+// Four ASCII letters, first letter in the most significant byte.
+bool ParseMagic(const std::string &text, uint32_t *magic);
+bool ParseHex(const std::string &text, std::vector<uint8_t> *bytes);
+std::string Hex(const uint8_t *data, size_t length);
+
+} // namespace kovr::sim

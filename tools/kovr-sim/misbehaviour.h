@@ -1,0 +1,72 @@
+// Ways the simulator can break the device contract on purpose, so that the
+// library's reliability can be tested against devices that get it wrong.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "device.h"
+
+namespace kovr::sim {
+
+enum class Malformation {
+    None,
+    MacLength,     // the MAC field is 4 bytes long
+    IpLength,      // the IP address field is 3 bytes long
+    NonceLength,   // a 13-byte challenge field in every DiscoveryReply
+    IntegerLength, // the DHCP mode (or result code) is a 3-byte integer
+    Truncated,     // the header claims 16 more payload bytes than are sent
+    Overrun,       // the last field's length runs past the end of the datagram
+};
+
+// Names as given on the command line ("mac-length", ...); nullopt when unknown.
+std::optional<Malformation> ParseMalformation(const std::string &name);
+const std::vector<std::string> &MalformationNames();
+
+struct Misbehaviour {
+    double dropFraction = 0.0;
+    bool answerTwice = false;
+    bool wrongMagic = false;
+    bool wrongType = false;
+    bool omitMac = false;
+    Malformation malformation = Malformation::None;
+    bool oversize = false;
+
+    uint32_t ReplyMagic(uint32_t requestMagic) const;
+    uint16_t ReplyType(uint16_t requestType) const;
+    // Adjustments made after the fields are written.
+    void Finish(std::vector<uint8_t> &datagram) const;
+};
+
+// Datagrams of random bytes at a fixed rate, to a fixed address or to
+// whoever sent the last request. Bounded by a count, so it always ends.
+class JunkFlood {
+public:
+    JunkFlood() = default;
+    // Without a target it floods whoever sends the next request.
+    JunkFlood(double perSecond, uint64_t count, std::optional<sockaddr_in> target, Clock::time_point now);
+
+    bool Active() const { return perSecond_ > 0 && sent_ < count_ && target_.has_value(); }
+    void NoteRequester(const sockaddr_in &peer, Clock::time_point now);
+    const sockaddr_in &Target() const { return *target_; }
+    // Datagrams that are due by `now` and not sent yet.
+    uint64_t Due(Clock::time_point now) const;
+    Clock::time_point NextDue() const;
+    // The next junk datagram; counts it as sent.
+    std::vector<uint8_t> Next(std::mt19937_64 &random);
+
+private:
+    double perSecond_ = 0;
+    uint64_t count_ = 0;
+    uint64_t sent_ = 0;
+    bool followRequester_ = false;
+    std::optional<sockaddr_in> target_;
+    Clock::time_point start_{};
+};
+
+} // namespace kovr::sim

@@ -1,0 +1,278 @@
+#include "responder.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "commands.h"
+#include "wire_format.h"
+
+namespace kovr::sim {
+namespace {
+
+// Where the fixed fields of each command request put the target MAC, and
+// how many bytes they take before the authLength byte.
+struct CommandLayout {
+    uint16_t type;
+    size_t fixedLength;
+    size_t macOffset;
+};
+
+constexpr CommandLayout kCommandLayouts[] = {
+    {kSetNetworkRequest, 18, 12},
+    {kRebootRequest, 6, 0},
+    {kSetDhcpRequest, 7, 1},
+};
+
+const CommandLayout *FindLayout(uint16_t type) {
+    for (const CommandLayout &layout : kCommandLayouts) {
+        if (layout.type == type) {
+            return &layout;
+        }
+    }
+    return nullptr;
+}
+
+bool SameBytes(const uint8_t *a, const uint8_t *b, size_t length) {
+    // Constant time, as a device that compares secrets should.
+    uint8_t difference = 0;
+    for (size_t i = 0; i < length; ++i) {
+        difference |= a[i] ^ b[i];
+    }
+    return difference == 0;
+}
+
+uint32_t LoadAddress(const uint8_t *bytes) {
+    uint32_t address = 0;
+    std::memcpy(&address, bytes, sizeof address);
+    return address;
+}
+
+ReplyWriter &Bytes(ReplyWriter &writer, uint8_t tag, const std::string &text) {
+    return writer.Field(tag, text.data(), text.size());
+}
+
+} // namespace
+
+Responder::Responder(std::vector<Device> devices, Misbehaviour misbehaviour, FailureReply failure,
+                     std::chrono::milliseconds replyWindow, uint64_t seed)
+    : devices_(std::move(devices)), misbehaviour_(misbehaviour), failure_(std::move(failure)),
+      replyWindow_(replyWindow), random_(seed) {
+    byMac_.reserve(devices_.size());
+    for (size_t i = 0; i < devices_.size(); ++i) {
+        if (!byMac_.emplace(MacKey(devices_[i].mac), static_cast<int>(i)).second) {
+            throw std::invalid_argument("two devices have the MAC " + FormatMac(devices_[i].mac));
+        }
+    }
+}
+
+Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arrival, std::vector<Outgoing> *out) {
+    DatagramHeader header{};
+    if (!ReadHeader(data, length, &header)) {
+        return {-1, "ignored: shorter than a header"};
+    }
+    if (misbehaviour_.dropFraction > 0 &&
+        std::uniform_real_distribution<double>(0.0, 1.0)(random_) < misbehaviour_.dropFraction) {
+        return {-1, "dropped"};
+    }
+    // A payload longer than what arrived can't be trusted; extra bytes
+    // beyond the declared payload are ignored.
+    if (header.payloadLength > length - kHeaderSize) {
+        return {-1, "ignored: payload length exceeds the datagram"};
+    }
+    length = kHeaderSize + header.payloadLength;
+    if (header.type == kDiscoveryRequest) {
+        return HandleDiscovery(data, length, header.magic, arrival, out);
+    }
+    if (FindLayout(header.type) != nullptr) {
+        return HandleCommand(data, length, header.magic, header.type, arrival, out);
+    }
+    return {-1, "ignored: not a request"};
+}
+
+Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
+                                   std::vector<Outgoing> *out) {
+    if (length < kHeaderSize + kMacSize) {
+        return {-1, "ignored: no target MAC"};
+    }
+    const uint8_t *target = data + kHeaderSize;
+    if (!IsAllDevices(target)) {
+        const auto found = byMac_.find(MacKey(target));
+        if (found == byMac_.end()) {
+            return {-1, "ignored: unknown MAC"};
+        }
+        Device &device = devices_[found->second];
+        if (!device.AnswersMagic(magic) || !device.ReachableOn(arrival.ifindex) || device.Silent(arrival.now)) {
+            return {found->second, "ignored: not answering"};
+        }
+        const bool withChallenge = device.auth == AuthMode::Digest;
+        Queue(DiscoveryReply(device, magic, withChallenge), ReplyTime(device, arrival.now), arrival, found->second,
+              out);
+        return {found->second, "discovery"};
+    }
+
+    std::vector<int> answering;
+    for (size_t i = 0; i < devices_.size(); ++i) {
+        const Device &device = devices_[i];
+        if (device.AnswersMagic(magic) && device.ReachableOn(arrival.ifindex) && !device.Silent(arrival.now)) {
+            answering.push_back(static_cast<int>(i));
+        }
+    }
+    // Spread the answers evenly over the reply window, on top of each
+    // device's own delay, so that a large simulated network doesn't answer
+    // in one burst.
+    const auto window = std::chrono::duration_cast<Clock::duration>(replyWindow_);
+    for (size_t k = 0; k < answering.size(); ++k) {
+        Device &device = devices_[answering[k]];
+        const Clock::time_point base = arrival.now + window * static_cast<int64_t>(k) /
+                                                         static_cast<int64_t>(answering.size());
+        Queue(DiscoveryReply(device, magic, false), ReplyTime(device, base), arrival, answering[k], out);
+    }
+    return {-1, "all-devices"};
+}
+
+Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t magic, uint16_t type,
+                                 const Arrival &arrival, std::vector<Outgoing> *out) {
+    const CommandLayout &layout = *FindLayout(type);
+    const size_t authLengthOffset = kHeaderSize + layout.fixedLength;
+    if (length <= authLengthOffset || length < authLengthOffset + 1 + data[authLengthOffset]) {
+        return {-1, "ignored: command shorter than its fields"};
+    }
+    const uint8_t *target = data + kHeaderSize + layout.macOffset;
+    const auto found = byMac_.find(MacKey(target));
+    if (found == byMac_.end()) {
+        return {-1, "ignored: unknown MAC"};
+    }
+    Device &device = devices_[found->second];
+    if (!device.AnswersMagic(magic) || !device.ReachableOn(arrival.ifindex) || device.Silent(arrival.now)) {
+        return {found->second, "ignored: not answering"};
+    }
+    const bool accepted =
+        Verify(device, data, layout.fixedLength, data + authLengthOffset + 1, data[authLengthOffset]);
+    const Clock::time_point due = ReplyTime(device, arrival.now);
+    Queue(CommandReply(device, magic, type, accepted), due, arrival, found->second, out);
+    if (!accepted) {
+        return {found->second, "rejected"};
+    }
+    const uint8_t *fields = data + kHeaderSize;
+    switch (type) {
+    case kSetNetworkRequest:
+        device.ip = LoadAddress(fields);
+        device.mask = LoadAddress(fields + 4);
+        device.gateway = LoadAddress(fields + 8);
+        // A static address takes the device off DHCP.
+        device.dhcp = 0;
+        break;
+    case kSetDhcpRequest:
+        device.dhcp = fields[0];
+        break;
+    case kRebootRequest:
+        // It answers first, then restarts and forgets its challenge.
+        device.silentUntil = due + device.rebootDowntime;
+        device.hasChallenge = false;
+        break;
+    default:
+        break;
+    }
+    return {found->second, "accepted"};
+}
+
+bool Responder::Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth,
+                       uint8_t authLength) {
+    if (device.auth == AuthMode::Plain) {
+        return authLength == device.password.size() &&
+               SameBytes(auth, reinterpret_cast<const uint8_t *>(device.password.data()), authLength);
+    }
+    // A challenge answers one command only, right or wrong, so that a
+    // digest can't be replayed and guesses need a fresh challenge each.
+    const bool hadChallenge = device.hasChallenge;
+    device.hasChallenge = false;
+    if (!hadChallenge || authLength != kDigestSize) {
+        return false;
+    }
+    uint8_t expected[kDigestSize];
+    // The digest covers the fixed fields up to and including authLength.
+    if (ComputeAuthDigest(device.challenge, device.password.c_str(), device.password.size(), data + kHeaderSize,
+                          fixedLength + 1, data + 4, expected) != 0) {
+        return false;
+    }
+    return SameBytes(expected, auth, kDigestSize);
+}
+
+std::vector<uint8_t> Responder::DiscoveryReply(Device &device, uint32_t magic, bool withChallenge) {
+    const Malformation malformation = misbehaviour_.malformation;
+    ReplyWriter writer(misbehaviour_.ReplyMagic(magic), misbehaviour_.ReplyType(kDiscoveryRequest));
+    if (!misbehaviour_.omitMac) {
+        writer.Field(kTagMacAddress, device.mac, malformation == Malformation::MacLength ? 4 : kMacSize);
+    }
+    writer.Field(kTagIpAddress, &device.ip, malformation == Malformation::IpLength ? 3 : 4);
+    writer.Address(kTagSubnetMask, device.mask);
+    writer.Address(kTagGatewayAddress, device.gateway);
+    writer.Address(kTagDnsAddress, device.dns);
+    writer.Uint(kTagDhcpMode, device.dhcp, malformation == Malformation::IntegerLength ? 3 : 1);
+    Bytes(writer, kTagDeviceName, device.name);
+    Bytes(writer, kTagProductName, device.product);
+    writer.Uint(kTagVersion, device.version, 2);
+    writer.Uint(kTagAdvisory, device.advisory, 2);
+    uint8_t guid[16];
+    EncodeGuid(device.guid, guid);
+    writer.Field(kTagGuid, guid, sizeof guid);
+    if (device.tag22) {
+        writer.Field(kTag22, device.tag22->data(), device.tag22->size());
+    }
+    if (device.tag24) {
+        writer.Field(kTag24, device.tag24->data(), device.tag24->size());
+    }
+    if (withChallenge) {
+        std::uniform_int_distribution<int> byte(0, 255);
+        for (uint8_t &b : device.challenge) {
+            b = static_cast<uint8_t>(byte(random_));
+        }
+        device.hasChallenge = true;
+    }
+    if (malformation == Malformation::NonceLength) {
+        writer.Field(kTagAuthNonce, device.challenge, kNonceSize - 1);
+    } else if (withChallenge) {
+        writer.Field(kTagAuthNonce, device.challenge, kNonceSize);
+    }
+    std::vector<uint8_t> bytes = writer.Finish();
+    misbehaviour_.Finish(bytes);
+    return bytes;
+}
+
+std::vector<uint8_t> Responder::CommandReply(const Device &device, uint32_t magic, uint16_t type, bool accepted) {
+    const Malformation malformation = misbehaviour_.malformation;
+    ReplyWriter writer(misbehaviour_.ReplyMagic(magic), misbehaviour_.ReplyType(type));
+    if (!misbehaviour_.omitMac) {
+        writer.Field(kTagMacAddress, device.mac, malformation == Malformation::MacLength ? 4 : kMacSize);
+    }
+    const size_t width = malformation == Malformation::IntegerLength ? 3 : 1;
+    if (accepted) {
+        writer.Uint(kTagResultCode, 0, width);
+    } else {
+        writer.Uint(kTagResultCode, failure_.resultCode, width);
+        writer.Uint(kTagErrorNumber, failure_.errorNumber, 1);
+        Bytes(writer, kTagErrorMessage, failure_.errorText);
+    }
+    std::vector<uint8_t> bytes = writer.Finish();
+    misbehaviour_.Finish(bytes);
+    return bytes;
+}
+
+Clock::time_point Responder::ReplyTime(const Device &device, Clock::time_point base) {
+    Clock::time_point due = base + device.replyDelay;
+    if (device.replyJitter.count() > 0) {
+        std::uniform_int_distribution<int64_t> jitter(0, device.replyJitter.count());
+        due += std::chrono::milliseconds(jitter(random_));
+    }
+    return due;
+}
+
+void Responder::Queue(std::vector<uint8_t> bytes, Clock::time_point due, const Arrival &arrival, int device,
+                      std::vector<Outgoing> *out) {
+    const int copies = misbehaviour_.answerTwice ? 2 : 1;
+    for (int i = 0; i < copies; ++i) {
+        out->push_back(Outgoing{due, i + 1 < copies ? bytes : std::move(bytes), arrival.peer, arrival.ifindex, device});
+    }
+}
+
+} // namespace kovr::sim

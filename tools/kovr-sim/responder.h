@@ -1,0 +1,77 @@
+// The device side of the protocol: turns one received datagram into the
+// replies that the addressed devices send, and applies accepted commands.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "device.h"
+#include "misbehaviour.h"
+
+namespace kovr::sim {
+
+struct Arrival {
+    sockaddr_in peer{};
+    int ifindex = 0;
+    Clock::time_point now{};
+};
+
+struct Outgoing {
+    Clock::time_point due{};
+    std::vector<uint8_t> bytes;
+    sockaddr_in peer{};
+    int ifindex = 0;
+    int device = -1;
+};
+
+// What a device answers to a command whose password or digest is wrong.
+struct FailureReply {
+    uint8_t resultCode = 1;
+    uint8_t errorNumber = 13;
+    std::string errorText = "Invalid password";
+};
+
+// What became of a received datagram, for the log.
+struct Handled {
+    int device = -1;   // the addressed device, when one was named
+    std::string note;  // "discovery", "all-devices", "accepted", "rejected", or why it was ignored
+};
+
+class Responder {
+public:
+    // Throws std::invalid_argument when two devices share a MAC.
+    Responder(std::vector<Device> devices, Misbehaviour misbehaviour, FailureReply failure,
+              std::chrono::milliseconds replyWindow, uint64_t seed);
+
+    Handled Handle(const uint8_t *data, size_t length, const Arrival &arrival, std::vector<Outgoing> *out);
+
+    std::vector<Device> &devices() { return devices_; }
+    std::mt19937_64 &random() { return random_; }
+
+private:
+    Handled HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
+                            std::vector<Outgoing> *out);
+    Handled HandleCommand(const uint8_t *data, size_t length, uint32_t magic, uint16_t type, const Arrival &arrival,
+                          std::vector<Outgoing> *out);
+    bool Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth, uint8_t authLength);
+    std::vector<uint8_t> DiscoveryReply(Device &device, uint32_t magic, bool withChallenge);
+    std::vector<uint8_t> CommandReply(const Device &device, uint32_t magic, uint16_t type, bool accepted);
+    Clock::time_point ReplyTime(const Device &device, Clock::time_point base);
+    void Queue(std::vector<uint8_t> bytes, Clock::time_point due, const Arrival &arrival, int device,
+               std::vector<Outgoing> *out);
+
+    std::vector<Device> devices_;
+    std::unordered_map<uint64_t, int> byMac_;
+    Misbehaviour misbehaviour_;
+    FailureReply failure_;
+    std::chrono::milliseconds replyWindow_;
+    std::mt19937_64 random_;
+};
+
+} // namespace kovr::sim
