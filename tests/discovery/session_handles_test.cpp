@@ -1,0 +1,256 @@
+// Opening and closing sessions, the handle check that every exported
+// function starts with, and the error state.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "device_session.h"
+#include "kovr/kovr.h"
+#include "session_guids.h"
+#include "session.h"
+
+namespace kovr {
+namespace {
+
+using testing::kLocatorGuid;
+using testing::kQumaGuid;
+using testing::kSecondGuid;
+
+constexpr KOVR_GUID kZeroGuid = {};
+
+uint32_t MagicOf(KOVR_HANDLE handle)
+{
+    DiscoverySession *session = FindSession(handle);
+    return session != nullptr ? session->magic : 0;
+}
+
+std::string LastMessage(KOVR_HANDLE handle)
+{
+    char buffer[kErrorMessageSize] = {};
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle, buffer, sizeof buffer), 0);
+    return buffer;
+}
+
+TEST(SessionOpen, RefusesMissingArguments)
+{
+    EXPECT_EQ(KOVROpen(0, &kLocatorGuid), nullptr);
+    EXPECT_EQ(KOVROpen(KOVR_MAGIC_LORX, nullptr), nullptr);
+    EXPECT_EQ(KOVROpenByGuid(nullptr), nullptr);
+}
+
+TEST(SessionOpen, GuidChoosesTheMagic)
+{
+    const struct {
+        KOVR_GUID guid;
+        uint32_t magic;
+    } cases[] = {
+        {kQumaGuid, KOVR_MAGIC_QUMA},
+        {kSecondGuid, KOVR_MAGIC_LORX},
+        {kLocatorGuid, KOVR_MAGIC_LORX},
+        {kZeroGuid, KOVR_MAGIC_LORX},
+    };
+    for (const auto &c : cases) {
+        KOVR_HANDLE handle = KOVROpenByGuid(&c.guid);
+        ASSERT_NE(handle, nullptr);
+        EXPECT_EQ(MagicOf(handle), c.magic);
+        EXPECT_EQ(std::memcmp(&FindSession(handle)->guid, &c.guid, sizeof c.guid), 0);
+        KOVRClose(handle);
+    }
+}
+
+TEST(SessionOpen, AnyNonZeroMagicIsAccepted)
+{
+    KOVR_HANDLE handle = KOVROpen(0xFFFFFFFF, &kLocatorGuid);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(MagicOf(handle), 0xFFFFFFFFu);
+    KOVRClose(handle);
+}
+
+TEST(SessionOpen, StartsWithTheFixedDefaults)
+{
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
+    ASSERT_NE(handle, nullptr);
+    const DiscoverySession *session = FindSession(handle);
+    EXPECT_EQ(session->multicastTtl, 64u);
+    const uint8_t group[4] = {224, 0, 5, 128};
+    EXPECT_EQ(std::memcmp(&session->groupAddress, group, 4), 0);
+    EXPECT_EQ(session->port, 2362);
+    EXPECT_EQ(session->pollInterval.seconds, 0);
+    EXPECT_EQ(session->pollInterval.microseconds, 200000);
+    EXPECT_EQ(session->searchPollInterval.microseconds, 200000);
+    EXPECT_EQ(session->commandTimeout, -300000000);
+    EXPECT_EQ(session->queryTimeout, -50000000);
+    EXPECT_EQ(session->idleDueTime, -50000000);
+    EXPECT_EQ(session->searching, 0);
+    EXPECT_EQ(session->asynchronous, 0);
+    EXPECT_NE(session->stopEvent, nullptr);
+    EXPECT_NE(session->searchTimer, nullptr);
+    EXPECT_NE(session->results, nullptr);
+    EXPECT_EQ(KOVRGetLastError(handle), 0);
+    EXPECT_EQ(LastMessage(handle), "Operation succeeded");
+    KOVRClose(handle);
+}
+
+class OpenSession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        handle_ = KOVROpenByGuid(&kLocatorGuid);
+        ASSERT_NE(handle_, nullptr);
+    }
+    void TearDown() override { KOVRClose(handle_); }
+
+    KOVR_HANDLE handle_ = nullptr;
+};
+
+TEST_F(OpenSession, ErrorMessageIsCutToTheCallersBuffer)
+{
+    char buffer[16];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle_, buffer, 10), 0);
+    EXPECT_STREQ(buffer, "Operation");
+    EXPECT_EQ(buffer[10], 'x');
+
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle_, buffer, 1), 0);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(buffer[1], 'x');
+
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle_, buffer, 0), -1);
+    EXPECT_EQ(buffer[0], 'x');
+
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle_, nullptr, 10), -1);
+}
+
+TEST_F(OpenSession, ErrorMessageIsPaddedWithNuls)
+{
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle_, buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "Operation succeeded");
+    for (size_t i = std::strlen("Operation succeeded"); i < sizeof buffer; ++i) {
+        EXPECT_EQ(buffer[i], '\0') << "at " << i;
+    }
+}
+
+TEST_F(OpenSession, StoredMessagesKeepAtMost255Characters)
+{
+    DiscoverySession *session = FindSession(handle_);
+    const std::string longText(300, 'm');
+    SetSessionError(session, 7, longText.c_str());
+    EXPECT_EQ(KOVRGetLastError(handle_), 7);
+    EXPECT_EQ(LastMessage(handle_), longText.substr(0, 255));
+
+    SetSessionError(session, 3, "short");
+    EXPECT_EQ(LastMessage(handle_), "short");
+    // Nothing of the longer text survives behind the terminator.
+    EXPECT_EQ(session->lastErrorMessage[6], '\0');
+    EXPECT_EQ(session->lastErrorMessage[254], '\0');
+
+    SetSessionError(session, 9, nullptr);
+    SetSessionError(nullptr, 9, "ignored");
+    EXPECT_EQ(KOVRGetLastError(handle_), 3);
+}
+
+TEST_F(OpenSession, RejectedCallsLeaveTheErrorState)
+{
+    DiscoverySession *session = FindSession(handle_);
+    SetSessionError(session, 42, "previous call");
+    char buffer[4];
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle_, buffer, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, nullptr, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, nullptr), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchMessage(handle_, nullptr, 1, 0), -1);
+    EXPECT_EQ(KOVRGetSearchResults(handle_, nullptr, 1), -1);
+    EXPECT_EQ(KOVRGetDeviceInfo(handle_, nullptr, nullptr), -1);
+    EXPECT_EQ(KOVRRebootDevice(handle_, nullptr, "pw"), -1);
+    EXPECT_EQ(KOVRGetLastError(handle_), 42);
+    EXPECT_EQ(LastMessage(handle_), "previous call");
+}
+
+TEST(SessionClose, ClosedHandlesAreRefused)
+{
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
+    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(IsRegistered(handle));
+    KOVRClose(handle);
+    EXPECT_FALSE(IsRegistered(handle));
+    EXPECT_EQ(FindSession(handle), nullptr);
+    char buffer[32] = "untouched";
+    EXPECT_EQ(KOVRGetLastError(handle), -1);
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle, buffer, sizeof buffer), -1);
+    EXPECT_STREQ(buffer, "untouched");
+    EXPECT_EQ(KOVRGetSearchResultCount(handle), -1);
+    KOVRStopSearch(handle);
+    // A second close of the same handle does nothing.
+    KOVRClose(handle);
+    KOVRClose(nullptr);
+}
+
+TEST(SessionClose, ClosingOneSessionLeavesTheOthers)
+{
+    KOVR_HANDLE first = KOVROpenByGuid(&kLocatorGuid);
+    KOVR_HANDLE second = KOVROpenByGuid(&kQumaGuid);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    KOVRClose(first);
+    EXPECT_EQ(MagicOf(second), KOVR_MAGIC_QUMA);
+    EXPECT_EQ(KOVRGetLastError(second), 0);
+    KOVRClose(second);
+}
+
+// Every exported function that takes a handle, called with `handle`.
+void CallEveryFunctionWith(KOVR_HANDLE handle)
+{
+    const uint8_t mac[6] = {2, 0, 0, 0, 0, 1};
+    char text[16] = "untouched";
+    KOVRDeviceInfoRecord record{};
+    EXPECT_EQ(KOVRGetLastError(handle), -1);
+    EXPECT_EQ(KOVRGetLastErrorMessage(handle, text, sizeof text), -1);
+    EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(KOVRStartSyncSearch(handle), -1);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle, 10, 10), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle, nullptr), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchMessage(handle, nullptr, 1, 0), -1);
+    EXPECT_EQ(KOVRGetSearchResultCount(handle), -1);
+    EXPECT_EQ(KOVRGetSearchResults(handle, &record, 1), -1);
+    EXPECT_EQ(KOVRGetDeviceInfo(handle, mac, &record), -1);
+    EXPECT_EQ(KOVRRebootDevice(handle, mac, "pw"), -1);
+    EXPECT_EQ(KOVRSetNetwork(handle, mac, 0, 0, 0, "pw"), -1);
+    EXPECT_EQ(KOVRSetDHCP(handle, mac, 1, "pw"), -1);
+    KOVRStopSearch(handle);
+    KOVRClose(handle);
+}
+
+TEST(SessionHandle, UnknownHandlesAreNeverReadThrough)
+{
+    // A page that faults on any access: a handle that points into it would
+    // crash the test if any function read through it.
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    void *page = mmap(nullptr, static_cast<size_t>(pageSize), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(page, MAP_FAILED);
+    CallEveryFunctionWith(static_cast<KOVR_HANDLE>(page));
+    CallEveryFunctionWith(reinterpret_cast<KOVR_HANDLE>(static_cast<char *>(page) + 1));
+    CallEveryFunctionWith(reinterpret_cast<KOVR_HANDLE>(uintptr_t{0x10}));
+    CallEveryFunctionWith(nullptr);
+    munmap(page, static_cast<size_t>(pageSize));
+}
+
+TEST(SessionHandle, AnOpenSessionIsFoundByIdentityOnly)
+{
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(FindSession(handle), reinterpret_cast<DiscoverySession *>(handle));
+    EXPECT_EQ(HandleOf(FindSession(handle)), handle);
+    EXPECT_FALSE(IsRegistered(reinterpret_cast<KOVR_HANDLE>(reinterpret_cast<char *>(handle) + 1)));
+    KOVRClose(handle);
+}
+
+} // namespace
+} // namespace kovr

@@ -1,0 +1,109 @@
+// Every failure while opening a session returns null and leaves nothing
+// behind; a LORX session that can't be made is retried once as TESK.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include "device_session.h"
+#include "kovr/kovr.h"
+#include "session_guids.h"
+#include "platform/fault_injection.h"
+#include "platform/socket_library.h"
+#include "session.h"
+
+namespace kovr {
+namespace {
+
+using testing::kLocatorGuid;
+using testing::kQumaGuid;
+
+using platform::Fault;
+
+int OpenDescriptors()
+{
+    int count = 0;
+    DIR *directory = opendir("/proc/self/fd");
+    while (dirent *entry = readdir(directory)) {
+        count += entry->d_name[0] != '.';
+    }
+    closedir(directory);
+    return count;
+}
+
+class SessionOpenFailure : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        starts_ = platform::SocketLibraryStarts();
+        descriptors_ = OpenDescriptors();
+    }
+    void TearDown() override
+    {
+        platform::DisarmAllFaults();
+        // Nothing acquired on the failed path is still held. Leaked memory
+        // is reported by the leak checker of the sanitizer build.
+        EXPECT_EQ(platform::SocketLibraryStarts(), starts_);
+        EXPECT_EQ(OpenDescriptors(), descriptors_);
+    }
+
+    int starts_ = 0;
+    int descriptors_ = 0;
+};
+
+TEST_F(SessionOpenFailure, EachAcquisitionStepFailsCleanly)
+{
+    for (Fault fault : {Fault::SocketLibraryStart, Fault::SessionAllocation, Fault::EventCreate, Fault::TimerCreate,
+                        Fault::ListNodeAllocation}) {
+        platform::ArmFault(fault, 1, true);
+        EXPECT_EQ(KOVROpen(KOVR_MAGIC_QUMA, &kQumaGuid), nullptr) << static_cast<int>(fault);
+        EXPECT_EQ(KOVROpenByGuid(&kLocatorGuid), nullptr) << static_cast<int>(fault);
+        platform::DisarmAllFaults();
+    }
+}
+
+TEST_F(SessionOpenFailure, FailedLorxIsRetriedOnceAsTesk)
+{
+    platform::ArmFault(Fault::SessionAllocation, 1);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(FindSession(handle)->magic, KOVR_MAGIC_TESK);
+    EXPECT_EQ(platform::SocketLibraryStarts(), starts_ + 1);
+    KOVRClose(handle);
+
+    // A failure of the later steps is retried the same way.
+    platform::ArmFault(Fault::TimerCreate, 1);
+    handle = KOVROpenByGuid(&kLocatorGuid);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(FindSession(handle)->magic, KOVR_MAGIC_TESK);
+    KOVRClose(handle);
+}
+
+TEST_F(SessionOpenFailure, TeskFailureIsFinal)
+{
+    platform::ArmFault(Fault::SessionAllocation, 1);
+    platform::ArmFault(Fault::EventCreate, 1);
+    EXPECT_EQ(KOVROpenByGuid(&kLocatorGuid), nullptr);
+}
+
+TEST_F(SessionOpenFailure, FailedQumaIsNotRetried)
+{
+    // One failing attempt only: a second try would have succeeded.
+    platform::ArmFault(Fault::SessionAllocation, 1);
+    EXPECT_EQ(KOVROpenByGuid(&kQumaGuid), nullptr);
+    platform::ArmFault(Fault::SessionAllocation, 1);
+    EXPECT_EQ(KOVROpen(KOVR_MAGIC_LORX, &kLocatorGuid), nullptr);
+}
+
+TEST_F(SessionOpenFailure, SocketLibraryIsHeldOncePerOpenSession)
+{
+    KOVR_HANDLE first = KOVROpenByGuid(&kLocatorGuid);
+    KOVR_HANDLE second = KOVROpenByGuid(&kQumaGuid);
+    EXPECT_EQ(platform::SocketLibraryStarts(), starts_ + 2);
+    KOVRClose(first);
+    EXPECT_EQ(platform::SocketLibraryStarts(), starts_ + 1);
+    KOVRClose(first);
+    EXPECT_EQ(platform::SocketLibraryStarts(), starts_ + 1);
+    KOVRClose(second);
+}
+
+} // namespace
+} // namespace kovr
