@@ -98,6 +98,12 @@ void AddOptions(CLI::App &app, Options &o) {
     app.add_flag("--wrong-type", o.misbehaviour.wrongType, "Reply with the request's type instead of the next one")
         ->group(misbehave);
     app.add_flag("--no-mac", o.misbehaviour.omitMac, "Leave the MAC field out of replies")->group(misbehave);
+    app.add_flag("--no-result-code", o.misbehaviour.omitResultCode,
+                 "Leave the result code field out of command replies")
+        ->group(misbehave);
+    app.add_flag("--ignore-commands", o.misbehaviour.ignoreCommands,
+                 "Answer discovery requests but neither answer nor apply commands")
+        ->group(misbehave);
     app.add_option("--malformed", o.malformed,
                    "Send one kind of malformed field in every reply: mac-length (4-byte MAC), ip-length (3-byte "
                    "IP address), nonce-length (13-byte challenge), integer-length (3-byte DHCP mode and result "

@@ -34,6 +34,10 @@ struct Misbehaviour {
     bool wrongMagic = false;
     bool wrongType = false;
     bool omitMac = false;
+    // Command replies without the result code field (which counts as success).
+    bool omitResultCode = false;
+    // Commands go unanswered and change nothing; discovery is answered as usual.
+    bool ignoreCommands = false;
     Malformation malformation = Malformation::None;
     bool oversize = false;
 

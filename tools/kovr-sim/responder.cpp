@@ -146,6 +146,9 @@ Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t ma
     if (!device.AnswersMagic(magic) || !device.ReachableOn(arrival.ifindex) || device.Silent(arrival.now)) {
         return {found->second, "ignored: not answering"};
     }
+    if (misbehaviour_.ignoreCommands) {
+        return {found->second, "ignored: commands switched off"};
+    }
     const bool accepted =
         Verify(device, data, layout.fixedLength, data + authLengthOffset + 1, data[authLengthOffset]);
     const Clock::time_point due = ReplyTime(device, arrival.now);
@@ -246,10 +249,10 @@ std::vector<uint8_t> Responder::CommandReply(const Device &device, uint32_t magi
         writer.Field(kTagMacAddress, device.mac, malformation == Malformation::MacLength ? 4 : kMacSize);
     }
     const size_t width = malformation == Malformation::IntegerLength ? 3 : 1;
-    if (accepted) {
-        writer.Uint(kTagResultCode, 0, width);
-    } else {
-        writer.Uint(kTagResultCode, failure_.resultCode, width);
+    if (!misbehaviour_.omitResultCode) {
+        writer.Uint(kTagResultCode, accepted ? 0 : failure_.resultCode, width);
+    }
+    if (!accepted) {
         writer.Uint(kTagErrorNumber, failure_.errorNumber, 1);
         Bytes(writer, kTagErrorMessage, failure_.errorText);
     }
