@@ -1,0 +1,11 @@
+// kovr's exit statuses, for scripts to tell outcomes apart.
+#pragma once
+
+namespace kovr::cli {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;  // the device or the network reported a failure
+constexpr int kExitUsage = 2;    // a malformed or missing argument; nothing was sent
+constexpr int kExitTimedOut = 3; // the device did not answer in time
+
+} // namespace kovr::cli

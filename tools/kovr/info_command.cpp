@@ -1,0 +1,61 @@
+// kovr info: one device's current record, fetched from the device.
+#include "commands.h"
+
+#include "addresses.h"
+#include "device_info_text.h"
+#include "exit_status.h"
+#include "options.h"
+#include "record_json.h"
+#include "session.h"
+
+#include <iostream>
+#include <memory>
+
+namespace kovr::cli {
+
+namespace {
+
+struct InfoOptions {
+    std::string mac;
+    bool json = false;
+    SessionChoice session;
+};
+
+int RunInfo(const InfoOptions &options)
+{
+    const MacAddress mac = *ParseMac(options.mac);
+    Session session(options.session);
+    if (!session.valid()) {
+        return ReportOpenFailure();
+    }
+    KOVRDeviceInfoRecord record{};
+    const int32_t result = KOVRGetDeviceInfo(session.handle(), mac.data(), &record);
+    if (result != 0) {
+        return ReportResult(session, "info " + FormatMac(mac.data()), result);
+    }
+    if (options.json) {
+        std::cout << JsonText(RecordJson(record)) << '\n';
+    } else {
+        std::cout << DeviceInfoText(record);
+    }
+    return kExitSuccess;
+}
+
+} // namespace
+
+void AddInfoCommand(CLI::App &app, int &status)
+{
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App *command = app.add_subcommand("info", "Ask one device for its current details");
+    AddMacArgument(*command, options->mac);
+    command->add_flag("--json", options->json, "Write one JSON object with every field of the device record");
+    AddSessionOptions(*command, options->session);
+    command->footer("Shows the lines of the locator's Device Information window. The device has 5 seconds\n"
+                    "to answer (exit status 3 if it doesn't).\n\n"
+                    "Examples:\n"
+                    "  kovr info 02:00:00:00:00:01\n"
+                    "  kovr info 02:00:00:00:00:01 --json | jq -r .productName");
+    command->callback([options, &status] { status = RunInfo(*options); });
+}
+
+} // namespace kovr::cli

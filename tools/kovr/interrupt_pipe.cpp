@@ -1,0 +1,57 @@
+#include "interrupt_pipe.h"
+
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kovr::cli {
+
+namespace {
+
+int g_writeFd = -1;
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction g_previous[sizeof kSignals / sizeof kSignals[0]];
+
+extern "C" void WriteInterruptByte(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    // A full pipe already says enough.
+    [[maybe_unused]] ssize_t n = write(g_writeFd, &byte, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+InterruptPipe::InterruptPipe()
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    readFd_ = fds[0];
+    g_writeFd = fds[1];
+    struct sigaction action {};
+    action.sa_handler = WriteInterruptByte;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+        sigaction(kSignals[i], &action, &g_previous[i]);
+    }
+}
+
+InterruptPipe::~InterruptPipe()
+{
+    if (readFd_ < 0) {
+        return;
+    }
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+        sigaction(kSignals[i], &g_previous[i], nullptr);
+    }
+    close(g_writeFd);
+    g_writeFd = -1;
+    close(readFd_);
+}
+
+} // namespace kovr::cli

@@ -1,0 +1,46 @@
+// The device password: read from a file, from standard input or from the
+// terminal without echo (never from the command line, where other users can
+// read it), and held in one fixed buffer that is wiped when it goes away, so
+// that no copy is left behind in freed memory.
+#pragma once
+
+#include "options.h"
+
+#include <cstddef>
+#include <string>
+
+namespace kovr::cli {
+
+class Password {
+public:
+    // Room for the text and its terminator.
+    static constexpr size_t kCapacity = 1024;
+
+    Password();
+    ~Password();
+    Password(const Password &) = delete;
+    Password &operator=(const Password &) = delete;
+
+    const char *c_str() const { return buffer_; }
+    size_t size() const { return size_; }
+
+    // Reads one line from fd, up to a newline (dropped, with a carriage
+    // return before it) or the end of the input. False with a message when
+    // the read fails or the line doesn't fit.
+    bool ReadLine(int fd, std::string &error);
+    void Clear();
+
+private:
+    char buffer_[kCapacity];
+    size_t size_ = 0;
+};
+
+// The first line of the file.
+bool ReadPasswordFile(const std::string &path, Password &password, std::string &error);
+// Asks on the controlling terminal with echo turned off; the terminal's
+// settings come back also when the prompt is interrupted by a signal.
+bool PromptForPassword(const std::string &prompt, Password &password, std::string &error);
+// From the source the options chose; without one, from the terminal.
+bool ReadPassword(const PasswordSource &source, const std::string &prompt, Password &password, std::string &error);
+
+} // namespace kovr::cli

@@ -1,0 +1,65 @@
+#include "progress_line.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace kovr::cli {
+
+namespace {
+
+void WriteAll(int fd, const std::string &text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
+ProgressLine::ProgressLine(int fd) : ProgressLine(fd, isatty(fd) == 1) {}
+
+ProgressLine::ProgressLine(int fd, bool enabled) : fd_(fd), enabled_(enabled) {}
+
+ProgressLine::~ProgressLine()
+{
+    Clear();
+}
+
+void ProgressLine::Show(const std::string &text)
+{
+    if (!enabled_) {
+        return;
+    }
+    // Back to the start of the line, the new text, then erase what is left
+    // of a longer previous one.
+    WriteAll(fd_, "\r" + text + "\033[K");
+    shown_ = true;
+}
+
+void ProgressLine::Clear()
+{
+    if (shown_) {
+        WriteAll(fd_, "\r\033[K");
+        shown_ = false;
+    }
+}
+
+std::string SearchProgressText(const std::string &activity, std::chrono::milliseconds elapsed, size_t devices)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "%s... %.1f s, %zu %s found", activity.c_str(),
+                  static_cast<double>(elapsed.count()) / 1000.0, devices, devices == 1 ? "device" : "devices");
+    return text;
+}
+
+} // namespace kovr::cli

@@ -1,0 +1,72 @@
+// kovr reboot: restart a device, and optionally wait until it answers again.
+#include "commands.h"
+
+#include "device_command.h"
+#include "exit_status.h"
+#include "reboot_wait.h"
+
+#include <iostream>
+#include <memory>
+#include <thread>
+
+namespace kovr::cli {
+
+namespace {
+
+struct RebootOptions {
+    DeviceCommandOptions device;
+    bool wait = false;
+};
+
+int WaitUntilBack(Session &session, const MacAddress &mac)
+{
+    std::cout << "Status: Rebooting" << std::endl;
+    const RebootOutcome outcome = WaitForDevice(
+        [&] {
+            KOVRDeviceInfoRecord scratch{};
+            return KOVRGetDeviceInfo(session.handle(), mac.data(), &scratch) == 0;
+        },
+        [] { std::this_thread::sleep_for(kRebootPollPause); });
+    if (outcome == RebootOutcome::Ready) {
+        std::cout << "Status: Ready" << std::endl;
+        return kExitSuccess;
+    }
+    std::cout << "Status: Timed out" << std::endl;
+    std::cerr << "kovr: " << FormatMac(mac.data()) << " did not answer again after the reboot\n";
+    return kExitTimedOut;
+}
+
+int RunReboot(const RebootOptions &options)
+{
+    return RunDeviceCommand(
+        options.device, "reboot",
+        [](KOVR_HANDLE session, const uint8_t *mac, const char *password) {
+            return KOVRRebootDevice(session, mac, password);
+        },
+        [&](Session &session, const MacAddress &mac) {
+            if (options.wait) {
+                return WaitUntilBack(session, mac);
+            }
+            std::cout << FormatMac(mac.data()) << ": rebooting\n";
+            return kExitSuccess;
+        });
+}
+
+} // namespace
+
+void AddRebootCommand(CLI::App &app, int &status)
+{
+    auto options = std::make_shared<RebootOptions>();
+    CLI::App *command = app.add_subcommand("reboot", "Restart a device");
+    AddDeviceCommandOptions(*command, options->device, [&](CLI::App &own) {
+        own.add_flag("--wait", options->wait,
+                     "Then ask the device for its details until it answers: at once, then up to 40 times "
+                     "after half a second each; prints Status: Ready, or Status: Timed out (exit status 3)");
+    });
+    command->footer("Examples:\n"
+                    "  kovr reboot 02:00:00:00:00:01\n"
+                    "  kovr reboot 02:00:00:00:00:01 --wait --password-file /etc/kovr/password");
+    command->callback([options, &status] { status = RunReboot(*options); });
+}
+
+} // namespace kovr::cli

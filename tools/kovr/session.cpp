@@ -1,0 +1,72 @@
+#include "session.h"
+
+#include "addresses.h"
+#include "exit_status.h"
+#include "record_fields.h"
+
+#include <iostream>
+
+namespace kovr::cli {
+
+Session::Session(const SessionChoice &choice)
+{
+    const KOVR_GUID guid = choice.guid.empty() ? kLocatorSessionGuid : *ParseGuid(choice.guid);
+    if (!choice.magic.empty()) {
+        handle_ = KOVROpen(*ParseMagic(choice.magic), &guid);
+    } else {
+        handle_ = KOVROpenByGuid(&guid);
+    }
+}
+
+Session::~Session()
+{
+    KOVRClose(handle_);
+}
+
+int32_t Session::LastError() const
+{
+    return KOVRGetLastError(handle_);
+}
+
+std::string Session::LastErrorMessage() const
+{
+    char message[256] = {};
+    if (KOVRGetLastErrorMessage(handle_, message, sizeof message) != 0) {
+        return {};
+    }
+    return message;
+}
+
+int ReportOpenFailure()
+{
+    std::cerr << "kovr: cannot open a library session\n";
+    return kExitFailure;
+}
+
+int ReportResult(const Session &session, const std::string &action, int32_t result)
+{
+    if (result == 0) {
+        return kExitSuccess;
+    }
+    const int32_t error = session.LastError();
+    std::cerr << "kovr: " << action << " failed (result " << result << "); error " << error << ": "
+              << Printable(session.LastErrorMessage()) << '\n';
+    // A preparatory query that timed out fails the call with -1 but leaves
+    // the time-out as the last error.
+    return result == -2 || error == -2 ? kExitTimedOut : kExitFailure;
+}
+
+std::vector<KOVRDeviceInfoRecord> TakeResults(KOVR_HANDLE session)
+{
+    std::vector<KOVRDeviceInfoRecord> records;
+    KOVRDeviceInfoRecord batch[32];
+    for (;;) {
+        const int32_t n = KOVRGetSearchResults(session, batch, sizeof batch / sizeof batch[0]);
+        if (n <= 0) {
+            return records;
+        }
+        records.insert(records.end(), batch, batch + n);
+    }
+}
+
+} // namespace kovr::cli

@@ -1,0 +1,43 @@
+// One library session for the life of a command, chosen by --magic and
+// --guid, and the reporting of a failed device operation through it.
+#pragma once
+
+#include "options.h"
+
+#include <kovr/kovr.h>
+
+#include <string>
+#include <vector>
+
+namespace kovr::cli {
+
+class Session {
+public:
+    // KOVROpen when a magic is given (with --guid, or the locator's GUID),
+    // otherwise KOVROpenByGuid, which lets the GUID choose the magic.
+    explicit Session(const SessionChoice &choice);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    bool valid() const { return handle_ != nullptr; }
+    KOVR_HANDLE handle() const { return handle_; }
+    int32_t LastError() const;
+    std::string LastErrorMessage() const;
+
+private:
+    KOVR_HANDLE handle_ = nullptr;
+};
+
+// Prints why a session could not be opened and returns the exit status.
+int ReportOpenFailure();
+
+// For a device operation's result: 0 on success; otherwise prints what
+// failed with the session's last error number and text on stderr and
+// returns the exit status (time-outs apart from other failures).
+int ReportResult(const Session &session, const std::string &action, int32_t result);
+
+// Every record queued in the session, oldest first; the queue is left empty.
+std::vector<KOVRDeviceInfoRecord> TakeResults(KOVR_HANDLE session);
+
+} // namespace kovr::cli

@@ -1,0 +1,114 @@
+// kovr watch: an asynchronous search that prints each device as it answers.
+#include "commands.h"
+
+#include "addresses.h"
+#include "event_search.h"
+#include "exit_status.h"
+#include "interrupt_pipe.h"
+#include "options.h"
+#include "progress_line.h"
+#include "record_writer.h"
+#include "session.h"
+
+#include <iostream>
+#include <memory>
+
+#include <unistd.h>
+
+namespace kovr::cli {
+
+namespace {
+
+struct WatchOptions {
+    std::string total = "infinite";
+    FormatChoice format;
+    SessionChoice session;
+};
+
+int RunWatch(const WatchOptions &options)
+{
+    using Clock = EventSearch::Clock;
+    const uint32_t totalMs = *ParseMilliseconds(options.total);
+    Session session(options.session);
+    if (!session.valid()) {
+        return ReportOpenFailure();
+    }
+    InterruptPipe interrupt;
+    EventSearch search(session.handle());
+    const Clock::time_point start = Clock::now();
+    if (!search.Start()) {
+        return ReportResult(session, "watch", -1);
+    }
+    std::optional<Clock::time_point> deadline;
+    if (totalMs != KOVR_INFINITE) {
+        deadline = start + std::chrono::milliseconds(totalMs);
+    }
+    ProgressLine progress(STDERR_FILENO);
+    StreamWriter writer(std::cout, options.format.format());
+    writer.Begin();
+    size_t seen = 0;
+    const auto print = [&](const std::vector<KOVRDeviceInfoRecord> &records) {
+        for (const KOVRDeviceInfoRecord &record : records) {
+            // Off the terminal line first, in case stdout shares it.
+            progress.Clear();
+            writer.Write(record);
+            ++seen;
+        }
+    };
+    const auto show = [&] {
+        progress.Show(SearchProgressText(
+            "Watching", std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start), seen));
+    };
+    const auto nextRedraw = [&]() -> std::optional<Clock::time_point> {
+        if (!progress.enabled()) {
+            return std::nullopt;
+        }
+        return Clock::now() + kProgressRedrawInterval;
+    };
+    show();
+    for (bool watching = true; watching;) {
+        switch (search.Wait(interrupt.fd(), deadline, nextRedraw())) {
+        case EventSearch::Wake::Results:
+            print(search.Take());
+            show();
+            break;
+        case EventSearch::Wake::Tick:
+            show();
+            break;
+        case EventSearch::Wake::Deadline:
+        case EventSearch::Wake::Interrupted:
+            watching = false;
+            break;
+        }
+    }
+    search.Stop();
+    print(search.Take());
+    progress.Clear();
+    return kExitSuccess;
+}
+
+} // namespace
+
+void AddWatchCommand(CLI::App &app, int &status)
+{
+    auto options = std::make_shared<WatchOptions>();
+    CLI::App *command =
+        app.add_subcommand("watch", "Search asynchronously and print each device the moment it answers");
+    command
+        ->add_option("--total", options->total,
+                     "Stop after MS milliseconds (default 'infinite': until Ctrl-C)")
+        ->type_name("MS")
+        ->check(MillisecondsValidator());
+    AddFormatOptions(*command, options->format, true,
+                     "Write JSON Lines: one object with every record field per device");
+    AddSessionOptions(*command, options->session);
+    command->footer("Every reply is printed, so a device that answers through two interfaces shows up twice.\n"
+                    "Ctrl-C stops the search cleanly.\n\n"
+                    "Examples:\n"
+                    "  kovr watch\n"
+                    "  kovr watch --total 30000 --json > devices.jsonl\n"
+                    "  kovr watch --csv");
+    command->callback([options, &status] { status = RunWatch(*options); });
+}
+
+} // namespace kovr::cli
