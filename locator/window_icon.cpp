@@ -6,6 +6,8 @@
 
 QIcon LoadWindowIcon()
 {
+    // The resources live in a static library, which does not register them.
+    Q_INIT_RESOURCE(locator);
     QSvgRenderer renderer(QStringLiteral(":/icons/128.svg"));
     QIcon icon;
     if (!renderer.isValid())

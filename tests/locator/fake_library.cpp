@@ -1,0 +1,188 @@
+#include "fake_library.h"
+
+#include "message_box.h"
+
+#include <QtGlobal>
+
+#include <arpa/inet.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+FakeLibrary *g_fake = nullptr;
+}
+
+// The seam's entries: plain functions over the one live fake.
+struct FakeCalls {
+    static KOVR_HANDLE OpenByGuid(const KOVR_GUID *guid)
+    {
+        ++g_fake->opens;
+        if (g_fake->openFails || !guid || std::memcmp(guid, &kLocatorSessionGuid, sizeof *guid) != 0)
+            return nullptr;
+        auto h = reinterpret_cast<KOVR_HANDLE>(g_fake->m_nextHandle++);
+        g_fake->m_open.insert(h);
+        return h;
+    }
+    static void Close(KOVR_HANDLE h)
+    {
+        g_fake->closed.push_back(h);
+        g_fake->m_open.erase(h);
+    }
+    static int32_t GetLastError(KOVR_HANDLE h) { return g_fake->IsOpen(h) ? g_fake->m_lastError : -1; }
+    static int32_t GetLastErrorMessage(KOVR_HANDLE h, char *buffer, uint32_t size)
+    {
+        if (!g_fake->IsOpen(h) || !buffer || size == 0)
+            return -1;
+        std::strncpy(buffer, g_fake->m_lastErrorMessage.c_str(), size - 1);
+        buffer[size - 1] = '\0';
+        return 0;
+    }
+    static int32_t StartSyncSearch(KOVR_HANDLE h)
+    {
+        ++g_fake->searches;
+        if (g_fake->onSearch)
+            g_fake->onSearch();
+        if (!g_fake->IsOpen(h))
+            return -1;
+        g_fake->m_queue.assign(g_fake->devices.begin(), g_fake->devices.end());
+        return static_cast<int32_t>(g_fake->m_queue.size());
+    }
+    static int32_t GetSearchResultCount(KOVR_HANDLE h)
+    {
+        return g_fake->IsOpen(h) ? static_cast<int32_t>(g_fake->m_queue.size()) : -1;
+    }
+    static int32_t GetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity)
+    {
+        if (!g_fake->IsOpen(h) || !records || capacity == 0)
+            return -1;
+        uint32_t n = 0;
+        for (; n < capacity && !g_fake->m_queue.empty(); ++n) {
+            records[n] = g_fake->m_queue.front();
+            g_fake->m_queue.pop_front();
+        }
+        return static_cast<int32_t>(n);
+    }
+    static void StopSearch(KOVR_HANDLE) { ++g_fake->stopSearches; }
+    static int32_t GetDeviceInfo(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record)
+    {
+        const int poll = ++g_fake->deviceInfoPolls;
+        if (!g_fake->IsOpen(h) || !mac || !record)
+            return -1;
+        return g_fake->deviceAnswers(poll) ? 0 : -2;
+    }
+    static int32_t RebootDevice(KOVR_HANDLE h, const uint8_t *mac, const char *password)
+    {
+        g_fake->rebootCalls.push_back({h, ToMac(mac), password ? password : ""});
+        return g_fake->FinishCommand(h);
+    }
+    static int32_t SetNetwork(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway,
+                              const char *password)
+    {
+        g_fake->networkCalls.push_back({h, ToMac(mac), ip, mask, gateway, password ? password : ""});
+        return g_fake->FinishCommand(h);
+    }
+    static int32_t SetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password)
+    {
+        g_fake->dhcpCalls.push_back({h, ToMac(mac), mode, password ? password : ""});
+        return g_fake->FinishCommand(h);
+    }
+    static KOVRDeviceInfoRecord *CopyRecord(const KOVRDeviceInfoRecord *record)
+    {
+        ++g_fake->copies;
+        KOVRDeviceInfoRecord *copy = CopyRecordOnHeap(record);
+        g_fake->m_liveCopies.insert(copy);
+        return copy;
+    }
+    static void ReleaseRecord(KOVRDeviceInfoRecord *copy)
+    {
+        // A copy released twice, or one the window never made, is a fault.
+        if (g_fake->m_liveCopies.erase(copy) != 1)
+            qFatal("release of a record copy that is not live");
+        ++g_fake->releases;
+        ReleaseRecordOnHeap(copy);
+    }
+    static FakeLibrary::Mac ToMac(const uint8_t *mac)
+    {
+        FakeLibrary::Mac out{};
+        if (mac)
+            std::memcpy(out.data(), mac, out.size());
+        return out;
+    }
+};
+
+FakeLibrary::FakeLibrary()
+{
+    if (g_fake)
+        throw std::logic_error("one FakeLibrary at a time");
+    g_fake = this;
+}
+
+FakeLibrary::~FakeLibrary()
+{
+    g_fake = nullptr;
+}
+
+const LibrarySeam &FakeLibrary::Seam() const
+{
+    static const LibrarySeam table = {
+        FakeCalls::OpenByGuid,    FakeCalls::Close,         FakeCalls::GetLastError,
+        FakeCalls::GetLastErrorMessage, FakeCalls::StartSyncSearch, FakeCalls::GetSearchResultCount,
+        FakeCalls::GetSearchResults, FakeCalls::StopSearch,  FakeCalls::GetDeviceInfo,
+        FakeCalls::RebootDevice,  FakeCalls::SetNetwork,    FakeCalls::SetDHCP,
+        FakeCalls::CopyRecord,    FakeCalls::ReleaseRecord,
+    };
+    return table;
+}
+
+int32_t FakeLibrary::FinishCommand(KOVR_HANDLE h)
+{
+    if (!IsOpen(h))
+        return -1;
+    m_lastError = commandResult == 0 ? 0 : errorNumber;
+    m_lastErrorMessage = commandResult == 0 ? "Operation succeeded" : errorMessage;
+    return commandResult;
+}
+
+KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, const char *name, const char *product)
+{
+    KOVRDeviceInfoRecord record{};
+    record.recordSize = sizeof record;
+    record.version = 512;
+    record.presentFields = KOVR_FIELD_MAC_ADDRESS | KOVR_FIELD_IP_ADDRESS | KOVR_FIELD_DEVICE_NAME
+        | KOVR_FIELD_PRODUCT_NAME;
+    std::memcpy(record.macAddress, mac.data(), mac.size());
+    record.ipAddress = Address(ip);
+    std::strncpy(record.deviceName, name, sizeof record.deviceName - 1);
+    std::strncpy(record.productName, product, sizeof record.productName - 1);
+    return record;
+}
+
+uint32_t Address(const char *dotted)
+{
+    in_addr address{};
+    if (inet_pton(AF_INET, dotted, &address) != 1)
+        throw std::invalid_argument(dotted);
+    return address.s_addr;
+}
+
+namespace {
+MessagePresenter g_previousPresenter = nullptr;
+}
+
+MessageCapture::MessageCapture()
+{
+    Texts().clear();
+    g_previousPresenter = SetMessagePresenter([](QWidget *, const QString &text) { Texts().push_back(text); });
+}
+
+MessageCapture::~MessageCapture()
+{
+    SetMessagePresenter(g_previousPresenter);
+}
+
+std::vector<QString> &MessageCapture::Texts()
+{
+    static std::vector<QString> texts;
+    return texts;
+}

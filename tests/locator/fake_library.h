@@ -1,0 +1,101 @@
+#ifndef KOVR_TESTS_LOCATOR_FAKE_LIBRARY_H
+#define KOVR_TESTS_LOCATOR_FAKE_LIBRARY_H
+
+#include "library_seam.h"
+
+#include <QString>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+// A scripted stand-in for libkovr behind the locator's library seam: it
+// answers from what a test put in it and records every call. One at a time.
+class FakeLibrary {
+public:
+    using Mac = std::array<uint8_t, 6>;
+
+    struct NetworkCall {
+        KOVR_HANDLE session;
+        Mac mac;
+        uint32_t ip, mask, gateway;
+        std::string password;
+    };
+    struct DhcpCall {
+        KOVR_HANDLE session;
+        Mac mac;
+        int32_t mode;
+        std::string password;
+    };
+    struct RebootCall {
+        KOVR_HANDLE session;
+        Mac mac;
+        std::string password;
+    };
+
+    FakeLibrary();
+    ~FakeLibrary();
+    FakeLibrary(const FakeLibrary &) = delete;
+    FakeLibrary &operator=(const FakeLibrary &) = delete;
+
+    const LibrarySeam &Seam() const;
+
+    // Script.
+    bool openFails = false;
+    std::vector<KOVRDeviceInfoRecord> devices; // what each search finds, in reply order
+    std::function<void()> onSearch;            // runs inside the blocking search
+    int32_t commandResult = 0;                 // of RebootDevice, SetNetwork, SetDHCP
+    int32_t errorNumber = 0;                   // recorded by a failing command
+    std::string errorMessage;
+    std::function<bool(int poll)> deviceAnswers = [](int) { return true; }; // poll numbers from 1
+
+    // Record.
+    int opens = 0;
+    std::vector<KOVR_HANDLE> closed; // every Close call, valid handle or not
+    int stopSearches = 0;
+    int searches = 0;
+    int deviceInfoPolls = 0;
+    int copies = 0;
+    int releases = 0;
+    std::vector<NetworkCall> networkCalls;
+    std::vector<DhcpCall> dhcpCalls;
+    std::vector<RebootCall> rebootCalls;
+
+    int LiveCopies() const { return copies - releases; }
+    bool IsOpen(KOVR_HANDLE h) const { return m_open.count(h) != 0; }
+    int CommandCount() const
+    {
+        return static_cast<int>(networkCalls.size() + dhcpCalls.size() + rebootCalls.size());
+    }
+
+private:
+    friend struct FakeCalls;
+    int32_t FinishCommand(KOVR_HANDLE h);
+
+    std::set<KOVR_HANDLE> m_open;
+    std::deque<KOVRDeviceInfoRecord> m_queue;
+    std::set<const KOVRDeviceInfoRecord *> m_liveCopies;
+    uintptr_t m_nextHandle = 0x1000;
+    int32_t m_lastError = 0;
+    std::string m_lastErrorMessage;
+};
+
+// A device record as a search would deliver it.
+KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, const char *name = "",
+                                const char *product = "7100-NT");
+
+// A dotted address in network byte order.
+uint32_t Address(const char *dotted);
+
+// Collects what would have been shown in message boxes, for its lifetime.
+class MessageCapture {
+public:
+    MessageCapture();
+    ~MessageCapture();
+    static std::vector<QString> &Texts();
+};
+
+#endif

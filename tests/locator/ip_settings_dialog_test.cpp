@@ -1,0 +1,254 @@
+// The IP settings dialog: its opening state, the mode switch, and the one
+// command that Apply sends.
+#include "fake_library.h"
+#include "ip_address_control.h"
+#include "ip_settings_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <cstring>
+
+namespace {
+
+const FakeLibrary::Mac kMac = {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f};
+
+KOVRDeviceInfoRecord DeviceRecord(uint8_t dhcpMode, bool dhcpReported = true)
+{
+    KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT");
+    record.subnetMask = Address("255.255.255.0");
+    record.gatewayAddress = Address("10.77.1.254");
+    record.dhcpMode = dhcpMode;
+    if (dhcpReported)
+        record.presentFields |= KOVR_FIELD_DHCP_MODE;
+    return record;
+}
+
+// The bytes of a 32-bit value as it lies in memory.
+QByteArray Bytes(uint32_t value)
+{
+    return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+struct Dialog {
+    explicit Dialog(FakeLibrary &fake, const KOVRDeviceInfoRecord &record) : dialog(fake.Seam())
+    {
+        dialog.m_device = &record;
+        dialog.show();
+    }
+    IpAddressControl *Address(int id) const { return dialog.ControlAs<IpAddressControl>(id); }
+    QLineEdit *Password() const { return dialog.ControlAs<QLineEdit>(ControlId::Password); }
+    QRadioButton *Radio(int id) const { return dialog.ControlAs<QRadioButton>(id); }
+    QString Label(int id) const { return dialog.ControlAs<QLabel>(id)->text(); }
+    QPushButton *Button(int id) const { return dialog.ControlAs<QPushButton>(id); }
+
+    IpSettingsDialog dialog;
+};
+
+} // namespace
+
+class IpSettingsDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void opensInTheModeThatDhcpModeGives_data()
+    {
+        QTest::addColumn<int>("dhcpMode");
+        QTest::addColumn<bool>("reported");
+        QTest::addColumn<bool>("dhcp");
+        QTest::newRow("DHCP on") << 1 << true << true;
+        QTest::newRow("DHCP off") << 0 << true << false;
+        QTest::newRow("not reported") << 0 << false << false;
+        QTest::newRow("unknown value") << 7 << true << false;
+        // The presence bit is not consulted.
+        QTest::newRow("1 without presence bit") << 1 << false << true;
+    }
+
+    void opensInTheModeThatDhcpModeGives()
+    {
+        QFETCH(int, dhcpMode);
+        QFETCH(bool, reported);
+        QFETCH(bool, dhcp);
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(static_cast<uint8_t>(dhcpMode), reported);
+        Dialog d(fake, record);
+        QCOMPARE(d.dialog.windowTitle(), QStringLiteral("Set IP Address"));
+        QCOMPARE(d.Radio(ControlId::DhcpRadio)->isChecked(), dhcp);
+        QCOMPARE(d.Radio(ControlId::ManualRadio)->isChecked(), !dhcp);
+        for (int id : {ControlId::IpAddress, ControlId::SubnetMask, ControlId::Gateway})
+            QCOMPARE(d.Address(id)->isEnabled(), !dhcp);
+        // Filled from the record in either mode.
+        QCOMPARE(d.Address(ControlId::IpAddress)->GetAddress(), 0x0A4D010Au);
+        QCOMPARE(d.Address(ControlId::SubnetMask)->GetAddress(), 0xFFFFFF00u);
+        QCOMPARE(d.Address(ControlId::Gateway)->GetAddress(), 0x0A4D01FEu);
+        QWidget *focus = dhcp ? static_cast<QWidget *>(d.Password()) : d.Address(ControlId::IpAddress)->Field(0);
+        QCOMPARE(d.dialog.focusWidget(), focus);
+        QCOMPARE(d.Password()->echoMode(), QLineEdit::Password);
+    }
+
+    void showsTheProductAndTheMacAddress()
+    {
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(0);
+        Dialog d(fake, record);
+        QCOMPARE(d.Label(ControlId::ProductText), QStringLiteral("7100-NT"));
+        QCOMPARE(d.Label(ControlId::MacText), QStringLiteral("0a:1b:2c:3d:4e:5f"));
+    }
+
+    void aRadioClickEmptiesThePasswordAndRestoresTheAddresses()
+    {
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(0);
+        Dialog d(fake, record);
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        d.Address(ControlId::IpAddress)->SetAddress(0xC0A80163);
+        // Also a click on the button that is already checked.
+        QTest::mouseClick(d.Radio(ControlId::ManualRadio), Qt::LeftButton);
+        QCOMPARE(d.Password()->text(), QString());
+        QCOMPARE(d.Address(ControlId::IpAddress)->GetAddress(), 0x0A4D010Au);
+
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        QTest::mouseClick(d.Radio(ControlId::DhcpRadio), Qt::LeftButton);
+        QCOMPARE(d.Password()->text(), QString());
+        QVERIFY(d.Radio(ControlId::DhcpRadio)->isChecked());
+        QVERIFY(!d.Address(ControlId::Gateway)->isEnabled());
+        QCOMPARE(fake.CommandCount(), 0);
+    }
+
+    void applyInDhcpModeSendsOnlySetDhcp()
+    {
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(1);
+        Dialog d(fake, record);
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        d.Button(ControlId::Ok)->click();
+        QCOMPARE(fake.dhcpCalls.size(), size_t(1));
+        QVERIFY(fake.networkCalls.empty());
+        const FakeLibrary::DhcpCall &call = fake.dhcpCalls[0];
+        QCOMPARE(call.mode, 1);
+        QCOMPARE(call.password, std::string("secret"));
+        QCOMPARE(call.mac, kMac);
+        QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{call.session});
+        QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!d.dialog.isVisible());
+    }
+
+    void applyInManualModePassesIpMaskGatewayInNetworkOrder()
+    {
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(0);
+        Dialog d(fake, record);
+        d.Address(ControlId::IpAddress)->SetAddress(0xC0A8010A);
+        d.Address(ControlId::SubnetMask)->SetAddress(0xFFFFFF00);
+        d.Address(ControlId::Gateway)->SetAddress(0xC0A80101);
+        QTest::keyClicks(d.Password(), QStringLiteral("pw"));
+        // Enter in the password field is Apply.
+        QTest::keyClick(d.Password(), Qt::Key_Return);
+        QCOMPARE(fake.networkCalls.size(), size_t(1));
+        QVERIFY(fake.dhcpCalls.empty());
+        const FakeLibrary::NetworkCall &call = fake.networkCalls[0];
+        QCOMPARE(Bytes(call.ip), QByteArray::fromHex("C0A8010A"));
+        QCOMPARE(Bytes(call.mask), QByteArray::fromHex("FFFFFF00"));
+        QCOMPARE(Bytes(call.gateway), QByteArray::fromHex("C0A80101"));
+        QCOMPARE(call.password, std::string("pw"));
+        QCOMPARE(call.mac, kMac);
+        QVERIFY(!d.dialog.isVisible());
+    }
+
+    void aBlankFieldIsSentAsZero()
+    {
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(0);
+        Dialog d(fake, record);
+        for (int i = 0; i < IpAddressControl::kFieldCount; ++i)
+            d.Address(ControlId::Gateway)->Field(i)->clear();
+        d.Address(ControlId::SubnetMask)->Field(3)->clear();
+        d.Button(ControlId::Ok)->click();
+        QCOMPARE(fake.networkCalls.size(), size_t(1));
+        QCOMPARE(fake.networkCalls[0].gateway, 0u);
+        QCOMPARE(Bytes(fake.networkCalls[0].mask), QByteArray::fromHex("FFFFFF00"));
+    }
+
+    void aFailureShowsTheErrorBoxAndClosesAnyway_data()
+    {
+        QTest::addColumn<bool>("openFails");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("device refuses")
+            << false << "An Error occurred.\nError Number: 1\nError Message: Authentication Failed\n";
+        QTest::newRow("no session") << true << "An Error occurred.\nError Number: -1\nError Message: \n";
+    }
+
+    void aFailureShowsTheErrorBoxAndClosesAnyway()
+    {
+        QFETCH(bool, openFails);
+        QFETCH(QString, text);
+        FakeLibrary fake;
+        fake.openFails = openFails;
+        fake.commandResult = 1;
+        fake.errorNumber = 1;
+        fake.errorMessage = "Authentication Failed";
+        MessageCapture messages;
+        const KOVRDeviceInfoRecord record = DeviceRecord(1);
+        Dialog d(fake, record);
+        d.Button(ControlId::Ok)->click();
+        QCOMPARE(MessageCapture::Texts(), std::vector<QString>{text});
+        QCOMPARE(fake.closed.size(), size_t(1));
+        QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!d.dialog.isVisible());
+    }
+
+    void aLongErrorMessageIsCutAt254Characters()
+    {
+        FakeLibrary fake;
+        fake.commandResult = 5;
+        fake.errorNumber = 5;
+        fake.errorMessage = std::string(300, 'x');
+        MessageCapture messages;
+        const KOVRDeviceInfoRecord record = DeviceRecord(1);
+        Dialog d(fake, record);
+        d.Button(ControlId::Ok)->click();
+        QCOMPARE(MessageCapture::Texts().size(), size_t(1));
+        QVERIFY(MessageCapture::Texts()[0].endsWith(QStringLiteral("Error Message: ") + QString(254, 'x') + "\n"));
+    }
+
+    void cancellingSendsNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << "button";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("close box") << "close";
+        QTest::newRow("Enter on Cancel") << "enter";
+    }
+
+    void cancellingSendsNothing()
+    {
+        QFETCH(QString, how);
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(0);
+        Dialog d(fake, record);
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        if (how == "button") {
+            d.Button(ControlId::Cancel)->click();
+        } else if (how == "escape") {
+            QTest::keyClick(d.Password(), Qt::Key_Escape);
+        } else if (how == "close") {
+            d.dialog.close();
+        } else {
+            d.Button(ControlId::Cancel)->setFocus();
+            QTest::keyClick(d.Button(ControlId::Cancel), Qt::Key_Return);
+        }
+        QVERIFY(!d.dialog.isVisible());
+        QCOMPARE(d.dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(fake.CommandCount(), 0);
+        QCOMPARE(fake.opens, 0);
+    }
+};
+
+QTEST_MAIN(IpSettingsDialogTest)
+#include "ip_settings_dialog_test.moc"

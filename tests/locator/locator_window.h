@@ -1,0 +1,32 @@
+#ifndef KOVR_TESTS_LOCATOR_LOCATOR_WINDOW_H
+#define KOVR_TESTS_LOCATOR_LOCATOR_WINDOW_H
+
+#include "fake_library.h"
+#include "locator_dialog.h"
+
+#include <QStringList>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+inline QStringList RowTexts(const QTreeWidget *list, int column = 0)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(column);
+    return texts;
+}
+
+// Shows the main window over the fake and waits until its first search has
+// been listed; none if that does not happen.
+inline std::unique_ptr<LocatorDialog> OpenWindow(FakeLibrary &fake)
+{
+    auto window = std::make_unique<LocatorDialog>(fake.Seam());
+    window->show();
+    const bool listed = QTest::qWaitFor(
+        [&] { return fake.searches == 1 && !RowTexts(window->List()).contains(QStringLiteral("Searching...")); });
+    return listed ? std::move(window) : nullptr;
+}
+
+#endif

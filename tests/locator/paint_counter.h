@@ -1,0 +1,22 @@
+#ifndef KOVR_TESTS_LOCATOR_PAINT_COUNTER_H
+#define KOVR_TESTS_LOCATOR_PAINT_COUNTER_H
+
+#include <QEvent>
+#include <QWidget>
+
+// Counts the paint events that reach a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+#endif

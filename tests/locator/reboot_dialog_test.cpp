@@ -1,0 +1,195 @@
+// The reboot dialog: the command, the wait for the device and the status
+// line, with the pauses between polls taken out.
+#include "fake_library.h"
+#include "paint_counter.h"
+#include "reboot_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const FakeLibrary::Mac kMac = {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
+
+struct Dialog {
+    explicit Dialog(FakeLibrary &fake) : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam())
+    {
+        dialog.m_device = &record;
+        dialog.SetPause([this](int milliseconds) {
+            pauses << milliseconds;
+            if (onPause)
+                onPause();
+        });
+        dialog.show();
+    }
+    QString Text(int id) const { return dialog.ControlAs<QLabel>(id)->text(); }
+    QLineEdit *Password() const { return dialog.ControlAs<QLineEdit>(ControlId::RebootPassword); }
+    QPushButton *Button(int id) const { return dialog.ControlAs<QPushButton>(id); }
+    void Reboot(const QString &password)
+    {
+        Password()->setText(password);
+        Button(ControlId::Reboot)->click();
+    }
+
+    KOVRDeviceInfoRecord record;
+    QList<int> pauses;
+    std::function<void()> onPause;
+    RebootDialog dialog;
+};
+
+} // namespace
+
+class RebootDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void opensWithProductAndMacLinesAndThePasswordFocused()
+    {
+        FakeLibrary fake;
+        Dialog d(fake);
+        QCOMPARE(d.dialog.windowTitle(), QStringLiteral("Reboot Device"));
+        QCOMPARE(d.Text(ControlId::ProductLine), QStringLiteral("Product Name:\t7100-NT"));
+        QCOMPARE(d.Text(ControlId::MacLine), QStringLiteral("MAC Address:    02:1a:2b:3c:4d:5e"));
+        QCOMPARE(d.Text(ControlId::Status), QString());
+        QCOMPARE(d.Password()->text(), QString());
+        QCOMPARE(d.Password()->echoMode(), QLineEdit::Password);
+        QCOMPARE(d.dialog.focusWidget(), d.Password());
+        QCOMPARE(fake.opens, 0);
+    }
+
+    void aRefusedRebootShowsTheErrorAndKeepsStatusAndPassword()
+    {
+        FakeLibrary fake;
+        fake.commandResult = 1;
+        fake.errorNumber = 1;
+        fake.errorMessage = "Authentication Failed";
+        MessageCapture messages;
+        Dialog d(fake);
+        d.Reboot(QStringLiteral("wrong"));
+        QCOMPARE(MessageCapture::Texts(),
+                 std::vector<QString>{QStringLiteral("An Error occured while rebooting the device.\nError Number: "
+                                                     "1\nError Message: Authentication Failed\n")});
+        QCOMPARE(fake.rebootCalls.size(), size_t(1));
+        QCOMPARE(fake.rebootCalls[0].password, std::string("wrong"));
+        QCOMPARE(fake.rebootCalls[0].mac, kMac);
+        QCOMPARE(fake.deviceInfoPolls, 0);
+        QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{fake.rebootCalls[0].session});
+        QCOMPARE(d.Text(ControlId::Status), QString());
+        QCOMPARE(d.Password()->text(), QStringLiteral("wrong"));
+        QVERIFY(d.dialog.isVisible());
+    }
+
+    void withoutASessionTheErrorShowsMinusOneAndNoMessage()
+    {
+        FakeLibrary fake;
+        fake.openFails = true;
+        MessageCapture messages;
+        Dialog d(fake);
+        d.Reboot(QStringLiteral("secret"));
+        QCOMPARE(MessageCapture::Texts(),
+                 std::vector<QString>{QStringLiteral(
+                     "An Error occured while rebooting the device.\nError Number: -1\nError Message: \n")});
+        QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{nullptr});
+    }
+
+    void waitsForTheDevice_data()
+    {
+        QTest::addColumn<int>("answeringPoll"); // 0: never
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("answers at once") << 1 << 1 << "Status: Ready";
+        QTest::newRow("answers at the first further poll") << 2 << 2 << "Status: Ready";
+        QTest::newRow("answers at the fortieth further poll") << 41 << 41 << "Status: Ready";
+        QTest::newRow("never answers") << 0 << 41 << "Status: Timed out";
+    }
+
+    void waitsForTheDevice()
+    {
+        QFETCH(int, answeringPoll);
+        QFETCH(int, polls);
+        QFETCH(QString, status);
+        FakeLibrary fake;
+        fake.deviceAnswers = [answeringPoll](int poll) { return poll == answeringPoll; };
+        Dialog d(fake);
+        d.Reboot(QStringLiteral("secret"));
+        QCOMPARE(fake.rebootCalls.size(), size_t(1));
+        QCOMPARE(fake.deviceInfoPolls, polls);
+        QCOMPARE(d.pauses, QList<int>(polls - 1, 500));
+        QCOMPARE(d.Text(ControlId::Status), status);
+        QCOMPARE(fake.opens, 1);
+        QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{fake.rebootCalls[0].session});
+        QVERIFY(d.dialog.isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void showsRebootingAndTheWaitCursorDuringTheWait()
+    {
+        FakeLibrary fake;
+        fake.deviceAnswers = [](int poll) { return poll == 3; };
+        Dialog d(fake);
+        PaintCounter counter(d.dialog.Control(ControlId::Status));
+        QStringList statusDuringWait;
+        int paintsBeforeWait = -1;
+        bool waitCursor = false;
+        d.onPause = [&] {
+            statusDuringWait << d.Text(ControlId::Status);
+            if (paintsBeforeWait < 0)
+                paintsBeforeWait = counter.paints;
+            waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        };
+        d.Reboot(QStringLiteral("secret"));
+        QCOMPARE(statusDuringWait, (QStringList{"Status: Rebooting", "Status: Rebooting"}));
+        QVERIFY(paintsBeforeWait > 0);
+        QVERIFY(waitCursor);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void rebootCanBePressedAgain()
+    {
+        FakeLibrary fake;
+        fake.deviceAnswers = [](int) { return false; };
+        Dialog d(fake);
+        d.Reboot(QStringLiteral("secret"));
+        QCOMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Timed out"));
+        fake.deviceAnswers = [](int) { return true; };
+        d.Button(ControlId::Reboot)->click();
+        QCOMPARE(fake.rebootCalls.size(), size_t(2));
+        QCOMPARE(fake.rebootCalls[1].password, std::string("secret"));
+        QCOMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Ready"));
+        // A session of its own for each press.
+        QCOMPARE(fake.opens, 2);
+        QCOMPARE(fake.closed.size(), size_t(2));
+        QVERIFY(fake.closed[0] != fake.closed[1]);
+    }
+
+    void enterInThePasswordClosesWithoutSending()
+    {
+        FakeLibrary fake;
+        Dialog d(fake);
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        QTest::keyClick(d.Password(), Qt::Key_Return);
+        QVERIFY(!d.dialog.isVisible());
+        QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(fake.CommandCount(), 0);
+        QCOMPARE(fake.opens, 0);
+    }
+
+    void enterOnTheRebootButtonReboots()
+    {
+        FakeLibrary fake;
+        Dialog d(fake);
+        d.Password()->setText(QStringLiteral("secret"));
+        d.Button(ControlId::Reboot)->setFocus();
+        QTest::keyClick(d.Button(ControlId::Reboot), Qt::Key_Return);
+        QCOMPARE(fake.rebootCalls.size(), size_t(1));
+        QVERIFY(d.dialog.isVisible());
+    }
+};
+
+QTEST_MAIN(RebootDialogTest)
+#include "reboot_dialog_test.moc"
