@@ -29,6 +29,11 @@ ReplyRecord *AllocateRecord(const DiscoverySession *session)
     return record;
 }
 
+void SetSearching(DiscoverySession *session, bool searching)
+{
+    __atomic_store_n(&session->searching, searching ? 1 : 0, __ATOMIC_RELEASE);
+}
+
 void ReleaseRecord(ReplyRecord *record)
 {
     std::free(record);
@@ -38,7 +43,7 @@ void ReleaseRecord(ReplyRecord *record)
 // asynchronous one hands out every reply, one per interface that heard it.
 void QueueReply(DiscoverySession *session, ReplyRecord *record)
 {
-    if (!session->asynchronous && FindFirst(session->results, CompareMacAddress, record->info.macAddress) != nullptr) {
+    if (!IsAsynchronous(session) && FindFirst(session->results, CompareMacAddress, record->info.macAddress) != nullptr) {
         ReleaseRecord(record);
         return;
     }
@@ -125,6 +130,21 @@ void SearchWorker(void *argument)
 
 } // namespace
 
+bool IsSearching(const DiscoverySession *session)
+{
+    return __atomic_load_n(&session->searching, __ATOMIC_ACQUIRE) != 0;
+}
+
+bool IsAsynchronous(const DiscoverySession *session)
+{
+    return __atomic_load_n(&session->asynchronous, __ATOMIC_ACQUIRE) != 0;
+}
+
+void SetAsynchronous(DiscoverySession *session, bool asynchronous)
+{
+    __atomic_store_n(&session->asynchronous, asynchronous ? 1 : 0, __ATOMIC_RELEASE);
+}
+
 int CompareMacAddress(const void *key, const void *record)
 {
     if (key == nullptr || record == nullptr) {
@@ -176,17 +196,17 @@ void SetSearchNotification(DiscoverySession *session, KOVRSearchNotifyCallback c
 
 int32_t StartSearchWorker(DiscoverySession *session)
 {
-    if (session == nullptr || session->searching) {
+    if (session == nullptr || IsSearching(session)) {
         return -1;
     }
-    session->searching = 1;
+    SetSearching(session, true);
     DiscardResults(session->results);
     // A stop requested after the last worker had ended on its own was never
     // consumed; left set, it would end this search at its first pass.
     platform::WaitEvent(session->stopEvent, 0);
     session->workerThread = platform::StartThread(SearchWorker, session);
     if (session->workerThread == nullptr) {
-        session->searching = 0;
+        SetSearching(session, false);
         return -1;
     }
     return 0;
@@ -194,7 +214,7 @@ int32_t StartSearchWorker(DiscoverySession *session)
 
 void StopSearchWorker(DiscoverySession *session)
 {
-    if (session == nullptr || !session->searching) {
+    if (session == nullptr || !IsSearching(session)) {
         return;
     }
     platform::CancelTimer(session->searchTimer);
@@ -204,7 +224,7 @@ void StopSearchWorker(DiscoverySession *session)
     // The worker may have restarted the idle timer between the cancel above
     // and its end; that expiry must not outlive the search.
     platform::CancelTimer(session->searchTimer);
-    session->searching = 0;
+    SetSearching(session, false);
 }
 
 void SyncSearchNotify(KOVR_HANDLE handle, uintptr_t /*userValue*/)
@@ -218,7 +238,7 @@ void SyncSearchNotify(KOVR_HANDLE handle, uintptr_t /*userValue*/)
 
 int32_t RunSyncSearch(DiscoverySession *session, uint32_t idleLimitMs, uint32_t totalLimitMs)
 {
-    if (session == nullptr || session->searching) {
+    if (session == nullptr || IsSearching(session)) {
         return -1;
     }
     if (idleLimitMs == 0 || totalLimitMs == 0 || (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {

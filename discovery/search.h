@@ -18,6 +18,11 @@ void SetSearchNotification(DiscoverySession *session, KOVRSearchNotifyCallback c
 int32_t RunSyncSearch(DiscoverySession *session, uint32_t idleLimitMs, uint32_t totalLimitMs);
 void SyncSearchNotify(KOVR_HANDLE handle, uintptr_t userValue);
 void DiscardResults(GuardedList *queue);
+// The searching and asynchronous flags. KOVRStopSearch may read them on any
+// thread while a synchronous search runs, so they are accessed atomically.
+bool IsSearching(const DiscoverySession *session);
+bool IsAsynchronous(const DiscoverySession *session);
+void SetAsynchronous(DiscoverySession *session, bool asynchronous);
 int CompareMacAddress(const void *key, const void *record);
 
 } // namespace kovr

@@ -21,10 +21,10 @@ int32_t StartAsyncSearch(KOVR_HANDLE h, KOVRSearchNotifyCallback callback, KOVR_
                          KOVR_EVENT event, uintptr_t userValue)
 {
     DiscoverySession *session = FindSession(h);
-    if (session == nullptr || session->searching) {
+    if (session == nullptr || IsSearching(session)) {
         return -1;
     }
-    session->asynchronous = 1;
+    SetAsynchronous(session, true);
     SetSearchNotification(session, callback, window, message, event, userValue);
     SetSessionError(session, kErrorNone, kMessageSucceeded);
     return StartSearchWorker(session);
@@ -45,10 +45,10 @@ KOVR_API int32_t KOVRStartSyncSearchEx(KOVR_HANDLE h, uint32_t idleLimitMs, uint
         return -1;
     }
     DiscoverySession *session = FindSession(h);
-    if (session == nullptr || session->searching) {
+    if (session == nullptr || IsSearching(session)) {
         return -1;
     }
-    session->asynchronous = 0;
+    SetAsynchronous(session, false);
     SetSessionError(session, kErrorNone, kMessageSucceeded);
     return RunSyncSearch(session, idleLimitMs, totalLimitMs);
 }
@@ -112,7 +112,7 @@ KOVR_API void KOVRStopSearch(KOVR_HANDLE h)
 {
     DiscoverySession *session = IsRegistered(h) ? FindSession(h) : nullptr;
     // A synchronous search is ended only by its own starter.
-    if (session != nullptr && session->searching && session->asynchronous) {
+    if (session != nullptr && IsSearching(session) && IsAsynchronous(session)) {
         StopSearchWorker(session);
     }
 }
