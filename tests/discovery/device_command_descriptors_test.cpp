@@ -1,0 +1,63 @@
+// A thousand commands, successful and failing, leave no descriptor behind.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include "device_lab.h"
+#include "device_session.h"
+
+namespace kovr {
+namespace {
+
+using netlab::DeviceJson;
+using netlab::Lab;
+using netlab::Simulator;
+using netlab::Topology;
+using testing::DeviceSession;
+using testing::Limits;
+using std::chrono::milliseconds;
+
+const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
+const uint8_t kAbsent[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x63};
+
+int OpenDescriptors()
+{
+    int count = 0;
+    DIR *dir = opendir("/proc/self/fd");
+    if (dir == nullptr) {
+        return -1;
+    }
+    while (readdir(dir) != nullptr) {
+        ++count;
+    }
+    closedir(dir);
+    return count;
+}
+
+TEST(DeviceCommandDescriptors, ThousandCommandsLeakNothing)
+{
+    Lab lab(Topology::Single);
+    Simulator sim(lab, testing::Devices({DeviceJson(1, "digest", "secret")}));
+    Limits limits;
+    limits.query = milliseconds(1000);
+    limits.command = milliseconds(1000);
+    DeviceSession device(limits);
+    KOVRDeviceInfoRecord record;
+    ASSERT_EQ(KOVRGetDeviceInfo(device.handle(), kDevice, &record), 0); // warm up lazily made state
+
+    const int before = OpenDescriptors();
+    for (int i = 0; i < 1000; ++i) {
+        // Every tenth command carries a wrong password: the refusal path.
+        const bool wrong = i % 10 == 9;
+        ASSERT_EQ(KOVRSetDHCP(device.handle(), kDevice, i & 1, wrong ? "wrong" : "secret"), wrong ? 1 : 0) << i;
+    }
+    // The time-out paths: query and command.
+    device.session()->queryTimeout = -30 * kTicksPerMillisecond;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(KOVRGetDeviceInfo(device.handle(), kAbsent, &record), -2);
+        EXPECT_EQ(KOVRRebootDevice(device.handle(), kAbsent, "secret"), -1);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+} // namespace
+} // namespace kovr
