@@ -468,6 +468,12 @@ uint16_t HostSocket::port() const {
     return ntohs(local.sin_port);
 }
 
+void HostSocket::SetReceiveBuffer(int bytes) {
+    if (setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
+        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    }
+}
+
 void HostSocket::SendToGroup(const std::vector<uint8_t> &datagram, const std::string &group, uint16_t port) {
     sockaddr_in to{};
     to.sin_family = AF_INET;

@@ -100,6 +100,8 @@ public:
 
     int fd() const { return fd_; }
     uint16_t port() const;
+    // Room for bursts of replies (forced past the system limit when allowed).
+    void SetReceiveBuffer(int bytes);
     void SendToGroup(const std::vector<uint8_t> &datagram, const std::string &group = "224.0.5.128",
                      uint16_t port = 2362);
     // The next datagram, or nullopt when none arrives in time.

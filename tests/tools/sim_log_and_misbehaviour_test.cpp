@@ -1,0 +1,120 @@
+// kovr-sim's datagram log, and the ways it can be told to break the rules.
+#include "sim_protocol.h"
+
+namespace kovr::simtest {
+namespace {
+
+using SimLog = SimTest;
+using SimMisbehaviour = SimTest;
+
+TEST_F(SimLog, RecordsEachRequestAndReplyByteForByte) {
+    Start(Devices({netlab::DeviceJson(1)}));
+
+    const Bytes request = DiscoveryRequest(kLorx, Mac(1));
+    socket_->SendToGroup(request);
+    const std::optional<Bytes> reply = socket_->Receive(std::chrono::seconds(5));
+    ASSERT_TRUE(reply.has_value());
+
+    const std::vector<nlohmann::json> log = sim_->Log();
+    ASSERT_EQ(log.size(), 2u);
+    const std::string peer = "10.77.1.1:" + std::to_string(socket_->port());
+    EXPECT_EQ(log[0]["direction"], "in");
+    EXPECT_EQ(log[0]["bytes"], Hex(request));
+    EXPECT_EQ(log[0]["peer"], peer);
+    EXPECT_EQ(log[0]["interface"], "d1");
+    EXPECT_EQ(log[0]["device"], "02:00:00:00:00:01");
+    EXPECT_EQ(log[1]["direction"], "out");
+    EXPECT_EQ(log[1]["bytes"], Hex(*reply));
+    EXPECT_EQ(log[1]["length"], reply->size());
+    EXPECT_EQ(log[1]["peer"], peer);
+    EXPECT_EQ(log[1]["device"], "02:00:00:00:00:01");
+}
+
+TEST_F(SimLog, AllDevicesRequestNamesNoDevice) {
+    Start(Devices({netlab::DeviceJson(1), netlab::DeviceJson(2)}));
+
+    Exchange(DiscoveryRequest(kLorx, AllDevices()));
+    const std::vector<nlohmann::json> log = sim_->Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_TRUE(log[0]["device"].is_null());
+    EXPECT_EQ(log[0]["note"], "all-devices");
+}
+
+TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice) {
+    Start(Devices({netlab::DeviceJson(1, "plain")}), {"--answer-twice"});
+
+    socket_->SendToGroup(DiscoveryRequest(kLorx, Mac(1)));
+    const auto datagrams = socket_->ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(5));
+    ASSERT_EQ(datagrams.size(), 2u);
+    EXPECT_EQ(datagrams[0], datagrams[1]);
+}
+
+TEST_F(SimMisbehaviour, WrongMagicWrongTypeAndMissingMac) {
+    Start(Devices({netlab::DeviceJson(1)}), {"--wrong-magic"});
+    const Reply otherMagic = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
+    EXPECT_NE(otherMagic.magic, kLorx);
+    EXPECT_EQ(otherMagic.type, 2);
+
+    Start(Devices({netlab::DeviceJson(1)}), {"--wrong-type"});
+    const Reply otherType = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
+    EXPECT_EQ(otherType.magic, kLorx);
+    EXPECT_EQ(otherType.type, 1);
+
+    Start(Devices({netlab::DeviceJson(1)}), {"--no-mac"});
+    const Reply noMac = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
+    EXPECT_FALSE(noMac.Has(1));
+    EXPECT_TRUE(noMac.Has(2));
+}
+
+TEST_F(SimMisbehaviour, MalformedFieldsAreTheOnesAskedFor) {
+    const auto lengthOf = [](const Reply &reply, uint8_t tag) {
+        for (const auto &[t, length] : reply.tagLengths) {
+            if (t == tag) {
+                return length;
+            }
+        }
+        return size_t{0};
+    };
+    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "mac-length"});
+    EXPECT_EQ(lengthOf(ExchangeOne(DiscoveryRequest(kLorx, Mac(1))), 1), 4u);
+
+    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "nonce-length"});
+    EXPECT_EQ(lengthOf(ExchangeOne(DiscoveryRequest(kLorx, Mac(1))), 23), 13u);
+
+    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "truncated"});
+    const Reply truncated = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
+    EXPECT_EQ(truncated.payloadLength, truncated.size - 8 + 16);
+
+    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "overrun"});
+    const Reply overrun = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
+    EXPECT_EQ(overrun.payloadLength, overrun.size - 8);
+    EXPECT_EQ(overrun.tagLengths.back(), std::make_pair(uint8_t{4}, size_t{200}));
+}
+
+TEST_F(SimMisbehaviour, OversizeRepliesExceedTheReceiveBuffer) {
+    Start(Devices({netlab::DeviceJson(1)}), {"--oversize"});
+    const Reply reply = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
+    EXPECT_GT(reply.size, 1456u);
+    EXPECT_EQ(reply.fields.at(1), Mac(1));
+}
+
+TEST_F(SimMisbehaviour, DropEverythingMeansNoReplies) {
+    Start(Devices({netlab::DeviceJson(1)}), {"--drop", "1"});
+    EXPECT_TRUE(Exchange(DiscoveryRequest(kLorx, AllDevices())).empty());
+    EXPECT_EQ(sim_->Log().front()["note"], "dropped");
+}
+
+TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
+    Start(Devices({netlab::DeviceJson(1)}), {"--flood", "1000", "--flood-count", "50"});
+
+    socket_->SendToGroup(DiscoveryRequest(kLorx, Mac(1)));
+    const auto datagrams = socket_->ReceiveUntilQuiet(std::chrono::milliseconds(500), std::chrono::seconds(10));
+    // The device's reply and the junk.
+    EXPECT_EQ(datagrams.size(), 51u);
+    std::string stats;
+    sim_->Stop(&stats);
+    EXPECT_NE(stats.find("junk=50 "), std::string::npos) << stats;
+}
+
+} // namespace
+} // namespace kovr::simtest
