@@ -264,12 +264,5 @@ TEST_F(ReplyParsing, TruncatedDatagramLeavesTheRecordUntouched)
     EXPECT_EQ(std::memcmp(&record_, &before, sizeof record_), 0);
 }
 
-TEST(ReplyWriterTest, RefusesFieldsLongerThanALengthByte)
-{
-    const std::vector<uint8_t> big(256);
-    ReplyWriter writer(KOVR_MAGIC_LORX, kDiscoveryReply);
-    EXPECT_THROW(writer.Field(kTagDeviceName, big.data(), big.size()), std::length_error);
-}
-
 } // namespace
 } // namespace kovr
