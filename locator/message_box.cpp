@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -10,6 +11,8 @@ void ShowMessageBox(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
+    // A plain OK, without the picture some styles put on standard buttons.
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.exec();
 }
 
