@@ -26,6 +26,10 @@ int main(int argc, char **argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
+        if (e.get_exit_code() != 0 && app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-') {
+            std::cerr << "kovr: unknown command '" << argv[1] << "'\nRun with --help for the commands.\n";
+            return kExitUsage;
+        }
         // Help prints and succeeds; every other parse error is a usage error.
         return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
     } catch (const std::exception &e) {

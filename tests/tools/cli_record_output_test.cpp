@@ -1,0 +1,189 @@
+// How kovr writes device records: the Device Information lines, JSON with
+// every field, the table and CSV, and texts from devices that could upset
+// a terminal or a JSON writer.
+#include "device_info_text.h"
+#include "record_json.h"
+#include "record_table.h"
+#include "record_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+using namespace kovr::cli;
+
+namespace {
+
+uint32_t Address(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
+{
+    const uint8_t octets[4] = {a, b, c, d};
+    uint32_t address;
+    std::memcpy(&address, octets, sizeof address);
+    return address;
+}
+
+// A record as a device that reported only its MAC leaves it.
+KOVRDeviceInfoRecord BareRecord(uint8_t lastMacByte)
+{
+    KOVRDeviceInfoRecord r{};
+    r.recordSize = 852;
+    r.version = 512;
+    r.vendorId = KOVR_MAGIC_LORX;
+    r.presentFields = KOVR_FIELD_MAC_ADDRESS;
+    const uint8_t mac[6] = {0x02, 0x4b, 0x52, 0x00, 0x0a, lastMacByte};
+    std::memcpy(r.macAddress, mac, sizeof mac);
+    return r;
+}
+
+KOVRDeviceInfoRecord FullRecord()
+{
+    KOVRDeviceInfoRecord r = BareRecord(0xbc);
+    r.version = 513;
+    r.interfaceAddress = Address(10, 77, 1, 1);
+    r.tag22Value = 0x7f;
+    r.guid = {0x0E5C9A41, 0x3B7D, 0x4F2A, {0x9C, 0x11, 0x6D, 0x8E, 0x2F, 0x4A, 0x7B, 0x02}};
+    r.nonceLength = 14;
+    for (uint8_t i = 0; i < 14; ++i) {
+        r.nonce[i] = static_cast<uint8_t>(0xf0 + i);
+    }
+    r.presentFields = 0x003FF0BF;
+    r.ipAddress = Address(10, 0, 0, 5);
+    r.subnetMask = Address(255, 255, 255, 0);
+    r.gatewayAddress = Address(10, 0, 0, 254);
+    r.dnsAddress = Address(192, 168, 100, 1);
+    r.dhcpMode = 1;
+    std::strcpy(r.deviceName, "lobby-camera");
+    std::strcpy(r.productName, "7100-NT");
+    r.advisory = 65535;
+    r.tag24Length = 3;
+    r.tag24Data[0] = 0x00;
+    r.tag24Data[1] = 0xa5;
+    r.tag24Data[2] = 0x5a;
+    return r;
+}
+
+TEST(CliRecordOutputTest, DeviceInformationLinesOfAFullRecord)
+{
+    EXPECT_EQ(DeviceInfoText(FullRecord()), "Version: 513\n"
+                                            "Interface Address: 10.77.1.1\n"
+                                            "Vendor ID: 1280266840\n"
+                                            "MAC Address: 02:4b:52:00:0a:bc\n"
+                                            "IP Address: 10.0.0.5\n"
+                                            "Subnet Mask: 255.255.255.0\n"
+                                            "Gateway Address: 10.0.0.254\n"
+                                            "DNS Address: 192.168.100.1\n"
+                                            "DHCP Mode: Enabled\n"
+                                            "Device Name: lobby-camera\n"
+                                            "Advisory: 65535\n");
+}
+
+TEST(CliRecordOutputTest, DeviceInformationOfABareRecordStillHasElevenLines)
+{
+    KOVRDeviceInfoRecord r = BareRecord(0x01);
+    // Without its presence bit, the DHCP mode is unknown whatever it holds.
+    r.dhcpMode = 1;
+    EXPECT_EQ(DeviceInfoText(r), "Version: 512\n"
+                                 "Interface Address: 0.0.0.0\n"
+                                 "Vendor ID: 1280266840\n"
+                                 "MAC Address: 02:4b:52:00:0a:01\n"
+                                 "IP Address: 0.0.0.0\n"
+                                 "Subnet Mask: 0.0.0.0\n"
+                                 "Gateway Address: 0.0.0.0\n"
+                                 "DNS Address: 0.0.0.0\n"
+                                 "DHCP Mode: N/A\n"
+                                 "Device Name: \n"
+                                 "Advisory: 0\n");
+    r.presentFields |= KOVR_FIELD_DHCP_MODE;
+    r.dhcpMode = 2;
+    EXPECT_NE(DeviceInfoText(r).find("DHCP Mode: Disabled\n"), std::string::npos);
+}
+
+TEST(CliRecordOutputTest, JsonHasEveryFieldInReadableForm)
+{
+    const nlohmann::json j = nlohmann::json::parse(JsonText(RecordJson(FullRecord())));
+    EXPECT_EQ(j, nlohmann::json::parse(R"({
+        "recordSize": 852, "version": 513, "interfaceAddress": "10.77.1.1", "tag22Value": 127,
+        "vendorId": 1280266840, "guid": "{0E5C9A41-3B7D-4F2A-9C11-6D8E2F4A7B02}",
+        "nonceLength": 14, "nonce": "f0f1f2f3f4f5f6f7f8f9fafbfcfd", "presentFields": 4190399,
+        "macAddress": "02:4b:52:00:0a:bc", "ipAddress": "10.0.0.5", "subnetMask": "255.255.255.0",
+        "gatewayAddress": "10.0.0.254", "dnsAddress": "192.168.100.1", "dhcpMode": 1,
+        "deviceName": "lobby-camera", "productName": "7100-NT", "advisory": 65535,
+        "tag24Length": 3, "tag24Data": "00a55a"})"));
+}
+
+TEST(CliRecordOutputTest, DeviceTextsThatAreNotUtf8OrNotTerminatedStillMakeJson)
+{
+    KOVRDeviceInfoRecord r = BareRecord(0x01);
+    std::strcpy(r.deviceName, "caf\xe9 \x1b[2J");
+    // A product name that fills its field without a terminator.
+    std::memset(r.productName, 'x', sizeof r.productName);
+    const nlohmann::json j = nlohmann::json::parse(JsonText(RecordJson(r)));
+    EXPECT_EQ(j["deviceName"], "caf\xef\xbf\xbd \x1b[2J");
+    EXPECT_EQ(j["productName"], std::string(256, 'x'));
+    // A nonce length beyond the field is cut to it.
+    r.nonceLength = 200;
+    EXPECT_EQ(RecordJson(r)["nonce"].get<std::string>().size(), 28u);
+}
+
+TEST(CliRecordOutputTest, TableColumnsFitTheLongestCellAndEscapeControlCharacters)
+{
+    KOVRDeviceInfoRecord first = FullRecord();
+    KOVRDeviceInfoRecord second = BareRecord(0x02);
+    std::strcpy(second.deviceName, "a\x1b]0;pwned\x07 name");
+    std::strcpy(second.productName, "caf\xc3\xa9");
+    second.interfaceAddress = Address(10, 77, 2, 1);
+    std::ostringstream out;
+    WriteSearchResults(out, OutputFormat::Table, {first, second});
+    EXPECT_EQ(out.str(),
+              "IP address  MAC                Name                    Product  DHCP     Interface\n"
+              "10.0.0.5    02:4b:52:00:0a:bc  lobby-camera            7100-NT  Enabled  10.77.1.1\n"
+              "0.0.0.0     02:4b:52:00:0a:02  a\\x1b]0;pwned\\x07 name  caf\xc3\xa9     N/A      10.77.2.1\n");
+}
+
+TEST(CliRecordOutputTest, EmptyResultsInEachFormat)
+{
+    std::ostringstream table, json, csv;
+    WriteSearchResults(table, OutputFormat::Table, {});
+    WriteSearchResults(json, OutputFormat::Json, {});
+    WriteSearchResults(csv, OutputFormat::Csv, {});
+    EXPECT_EQ(table.str(), "No devices found.\n");
+    EXPECT_EQ(json.str(), "[]\n");
+    EXPECT_EQ(csv.str(), "ip,mac,name,product,dhcp,interface\n");
+}
+
+TEST(CliRecordOutputTest, CsvQuotesCommasAndQuotes)
+{
+    KOVRDeviceInfoRecord r = FullRecord();
+    std::strcpy(r.deviceName, "front \"door\", left");
+    std::strcpy(r.productName, "7100,NT");
+    std::ostringstream out;
+    WriteCsvRecord(out, r);
+    EXPECT_EQ(out.str(), "10.0.0.5,02:4b:52:00:0a:bc,\"front \"\"door\"\", left\",\"7100,NT\",Enabled,10.77.1.1\n");
+}
+
+TEST(CliRecordOutputTest, StreamedFormatsWriteOneLinePerDevice)
+{
+    std::ostringstream jsonLines, table;
+    StreamWriter jsonWriter(jsonLines, OutputFormat::Json);
+    StreamWriter tableWriter(table, OutputFormat::Table);
+    jsonWriter.Begin();
+    tableWriter.Begin();
+    for (uint8_t i = 1; i <= 2; ++i) {
+        jsonWriter.Write(BareRecord(i));
+        tableWriter.Write(BareRecord(i));
+    }
+    std::istringstream lines(jsonLines.str());
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(nlohmann::json::parse(line)["macAddress"], "02:4b:52:00:0a:0" + std::to_string(++count));
+    }
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(table.str(),
+              "IP address       MAC                Name              Product       DHCP      Interface\n"
+              "0.0.0.0          02:4b:52:00:0a:01                                  N/A       0.0.0.0\n"
+              "0.0.0.0          02:4b:52:00:0a:02                                  N/A       0.0.0.0\n");
+}
+
+} // namespace
