@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
+#include <unordered_set>
 
 #include "guarded_list.h"
 #include "platform/event.h"
@@ -16,6 +18,11 @@
 namespace kovr {
 
 namespace {
+
+// Thousands of devices may answer one request within a second. With the
+// system's default buffer a socket overflows whenever the worker falls a few
+// hundred replies behind, and those devices are silently missed.
+constexpr int kSearchReceiveBufferBytes = 4 << 20;
 
 ReplyRecord *AllocateRecord(const DiscoverySession *session)
 {
@@ -39,22 +46,58 @@ void ReleaseRecord(ReplyRecord *record)
     std::free(record);
 }
 
+// The devices that this synchronous search has queued, by MAC. Looking a
+// reply up here instead of walking the queue keeps the cost of each reply
+// flat, so that the worker keeps up with thousands of devices answering at
+// once. Only the worker appends to the queue while a search runs, and the
+// caller waits, so the index and the queue agree.
+class QueuedDevices {
+public:
+    // False when the device is queued already, or when there is no memory
+    // to remember it (then the reply is dropped like one the queue refuses).
+    bool Add(const uint8_t mac[kMacSize])
+    {
+        try {
+            return macs_.insert(Key(mac)).second;
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+    }
+    void Remove(const uint8_t mac[kMacSize]) { macs_.erase(Key(mac)); }
+
+private:
+    static uint64_t Key(const uint8_t mac[kMacSize])
+    {
+        uint64_t key = 0;
+        for (size_t i = 0; i < kMacSize; ++i) {
+            key = key << 8 | mac[i];
+        }
+        return key;
+    }
+
+    std::unordered_set<uint64_t> macs_;
+};
+
 // A synchronous search lists each device once, keeping its first reply; an
 // asynchronous one hands out every reply, one per interface that heard it.
-void QueueReply(DiscoverySession *session, ReplyRecord *record)
+void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *record)
 {
-    if (!IsAsynchronous(session) && FindFirst(session->results, CompareMacAddress, record->info.macAddress) != nullptr) {
+    const bool deduplicate = !IsAsynchronous(session);
+    if (deduplicate && !queued.Add(record->info.macAddress)) {
         ReleaseRecord(record);
         return;
     }
     if (Append(session->results, record) < 0) {
+        if (deduplicate) {
+            queued.Remove(record->info.macAddress);
+        }
         ReleaseRecord(record);
     }
 }
 
 // Reads the socket until a datagram is rejected or nothing is waiting.
 // Without a record to read into, the socket is left for the next pass.
-void DrainSocket(DiscoverySession *session, platform::Socket socket)
+void DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket)
 {
     for (;;) {
         ReplyRecord *record = AllocateRecord(session);
@@ -65,7 +108,7 @@ void DrainSocket(DiscoverySession *session, platform::Socket socket)
             ReleaseRecord(record);
             return;
         }
-        QueueReply(session, record);
+        QueueReply(session, queued, record);
     }
 }
 
@@ -92,6 +135,7 @@ void CollectReplies(DiscoverySession *session, const SocketSet &set)
     // than after the rest of the poll interval; it is consumed below.
     const int stopFd = platform::EventFd(session->stopEvent);
     bool readable[kMaxWatchedSockets];
+    QueuedDevices queued;
     for (;;) {
         const int32_t ready = platform::WaitReadable(set.sockets, watched, pollMs, readable, stopFd);
         if (ready < 0) {
@@ -100,7 +144,7 @@ void CollectReplies(DiscoverySession *session, const SocketSet &set)
         if (ready > 0) {
             for (size_t i = 0; i < watched; ++i) {
                 if (readable[i]) {
-                    DrainSocket(session, set.sockets[i]);
+                    DrainSocket(session, queued, set.sockets[i]);
                 }
             }
             if (Count(session->results) > 0) {
@@ -119,6 +163,10 @@ void SearchWorker(void *argument)
     SocketSet set{};
     if (!OpenSocketSet(session, &set)) {
         return;
+    }
+    for (size_t i = 0; i < set.count; ++i) {
+        // Best effort: the system may grant less, and the search works without.
+        platform::SetReceiveBufferSize(set.sockets[i], kSearchReceiveBufferBytes);
     }
     uint8_t request[kDiscoveryRequestSize];
     BuildDiscoveryRequest(session, kAllDevices, request);

@@ -277,6 +277,8 @@ TEST_F(SearchLabTest, MalformedAndForeignRepliesAreDroppedWhileTheSearchGoesOn)
         {{"--oversize"}, 2},
         // A well-formed GUID field after the bad integers clears their failure.
         {{"--malformed", "integer-length"}, 5},
+        // Every reply twice: a synchronous search lists each device once.
+        {{"--answer-twice"}, 5},
         // Junk to the searching socket is dropped; the devices still count.
         {{"--flood", "2000", "--flood-count", "300"}, 5},
     };
