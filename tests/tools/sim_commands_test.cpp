@@ -107,8 +107,9 @@ TEST_F(SimCommands, RebootAnswersThenStaysSilentForItsDowntime) {
     device["rebootDowntimeMs"] = 2500;
     Start(Devices({device, netlab::DeviceJson(2)}));
 
+    const Bytes request = DigestCommand(kLorx, kReboot, RebootFields(Mac(1)), ChallengeOf(1), "pw");
     const auto start = std::chrono::steady_clock::now();
-    const Reply reply = ExchangeOne(DigestCommand(kLorx, kReboot, RebootFields(Mac(1)), ChallengeOf(1), "pw"));
+    const Reply reply = ExchangeOne(request);
     EXPECT_EQ(reply.type, kReboot + 1);
     EXPECT_EQ(reply.Number(10), 0u);
 
