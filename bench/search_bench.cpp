@@ -5,7 +5,8 @@
 // no longer came, and the peak resident memory.
 //
 // Run it inside a private namespace:
-//   tests/netlab/isolated build/default/bench/search_bench [N...]
+//   tests/netlab/isolated build/default/bench/search_bench [--window=MS] [N...]
+// The devices' replies are spread evenly over the window (default 1000 ms).
 #include <arpa/inet.h>
 #include <linux/if_ether.h>
 #include <net/if.h>
@@ -225,8 +226,14 @@ Result MeasureOnce(int devices)
 int main(int argc, char **argv)
 {
     std::vector<int> counts;
+    std::string windowMs = "1000";
     for (int i = 1; i < argc; ++i) {
-        counts.push_back(std::atoi(argv[i]));
+        const std::string argument = argv[i];
+        if (argument.rfind("--window=", 0) == 0) {
+            windowMs = argument.substr(9);
+        } else {
+            counts.push_back(std::atoi(argv[i]));
+        }
     }
     if (counts.empty()) {
         counts = {1, 100, 1000, 10000};
@@ -238,7 +245,7 @@ int main(int argc, char **argv)
     int status = 0;
     for (int devices : counts) {
         kovr::netlab::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
-                                    {"--generate", std::to_string(devices), "--reply-window-ms", "1000"});
+                                    {"--generate", std::to_string(devices), "--reply-window-ms", windowMs});
         int channel[2];
         if (pipe(channel) != 0) {
             return 1;
