@@ -1,6 +1,7 @@
 #include "sim_protocol.h"
 
 #include <arpa/inet.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 
@@ -171,9 +172,18 @@ void SimTest::SetUpTestSuite() { lab_ = std::make_unique<netlab::Lab>(netlab::To
 
 void SimTest::TearDownTestSuite() { lab_.reset(); }
 
+void SimTest::TearDown() {
+    if (sim_) {
+        const int status = sim_->Stop();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "kovr-sim ended with status " << status;
+    }
+}
+
 void SimTest::Start(const nlohmann::json &config, std::vector<std::string> args) {
     socket_.reset();
-    sim_.reset();
+    if (sim_) {
+        TearDown();
+    }
     sim_ = std::make_unique<netlab::Simulator>(*lab_, config, std::move(args));
     socket_ = std::make_unique<netlab::HostSocket>(lab_->HostAddresses().front());
 }

@@ -57,6 +57,8 @@ class SimTest : public testing::Test {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
+    // The simulator must have survived the test and exit cleanly.
+    void TearDown() override;
 
     static nlohmann::json Devices(std::vector<nlohmann::json> entries) { return {{"devices", entries}}; }
     void Start(const nlohmann::json &config, std::vector<std::string> args = {});
