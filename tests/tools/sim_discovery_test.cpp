@@ -75,6 +75,30 @@ TEST_F(SimDiscovery, DevicesAnswerOnlyTheirMagicsAndEchoIt) {
     EXPECT_TRUE(Exchange(DiscoveryRequest(0x58585858, AllDevices())).empty());
 }
 
+TEST_F(SimDiscovery, EachDeviceWaitsItsReplyDelay) {
+    nlohmann::json slow = netlab::DeviceJson(1);
+    slow["replyDelayMs"] = 400;
+    slow["replyJitterMs"] = 100;
+    Start(Devices({slow, netlab::DeviceJson(2)}));
+
+    socket_->SendToGroup(DiscoveryRequest(kLorx, AllDevices()));
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<Bytes> order;
+    std::vector<std::chrono::steady_clock::duration> times;
+    for (int i = 0; i < 2; ++i) {
+        const std::optional<Bytes> reply = socket_->Receive(std::chrono::seconds(3));
+        if (!reply) {
+            break;
+        }
+        order.push_back(Parse(*reply).fields[1]);
+        times.push_back(std::chrono::steady_clock::now() - start);
+    }
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_EQ(order[0], Mac(2));
+    EXPECT_EQ(order[1], Mac(1));
+    EXPECT_GE(times[1], std::chrono::milliseconds(390));
+}
+
 TEST_F(SimDiscovery, JunkAndUnknownTargetsGetNoAnswerAndDoNoHarm) {
     Start(Devices({netlab::DeviceJson(1)}));
 
