@@ -116,6 +116,11 @@ void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
             // where a caption's middle would be.
             geometry.setTop(geometry.top() + m_units.CharHeight() / 2);
         }
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            // A wrapped text that needs a little more room than the template
+            // gives (fonts differ) grows downwards rather than being cut off.
+            geometry.setHeight(std::max(geometry.height(), label->heightForWidth(geometry.width())));
+        }
         widget->setGeometry(geometry);
 
         if (TakesFocus(control.kind)) {

@@ -95,6 +95,18 @@ private slots:
         QVERIFY(Details(record).contains(QStringLiteral("\nDevice Name: \nAdvisory: 0\n")));
     }
 
+    void namesAreShownAsStoredNotAsMarkup()
+    {
+        const KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5", "<b>cam</b> & co");
+        DeviceInfoDialog dialog;
+        dialog.m_device = &record;
+        dialog.show();
+        const auto *label = dialog.ControlAs<QLabel>(ControlId::Details);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(Line(label->text(), QStringLiteral("Device Name")), QStringLiteral("<b>cam</b> & co"));
+        dialog.reject();
+    }
+
     void aRecordWithOnlyAMacShowsTheInitialValues()
     {
         KOVRDeviceInfoRecord record{};

@@ -116,8 +116,40 @@ private slots:
             const QRect expected = units.ToPixels(control.x, control.y, control.width, control.height);
             QCOMPARE(widget->geometry().left(), expected.left());
             QCOMPARE(widget->geometry().width(), expected.width());
-            QCOMPARE(widget->geometry().bottom(), expected.bottom());
+            // Labels may grow downwards to fit their text.
+            if (control.kind == ControlKind::Label)
+                QVERIFY(widget->geometry().bottom() >= expected.bottom());
+            else
+                QCOMPARE(widget->geometry().bottom(), expected.bottom());
             QCOMPARE(widget->isHidden(), (control.flags & Hidden) != 0);
+        }
+    }
+
+    // Labels neither scroll nor grow: a text that does not fit is clipped.
+    void labelTextsFitTheirControls()
+    {
+        FakeLibrary fake;
+        LocatorDialog locator(fake.Seam());
+        IpSettingsDialog ip(fake.Seam());
+        RebootDialog reboot(fake.Seam());
+        DeviceInfoDialog info;
+        const QList<const TemplateDialog *> dialogs = {&locator, &ip, &reboot, &info};
+        const QString longestStatus = QStringLiteral("Status: Timed out");
+        const QString mac = QStringLiteral("MAC Address:    ff:ff:ff:ff:ff:ff");
+        for (const TemplateDialog *dialog : dialogs) {
+            for (const QLabel *label : dialog->findChildren<QLabel *>()) {
+                QStringList texts = {label->text()};
+                if (label == reboot.Control(ControlId::Status))
+                    texts << longestStatus << QStringLiteral("Status: Rebooting");
+                if (label == reboot.Control(ControlId::MacLine))
+                    texts << mac;
+                for (const QString &text : texts) {
+                    const QRect needed = label->fontMetrics().boundingRect(
+                        QRect(0, 0, label->width(), 10000), Qt::TextWordWrap | Qt::TextExpandTabs, text);
+                    QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                             qPrintable(text));
+                }
+            }
         }
     }
 
