@@ -162,28 +162,4 @@ TEST(CliRecordOutputTest, CsvQuotesCommasAndQuotes)
     EXPECT_EQ(out.str(), "10.0.0.5,02:4b:52:00:0a:bc,\"front \"\"door\"\", left\",\"7100,NT\",Enabled,10.77.1.1\n");
 }
 
-TEST(CliRecordOutputTest, StreamedFormatsWriteOneLinePerDevice)
-{
-    std::ostringstream jsonLines, table;
-    StreamWriter jsonWriter(jsonLines, OutputFormat::Json);
-    StreamWriter tableWriter(table, OutputFormat::Table);
-    jsonWriter.Begin();
-    tableWriter.Begin();
-    for (uint8_t i = 1; i <= 2; ++i) {
-        jsonWriter.Write(BareRecord(i));
-        tableWriter.Write(BareRecord(i));
-    }
-    std::istringstream lines(jsonLines.str());
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line)) {
-        EXPECT_EQ(nlohmann::json::parse(line)["macAddress"], "02:4b:52:00:0a:0" + std::to_string(++count));
-    }
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(table.str(),
-              "IP address       MAC                Name              Product       DHCP      Interface\n"
-              "0.0.0.0          02:4b:52:00:0a:01                                  N/A       0.0.0.0\n"
-              "0.0.0.0          02:4b:52:00:0a:02                                  N/A       0.0.0.0\n");
-}
-
 } // namespace

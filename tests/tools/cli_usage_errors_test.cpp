@@ -44,6 +44,7 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         {{"set-ip", mac, "--ip", "10.77.1.20", "--mask", "255.255.255.0", "--password-stdin"}, "--gateway"},
         {{"dhcp", mac, "--password", "secret"}, "--password"},
         {{"dhcp", mac, "--password-stdin", "--password-file", "/dev/null"}, "--password"},
+        {{"dhcp", mac, "--password-file", "/nonexistent/password"}, "--password-file"},
         {{"search", "--idle", "0"}, "--idle"},
         {{"search", "--total", "soon"}, "--total"},
         {{"search", "--idle", "infinite", "--total", "infinite"}, "--idle"},

@@ -90,7 +90,8 @@ void AddPasswordOptions(CLI::App &command, PasswordSource &source)
     CLI::Option *file = command
                             .add_option("--password-file", source.file,
                                         "Read the device password from the first line of FILE")
-                            ->type_name("FILE");
+                            ->type_name("FILE")
+                            ->check(CLI::ExistingFile);
     CLI::Option *stdinFlag =
         command.add_flag("--password-stdin", source.fromStdin, "Read the device password from standard input");
     file->excludes(stdinFlag);
