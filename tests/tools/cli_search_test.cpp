@@ -1,6 +1,6 @@
 // kovr search from end to end against simulated devices: the table, the
 // JSON array field by field, CSV, the choice of session, and the progress
-// line that only a terminal gets.
+// line that only a terminal gets, and a device reachable over two links.
 #include "kovr_process.h"
 #include "lab_devices.h"
 
@@ -207,6 +207,44 @@ TEST_F(CliSessionChoiceTest, MagicOrGuidChoosesTheSession)
         ASSERT_EQ(devices.size(), 1u) << choice[1];
         EXPECT_EQ(devices[0]["vendorId"], KOVR_MAGIC_QUMA);
     }
+}
+
+class CliDualLinkTest : public ::testing::Test {
+protected:
+    static nlohmann::json DeviceOnBothLinks()
+    {
+        nlohmann::json device = DeviceJson(1);
+        device["interfaces"] = {"d1", "d2"};
+        return kovr::test::Devices({device});
+    }
+    Lab lab_{Topology::Dual};
+    Simulator simulator_{lab_, DeviceOnBothLinks()};
+};
+
+TEST_F(CliDualLinkTest, SearchListsADeviceOnTwoLinksOnceAndWatchShowsEachReply)
+{
+    // The first reply wins, with or without the progress line.
+    const auto plain = RunKovr(QuickSearch({"--csv"}));
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(SplitLines(plain.out).size(), 2u) << plain.out;
+
+    KovrProcess onTerminal(QuickSearch({"--csv"}), KovrProcess::Terminal::Stderr);
+    onTerminal.CloseInput();
+    ASSERT_EQ(onTerminal.Wait(std::chrono::seconds(30)), 0) << onTerminal.terminal();
+    EXPECT_EQ(SplitLines(onTerminal.out()).size(), 2u) << onTerminal.out();
+    EXPECT_NE(onTerminal.terminal().find(", 1 device found"), std::string::npos) << onTerminal.terminal();
+
+    const auto watch = RunKovr({"watch", "--total", "1500", "--json"});
+    ASSERT_EQ(watch.exitCode, 0) << watch.err;
+    const std::vector<std::string> replies = SplitLines(watch.out);
+    ASSERT_EQ(replies.size(), 2u) << watch.out;
+    std::set<std::string> interfaces;
+    for (const std::string &reply : replies) {
+        const nlohmann::json record = nlohmann::json::parse(reply);
+        EXPECT_EQ(record["macAddress"], "02:00:00:00:00:01");
+        interfaces.insert(record["interfaceAddress"].get<std::string>());
+    }
+    EXPECT_EQ(interfaces, (std::set<std::string>{"10.77.1.1", "10.77.2.1"}));
 }
 
 } // namespace
