@@ -1,6 +1,6 @@
 // kovr search from end to end against simulated devices: the table, the
 // JSON array field by field, CSV, the choice of session, and the progress
-// line that only a terminal gets, and a device reachable over two links.
+// line that only a terminal gets; a device reachable over two links.
 #include "kovr_process.h"
 #include "lab_devices.h"
 
