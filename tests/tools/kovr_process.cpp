@@ -1,5 +1,7 @@
 #include "kovr_process.h"
 
+#include "write_all.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -14,6 +16,8 @@
 
 namespace kovr::test {
 
+using kovr::cli::WriteAll;
+
 namespace {
 
 void CloseFd(int &fd)
@@ -21,21 +25,6 @@ void CloseFd(int &fd)
     if (fd >= 0) {
         close(fd);
         fd = -1;
-    }
-}
-
-void WriteAll(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<size_t>(n);
     }
 }
 

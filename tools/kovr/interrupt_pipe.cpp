@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +13,7 @@ namespace {
 
 int g_writeFd = -1;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction g_previous[sizeof kSignals / sizeof kSignals[0]];
+struct sigaction g_previous[std::size(kSignals)];
 
 extern "C" void WriteInterruptByte(int)
 {
@@ -36,7 +37,7 @@ InterruptPipe::InterruptPipe()
     struct sigaction action {};
     action.sa_handler = WriteInterruptByte;
     sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
         sigaction(kSignals[i], &action, &g_previous[i]);
     }
 }
@@ -46,7 +47,7 @@ InterruptPipe::~InterruptPipe()
     if (readFd_ < 0) {
         return;
     }
-    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
         sigaction(kSignals[i], &g_previous[i], nullptr);
     }
     close(g_writeFd);

@@ -1,7 +1,10 @@
 #include "password.h"
 
+#include "write_all.h"
+
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 #include <cstring>
 
 #include <fcntl.h>
@@ -95,34 +98,19 @@ namespace {
 int g_promptFd = -1;
 struct termios g_savedTerminal;
 constexpr int kPromptSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-struct sigaction g_previousActions[sizeof kPromptSignals / sizeof kPromptSignals[0]];
+struct sigaction g_previousActions[std::size(kPromptSignals)];
 
 extern "C" void RestoreTerminalAndRaise(int signalNumber)
 {
     if (g_promptFd >= 0) {
         tcsetattr(g_promptFd, TCSANOW, &g_savedTerminal);
     }
-    for (size_t i = 0; i < sizeof kPromptSignals / sizeof kPromptSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kPromptSignals); ++i) {
         if (kPromptSignals[i] == signalNumber) {
             sigaction(signalNumber, &g_previousActions[i], nullptr);
         }
     }
     raise(signalNumber);
-}
-
-void WriteAll(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
 }
 
 } // namespace
@@ -147,7 +135,7 @@ bool PromptForPassword(const std::string &prompt, Password &password, std::strin
     struct sigaction restore {};
     restore.sa_handler = RestoreTerminalAndRaise;
     sigemptyset(&restore.sa_mask);
-    for (size_t i = 0; i < sizeof kPromptSignals / sizeof kPromptSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kPromptSignals); ++i) {
         sigaction(kPromptSignals[i], &restore, &g_previousActions[i]);
     }
 
@@ -158,7 +146,7 @@ bool PromptForPassword(const std::string &prompt, Password &password, std::strin
     const bool ok = password.ReadLine(fd, error);
     tcsetattr(fd, TCSAFLUSH, &saved);
 
-    for (size_t i = 0; i < sizeof kPromptSignals / sizeof kPromptSignals[0]; ++i) {
+    for (size_t i = 0; i < std::size(kPromptSignals); ++i) {
         sigaction(kPromptSignals[i], &g_previousActions[i], nullptr);
     }
     g_promptFd = -1;
