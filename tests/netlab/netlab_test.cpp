@@ -38,8 +38,14 @@ nlohmann::json Devices(std::vector<nlohmann::json> entries) { return {{"devices"
 
 std::vector<std::string> MacsAnswering(HostSocket &socket, uint8_t target) {
     socket.SendToGroup(DiscoveryRequest(target));
+    // A generous wait for the first reply, a short one for the rest.
+    std::vector<std::vector<uint8_t>> replies;
+    if (std::optional<std::vector<uint8_t>> first = socket.Receive(std::chrono::seconds(2))) {
+        replies = socket.ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(5));
+        replies.insert(replies.begin(), *first);
+    }
     std::vector<std::string> macs;
-    for (const auto &reply : socket.ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(5))) {
+    for (const auto &reply : replies) {
         EXPECT_EQ(std::string(reply.begin(), reply.begin() + 4), "LORX");
         EXPECT_EQ(reply[5], 2);
         macs.push_back(ReplyMac(reply));

@@ -43,8 +43,7 @@ TEST_F(SimLog, AllDevicesRequestNamesNoDevice) {
 TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice) {
     Start(Devices({netlab::DeviceJson(1, "plain")}), {"--answer-twice"});
 
-    socket_->SendToGroup(DiscoveryRequest(kLorx, Mac(1)));
-    const auto datagrams = socket_->ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(5));
+    const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
     ASSERT_EQ(datagrams.size(), 2u);
     EXPECT_EQ(datagrams[0], datagrams[1]);
 }
@@ -107,8 +106,7 @@ TEST_F(SimMisbehaviour, DropEverythingMeansNoReplies) {
 TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
     Start(Devices({netlab::DeviceJson(1)}), {"--flood", "1000", "--flood-count", "50"});
 
-    socket_->SendToGroup(DiscoveryRequest(kLorx, Mac(1)));
-    const auto datagrams = socket_->ReceiveUntilQuiet(std::chrono::milliseconds(500), std::chrono::seconds(10));
+    const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
     // The device's reply and the junk.
     EXPECT_EQ(datagrams.size(), 51u);
     std::string stats;

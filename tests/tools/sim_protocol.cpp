@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "md5.h"
 
@@ -188,11 +190,31 @@ void SimTest::Start(const nlohmann::json &config, std::vector<std::string> args)
     socket_ = std::make_unique<netlab::HostSocket>(lab_->HostAddresses().front());
 }
 
-std::vector<Reply> SimTest::Exchange(const Bytes &request) {
+std::vector<Bytes> SimTest::ExchangeDatagrams(const Bytes &request) {
+    const size_t logged = sim_->Log().size();
     socket_->SendToGroup(request);
+    // Waiting for the simulator to log the request, rather than for a fixed
+    // time, keeps a slow or busy machine from passing off a late reply as none.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        const std::vector<nlohmann::json> log = sim_->Log();
+        const bool seen = std::any_of(log.begin() + static_cast<long>(std::min(logged, log.size())), log.end(),
+                                      [](const nlohmann::json &entry) { return entry["direction"] == "in"; });
+        if (seen) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "kovr-sim never logged the request";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return socket_->ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(10));
+}
+
+std::vector<Reply> SimTest::Exchange(const Bytes &request) {
     std::vector<Reply> replies;
-    for (const Bytes &datagram :
-         socket_->ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(10))) {
+    for (const Bytes &datagram : ExchangeDatagrams(request)) {
         replies.push_back(Parse(datagram));
     }
     return replies;

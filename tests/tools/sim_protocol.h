@@ -62,7 +62,9 @@ protected:
 
     static nlohmann::json Devices(std::vector<nlohmann::json> entries) { return {{"devices", entries}}; }
     void Start(const nlohmann::json &config, std::vector<std::string> args = {});
-    // Sends the request and collects the replies until 300 ms pass without one.
+    // Sends the request, waits until the simulator has logged it, and collects
+    // the replies until 300 ms pass without one.
+    std::vector<Bytes> ExchangeDatagrams(const Bytes &request);
     std::vector<Reply> Exchange(const Bytes &request);
     Reply ExchangeOne(const Bytes &request);
     Bytes ChallengeOf(int index);
