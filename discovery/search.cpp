@@ -1,16 +1,13 @@
 #include "search.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <new>
-#include <unordered_set>
 
 #include "guarded_list.h"
 #include "platform/event.h"
-#include "platform/fault_injection.h"
 #include "platform/message_window.h"
 #include "platform/thread.h"
 #include "platform/timer.h"
+#include "reply_intake.h"
 #include "session.h"
 #include "transport.h"
 #include "wire_format.h"
@@ -24,92 +21,9 @@ namespace {
 // hundred replies behind, and those devices are silently missed.
 constexpr int kSearchReceiveBufferBytes = 4 << 20;
 
-ReplyRecord *AllocateRecord(const DiscoverySession *session)
-{
-    if (platform::ShouldFail(platform::Fault::RecordAllocation)) {
-        return nullptr;
-    }
-    auto *record = static_cast<ReplyRecord *>(std::calloc(1, sizeof(ReplyRecord)));
-    if (record != nullptr) {
-        InitReplyRecord(session, record);
-    }
-    return record;
-}
-
 void SetSearching(DiscoverySession *session, bool searching)
 {
     __atomic_store_n(&session->searching, searching ? 1 : 0, __ATOMIC_RELEASE);
-}
-
-void ReleaseRecord(ReplyRecord *record)
-{
-    std::free(record);
-}
-
-// The devices that this synchronous search has queued, by MAC. Looking a
-// reply up here instead of walking the queue keeps the cost of each reply
-// flat, so that the worker keeps up with thousands of devices answering at
-// once. Only the worker appends to the queue while a search runs, and the
-// caller waits, so the index and the queue agree.
-class QueuedDevices {
-public:
-    // False when the device is queued already, or when there is no memory
-    // to remember it (then the reply is dropped like one the queue refuses).
-    bool Add(const uint8_t mac[kMacSize])
-    {
-        try {
-            return macs_.insert(Key(mac)).second;
-        } catch (const std::bad_alloc &) {
-            return false;
-        }
-    }
-    void Remove(const uint8_t mac[kMacSize]) { macs_.erase(Key(mac)); }
-
-private:
-    static uint64_t Key(const uint8_t mac[kMacSize])
-    {
-        uint64_t key = 0;
-        for (size_t i = 0; i < kMacSize; ++i) {
-            key = key << 8 | mac[i];
-        }
-        return key;
-    }
-
-    std::unordered_set<uint64_t> macs_;
-};
-
-// A synchronous search lists each device once, keeping its first reply; an
-// asynchronous one hands out every reply, one per interface that heard it.
-void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *record)
-{
-    const bool deduplicate = !IsAsynchronous(session);
-    if (deduplicate && !queued.Add(record->info.macAddress)) {
-        ReleaseRecord(record);
-        return;
-    }
-    if (Append(session->results, record) < 0) {
-        if (deduplicate) {
-            queued.Remove(record->info.macAddress);
-        }
-        ReleaseRecord(record);
-    }
-}
-
-// Reads the socket until a datagram is rejected or nothing is waiting.
-// Without a record to read into, the socket is left for the next pass.
-void DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket)
-{
-    for (;;) {
-        ReplyRecord *record = AllocateRecord(session);
-        if (record == nullptr) {
-            return;
-        }
-        if (ReceiveReply(session, socket, kDiscoveryReply, kAllDevices, record) != 0) {
-            ReleaseRecord(record);
-            return;
-        }
-        QueueReply(session, queued, record);
-    }
 }
 
 void NotifyCaller(DiscoverySession *session)
