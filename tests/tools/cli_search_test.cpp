@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <regex>
 #include <set>
 
@@ -175,6 +176,21 @@ TEST_F(CliSearchTest, ProgressLineGoesOnlyToATerminal)
     // The line is erased at the end, and the results are the same either way.
     EXPECT_EQ(onTerminal.terminal().substr(onTerminal.terminal().size() - 4), "\r\033[K");
     EXPECT_EQ(onTerminal.out(), plain.out);
+}
+
+TEST_F(CliSearchTest, CtrlCEndsASearchOnATerminalWithTheDevicesFoundSoFar)
+{
+    KovrProcess search({"search", "--idle", "infinite", "--total", "60000", "--csv"},
+                       KovrProcess::Terminal::Stderr);
+    search.CloseInput();
+    ASSERT_TRUE(search.WaitFor([&] { return search.terminal().find("3 devices found") != std::string::npos; },
+                               std::chrono::seconds(10)))
+        << search.terminal();
+    const auto interrupted = KovrProcess::Clock::now();
+    search.Signal(SIGINT);
+    ASSERT_EQ(search.Wait(std::chrono::seconds(10)), 0) << search.terminal();
+    EXPECT_LT(KovrProcess::Clock::now() - interrupted, std::chrono::seconds(2));
+    EXPECT_EQ(SplitLines(search.out()).size(), 4u) << search.out();
 }
 
 class CliSessionChoiceTest : public ::testing::Test {
