@@ -25,10 +25,10 @@ constexpr int64_t kNanosecondsPerSecond = 1000000000;
 
 bool SetTime(Timer *timer, int64_t nanoseconds)
 {
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(nanoseconds / kNanosecondsPerSecond);
-    spec.it_value.tv_nsec = static_cast<long>(nanoseconds % kNanosecondsPerSecond);
-    return timerfd_settime(timer->fd, 0, &spec, nullptr) == 0;
+    itimerspec due{};
+    due.it_value.tv_sec = static_cast<time_t>(nanoseconds / kNanosecondsPerSecond);
+    due.it_value.tv_nsec = static_cast<long>(nanoseconds % kNanosecondsPerSecond);
+    return timerfd_settime(timer->fd, 0, &due, nullptr) == 0;
 }
 
 } // namespace
