@@ -1,0 +1,187 @@
+// The replies to a password-protected command, through the whole command
+// path: a device stand-in on loopback answers the challenge query and then
+// the command with the input's datagrams, each stage ending with a reply
+// that the library accepts, so that every run ends without a time-out.
+// Whatever the replies hold, the command must end with a result in range,
+// a terminated error text, and nothing left open.
+//
+// Input: a mode byte (bits 0-1: reboot, set network, set DHCP; bit 2: the
+// closing challenge reply asks for a digest), the number of datagrams that
+// answer the challenge query, then datagrams as fuzz_support.h splits them;
+// the rest answer the command.
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "commands.h"
+#include "fuzz_support.h"
+#include "session.h"
+#include "wire_format.h"
+
+namespace {
+
+using kovr::fuzz::Datagram;
+using kovr::fuzz::Require;
+
+// More replies per stage than this are left out, so that the socket never
+// overflows and every stage still ends with its accepted reply.
+constexpr size_t kMaxRepliesPerStage = 16;
+constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr uint8_t kTarget[kovr::kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
+constexpr uint8_t kChallenge[kovr::kNonceSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+
+// The replies for the run under way, by the request they answer.
+struct Script {
+    std::vector<Datagram> query;
+    std::vector<Datagram> command;
+};
+
+// Joins the group on lo and answers each request with the script's replies
+// for its type. Lives for the whole process.
+class Device {
+public:
+    Device()
+    {
+        socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_port = htons(kovr::kDefaultPort);
+        local.sin_addr.s_addr = htonl(INADDR_ANY);
+        ip_mreq membership{};
+        membership.imr_multiaddr.s_addr = inet_addr(kovr::kDefaultGroup);
+        membership.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+        Require(socket_ >= 0 && bind(socket_, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0 &&
+                setsockopt(socket_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) == 0);
+        std::thread([this] { Serve(); }).detach();
+    }
+
+    void Play(Script script)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        script_ = std::move(script);
+    }
+
+private:
+    void Serve()
+    {
+        std::vector<uint8_t> buffer(2048);
+        for (;;) {
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            const ssize_t received = recvfrom(socket_, buffer.data(), buffer.size(), 0,
+                                              reinterpret_cast<sockaddr *>(&from), &fromLength);
+            if (received < static_cast<ssize_t>(kovr::kHeaderSize)) {
+                continue;
+            }
+            const uint16_t type = static_cast<uint16_t>(buffer[4] << 8 | buffer[5]);
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (const Datagram &reply : type == kovr::kDiscoveryRequest ? script_.query : script_.command) {
+                sendto(socket_, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&from), sizeof from);
+            }
+        }
+    }
+
+    int socket_ = -1;
+    std::mutex mutex_;
+    Script script_;
+};
+
+Device *g_device;
+kovr::DiscoverySession *g_session;
+
+int OpenDescriptors()
+{
+    int count = 0;
+    DIR *directory = opendir("/proc/self/fd");
+    while (dirent *entry = readdir(directory)) {
+        count += entry->d_name[0] != '.' ? 1 : 0;
+    }
+    closedir(directory);
+    return count;
+}
+
+kovr::CommandArguments ArgumentsFor(uint8_t mode)
+{
+    kovr::CommandArguments arguments{};
+    static constexpr uint16_t kTypes[] = {kovr::kRebootRequest, kovr::kSetNetworkRequest, kovr::kSetDhcpRequest,
+                                          kovr::kRebootRequest};
+    arguments.requestType = kTypes[mode & 3];
+    arguments.ipAddress = inet_addr("10.77.1.20");
+    arguments.subnetMask = inet_addr("255.255.255.0");
+    arguments.gatewayAddress = inet_addr("10.77.1.254");
+    arguments.dhcpMode = 1;
+    return arguments;
+}
+
+Script ScriptFor(const uint8_t *data, size_t size)
+{
+    const uint8_t mode = data[0];
+    const size_t queryReplies = data[1];
+    std::vector<Datagram> datagrams = kovr::fuzz::SplitDatagrams(data + 2, size - 2);
+    Script script;
+    for (size_t i = 0; i < datagrams.size(); ++i) {
+        std::vector<Datagram> &stage = i < queryReplies ? script.query : script.command;
+        if (stage.size() < kMaxRepliesPerStage) {
+            stage.push_back(std::move(datagrams[i]));
+        }
+    }
+    kovr::ReplyWriter challenge(KOVR_MAGIC_LORX, kovr::kDiscoveryReply);
+    challenge.Field(kovr::kTagMacAddress, kTarget, sizeof kTarget);
+    if ((mode & 4) != 0) {
+        challenge.Field(kovr::kTagAuthNonce, kChallenge, sizeof kChallenge);
+    }
+    script.query.push_back(challenge.Finish());
+    const uint16_t replyType = static_cast<uint16_t>(ArgumentsFor(mode).requestType + 1);
+    script.command.push_back(kovr::ReplyWriter(KOVR_MAGIC_LORX, replyType)
+                                 .Field(kovr::kTagMacAddress, kTarget, sizeof kTarget)
+                                 .Uint(kovr::kTagResultCode, 0, 1)
+                                 .Finish());
+    return script;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    kovr::fuzz::RequirePrivateNetwork();
+    g_device = new Device;
+    g_session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
+    Require(g_session != nullptr);
+    // The closing replies come at once; these limits only bound a lost one.
+    g_session->queryTimeout = -2000 * kovr::kTicksPerMillisecond;
+    g_session->commandTimeout = -2000 * kovr::kTicksPerMillisecond;
+    g_session->pollInterval = kovr::PollInterval{0, 10000};
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 2) {
+        return 0;
+    }
+    const int descriptors = OpenDescriptors();
+    g_device->Play(ScriptFor(data, size));
+    // No device can send a negative error number, so this marks the state
+    // that the command must replace.
+    kovr::SetSessionError(g_session, -77, "before");
+    const int32_t result = kovr::RunDeviceCommand(g_session, kTarget, "secret", ArgumentsFor(data[0]));
+
+    // Every stage ends with an accepted reply, so no run may time out.
+    Require(result >= -1 && result <= 255);
+    Require(std::memchr(g_session->lastErrorMessage, '\0', sizeof g_session->lastErrorMessage) != nullptr);
+    // The device's own number and text replace the state on every reply,
+    // and a local failure always says why.
+    Require(g_session->lastError != -77);
+    Require(result != -1 || g_session->lastError == -1);
+    Require(OpenDescriptors() == descriptors);
+    return 0;
+}
