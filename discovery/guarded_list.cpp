@@ -137,6 +137,15 @@ int32_t Append(GuardedList *list, void *item)
     if (!guard.Held() || Contains(list, item)) {
         return -1;
     }
+    return AppendNew(list, item);
+}
+
+int32_t AppendNew(GuardedList *list, void *item)
+{
+    ListGuard guard(list);
+    if (!guard.Held()) {
+        return -1;
+    }
     if (platform::ShouldFail(platform::Fault::ListNodeAllocation)) {
         return -1;
     }

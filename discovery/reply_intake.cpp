@@ -64,7 +64,8 @@ void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *r
         ReleaseRecord(record);
         return;
     }
-    if (Append(session->results, record) < 0) {
+    // A record just allocated cannot be queued already.
+    if (AppendNew(session->results, record) < 0) {
         if (deduplicate) {
             queued.Remove(record->info.macAddress);
         }

@@ -129,6 +129,17 @@ TEST_F(GuardedListTest, FailedNodeAllocationLeavesTheListUnchanged)
     EXPECT_EQ(Append(list_, &b_), 1);
 }
 
+TEST_F(GuardedListTest, AppendNewQueuesLikeAppendWithoutTheLookup)
+{
+    Append(list_, &a_);
+    EXPECT_EQ(AppendNew(list_, &b_), 1);
+    EXPECT_EQ(Append(list_, &c_), 2);
+    platform::ArmFault(platform::Fault::ListNodeAllocation, 1);
+    EXPECT_EQ(AppendNew(list_, &d_), -1);
+    EXPECT_EQ(Items(), (std::vector<void *>{&a_, &b_, &c_}));
+    EXPECT_EQ(AppendNew(nullptr, &d_), -1);
+}
+
 TEST(GuardedListMissing, EveryOperationIsHarmless)
 {
     int item = 0;
