@@ -1,5 +1,7 @@
 // kovr-sim's datagram log, and the ways it can be told to break the rules.
+#include "session.h"
 #include "sim_protocol.h"
+#include "wire_format.h"
 
 namespace kovr::simtest {
 namespace {
@@ -112,6 +114,37 @@ TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
     std::string stats;
     sim_->Stop(&stats);
     EXPECT_NE(stats.find("junk=50 "), std::string::npos) << stats;
+}
+
+TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndCanStayOutOfTheLog) {
+    Start(Devices({netlab::DeviceJson(1)}),
+          {"--flood", "1000", "--flood-count", "10", "--flood-kind", "foreign", "--no-junk-log"});
+
+    const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
+    ASSERT_EQ(datagrams.size(), 11u) << "the device's reply and one datagram of each foreign kind";
+    const KOVR_GUID guid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+    DiscoverySession *session = CreateSession(kLorx, &guid);
+    ASSERT_NE(session, nullptr);
+    int accepted = 0;
+    int otherMagic = 0;
+    int requestType = 0;
+    int oversize = 0;
+    for (const Bytes &datagram : datagrams) {
+        // A datagram that does not fit the library's receive buffer is refused before parsing.
+        ReplyRecord record{};
+        accepted += datagram.size() <= kReceiveBufferSize &&
+                    AcceptReply(session, datagram.data(), datagram.size(), kDiscoveryReply, kAllDevices, &record);
+        const Reply reply = Parse(datagram);
+        otherMagic += reply.magic != kLorx ? 1 : 0;
+        requestType += reply.type == 1 ? 1 : 0;
+        oversize += datagram.size() > kReceiveBufferSize ? 1 : 0;
+    }
+    DestroySession(session);
+    EXPECT_EQ(accepted, 1) << "only the real device's reply";
+    EXPECT_EQ(otherMagic, 1);
+    EXPECT_EQ(requestType, 1);
+    EXPECT_EQ(oversize, 1);
+    EXPECT_EQ(sim_->Log().size(), 2u) << "the request and the reply, no junk";
 }
 
 } // namespace

@@ -24,9 +24,9 @@ const std::string kUnknownInterface = "?";
 } // namespace
 
 EventLoop::EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log,
-                     std::vector<NetworkInterface> interfaces, JunkFlood flood)
+                     std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logJunk)
     : endpoint_(endpoint), responder_(responder), log_(log), interfaces_(std::move(interfaces)),
-      flood_(flood) {}
+      flood_(flood), logJunk_(logJunk) {}
 
 void EventLoop::Run(int signalFd) {
     for (;;) {
@@ -95,7 +95,7 @@ void EventLoop::ReceiveBatch(Clock::time_point now) {
         }
         log_.Write("in", buffer, received.length, received.peer, InterfaceName(received.ifindex), device,
                    handled.note);
-        flood_.NoteRequester(received.peer, now);
+        flood_.NoteRequester(received.peer, buffer, received.length, now);
         for (Outgoing &reply : replies) {
             Schedule(std::move(reply));
         }
@@ -157,7 +157,9 @@ void EventLoop::SendJunk(Clock::time_point now) {
     for (uint64_t due = flood_.Due(now); due > 0 && !waitWritable_ && now >= retryAt_; --due) {
         // Junk that finds the send queue full is skipped, not retried.
         std::vector<uint8_t> junk = flood_.Next(responder_.random());
-        log_.Write("out", junk.data(), junk.size(), flood_.Target(), "", "", "junk");
+        if (logJunk_) {
+            log_.Write("out", junk.data(), junk.size(), flood_.Target(), "", "", "junk");
+        }
         if (Transmit(junk.data(), junk.size(), flood_.Target(), 0, now) == Outcome::Sent) {
             ++stats_.junkSent;
         }

@@ -44,6 +44,8 @@ struct Options {
     double floodRate = 0;
     std::string floodTo = "requester";
     uint64_t floodCount = 1000;
+    std::string floodKind = "random";
+    bool noJunkLog = false;
     uint64_t seed = 0;
 };
 
@@ -113,7 +115,7 @@ void AddOptions(CLI::App &app, Options &o) {
         ->group(misbehave);
     app.add_flag("--oversize", o.misbehaviour.oversize, "Pad every reply beyond 1456 bytes with unknown fields")
         ->group(misbehave);
-    app.add_option("--flood", o.floodRate, "Send random junk datagrams at this many per second")
+    app.add_option("--flood", o.floodRate, "Send junk datagrams at this many per second")
         ->check(CLI::Range(0.0, 1e6))
         ->group(misbehave);
     app.add_option("--flood-to", o.floodTo,
@@ -124,6 +126,14 @@ void AddOptions(CLI::App &app, Options &o) {
         ->check(CLI::Range(uint64_t{1}, uint64_t{10000000}))
         ->capture_default_str()
         ->group(misbehave);
+    app.add_option("--flood-kind", o.floodKind,
+                   "What the junk is: random (random bytes), foreign (discovery replies of a device that isn't "
+                   "there, with another magic, the request's type, no MAC, each kind of malformed field, or "
+                   "oversize, in turn), or mixed (both in turn)")
+        ->check(CLI::IsMember({"random", "foreign", "mixed"}))
+        ->capture_default_str()
+        ->group(misbehave);
+    app.add_flag("--no-junk-log", o.noJunkLog, "Leave junk datagrams out of the log (--log)")->group(misbehave);
     app.add_option("--seed", o.seed, "Seed for challenges, jitter, drops and junk (default: random)");
 }
 
@@ -225,8 +235,11 @@ int Run(Options &o) {
                 o.group.c_str(), static_cast<unsigned>(o.port));
     std::fflush(stdout);
 
+    const FloodKind floodKind = *ParseFloodKind(o.floodKind);
     EventLoop loop(endpoint, responder, log, interfaces,
-                   o.floodRate > 0 ? JunkFlood(o.floodRate, o.floodCount, floodTarget, Clock::now()) : JunkFlood());
+                   o.floodRate > 0 ? JunkFlood(o.floodRate, o.floodCount, floodTarget, floodKind, Clock::now())
+                                   : JunkFlood(),
+                   !o.noJunkLog);
     loop.Run(signalFd);
     const LoopStats &stats = loop.stats();
     std::printf("kovr-sim: stopped received=%llu replies=%llu junk=%llu retried=%llu lost=%llu\n",

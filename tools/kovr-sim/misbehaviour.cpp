@@ -1,6 +1,7 @@
 #include "misbehaviour.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "wire_format.h"
@@ -19,7 +20,48 @@ constexpr uint8_t kFillerTag = 200;
 constexpr size_t kOversizeLength = kReceiveBufferSize + 144;
 constexpr size_t kMaxJunkLength = 1500;
 
+const std::pair<const char *, FloodKind> kFloodKinds[] = {
+    {"random", FloodKind::Random}, {"foreign", FloodKind::Foreign}, {"mixed", FloodKind::Mixed}};
+
+// The ways a foreign datagram is spoilt, one per datagram in turn.
+Misbehaviour Spoilt(size_t variant) {
+    static const Malformation kMalformed[] = {Malformation::MacLength,     Malformation::IpLength,
+                                              Malformation::NonceLength,   Malformation::IntegerLength,
+                                              Malformation::Truncated,     Malformation::Overrun};
+    constexpr size_t kMalformedCount = sizeof kMalformed / sizeof kMalformed[0];
+    Misbehaviour spoil;
+    switch (variant) {
+    case 0:
+        spoil.wrongMagic = true;
+        break;
+    case 1:
+        spoil.wrongType = true;
+        break;
+    case 2:
+        spoil.omitMac = true;
+        break;
+    case 3 + kMalformedCount:
+        spoil.oversize = true;
+        break;
+    default:
+        spoil.malformation = kMalformed[variant - 3];
+        break;
+    }
+    return spoil;
+}
+
+constexpr size_t kForeignVariants = 4 + 6;
+
 } // namespace
+
+std::optional<FloodKind> ParseFloodKind(const std::string &name) {
+    for (const auto &[text, kind] : kFloodKinds) {
+        if (name == text) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
 
 std::optional<Malformation> ParseMalformation(const std::string &name) {
     for (const auto &[text, kind] : kMalformations) {
@@ -84,10 +126,16 @@ void Misbehaviour::Finish(std::vector<uint8_t> &datagram) const {
     datagram[7] = static_cast<uint8_t>(payload);
 }
 
-JunkFlood::JunkFlood(double perSecond, uint64_t count, std::optional<sockaddr_in> target, Clock::time_point now)
-    : perSecond_(perSecond), count_(count), followRequester_(!target.has_value()), target_(target), start_(now) {}
+JunkFlood::JunkFlood(double perSecond, uint64_t count, std::optional<sockaddr_in> target, FloodKind kind,
+                     Clock::time_point now)
+    : perSecond_(perSecond), count_(count), followRequester_(!target.has_value()), target_(target), kind_(kind),
+      start_(now) {}
 
-void JunkFlood::NoteRequester(const sockaddr_in &peer, Clock::time_point now) {
+void JunkFlood::NoteRequester(const sockaddr_in &peer, const uint8_t *data, size_t length, Clock::time_point now) {
+    DatagramHeader header;
+    if (ReadHeader(data, length, &header)) {
+        magic_ = header.magic;
+    }
     if (!followRequester_) {
         return;
     }
@@ -112,14 +160,51 @@ Clock::time_point JunkFlood::NextDue() const {
 }
 
 std::vector<uint8_t> JunkFlood::Next(std::mt19937_64 &random) {
-    ++sent_;
+    const uint64_t number = sent_++;
+    switch (kind_) {
+    case FloodKind::Random:
+        return RandomBytes(random);
+    case FloodKind::Foreign:
+        return Foreign(number % kForeignVariants);
+    case FloodKind::Mixed:
+        break;
+    }
+    const uint64_t variant = number % (kForeignVariants + 1);
+    return variant == kForeignVariants ? RandomBytes(random) : Foreign(variant);
+}
+
+std::vector<uint8_t> JunkFlood::RandomBytes(std::mt19937_64 &random) const {
     std::uniform_int_distribution<size_t> length(1, kMaxJunkLength);
-    std::uniform_int_distribution<int> byte(0, 255);
     std::vector<uint8_t> junk(length(random));
-    for (uint8_t &b : junk) {
-        b = static_cast<uint8_t>(byte(random));
+    // Eight random bytes per draw: a flood of tens of thousands a second
+    // must not be held up making them.
+    for (size_t i = 0; i < junk.size(); i += 8) {
+        const uint64_t bits = random();
+        std::memcpy(junk.data() + i, &bits, std::min<size_t>(8, junk.size() - i));
     }
     return junk;
+}
+
+// A discovery reply of a device that isn't there, spoilt in one way. It
+// carries no field that could make a malformed one count as well-formed.
+std::vector<uint8_t> JunkFlood::Foreign(size_t variant) const {
+    const Misbehaviour spoil = Spoilt(variant);
+    const uint8_t mac[kMacSize] = {0x02, 0xee, static_cast<uint8_t>(sent_ >> 24), static_cast<uint8_t>(sent_ >> 16),
+                                   static_cast<uint8_t>(sent_ >> 8), static_cast<uint8_t>(sent_)};
+    const uint8_t zeros[kNonceSize] = {};
+    ReplyWriter writer(spoil.ReplyMagic(magic_), spoil.ReplyType(kDiscoveryRequest));
+    if (!spoil.omitMac) {
+        writer.Field(kTagMacAddress, mac, spoil.malformation == Malformation::MacLength ? 4 : kMacSize);
+    }
+    writer.Field(kTagIpAddress, zeros, spoil.malformation == Malformation::IpLength ? 3 : 4);
+    writer.Uint(kTagDhcpMode, 0, spoil.malformation == Malformation::IntegerLength ? 3 : 1);
+    writer.Text(kTagDeviceName, "flood");
+    if (spoil.malformation == Malformation::NonceLength) {
+        writer.Field(kTagAuthNonce, zeros, kNonceSize - 1);
+    }
+    std::vector<uint8_t> bytes = writer.Finish();
+    spoil.Finish(bytes);
+    return bytes;
 }
 
 } // namespace kovr::sim

@@ -47,16 +47,25 @@ struct Misbehaviour {
     void Finish(std::vector<uint8_t> &datagram) const;
 };
 
-// Datagrams of random bytes at a fixed rate, to a fixed address or to
-// whoever sent the last request. Bounded by a count, so it always ends.
+// What a flood sends: random bytes; foreign datagrams, discovery replies
+// of a device that isn't there, each spoilt in one way (another magic, the
+// request's type, no MAC, each malformation, oversize) in turn; or both in turn.
+enum class FloodKind { Random, Foreign, Mixed };
+
+std::optional<FloodKind> ParseFloodKind(const std::string &name);
+
+// Junk datagrams at a fixed rate, to a fixed address or to whoever sent the
+// last request. Bounded by a count, so it always ends.
 class JunkFlood {
 public:
     JunkFlood() = default;
     // Without a target it floods whoever sends the next request.
-    JunkFlood(double perSecond, uint64_t count, std::optional<sockaddr_in> target, Clock::time_point now);
+    JunkFlood(double perSecond, uint64_t count, std::optional<sockaddr_in> target, FloodKind kind,
+              Clock::time_point now);
 
     bool Active() const { return perSecond_ > 0 && sent_ < count_ && target_.has_value(); }
-    void NoteRequester(const sockaddr_in &peer, Clock::time_point now);
+    // Foreign datagrams carry the magic of the latest datagram received.
+    void NoteRequester(const sockaddr_in &peer, const uint8_t *data, size_t length, Clock::time_point now);
     const sockaddr_in &Target() const { return *target_; }
     // Datagrams that are due by `now` and not sent yet.
     uint64_t Due(Clock::time_point now) const;
@@ -65,11 +74,16 @@ public:
     std::vector<uint8_t> Next(std::mt19937_64 &random);
 
 private:
+    std::vector<uint8_t> RandomBytes(std::mt19937_64 &random) const;
+    std::vector<uint8_t> Foreign(size_t variant) const;
+
     double perSecond_ = 0;
     uint64_t count_ = 0;
     uint64_t sent_ = 0;
     bool followRequester_ = false;
     std::optional<sockaddr_in> target_;
+    FloodKind kind_ = FloodKind::Random;
+    uint32_t magic_ = KOVR_MAGIC_LORX;
     Clock::time_point start_{};
 };
 
