@@ -75,7 +75,7 @@ void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *r
 
 void DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket)
 {
-    for (;;) {
+    for (int read = 0; read < kMaxReadsPerPass; ++read) {
         ReplyRecord *record = AllocateRecord(session);
         if (record == nullptr) {
             return;

@@ -36,8 +36,14 @@ private:
 // Queues an accepted reply, or releases it (a duplicate in a synchronous
 // search, or one the queue refuses). The record is no longer the caller's.
 void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *record);
-// Reads the socket until a datagram is rejected or nothing is waiting.
-// Without a record to read into, the socket is left for the next pass.
+// The most datagrams read from one socket in one pass. A socket that never
+// runs dry, under a flood of acceptable replies, must still let the worker
+// look at its stop event; what is left waits in the socket for the next pass.
+constexpr int kMaxReadsPerPass = 256;
+
+// Reads the socket until a datagram is rejected, nothing is waiting, or
+// kMaxReadsPerPass datagrams have been read. Without a record to read into,
+// the socket is left for the next pass.
 void DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket);
 
 } // namespace kovr

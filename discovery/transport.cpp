@@ -1,5 +1,6 @@
 #include "transport.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "guarded_list.h"
@@ -21,7 +22,11 @@ uint32_t ItemAddress(const void *item)
 
 int32_t PollMilliseconds(const PollInterval &interval)
 {
-    return interval.seconds * 1000 + interval.microseconds / 1000;
+    // Rounded up and at least 1 ms: a wait of 0 would turn the caller's
+    // polling loop into a busy loop.
+    const int64_t milliseconds =
+        static_cast<int64_t>(interval.seconds) * 1000 + (static_cast<int64_t>(interval.microseconds) + 999) / 1000;
+    return static_cast<int32_t>(std::clamp<int64_t>(milliseconds, 1, INT32_MAX));
 }
 
 int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::InterfaceAddress> &interfaces)

@@ -34,6 +34,7 @@ int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::Inte
 // A local address stored as a list item, and back.
 void *AddressItem(uint32_t address);
 uint32_t ItemAddress(const void *item);
+// One wait of a polling loop in whole milliseconds: rounded up, at least 1.
 int32_t PollMilliseconds(const PollInterval &interval);
 platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t localAddress);
 // False and an empty set when there is no address or any socket fails.

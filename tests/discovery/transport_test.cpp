@@ -91,6 +91,15 @@ TEST(LocalAddressRule, PrivateNamespaceWithOnlyLoopbackYieldsLoopback)
     EXPECT_EQ(EnumerateLocalAddresses(nullptr), 0);
 }
 
+TEST(PollInterval, IsRoundedUpToWholeMillisecondsAndNeverZero)
+{
+    EXPECT_EQ(PollMilliseconds(PollInterval{0, 200000}), 200);
+    EXPECT_EQ(PollMilliseconds(PollInterval{2, 0}), 2000);
+    EXPECT_EQ(PollMilliseconds(PollInterval{0, 1500}), 2);
+    EXPECT_EQ(PollMilliseconds(PollInterval{0, 1}), 1) << "a sub-millisecond wait must not become 0";
+    EXPECT_EQ(PollMilliseconds(PollInterval{0, 0}), 1);
+}
+
 // Replies sent straight to a transport socket bound to 127.0.0.1.
 class ReceiveReplyTest : public SessionTest {
 protected:

@@ -1,0 +1,209 @@
+// The search under floods: a pass reads a bounded share of a busy socket,
+// a stop is noticed while acceptable replies keep coming, and a search in
+// the lab finds every real device through a flood of junk and foreign
+// datagrams, ends on time and gives its memory back.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "guarded_list.h"
+#include "kovr/kovr.h"
+#include "loopback_device.h"
+#include "netlab.h"
+#include "platform/net.h"
+#include "reply_intake.h"
+#include "search.h"
+#include "session.h"
+#include "transport.h"
+#include "wire_format.h"
+
+using namespace kovr;
+using kovr::test::Datagram;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+
+long MillisecondsSince(Clock::time_point start)
+{
+    return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
+}
+
+Datagram ReplyFromDevice(uint32_t number)
+{
+    const uint8_t mac[kMacSize] = {0x02, 0x00, static_cast<uint8_t>(number >> 24), static_cast<uint8_t>(number >> 16),
+                                   static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number)};
+    return ReplyWriter(kMagicLorx, kDiscoveryReply).Field(kTagMacAddress, mac, sizeof mac).Finish();
+}
+
+long ResidentKilobytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
+{
+    ASSERT_TRUE(test::InPrivateNamespace());
+    DiscoverySession *session = CreateSession(kMagicLorx, &kGuid);
+    ASSERT_NE(session, nullptr);
+    platform::Socket socket = OpenInterfaceSocket(session, inet_addr("127.0.0.1"));
+    ASSERT_NE(socket, platform::kInvalidSocket);
+    platform::SetReceiveBufferSize(socket, 4 << 20);
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    getsockname(socket, reinterpret_cast<sockaddr *>(&local), &length);
+    const int sender = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const uint32_t sent = kMaxReadsPerPass + 100;
+    for (uint32_t i = 1; i <= sent; ++i) {
+        const Datagram reply = ReplyFromDevice(i);
+        sendto(sender, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&local), sizeof local);
+    }
+
+    QueuedDevices queued;
+    DrainSocket(session, queued, socket);
+    EXPECT_EQ(Count(session->results), kMaxReadsPerPass);
+    bool readable = false;
+    EXPECT_EQ(platform::WaitReadable(&socket, 1, 0, &readable), 1) << "the rest waits in the socket";
+    DrainSocket(session, queued, socket);
+    EXPECT_EQ(Count(session->results), static_cast<int32_t>(sent)) << "nothing was lost between the passes";
+    const auto *first = static_cast<const ReplyRecord *>(EntryAt(session->results, 0));
+    const auto *last = static_cast<const ReplyRecord *>(EntryAt(session->results, static_cast<int32_t>(sent) - 1));
+    EXPECT_EQ(first->info.macAddress[5], 1);
+    EXPECT_EQ(last->info.macAddress[5], static_cast<uint8_t>(sent));
+
+    close(sender);
+    platform::CloseSocket(socket);
+    DiscardResults(session->results);
+    DestroySession(session);
+}
+
+// A device on lo that, once it has heard the request, sends one acceptable
+// reply after another to the searching socket from several threads, so
+// that the socket rarely if ever runs dry.
+class ValidReplyFlood {
+public:
+    ValidReplyFlood()
+        : device_([this](const Datagram &, const sockaddr_in &from) {
+              std::lock_guard<std::mutex> lock(mutex_);
+              searcher_ = from;
+              heard_ = true;
+              return std::vector<Datagram>{};
+          })
+    {
+        for (int i = 0; i < 2; ++i) {
+            senders_.emplace_back([this] { Flood(); });
+        }
+    }
+    ~ValidReplyFlood()
+    {
+        stop_ = true;
+        for (std::thread &sender : senders_) {
+            sender.join();
+        }
+    }
+    long Sent() const { return sent_; }
+
+private:
+    void Flood()
+    {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const Datagram reply = ReplyFromDevice(1);
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (!stop_ && Clock::now() < deadline) {
+            sockaddr_in to{};
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (!heard_) {
+                    to.sin_family = AF_UNSPEC;
+                } else {
+                    to = searcher_;
+                }
+            }
+            if (to.sin_family != AF_INET) {
+                std::this_thread::sleep_for(milliseconds(1));
+                continue;
+            }
+            for (int burst = 0; burst < 64; ++burst) {
+                if (sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&to), sizeof to) > 0) {
+                    ++sent_;
+                }
+            }
+        }
+        close(fd);
+    }
+
+    std::mutex mutex_;
+    sockaddr_in searcher_{};
+    bool heard_ = false;
+    std::atomic<bool> stop_{false};
+    std::atomic<long> sent_{0};
+    test::LoopbackDevice device_;
+    std::vector<std::thread> senders_;
+};
+
+TEST(SearchStop, ASyncSearchEndsAtItsTotalLimitWhileAcceptableRepliesKeepComing)
+{
+    ASSERT_TRUE(test::InPrivateNamespace());
+    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    ASSERT_NE(handle, nullptr);
+    ValidReplyFlood flood;
+    const auto start = Clock::now();
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle, KOVR_INFINITE, 500), 1) << "one device, however often it answers";
+    const long elapsed = MillisecondsSince(start);
+    EXPECT_GE(elapsed, 490);
+    EXPECT_LT(elapsed, 500 + 400) << "the stop was noticed within a pass";
+    EXPECT_GT(flood.Sent(), 1000) << "the flood ran";
+    KOVRClose(handle);
+}
+
+// While 100 real devices answer over one second, kovr-sim floods the
+// searching socket with 50,000 junk and foreign datagrams a second for two
+// seconds: random bytes, and replies with another magic, the request's type,
+// no MAC, each kind of malformed field, or oversize.
+TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
+{
+    netlab::Lab lab(netlab::Topology::Single);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    ASSERT_NE(handle, nullptr);
+    {
+        // The first search makes what lives on: the worker's heap, the timer.
+        netlab::Simulator one(lab, {{"devices", {netlab::DeviceJson(1)}}});
+        ASSERT_EQ(KOVRStartSyncSearchEx(handle, 100, 2000), 1);
+    }
+    netlab::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
+                          {"--generate", "100", "--reply-window-ms", "1000", "--flood", "50000", "--flood-count",
+                           "100000", "--flood-kind", "mixed", "--no-junk-log"});
+    const long residentBefore = ResidentKilobytes();
+    const auto start = Clock::now();
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle, 500, 5000), 100);
+    const long elapsed = MillisecondsSince(start);
+    const long grown = ResidentKilobytes() - residentBefore;
+    std::string stats;
+    sim.Stop(&stats);
+    EXPECT_NE(stats.find("junk=100000 "), std::string::npos) << stats;
+    EXPECT_LT(elapsed, 5000 + 300) << "the total limit holds";
+    // 100 records take some 120 KiB; the junk must have been released.
+    EXPECT_LT(grown, 1024) << "resident memory grew by " << grown << " KiB";
+    KOVRClose(handle);
+}
+
+} // namespace
