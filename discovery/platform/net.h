@@ -22,7 +22,8 @@ bool BindSocket(Socket socket, uint32_t localAddress);
 bool SetMulticastInterface(Socket socket, uint32_t localAddress);
 bool SetMulticastTtl(Socket socket, uint32_t ttl);
 bool SetNonBlocking(Socket socket);
-// Raises the kernel's receive buffer; the system may grant less.
+// Raises the kernel's receive buffer, past the system's limit when the
+// process may; otherwise the system may grant less.
 bool SetReceiveBufferSize(Socket socket, int bytes);
 // Sends to address (network order) and port (host order). Bytes sent, or -1.
 int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port);

@@ -68,7 +68,10 @@ bool SetNonBlocking(Socket socket)
 
 bool SetReceiveBufferSize(Socket socket, int bytes)
 {
-    return ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+    // Past the system's limit (net.core.rmem_max) only with the right to
+    // administer the network; anyone else gets at most that limit.
+    return ::setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0 ||
+           ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
 }
 
 int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port)
