@@ -191,7 +191,7 @@ TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
     }
     netlab::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
                           {"--generate", "100", "--reply-window-ms", "1000", "--flood", "50000", "--flood-count",
-                           "100000", "--flood-kind", "mixed", "--no-junk-log"});
+                           "100000", "--flood-kind", "mixed", "--log-received-only"});
     const long residentBefore = ResidentKilobytes();
     const auto start = Clock::now();
     EXPECT_EQ(KOVRStartSyncSearchEx(handle, 500, 5000), 100);

@@ -24,9 +24,9 @@ const std::string kUnknownInterface = "?";
 } // namespace
 
 EventLoop::EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log,
-                     std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logJunk)
+                     std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logSent)
     : endpoint_(endpoint), responder_(responder), log_(log), interfaces_(std::move(interfaces)),
-      flood_(flood), logJunk_(logJunk) {}
+      flood_(flood), logSent_(logSent) {}
 
 void EventLoop::Run(int signalFd) {
     for (;;) {
@@ -112,7 +112,7 @@ void EventLoop::SendDue(Clock::time_point now) {
         Scheduled &next = heap_.front();
         // Logged before it leaves, so that a reader who has the reply in
         // hand also finds it in the log.
-        if (!next.logged) {
+        if (!next.logged && logSent_) {
             const std::string device =
                 next.reply.device >= 0 ? FormatMac(responder_.devices()[next.reply.device].mac) : std::string();
             log_.Write("out", next.reply.bytes.data(), next.reply.bytes.size(), next.reply.peer,
@@ -157,7 +157,7 @@ void EventLoop::SendJunk(Clock::time_point now) {
     for (uint64_t due = flood_.Due(now); due > 0 && !waitWritable_ && now >= retryAt_; --due) {
         // Junk that finds the send queue full is skipped, not retried.
         std::vector<uint8_t> junk = flood_.Next(responder_.random());
-        if (logJunk_) {
+        if (logSent_) {
             log_.Write("out", junk.data(), junk.size(), flood_.Target(), "", "", "junk");
         }
         if (Transmit(junk.data(), junk.size(), flood_.Target(), 0, now) == Outcome::Sent) {

@@ -25,7 +25,7 @@ struct LoopStats {
 class EventLoop {
 public:
     EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log,
-              std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logJunk = true);
+              std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logSent = true);
 
     // Runs until signalFd (a signalfd for SIGINT and SIGTERM) is readable.
     void Run(int signalFd);
@@ -57,8 +57,8 @@ private:
     DatagramLog &log_;
     std::vector<NetworkInterface> interfaces_;
     JunkFlood flood_;
-    // Off for floods of thousands a second, which would swamp the log.
-    bool logJunk_;
+    // Off for bursts and floods of thousands a second, which the log would slow down.
+    bool logSent_;
     // A min-heap on (due, sequence): replies leave in due order, and in
     // arrival order when due together.
     std::vector<Scheduled> heap_;

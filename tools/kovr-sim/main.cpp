@@ -45,7 +45,7 @@ struct Options {
     std::string floodTo = "requester";
     uint64_t floodCount = 1000;
     std::string floodKind = "random";
-    bool noJunkLog = false;
+    bool logReceivedOnly = false;
     uint64_t seed = 0;
 };
 
@@ -73,6 +73,9 @@ void AddOptions(CLI::App &app, Options &o) {
     app.add_option("--log", o.logPath,
                    "Log every datagram as a JSON line (ms, direction, peer, interface, device, length, "
                    "bytes in hex, note) to FILE, or to stdout with -");
+    app.add_flag("--log-received-only", o.logReceivedOnly,
+                 "Log only the datagrams received: no replies, no junk (the log would slow a burst or a flood "
+                 "of thousands a second down)");
 
     app.add_option("--reply-window-ms", o.replyWindowMs,
                    "Spread the answers to an all-devices request evenly over this many milliseconds")
@@ -133,7 +136,6 @@ void AddOptions(CLI::App &app, Options &o) {
         ->check(CLI::IsMember({"random", "foreign", "mixed"}))
         ->capture_default_str()
         ->group(misbehave);
-    app.add_flag("--no-junk-log", o.noJunkLog, "Leave junk datagrams out of the log (--log)")->group(misbehave);
     app.add_option("--seed", o.seed, "Seed for challenges, jitter, drops and junk (default: random)");
 }
 
@@ -239,7 +241,7 @@ int Run(Options &o) {
     EventLoop loop(endpoint, responder, log, interfaces,
                    o.floodRate > 0 ? JunkFlood(o.floodRate, o.floodCount, floodTarget, floodKind, Clock::now())
                                    : JunkFlood(),
-                   !o.noJunkLog);
+                   !o.logReceivedOnly);
     loop.Run(signalFd);
     const LoopStats &stats = loop.stats();
     std::printf("kovr-sim: stopped received=%llu replies=%llu junk=%llu retried=%llu lost=%llu\n",
