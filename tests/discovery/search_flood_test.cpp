@@ -33,6 +33,12 @@ using std::chrono::milliseconds;
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedMemory = true;
+#else
+constexpr bool kSanitizedMemory = false;
+#endif
+
 constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
 
 long MillisecondsSince(Clock::time_point start)
@@ -201,8 +207,12 @@ TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
     sim.Stop(&stats);
     EXPECT_NE(stats.find("junk=100000 "), std::string::npos) << stats;
     EXPECT_LT(elapsed, 5000 + 300) << "the total limit holds";
-    // 100 records take some 120 KiB; the junk must have been released.
-    EXPECT_LT(grown, 1024) << "resident memory grew by " << grown << " KiB";
+    // 100 records take some 120 KiB; the junk must have been released. Under
+    // AddressSanitizer freed memory waits in its quarantine, and its leak
+    // check stands in for this one.
+    if (!kSanitizedMemory) {
+        EXPECT_LT(grown, 1024) << "resident memory grew by " << grown << " KiB";
+    }
     KOVRClose(handle);
 }
 
