@@ -18,9 +18,8 @@ namespace {
 
 // Thousands of devices may answer one request within a few milliseconds,
 // and every reply the socket can't hold is a device silently missed. The
-// kernel charges a datagram's whole allocation, some 1,300 bytes for a
-// 200-byte reply and twice that for the largest, and grants twice the size
-// asked for: 16 MiB holds the replies of 10,000 devices even while the
+// kernel charges a datagram's whole allocation, 1,280 bytes for a 200-byte
+// reply and 2,304 for the largest, and grants twice the size asked for: 16 MiB holds the replies of 10,000 devices even while the
 // worker gets no processor at all. Without the right to administer the
 // network the system caps it (net.core.rmem_max), and the worker must keep up.
 constexpr int kSearchReceiveBufferBytes = 16 << 20;
