@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "descriptor_limit.h"
 #include "device_session.h"
 #include "platform/fault_injection.h"
 
@@ -155,31 +155,13 @@ TEST_F(DeviceCommandErrors, NoLocalAddressIsReported)
     EXPECT_TRUE(RecordUntouched());
 }
 
-// Lowers the descriptor limit to what is open now, so the next socket fails.
-class DescriptorLimit {
-public:
-    DescriptorLimit()
-    {
-        getrlimit(RLIMIT_NOFILE, &saved_);
-        const int lowestFree = dup(0);
-        close(lowestFree);
-        rlimit tight = saved_;
-        tight.rlim_cur = static_cast<rlim_t>(lowestFree);
-        setrlimit(RLIMIT_NOFILE, &tight);
-    }
-    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
-
 TEST_F(DeviceCommandErrors, SocketFailureCarriesTheSystemReason)
 {
     for (const Call &call : AllCalls(&record_)) {
         device_.MarkErrorState();
         int32_t result;
         {
-            DescriptorLimit limit;
+            testing::DescriptorLimit limit;
             result = call.run(device_.handle(), kDevice);
         }
         EXPECT_EQ(result, -1) << call.name;

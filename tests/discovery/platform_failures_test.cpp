@@ -9,9 +9,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 
+#include "descriptor_limit.h"
 #include "device_session.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
@@ -253,6 +255,27 @@ TEST_F(PlatformFailure, AQueueThatRefusesAReply)
     EXPECT_EQ(KOVRWaitEvent(event, 300), -2) << "a refused reply is not announced";
     KOVRStopSearch(handle());
     KOVRCloseEvent(event);
+    ExpectRecovered();
+}
+
+// Out of descriptors, nothing that needs one can be made, whether the
+// system or the fault seam says no, and every creation fails cleanly.
+TEST_F(PlatformFailure, RunningOutOfDescriptors)
+{
+    const std::string outOfDescriptors = std::string("Network error: ") + std::strerror(EMFILE);
+    KOVRDeviceInfoRecord record{};
+    {
+        testing::DescriptorLimit limit;
+        EXPECT_EQ(KOVRCreateEvent(), nullptr);
+        EXPECT_EQ(KOVROpenByGuid(&testing::kLocatorGuid), nullptr);
+        EXPECT_EQ(KOVRStartSyncSearchEx(handle(), 100, 300), 0) << "a worker without sockets finds nothing";
+    }
+    {
+        // Room for the query's sockets, but not for its timer.
+        testing::DescriptorLimit limit(kExtraAddresses + 1);
+        EXPECT_EQ(KOVRGetDeviceInfo(handle(), kDevice, &record), -1);
+        EXPECT_EQ(session_->LastMessage(), outOfDescriptors);
+    }
     ExpectRecovered();
 }
 
