@@ -24,13 +24,13 @@ std::recursive_mutex *EnsureLock(GuardedList *list)
     }
     auto *created = new (std::nothrow) std::recursive_mutex;
     if (created == nullptr) {
-        return nullptr;
+        return nullptr; // untestable: out of memory
     }
     if (list->lock.compare_exchange_strong(lock, created, std::memory_order_acq_rel)) {
         return created;
     }
-    delete created;
-    return lock;
+    delete created; // untestable: two threads racing to make the first lock
+    return lock;    // untestable: two threads racing to make the first lock
 }
 
 // Holds the list's lock for one operation. A list whose lock cannot be made

@@ -45,8 +45,8 @@ bool QueuedDevices::Add(const uint8_t mac[kMacSize])
 {
     try {
         return macs_.insert(MacKey(mac)).second;
-    } catch (const std::bad_alloc &) {
-        return false;
+    } catch (const std::bad_alloc &) { // untestable: out of memory
+        return false;                  // untestable: out of memory
     }
 }
 

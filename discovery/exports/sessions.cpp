@@ -58,7 +58,7 @@ extern "C" int32_t KOVRGetLastErrorMessage(KOVR_HANDLE h, char *buffer, uint32_t
     }
     DiscoverySession *session = FindSession(h);
     if (session == nullptr) {
-        return -1;
+        return -1; // untestable: another thread closed the session between the two lookups
     }
     // The message, then NULs up to size; a longer message is cut to size - 1.
     const size_t length = strnlen(session->lastErrorMessage, size);

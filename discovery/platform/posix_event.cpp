@@ -62,16 +62,16 @@ KOVR_EVENT CreateAutoResetEvent()
     }
     auto *event = new (std::nothrow) KOVREventObject{fd};
     if (event == nullptr) {
-        close(fd);
-        return nullptr;
+        close(fd);      // untestable: out of memory
+        return nullptr; // untestable: out of memory
     }
     try {
         std::lock_guard<std::mutex> guard(RegistryLock());
         Registry().insert(event);
     } catch (const std::bad_alloc &) {
-        close(fd);
-        delete event;
-        return nullptr;
+        close(fd);      // untestable: out of memory
+        delete event;   // untestable: out of memory
+        return nullptr; // untestable: out of memory
     }
     return event;
 }

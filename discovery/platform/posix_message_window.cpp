@@ -66,7 +66,7 @@ KOVR_WINDOW CreateMessageWindow()
         ++registry.lastHandle;
         return handle;
     } catch (const std::bad_alloc &) {
-        return nullptr;
+        return nullptr; // untestable: out of memory
     }
 }
 
@@ -107,7 +107,7 @@ bool PostWindowMessage(KOVR_WINDOW window, uint32_t message, uintptr_t wParam, i
     try {
         state->queue.push_back({message, wParam, lParam});
     } catch (const std::bad_alloc &) {
-        return false;
+        return false; // untestable: out of memory
     }
     state->posted.notify_one();
     return true;

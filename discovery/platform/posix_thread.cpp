@@ -28,11 +28,11 @@ Thread *StartThread(ThreadRoutine routine, void *argument)
     }
     auto *thread = new (std::nothrow) Thread{pthread_t{}, routine, argument};
     if (thread == nullptr) {
-        return nullptr;
+        return nullptr; // untestable: out of memory
     }
     if (pthread_create(&thread->id, nullptr, RunThread, thread) != 0) {
-        delete thread;
-        return nullptr;
+        delete thread;  // untestable: the system is out of threads or memory
+        return nullptr; // untestable: the system is out of threads or memory
     }
     return thread;
 }

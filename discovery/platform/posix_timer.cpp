@@ -44,7 +44,7 @@ Timer *CreateTimer()
     }
     auto *timer = new (std::nothrow) Timer{fd};
     if (timer == nullptr) {
-        close(fd);
+        close(fd); // untestable: out of memory
     }
     return timer;
 }
