@@ -30,6 +30,29 @@ constexpr ino_t kInitNetInode = 0xEFFFFFF9;
 const char *const kNamespacePrefix = "kovr-lab-";
 const char *const kNetnsDir = "/run/netns";
 
+// The device file, the log and their directory, whatever of them exists.
+void RemoveSimulatorFiles(const std::string &directory) {
+    std::remove((directory + "/config.json").c_str());
+    std::remove((directory + "/log.jsonl").c_str());
+    rmdir(directory.c_str());
+}
+
+// Removes the simulator's files when a start fails, so that nothing is left in /tmp.
+class FilesGuard {
+public:
+    explicit FilesGuard(const std::string &directory) : directory_(directory) {}
+    ~FilesGuard() {
+        if (armed_) {
+            RemoveSimulatorFiles(directory_);
+        }
+    }
+    void Release() { armed_ = false; }
+
+private:
+    const std::string &directory_;
+    bool armed_ = true;
+};
+
 ino_t NamespaceInode(const char *path) {
     struct stat st {};
     if (stat(path, &st) != 0) {
@@ -293,6 +316,7 @@ Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<s
         throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
     }
     directory_ = pattern;
+    FilesGuard files(directory_);
     const std::string configPath = directory_ + "/config.json";
     logPath_ = directory_ + "/log.jsonl";
     std::ofstream(configPath) << config.dump(2);
@@ -354,6 +378,7 @@ Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<s
             if (line.rfind("kovr-sim: ready", 0) == 0) {
                 readyLine_ = line;
                 output_ = received;
+                files.Release();
                 return;
             }
             continue;
@@ -380,9 +405,7 @@ Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<s
 
 Simulator::~Simulator() {
     Stop();
-    std::remove((directory_ + "/config.json").c_str());
-    std::remove(logPath_.c_str());
-    rmdir(directory_.c_str());
+    RemoveSimulatorFiles(directory_);
 }
 
 int Simulator::Stop(std::string *output) {

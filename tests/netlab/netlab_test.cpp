@@ -1,6 +1,12 @@
 // The lab itself: each topology carries a request from the host side to the
 // simulator and its reply back, and nothing outlives the lab.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -109,11 +115,20 @@ TEST(Netlab, TearDownRemovesTheDeviceNamespace) {
     Lab again(Topology::Single);
 }
 
-TEST(Netlab, SimulatorThatCannotStartIsReported) {
+TEST(Netlab, SimulatorThatCannotStartIsReportedAndLeavesNoFilesBehind) {
     Lab lab(Topology::Single);
     nlohmann::json broken = DeviceJson(1);
-    broken["mac"] = "not a mac";
+    broken["mac"] = "not a mac, test " + std::to_string(getpid());
     EXPECT_THROW(Simulator(lab, Devices({broken})), std::runtime_error);
+    // Other tests may start simulators meanwhile: look for this device file only.
+    for (const auto &entry : std::filesystem::directory_iterator("/tmp")) {
+        if (entry.path().filename().string().rfind("kovr-sim-", 0) != 0) {
+            continue;
+        }
+        std::ifstream config(entry.path() / "config.json");
+        const std::string text((std::istreambuf_iterator<char>(config)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text.find(broken["mac"].get<std::string>()), std::string::npos) << entry.path();
+    }
 }
 
 } // namespace
