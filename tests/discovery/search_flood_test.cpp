@@ -113,7 +113,6 @@ public:
         : device_([this](const Datagram &, const sockaddr_in &from) {
               std::lock_guard<std::mutex> lock(mutex_);
               searcher_ = from;
-              heard_ = true;
               return std::vector<Datagram>{};
           })
     {
@@ -140,12 +139,9 @@ private:
             sockaddr_in to{};
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                if (!heard_) {
-                    to.sin_family = AF_UNSPEC;
-                } else {
-                    to = searcher_;
-                }
+                to = searcher_;
             }
+            // Nowhere to send until the request has been heard.
             if (to.sin_family != AF_INET) {
                 std::this_thread::sleep_for(milliseconds(1));
                 continue;
@@ -161,7 +157,6 @@ private:
 
     std::mutex mutex_;
     sockaddr_in searcher_{};
-    bool heard_ = false;
     std::atomic<bool> stop_{false};
     std::atomic<long> sent_{0};
     test::LoopbackDevice device_;
