@@ -106,8 +106,8 @@ bool PostWindowMessage(KOVR_WINDOW window, uint32_t message, uintptr_t wParam, i
     }
     try {
         state->queue.push_back({message, wParam, lParam});
-    } catch (const std::bad_alloc &) {
-        return false; // untestable: out of memory
+    } catch (const std::bad_alloc &) { // untestable: out of memory
+        return false;                  // untestable: out of memory
     }
     state->posted.notify_one();
     return true;

@@ -46,8 +46,8 @@ int32_t WaitAndConsume(int fd, uint32_t timeoutMs)
             if (read(fd, &counter, sizeof counter) == static_cast<ssize_t>(sizeof counter)) {
                 return 0;
             }
-            if (errno != EAGAIN && errno != EINTR) {
-                return -1; // untestable: a live eventfd's read fails only when it is clear
+            if (errno != EAGAIN && errno != EINTR) { // untestable: a readable eventfd's read does not fail
+                return -1;                           // untestable: a readable eventfd's read does not fail
             }
         }
         if (!forever && slice == 0) {

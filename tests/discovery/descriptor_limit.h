@@ -1,11 +1,11 @@
-// Lowers the process's descriptor limit to what is open now plus `spare`,
-// so that the socket, timer or event the library asks for after those
-// fails as it would on a process that has run out; the old limit is
-// restored on destruction.
+// Lowers the process's descriptor limit so that exactly `spare` descriptors
+// can still be opened; whatever the library asks for after those fails as
+// it would in a process that has run out. The old limit is restored on
+// destruction.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace kovr::testing {
 
@@ -14,10 +14,16 @@ public:
     explicit DescriptorLimit(int spare = 0)
     {
         getrlimit(RLIMIT_NOFILE, &saved_);
-        const int lowestFree = dup(0);
-        close(lowestFree);
+        // New descriptors take the lowest free numbers below the limit, so
+        // the limit goes right below the (spare + 1)-th free number.
+        int number = 0;
+        for (int free = 0;; ++number) {
+            if (fcntl(number, F_GETFD) == -1 && ++free > spare) {
+                break;
+            }
+        }
         rlimit tight = saved_;
-        tight.rlim_cur = static_cast<rlim_t>(lowestFree + spare);
+        tight.rlim_cur = static_cast<rlim_t>(number);
         setrlimit(RLIMIT_NOFILE, &tight);
     }
     ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
