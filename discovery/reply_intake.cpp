@@ -73,19 +73,20 @@ void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *r
     }
 }
 
-void DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket)
+bool DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket)
 {
     for (int read = 0; read < kMaxReadsPerPass; ++read) {
         ReplyRecord *record = AllocateRecord(session);
         if (record == nullptr) {
-            return;
+            return false;
         }
         if (ReceiveReply(session, socket, kDiscoveryReply, kAllDevices, record) != 0) {
             ReleaseRecord(record);
-            return;
+            return true;
         }
         QueueReply(session, queued, record);
     }
+    return true;
 }
 
 } // namespace kovr

@@ -43,7 +43,7 @@ constexpr int kMaxReadsPerPass = 256;
 
 // Reads the socket until a datagram is rejected, nothing is waiting, or
 // kMaxReadsPerPass datagrams have been read. Without a record to read into,
-// the socket is left for the next pass.
-void DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket);
+// the socket is left for the next pass and the result is false.
+bool DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket);
 
 } // namespace kovr

@@ -58,17 +58,21 @@ void CollectReplies(DiscoverySession *session, const SocketSet &set)
         if (ready < 0) {
             return;
         }
+        bool starved = false;
         if (ready > 0) {
             for (size_t i = 0; i < watched; ++i) {
-                if (readable[i]) {
-                    DrainSocket(session, queued, set.sockets[i]);
+                if (readable[i] && !DrainSocket(session, queued, set.sockets[i])) {
+                    starved = true;
                 }
             }
             if (Count(session->results) > 0) {
                 NotifyCaller(session);
             }
         }
-        if (platform::WaitEvent(session->stopEvent, 0) == 0) {
+        // A datagram left unread for want of memory keeps its socket
+        // readable, so the next wait would return at once: pause for one
+        // interval instead of spinning until memory comes back.
+        if (platform::WaitEvent(session->stopEvent, starved ? static_cast<uint32_t>(pollMs) : 0) == 0) {
             return;
         }
     }

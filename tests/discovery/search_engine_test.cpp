@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -213,6 +214,18 @@ TEST_F(SearchEngineTest, ARecordThatCannotBeAllocatedIsReadOnTheNextPass)
     AnsweringDevice device;
     ArmFault(Fault::RecordAllocation, 1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 200, 3000), 1);
+}
+
+TEST_F(SearchEngineTest, AWorkerWithoutMemoryForRecordsWaitsInsteadOfSpinning)
+{
+    AnsweringDevice device;
+    ArmFault(Fault::RecordAllocation, 1, true);
+    const std::clock_t cpuBefore = std::clock();
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 200, 1000), 0);
+    const double cpuSeconds = static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    platform::DisarmAllFaults();
+    // A spinning worker burns the whole second; waiting costs a few passes.
+    EXPECT_LT(cpuSeconds, 0.5);
 }
 
 TEST_F(SearchEngineTest, AWorkerWhoseWaitFailsEndsButTheSearchStaysUntilStopped)
