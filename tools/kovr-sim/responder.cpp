@@ -9,6 +9,13 @@
 namespace kovr::sim {
 namespace {
 
+// A device answers a datagram with one of its magics, on an interface that
+// reaches it, unless it is restarting.
+bool WouldAnswer(const Device &device, uint32_t magic, const Arrival &arrival)
+{
+    return device.AnswersMagic(magic) && device.ReachableOn(arrival.ifindex) && !device.Silent(arrival.now);
+}
+
 // Where the fixed fields of each command request put the target MAC, and
 // how many bytes they take before the authLength byte.
 struct CommandLayout {
@@ -89,6 +96,17 @@ Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arr
     return {-1, "ignored: not a request"};
 }
 
+Device *Responder::AddressedDevice(const uint8_t *target, uint32_t magic, const Arrival &arrival, Handled *why) {
+    const auto found = byMac_.find(MacKey(target));
+    if (found == byMac_.end()) {
+        *why = {-1, "ignored: unknown MAC"};
+        return nullptr;
+    }
+    *why = {found->second, "ignored: not answering"};
+    Device &device = devices_[found->second];
+    return WouldAnswer(device, magic, arrival) ? &device : nullptr;
+}
+
 Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
                                    std::vector<Outgoing> *out) {
     if (length < kHeaderSize + kMacSize) {
@@ -96,24 +114,21 @@ Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t 
     }
     const uint8_t *target = data + kHeaderSize;
     if (!IsAllDevices(target)) {
-        const auto found = byMac_.find(MacKey(target));
-        if (found == byMac_.end()) {
-            return {-1, "ignored: unknown MAC"};
+        Handled handled;
+        Device *device = AddressedDevice(target, magic, arrival, &handled);
+        if (device == nullptr) {
+            return handled;
         }
-        Device &device = devices_[found->second];
-        if (!device.AnswersMagic(magic) || !device.ReachableOn(arrival.ifindex) || device.Silent(arrival.now)) {
-            return {found->second, "ignored: not answering"};
-        }
-        const bool withChallenge = device.auth == AuthMode::Digest;
-        Queue(DiscoveryReply(device, magic, withChallenge), ReplyTime(device, arrival.now), arrival, found->second,
+        const bool withChallenge = device->auth == AuthMode::Digest;
+        Queue(DiscoveryReply(*device, magic, withChallenge), ReplyTime(*device, arrival.now), arrival, handled.device,
               out);
-        return {found->second, "discovery"};
+        handled.note = "discovery";
+        return handled;
     }
 
     std::vector<int> answering;
     for (size_t i = 0; i < devices_.size(); ++i) {
-        const Device &device = devices_[i];
-        if (device.AnswersMagic(magic) && device.ReachableOn(arrival.ifindex) && !device.Silent(arrival.now)) {
+        if (WouldAnswer(devices_[i], magic, arrival)) {
             answering.push_back(static_cast<int>(i));
         }
     }
@@ -137,24 +152,22 @@ Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t ma
     if (length <= authLengthOffset || length < authLengthOffset + 1 + data[authLengthOffset]) {
         return {-1, "ignored: command shorter than its fields"};
     }
-    const uint8_t *target = data + kHeaderSize + layout.macOffset;
-    const auto found = byMac_.find(MacKey(target));
-    if (found == byMac_.end()) {
-        return {-1, "ignored: unknown MAC"};
+    Handled handled;
+    Device *addressed = AddressedDevice(data + kHeaderSize + layout.macOffset, magic, arrival, &handled);
+    if (addressed == nullptr) {
+        return handled;
     }
-    Device &device = devices_[found->second];
-    if (!device.AnswersMagic(magic) || !device.ReachableOn(arrival.ifindex) || device.Silent(arrival.now)) {
-        return {found->second, "ignored: not answering"};
-    }
+    Device &device = *addressed;
+    const int index = handled.device;
     if (misbehaviour_.ignoreCommands) {
-        return {found->second, "ignored: commands switched off"};
+        return {index, "ignored: commands switched off"};
     }
     const bool accepted =
         Verify(device, data, layout.fixedLength, data + authLengthOffset + 1, data[authLengthOffset]);
     const Clock::time_point due = ReplyTime(device, arrival.now);
-    Queue(CommandReply(device, magic, type, accepted), due, arrival, found->second, out);
+    Queue(CommandReply(device, magic, type, accepted), due, arrival, index, out);
     if (!accepted) {
-        return {found->second, "rejected"};
+        return {index, "rejected"};
     }
     const uint8_t *fields = data + kHeaderSize;
     switch (type) {
@@ -176,7 +189,7 @@ Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t ma
     default:
         break;
     }
-    return {found->second, "accepted"};
+    return {index, "accepted"};
 }
 
 bool Responder::Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth,

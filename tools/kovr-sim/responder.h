@@ -55,6 +55,9 @@ public:
     std::mt19937_64 &random() { return random_; }
 
 private:
+    // The device with this MAC when it would answer now; otherwise `why`
+    // says why not (device -1 when no device has that MAC).
+    Device *AddressedDevice(const uint8_t *target, uint32_t magic, const Arrival &arrival, Handled *why);
     Handled HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
                             std::vector<Outgoing> *out);
     Handled HandleCommand(const uint8_t *data, size_t length, uint32_t magic, uint16_t type, const Arrival &arrival,
