@@ -83,4 +83,22 @@ std::vector<KOVRDeviceInfoRecord> EventSearch::Take()
     return TakeResults(session_);
 }
 
+void EventSearch::RunUntilDone(int interruptFd, const TimeSource &deadline, const TimeSource &tick,
+                               const std::function<void()> &onResults, const std::function<void()> &onTick)
+{
+    for (;;) {
+        switch (Wait(interruptFd, deadline(), tick())) {
+        case Wake::Results:
+            onResults();
+            break;
+        case Wake::Tick:
+            onTick();
+            break;
+        case Wake::Deadline:
+        case Wake::Interrupted:
+            return;
+        }
+    }
+}
+
 } // namespace kovr::cli

@@ -6,6 +6,7 @@
 #include <kovr/kovr.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,13 @@ public:
     // deadline passes or the tick comes; none means no such time.
     Wake Wait(int interruptFd, std::optional<Clock::time_point> deadline, std::optional<Clock::time_point> tick);
     std::vector<KOVRDeviceInfoRecord> Take();
+
+    using TimeSource = std::function<std::optional<Clock::time_point>()>;
+    // Waits in turn until the deadline passes or interruptFd turns readable:
+    // each notification runs onResults, each tick onTick. Both times are
+    // asked for again before every wait, since they may move.
+    void RunUntilDone(int interruptFd, const TimeSource &deadline, const TimeSource &tick,
+                      const std::function<void()> &onResults, const std::function<void()> &onTick);
 
 private:
     KOVR_HANDLE session_;

@@ -118,18 +118,14 @@ extern "C" void RestoreTerminalAndRaise(int signalNumber)
 bool PromptForPassword(const std::string &prompt, Password &password, std::string &error)
 {
     const int fd = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        error = "no terminal to ask for the password; use --password-file FILE or --password-stdin";
-        return false;
-    }
     struct termios saved;
-    if (tcgetattr(fd, &saved) != 0) {
-        close(fd);
+    if (fd < 0 || tcgetattr(fd, &saved) != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
         error = "no terminal to ask for the password; use --password-file FILE or --password-stdin";
         return false;
     }
-    WriteAll(fd, prompt);
-
     g_savedTerminal = saved;
     g_promptFd = fd;
     struct sigaction restore {};
@@ -142,7 +138,10 @@ bool PromptForPassword(const std::string &prompt, Password &password, std::strin
     struct termios quiet = saved;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
+    // Echo goes off, dropping what was typed ahead, before the prompt shows:
+    // whatever is typed once it is on screen is read, and never echoed.
     tcsetattr(fd, TCSAFLUSH, &quiet);
+    WriteAll(fd, prompt);
     const bool ok = password.ReadLine(fd, error);
     tcsetattr(fd, TCSAFLUSH, &saved);
 

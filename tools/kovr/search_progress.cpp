@@ -23,9 +23,10 @@ bool SearchWithProgress(KOVR_HANDLE session, uint32_t idleMs, uint32_t totalMs, 
             "Searching", std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start), unique.size()));
     };
     show();
-    for (bool searching = true; searching;) {
-        switch (search.Wait(interrupt.fd(), deadline.End(), Clock::now() + kProgressRedrawInterval)) {
-        case EventSearch::Wake::Results:
+    search.RunUntilDone(
+        interrupt.fd(), [&] { return deadline.End(); },
+        [] { return std::optional<Clock::time_point>(Clock::now() + kProgressRedrawInterval); },
+        [&] {
             // Notified after a pass that read a reply, which is when a
             // synchronous search restarts its idle time. (It also restarts it
             // for a pass that read only datagrams it rejected, once devices
@@ -35,16 +36,8 @@ bool SearchWithProgress(KOVR_HANDLE session, uint32_t idleMs, uint32_t totalMs, 
                 unique.Add(record);
             }
             show();
-            break;
-        case EventSearch::Wake::Tick:
-            show();
-            break;
-        case EventSearch::Wake::Deadline:
-        case EventSearch::Wake::Interrupted:
-            searching = false;
-            break;
-        }
-    }
+        },
+        show);
     search.Stop();
     // Replies read before the worker saw the stop count, as they do when a
     // synchronous search ends.

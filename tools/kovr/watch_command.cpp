@@ -66,21 +66,13 @@ int RunWatch(const WatchOptions &options)
         return Clock::now() + kProgressRedrawInterval;
     };
     show();
-    for (bool watching = true; watching;) {
-        switch (search.Wait(interrupt.fd(), deadline, nextRedraw())) {
-        case EventSearch::Wake::Results:
+    search.RunUntilDone(
+        interrupt.fd(), [&] { return deadline; }, nextRedraw,
+        [&] {
             print(search.Take());
             show();
-            break;
-        case EventSearch::Wake::Tick:
-            show();
-            break;
-        case EventSearch::Wake::Deadline:
-        case EventSearch::Wake::Interrupted:
-            watching = false;
-            break;
-        }
-    }
+        },
+        show);
     search.Stop();
     print(search.Take());
     progress.Clear();
