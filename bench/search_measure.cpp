@@ -32,7 +32,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr KOVR_GUID kLocatorGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 constexpr uint16_t kDevicePort = 2362;
 constexpr const char *kHostInterface = "h1";
 constexpr const char *kHostAddress = "10.77.1.1";

@@ -1,8 +1,6 @@
 // Asking one device for its record, and finding the interface that reaches it.
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "command_errors.h"
 #include "commands.h"
@@ -16,50 +14,21 @@ namespace kovr {
 
 namespace {
 
-// Reads the sockets until the target's DiscoveryReply is accepted or the
-// timer fires. One datagram per readable socket per pass, in set order.
-int32_t AwaitDeviceReply(DiscoverySession *session, const SocketSet &set, platform::Timer *timer,
-                         const uint8_t *target, ReplyRecord *record)
-{
-    const size_t watched = std::min(set.count, kMaxWatchedSockets);
-    const int32_t pollMs = PollMilliseconds(session->pollInterval);
-    bool readable[kMaxWatchedSockets] = {};
-    for (;;) {
-        errno = 0;
-        const int32_t ready = platform::WaitReadable(set.sockets, watched, pollMs, readable);
-        if (ready < 0) {
-            RecordNetworkError(session, errno);
-            return -1;
-        }
-        for (size_t i = 0; i < watched && ready > 0; ++i) {
-            if (!readable[i]) {
-                continue;
-            }
-            InitReplyRecord(session, record);
-            if (ReceiveReply(session, set.sockets[i], kDiscoveryReply, target, record) == 0) {
-                return 0;
-            }
-        }
-        if (platform::TimerFired(timer)) {
-            SetSessionError(session, kErrorTimedOut, kMessageTimedOut);
-            return -2;
-        }
-    }
-}
-
-// The host's addresses, chosen as EnumerateLocalAddresses chooses them, but
-// a failed lookup (false, with its errno) is told apart from an empty list.
+// The number of local addresses and the first of them; false, with the
+// system's reason, when the lookup itself failed.
 bool LookUpLocalAddresses(int32_t *count, uint32_t *first, int *systemError)
 {
-    std::vector<platform::InterfaceAddress> interfaces;
     errno = 0;
     GuardedList *list = CreateList();
-    if (list == nullptr || !platform::ListInterfaceAddresses(&interfaces)) {
+    bool lookupFailed = list == nullptr;
+    if (!lookupFailed) {
+        *count = EnumerateLocalAddresses(list, &lookupFailed);
+    }
+    if (lookupFailed) {
         *systemError = list == nullptr ? ENOMEM : errno;
         DestroyList(list);
         return false;
     }
-    *count = FillLocalAddressList(list, interfaces);
     if (*count > 0) {
         *first = ItemAddress(EntryAt(list, 0));
     }
@@ -110,7 +79,11 @@ int32_t QueryDevice(DiscoverySession *session, const uint8_t *target, ReplyRecor
     int32_t result;
     errno = 0;
     if (platform::StartTimer(timer, session->queryTimeout)) {
-        result = AwaitDeviceReply(session, set, timer, target, record);
+        errno = 0;
+        result = AwaitReply(session, set.sockets, set.count, timer, kDiscoveryReply, target, record);
+        if (result == -1) {
+            RecordNetworkError(session, errno);
+        }
     } else {
         // Without a running timer the wait would never end.
         RecordNetworkError(session, errno);

@@ -53,12 +53,20 @@ int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::Inte
 
 int32_t EnumerateLocalAddresses(GuardedList *list)
 {
+    bool lookupFailed = false;
+    return EnumerateLocalAddresses(list, &lookupFailed);
+}
+
+int32_t EnumerateLocalAddresses(GuardedList *list, bool *lookupFailed)
+{
+    *lookupFailed = false;
     if (list == nullptr) {
         return 0;
     }
     Clear(list);
     std::vector<platform::InterfaceAddress> interfaces;
     if (!platform::ListInterfaceAddresses(&interfaces)) {
+        *lookupFailed = true;
         return 0;
     }
     return FillLocalAddressList(list, interfaces);
@@ -174,19 +182,23 @@ int32_t ReceiveReply(const DiscoverySession *session, platform::Socket socket, u
     return 0;
 }
 
-static int32_t AwaitReply(DiscoverySession *session, platform::Socket socket, platform::Timer *timer,
-                          uint16_t expectedType, const uint8_t *target, ReplyRecord *record)
+int32_t AwaitReply(DiscoverySession *session, const platform::Socket *sockets, size_t count, platform::Timer *timer,
+                   uint16_t expectedType, const uint8_t *target, ReplyRecord *record)
 {
+    const size_t watched = std::min(count, kMaxWatchedSockets);
     const int32_t pollMs = PollMilliseconds(session->pollInterval);
+    bool readable[kMaxWatchedSockets] = {};
     for (;;) {
-        bool readable = false;
-        if (platform::WaitReadable(&socket, 1, pollMs, &readable) < 0) {
+        if (platform::WaitReadable(sockets, watched, pollMs, readable) < 0) {
             return -1;
         }
-        InitReplyRecord(session, record);
-        // One datagram per pass, so the timer is looked at even under a flood.
-        if (readable && ReceiveReply(session, socket, expectedType, target, record) == 0) {
-            return 0;
+        // One datagram per socket and pass, so the timer is looked at even
+        // under a flood.
+        for (size_t i = 0; i < watched; ++i) {
+            InitReplyRecord(session, record);
+            if (readable[i] && ReceiveReply(session, sockets[i], expectedType, target, record) == 0) {
+                return 0;
+            }
         }
         if (platform::TimerFired(timer)) {
             SetSessionError(session, kErrorTimedOut, kMessageTimedOut);
@@ -214,7 +226,7 @@ int32_t ExchangeOnInterface(DiscoverySession *session, uint32_t localAddress, ui
     SendToGroup(session, &socket, 1, request, length);
     int32_t result = -1;
     if (platform::StartTimer(timer, session->commandTimeout)) {
-        result = AwaitReply(session, socket, timer, expectedType, target, record);
+        result = AwaitReply(session, &socket, 1, timer, expectedType, target, record);
     }
     platform::CloseTimer(timer);
     platform::CloseSocket(socket);

@@ -9,7 +9,7 @@ using namespace kovr;
 namespace {
 
 // The GUID that selects the QUMA magic; every other GUID opens a LORX session.
-constexpr KOVR_GUID kQumaGuid = {0x85CE4A71, 0x1F89, 0x4AA2, {0x8B, 0x4D, 0x3B, 0x1F, 0xCE, 0x4D, 0x29, 0x41}};
+constexpr KOVR_GUID kQumaGuid = KOVR_QUMA_SESSION_GUID;
 
 } // namespace
 

@@ -50,6 +50,13 @@ extern "C" {
 #define KOVR_FIELD_NONCE           0x00100000u
 #define KOVR_FIELD_TAG24           0x00200000u
 
+/* Initialisers for the two well-known session GUIDs. The first opens a QUMA
+ * session; every other GUID opens LORX, the locator's among them. */
+#define KOVR_QUMA_SESSION_GUID \
+    { 0x85CE4A71u, 0x1F89u, 0x4AA2u, { 0x8B, 0x4D, 0x3B, 0x1F, 0xCE, 0x4D, 0x29, 0x41 } }
+#define KOVR_LOCATOR_SESSION_GUID \
+    { 0x4724141Bu, 0xAEB4u, 0x4DBAu, { 0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5 } }
+
 typedef struct KOVRSession *KOVR_HANDLE;
 typedef struct {
     uint32_t Data1;

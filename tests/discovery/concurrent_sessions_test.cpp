@@ -7,7 +7,6 @@
 //
 // KOVR_STRESS_SECONDS sets the length: 30 s by default, 10 s in a
 // sanitizer build, where every call costs several times as much.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +24,7 @@
 
 #include "kovr/kovr.h"
 #include "netlab.h"
+#include "process_resources.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ using kovr::netlab::Simulator;
 using kovr::netlab::Topology;
 using Clock = std::chrono::steady_clock;
 
-constexpr KOVR_GUID kLocatorGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 constexpr int kThreads = 16;
 constexpr int kDevices = 3;
 constexpr uint32_t kMessage = 0x8001;
@@ -52,18 +52,6 @@ int StressSeconds()
     const char *text = std::getenv("KOVR_STRESS_SECONDS");
     const int seconds = text != nullptr ? std::atoi(text) : 0;
     return seconds > 0 ? seconds : kDefaultSeconds;
-}
-
-int CountEntries(const char *directory)
-{
-    int count = 0;
-    if (DIR *stream = opendir(directory)) {
-        while (dirent *entry = readdir(stream)) {
-            count += entry->d_name[0] != '.' ? 1 : 0;
-        }
-        closedir(stream);
-    }
-    return count;
 }
 
 struct Totals {
@@ -361,8 +349,8 @@ TEST(ConcurrentSessions, SixteenThreadsOpenSearchFetchAndClose)
     // A sanitizer's runtime may start a thread of its own with the first
     // one the process starts; it must not count as left behind.
     std::thread([] {}).join();
-    const int descriptors = CountEntries("/proc/self/fd");
-    const int threads = CountEntries("/proc/self/task");
+    const int descriptors = kovr::test::OpenDescriptorCount();
+    const int threads = kovr::test::ThreadCount();
     const int seconds = StressSeconds();
 
     Totals totals;
@@ -382,8 +370,8 @@ TEST(ConcurrentSessions, SixteenThreadsOpenSearchFetchAndClose)
     }
     EXPECT_EQ(totals.failures.load(), 0);
     EXPECT_GT(totals.staleCalls.load(), 0);
-    EXPECT_EQ(CountEntries("/proc/self/fd"), descriptors) << "descriptors left open";
-    EXPECT_EQ(CountEntries("/proc/self/task"), threads) << "threads left running";
+    EXPECT_EQ(kovr::test::OpenDescriptorCount(), descriptors) << "descriptors left open";
+    EXPECT_EQ(kovr::test::ThreadCount(), threads) << "threads left running";
     std::cout << "stress: " << kThreads << " threads, " << seconds << " s: " << totals.syncSearches
               << " sync searches, " << totals.asyncSearches << " async searches, " << totals.deviceQueries
               << " device queries, " << totals.commands << " commands, " << totals.handedOver

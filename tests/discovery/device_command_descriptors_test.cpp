@@ -1,9 +1,9 @@
 // A thousand commands, successful and failing, leave no descriptor behind.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include "device_lab.h"
 #include "device_session.h"
+#include "process_resources.h"
 
 namespace kovr {
 namespace {
@@ -19,20 +19,6 @@ using std::chrono::milliseconds;
 const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const uint8_t kAbsent[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x63};
 
-int OpenDescriptors()
-{
-    int count = 0;
-    DIR *dir = opendir("/proc/self/fd");
-    if (dir == nullptr) {
-        return -1;
-    }
-    while (readdir(dir) != nullptr) {
-        ++count;
-    }
-    closedir(dir);
-    return count;
-}
-
 TEST(DeviceCommandDescriptors, ThousandCommandsLeakNothing)
 {
     Lab lab(Topology::Single);
@@ -44,7 +30,7 @@ TEST(DeviceCommandDescriptors, ThousandCommandsLeakNothing)
     KOVRDeviceInfoRecord record;
     ASSERT_EQ(KOVRGetDeviceInfo(device.handle(), kDevice, &record), 0); // warm up lazily made state
 
-    const int before = OpenDescriptors();
+    const int before = test::OpenDescriptorCount();
     for (int i = 0; i < 1000; ++i) {
         // Every tenth command carries a wrong password: the refusal path.
         const bool wrong = i % 10 == 9;
@@ -56,7 +42,7 @@ TEST(DeviceCommandDescriptors, ThousandCommandsLeakNothing)
         EXPECT_EQ(KOVRGetDeviceInfo(device.handle(), kAbsent, &record), -2);
         EXPECT_EQ(KOVRRebootDevice(device.handle(), kAbsent, "secret"), -1);
     }
-    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(test::OpenDescriptorCount(), before);
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 namespace kovr::testing {
 
 // {4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5}: gives the LORX magic.
-inline const KOVR_GUID kLocatorGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+inline const KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 
 struct Limits {
     std::chrono::milliseconds query{300};

@@ -1,7 +1,6 @@
 #include "loopback_device.h"
 
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -116,17 +115,5 @@ void LoopbackDevice::Serve()
     }
 }
 
-int OpenDescriptorCount()
-{
-    int count = 0;
-    if (DIR *directory = opendir("/proc/self/fd")) {
-        while (dirent *entry = readdir(directory)) {
-            count += entry->d_name[0] != '.' ? 1 : 0;
-        }
-        closedir(directory);
-    }
-    // The directory stream itself was open while counting.
-    return count - 1;
-}
 
 } // namespace kovr::test

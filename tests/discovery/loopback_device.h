@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "process_resources.h"
+
 namespace kovr::test {
 
 using Datagram = std::vector<uint8_t>;
@@ -49,8 +51,5 @@ private:
     std::atomic<int> requests_{0};
     std::thread thread_;
 };
-
-// The number of open descriptors of this process.
-int OpenDescriptorCount();
 
 } // namespace kovr::test

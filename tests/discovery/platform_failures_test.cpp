@@ -4,7 +4,6 @@
 // works again once the fault is gone, and no descriptor or thread is left
 // behind. Leaked memory is the sanitizer build's and valgrind's to find.
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,6 +17,7 @@
 #include "kovr/kovr.h"
 #include "loopback_device.h"
 #include "platform/fault_injection.h"
+#include "process_resources.h"
 #include "session.h"
 #include "wire_format.h"
 
@@ -33,18 +33,6 @@ using std::chrono::milliseconds;
 const uint8_t kDevice[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 // The host has lo's 127.0.0.1 and these, so every set holds four sockets.
 constexpr int kExtraAddresses = 3;
-
-int CountEntries(const char *directory)
-{
-    int count = 0;
-    if (DIR *stream = opendir(directory)) {
-        while (dirent *entry = readdir(stream)) {
-            count += entry->d_name[0] != '.' ? 1 : 0;
-        }
-        closedir(stream);
-    }
-    return count;
-}
 
 // Answers discovery requests for kDevice, and every command with success.
 class AnsweringDevice {
@@ -93,14 +81,14 @@ protected:
         limits.poll = milliseconds(1000);
         session_ = std::make_unique<testing::DeviceSession>(limits);
         device_ = std::make_unique<AnsweringDevice>();
-        descriptors_ = CountEntries("/proc/self/fd");
-        threads_ = CountEntries("/proc/self/task");
+        descriptors_ = test::OpenDescriptorCount();
+        threads_ = test::ThreadCount();
     }
     void TearDown() override
     {
         platform::DisarmAllFaults();
-        EXPECT_EQ(CountEntries("/proc/self/fd"), descriptors_) << "descriptors left open";
-        EXPECT_EQ(CountEntries("/proc/self/task"), threads_) << "threads left running";
+        EXPECT_EQ(test::OpenDescriptorCount(), descriptors_) << "descriptors left open";
+        EXPECT_EQ(test::ThreadCount(), threads_) << "threads left running";
         device_.reset();
         session_.reset();
         test::RemoveLoopbackAddresses(kExtraAddresses);

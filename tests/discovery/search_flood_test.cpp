@@ -41,7 +41,7 @@ constexpr bool kSanitizedMemory = true;
 constexpr bool kSanitizedMemory = false;
 #endif
 
-constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 long MillisecondsSince(Clock::time_point start)
 {

@@ -24,7 +24,7 @@ using std::chrono::milliseconds;
 
 namespace {
 
-constexpr KOVR_GUID kLocatorGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 
 nlohmann::json Devices(const std::vector<nlohmann::json> &entries)
 {

@@ -7,7 +7,7 @@
 namespace kovr::testing {
 
 // {85CE4A71-1F89-4AA2-8B4D-3B1FCE4D2941}: gives the QUMA magic.
-inline const KOVR_GUID kQumaGuid = {0x85CE4A71, 0x1F89, 0x4AA2, {0x8B, 0x4D, 0x3B, 0x1F, 0xCE, 0x4D, 0x29, 0x41}};
+inline const KOVR_GUID kQumaGuid = KOVR_QUMA_SESSION_GUID;
 // {BF6DB409-C83D-44A3-A36D-21797D2F73F9}: built in, yet gives LORX like any other.
 inline const KOVR_GUID kSecondGuid = {0xBF6DB409, 0xC83D, 0x44A3, {0xA3, 0x6D, 0x21, 0x79, 0x7D, 0x2F, 0x73, 0xF9}};
 

@@ -1,6 +1,5 @@
 // Every failure while opening a session returns null and leaves nothing
 // behind; a LORX session that can't be made is retried once as TESK.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include "device_session.h"
@@ -8,6 +7,7 @@
 #include "session_guids.h"
 #include "platform/fault_injection.h"
 #include "platform/socket_library.h"
+#include "process_resources.h"
 #include "session.h"
 
 namespace kovr {
@@ -18,23 +18,12 @@ using testing::kQumaGuid;
 
 using platform::Fault;
 
-int OpenDescriptors()
-{
-    int count = 0;
-    DIR *directory = opendir("/proc/self/fd");
-    while (dirent *entry = readdir(directory)) {
-        count += entry->d_name[0] != '.';
-    }
-    closedir(directory);
-    return count;
-}
-
 class SessionOpenFailure : public ::testing::Test {
 protected:
     void SetUp() override
     {
         starts_ = platform::SocketLibraryStarts();
-        descriptors_ = OpenDescriptors();
+        descriptors_ = test::OpenDescriptorCount();
     }
     void TearDown() override
     {
@@ -42,7 +31,7 @@ protected:
         // Nothing acquired on the failed path is still held. Leaked memory
         // is reported by the leak checker of the sanitizer build.
         EXPECT_EQ(platform::SocketLibraryStarts(), starts_);
-        EXPECT_EQ(OpenDescriptors(), descriptors_);
+        EXPECT_EQ(test::OpenDescriptorCount(), descriptors_);
     }
 
     int starts_ = 0;

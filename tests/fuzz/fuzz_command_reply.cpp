@@ -10,7 +10,6 @@
 // answer the challenge query, then datagrams as fuzz_support.h splits them;
 // the rest answer the command.
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include <mutex>
 #include <thread>
 
+#include "../discovery/process_resources.h"
 #include "commands.h"
 #include "fuzz_support.h"
 #include "session.h"
@@ -33,7 +33,7 @@ using kovr::fuzz::Require;
 // More replies per stage than this are left out, so that the socket never
 // overflows and every stage still ends with its accepted reply.
 constexpr size_t kMaxRepliesPerStage = 16;
-constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 constexpr uint8_t kTarget[kovr::kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 constexpr uint8_t kChallenge[kovr::kNonceSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
 
@@ -98,17 +98,6 @@ private:
 Device *g_device;
 kovr::DiscoverySession *g_session;
 
-int OpenDescriptors()
-{
-    int count = 0;
-    DIR *directory = opendir("/proc/self/fd");
-    while (dirent *entry = readdir(directory)) {
-        count += entry->d_name[0] != '.' ? 1 : 0;
-    }
-    closedir(directory);
-    return count;
-}
-
 kovr::CommandArguments ArgumentsFor(uint8_t mode)
 {
     kovr::CommandArguments arguments{};
@@ -168,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2) {
         return 0;
     }
-    const int descriptors = OpenDescriptors();
+    const int descriptors = kovr::test::OpenDescriptorCount();
     g_device->Play(ScriptFor(data, size));
     // No device can send a negative error number, so this marks the state
     // that the command must replace.
@@ -182,6 +171,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // and a local failure always says why.
     Require(g_session->lastError != -77);
     Require(result != -1 || g_session->lastError == -1);
-    Require(OpenDescriptors() == descriptors);
+    Require(kovr::test::OpenDescriptorCount() == descriptors);
     return 0;
 }

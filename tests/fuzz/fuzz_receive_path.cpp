@@ -29,7 +29,7 @@ using kovr::fuzz::Require;
 
 // Sent between two drains; well within what the socket's buffer holds.
 constexpr size_t kBatch = 32;
-constexpr KOVR_GUID kGuid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 struct Harness {
     kovr::DiscoverySession *session;

@@ -122,7 +122,7 @@ TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanSt
 
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
     ASSERT_EQ(datagrams.size(), 11u) << "the device's reply and one datagram of each foreign kind";
-    const KOVR_GUID guid = {0x4724141B, 0xAEB4, 0x4DBA, {0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}};
+    const KOVR_GUID guid = KOVR_LOCATOR_SESSION_GUID;
     DiscoverySession *session = CreateSession(kLorx, &guid);
     ASSERT_NE(session, nullptr);
     int accepted = 0;
