@@ -4,17 +4,6 @@
 
 #include <QLabel>
 
-namespace {
-
-// The name as Qt reads it, so that bytes that are not UTF-8 show as they
-// would on their own rather than merging with the line break after them.
-std::string AsQtReadsIt(const std::string &text)
-{
-    return QString::fromStdString(text).toStdString();
-}
-
-} // namespace
-
 DeviceInfoDialog::DeviceInfoDialog(QWidget *parent) : TemplateDialog(kDeviceInfoTemplate, parent)
 {
 }
@@ -24,6 +13,6 @@ void DeviceInfoDialog::OnInitDialog()
     auto *detailsLabel = ControlAs<QLabel>(ControlId::Details);
     detailsLabel->setText(m_details);
 
-    m_details = QString::fromStdString(kovr::common::DeviceInfoText(*m_device, AsQtReadsIt));
+    m_details = QString::fromStdString(kovr::common::DeviceInfoText(*m_device));
     detailsLabel->setText(m_details);
 }
