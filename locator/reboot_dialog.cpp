@@ -4,6 +4,8 @@
 #include "message_box.h"
 #include "record_text.h"
 
+#include "common/reboot_wait.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,7 +58,7 @@ void RebootDialog::OnReboot()
         return;
     }
 
-    m_status = tr("Status: Rebooting");
+    m_status = QString::fromLatin1(kovr::common::kRebootingStatus);
     UpdateData(false);
     // The wait blocks this thread: the status goes on screen first.
     m_statusLabel->repaint();
@@ -71,14 +73,10 @@ void RebootDialog::OnReboot()
 
 QString RebootDialog::WaitForDevice(KOVR_HANDLE session)
 {
-    if (PollDevice(session))
-        return tr("Status: Ready");
-    for (int i = 0; i < kFurtherPolls; ++i) {
-        m_pause(kPauseMilliseconds);
-        if (PollDevice(session))
-            return tr("Status: Ready");
-    }
-    return tr("Status: Timed out");
+    namespace common = kovr::common;
+    const common::RebootOutcome outcome = common::WaitForDevice(
+        [&] { return PollDevice(session); }, [&] { m_pause(static_cast<int>(common::kRebootPollPause.count())); });
+    return QString::fromLatin1(common::RebootStatusText(outcome));
 }
 
 bool RebootDialog::PollDevice(KOVR_HANDLE session)

@@ -17,9 +17,6 @@ class RebootDialog : public TemplateDialog {
 public:
     using Pause = std::function<void(int milliseconds)>;
 
-    static constexpr int kPauseMilliseconds = 500;
-    static constexpr int kFurtherPolls = 40;
-
     explicit RebootDialog(const LibrarySeam &library, QWidget *parent = nullptr);
 
     // Borrowed from the main window for the dialog's run.

@@ -1,6 +1,8 @@
 #ifndef KOVR_LOCATOR_RECORD_TEXT_H
 #define KOVR_LOCATOR_RECORD_TEXT_H
 
+#include "common/field_text.h"
+
 #include <QString>
 
 #include <stdint.h>
@@ -18,7 +20,7 @@ QString FormatDottedAddress(uint32_t networkOrder);
 template <size_t N>
 QString RecordText(const char (&field)[N])
 {
-    return QString::fromUtf8(field, static_cast<qsizetype>(qstrnlen(field, N)));
+    return QString::fromStdString(kovr::common::FieldText(field));
 }
 
 // The address controls hold the first octet in the most significant byte;

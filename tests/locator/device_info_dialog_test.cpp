@@ -107,6 +107,17 @@ private slots:
         dialog.reject();
     }
 
+    void aNameThatIsNotUtf8KeepsTheLinesAfterIt()
+    {
+        // A name cut in the middle of a character, and one with a stray byte.
+        for (const char *name : {"caf\xc3", "caf\xe2\x82", "a\xff" "b"}) {
+            const KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5", name);
+            const QString details = Details(record);
+            QCOMPARE(Line(details, QStringLiteral("Device Name")), QString::fromUtf8(name));
+            QVERIFY(details.endsWith(QStringLiteral("\nAdvisory: 0\n")));
+        }
+    }
+
     void aRecordWithOnlyAMacShowsTheInitialValues()
     {
         KOVRDeviceInfoRecord record{};

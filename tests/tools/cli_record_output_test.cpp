@@ -1,7 +1,7 @@
 // How kovr writes device records: the Device Information lines, JSON with
 // every field, the table and CSV, and texts from devices that could upset
 // a terminal or a JSON writer.
-#include "device_info_text.h"
+#include "record_fields.h"
 #include "record_json.h"
 #include "record_table.h"
 #include "record_writer.h"
@@ -63,40 +63,12 @@ KOVRDeviceInfoRecord FullRecord()
     return r;
 }
 
-TEST(CliRecordOutputTest, DeviceInformationLinesOfAFullRecord)
+TEST(CliRecordOutputTest, InfoShowsTheDeviceInformationLinesWithTheNameEscaped)
 {
-    EXPECT_EQ(DeviceInfoText(FullRecord()), "Version: 513\n"
-                                            "Interface Address: 10.77.1.1\n"
-                                            "Vendor ID: 1280266840\n"
-                                            "MAC Address: 02:4b:52:00:0a:bc\n"
-                                            "IP Address: 10.0.0.5\n"
-                                            "Subnet Mask: 255.255.255.0\n"
-                                            "Gateway Address: 10.0.0.254\n"
-                                            "DNS Address: 192.168.100.1\n"
-                                            "DHCP Mode: Enabled\n"
-                                            "Device Name: lobby-camera\n"
-                                            "Advisory: 65535\n");
-}
-
-TEST(CliRecordOutputTest, DeviceInformationOfABareRecordStillHasElevenLines)
-{
-    KOVRDeviceInfoRecord r = BareRecord(0x01);
-    // Without its presence bit, the DHCP mode is unknown whatever it holds.
-    r.dhcpMode = 1;
-    EXPECT_EQ(DeviceInfoText(r), "Version: 512\n"
-                                 "Interface Address: 0.0.0.0\n"
-                                 "Vendor ID: 1280266840\n"
-                                 "MAC Address: 02:4b:52:00:0a:01\n"
-                                 "IP Address: 0.0.0.0\n"
-                                 "Subnet Mask: 0.0.0.0\n"
-                                 "Gateway Address: 0.0.0.0\n"
-                                 "DNS Address: 0.0.0.0\n"
-                                 "DHCP Mode: N/A\n"
-                                 "Device Name: \n"
-                                 "Advisory: 0\n");
-    r.presentFields |= KOVR_FIELD_DHCP_MODE;
-    r.dhcpMode = 2;
-    EXPECT_NE(DeviceInfoText(r).find("DHCP Mode: Disabled\n"), std::string::npos);
+    KOVRDeviceInfoRecord r = FullRecord();
+    std::strcpy(r.deviceName, "a\x1b]0;x\x07");
+    EXPECT_NE(kovr::common::DeviceInfoText(r, Printable).find("\nDevice Name: a\\x1b]0;x\\x07\nAdvisory: 65535\n"),
+              std::string::npos);
 }
 
 TEST(CliRecordOutputTest, JsonHasEveryFieldInReadableForm)

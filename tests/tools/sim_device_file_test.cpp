@@ -43,6 +43,7 @@ TEST(SimDeviceFile, BadEntriesAreRefusedWithTheKeyNamed) {
     const std::vector<std::pair<nlohmann::json, std::string>> cases = {
         {{{"ip", "10.0.0.1"}}, "\"mac\""},
         {{{"mac", "ff:ff:ff:ff:ff:ff"}}, "all-devices"},
+        {{{"mac", "02:00-00:00:00:01"}}, "\"mac\""},
         {{{"mac", "02:00:00:00:00:01"}, {"ip", "10.0.0.256"}}, "\"ip\""},
         {{{"mac", "02:00:00:00:00:01"}, {"auth", "md5"}}, "\"auth\""},
         {{{"mac", "02:00:00:00:00:01"}, {"magics", {"LORXX"}}}, "\"magics\""},
@@ -67,7 +68,7 @@ TEST(SimDeviceFile, GeneratedDevicesCountUpFromTheFirstMacAndAddress) {
     GenerateOptions options;
     options.count = 300;
     options.firstMac[5] = 0xff;
-    ASSERT_TRUE(ParseIpv4("10.77.1.250", &options.firstIp));
+    options.firstIp = *common::ParseIpv4("10.77.1.250");
     const std::vector<Device> devices = GenerateDevices(options, {});
     ASSERT_EQ(devices.size(), 300u);
     EXPECT_EQ(FormatMac(devices[1].mac), "02:00:00:00:01:00");

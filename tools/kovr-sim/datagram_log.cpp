@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/hex.h"
 #include "udp_endpoint.h"
 
 namespace kovr::sim {
@@ -43,7 +44,7 @@ void DatagramLog::Write(const char *direction, const uint8_t *data, size_t lengt
         {"interface", interfaceName},
         {"device", device.empty() ? nlohmann::json(nullptr) : nlohmann::json(device)},
         {"length", length},
-        {"bytes", Hex(data, length)},
+        {"bytes", common::FormatHex(data, length)},
     };
     if (!note.empty()) {
         line["note"] = note;

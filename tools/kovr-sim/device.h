@@ -10,6 +10,9 @@
 
 #include "wire_format.h"
 
+#include "common/ipv4_text.h"
+#include "common/mac_address_text.h"
+
 namespace kovr::sim {
 
 using Clock = std::chrono::steady_clock;
@@ -53,17 +56,10 @@ struct Device {
 };
 
 uint64_t MacKey(const uint8_t mac[kMacSize]);
-std::string FormatMac(const uint8_t mac[kMacSize]);
-// "02:00:00:00:00:01" (or with '-'); false for anything else.
-bool ParseMac(const std::string &text, uint8_t mac[kMacSize]);
-// Dotted quad to a network-order address; false when malformed.
-bool ParseIpv4(const std::string &text, uint32_t *address);
-std::string FormatIpv4(uint32_t networkOrderAddress);
-// "{4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5}", braces optional.
-bool ParseGuid(const std::string &text, KOVR_GUID *guid);
+// Addresses print as in the other programs.
+using common::FormatIpv4;
+using common::FormatMac;
 // Four ASCII letters, first letter in the most significant byte.
 bool ParseMagic(const std::string &text, uint32_t *magic);
-bool ParseHex(const std::string &text, std::vector<uint8_t> *bytes);
-std::string Hex(const uint8_t *data, size_t length);
 
 } // namespace kovr::sim

@@ -7,6 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/guid_text.h"
+#include "common/hex.h"
+
 namespace kovr::sim {
 namespace {
 
@@ -48,11 +51,11 @@ public:
     }
 
     uint32_t Address(const char *key, const char *fallback) const {
-        uint32_t address = 0;
-        if (!ParseIpv4(Text(key, fallback), &address)) {
+        const std::optional<uint32_t> address = common::ParseIpv4(Text(key, fallback));
+        if (!address) {
             Fail(key, "expected a dotted IPv4 address");
         }
-        return address;
+        return *address;
     }
 
     std::chrono::milliseconds Millis(const char *key, std::chrono::milliseconds fallback) const {
@@ -63,8 +66,8 @@ public:
         if (!Has(key)) {
             return std::nullopt;
         }
-        std::vector<uint8_t> bytes;
-        if (!ParseHex(Text(key, ""), &bytes) || bytes.size() > maximum) {
+        std::optional<std::vector<uint8_t>> bytes = common::ParseHex(Text(key, ""));
+        if (!bytes || bytes->size() > maximum) {
             Fail(key, "expected at most " + std::to_string(maximum) + " bytes as hex digits");
         }
         return bytes;
@@ -118,9 +121,11 @@ Device DeviceFromJson(const nlohmann::json &entry, const DeviceDefaults &default
     }
 
     Device device;
-    if (!ParseMac(reader.Text("mac", ""), device.mac)) {
+    const std::optional<common::MacAddress> mac = common::ParseMac(reader.Text("mac", ""));
+    if (!mac) {
         reader.Fail("mac", "expected six hex octets such as 02:00:00:00:00:01");
     }
+    std::copy(mac->begin(), mac->end(), device.mac);
     if (IsAllDevices(device.mac)) {
         reader.Fail("mac", "the all-devices address can't name one device");
     }
@@ -136,9 +141,11 @@ Device DeviceFromJson(const nlohmann::json &entry, const DeviceDefaults &default
     }
     device.version = static_cast<uint16_t>(reader.Unsigned("version", kProtocolVersion, 0xffff));
     device.advisory = static_cast<uint16_t>(reader.Unsigned("advisory", 0, 0xffff));
-    if (!ParseGuid(reader.Text("guid", "{00000000-0000-0000-0000-000000000000}"), &device.guid)) {
+    const std::optional<KOVR_GUID> guid = common::ParseGuid(reader.Text("guid", "{00000000-0000-0000-0000-000000000000}"));
+    if (!guid) {
         reader.Fail("guid", "expected {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}");
     }
+    device.guid = *guid;
     device.tag22 = reader.HexBytes("tag22", 255);
     device.tag24 = reader.HexBytes("tag24", 255);
     device.password = reader.Text("password", defaults.password);

@@ -16,6 +16,9 @@
 #include "responder.h"
 #include "udp_endpoint.h"
 
+#include "common/ipv4_text.h"
+#include "common/mac_address_text.h"
+
 namespace {
 
 using namespace kovr::sim;
@@ -139,6 +142,14 @@ void AddOptions(CLI::App &app, Options &o) {
     app.add_option("--seed", o.seed, "Seed for challenges, jitter, drops and junk (default: random)");
 }
 
+uint32_t ParseAddressOption(const std::string &option, const std::string &text) {
+    const std::optional<uint32_t> address = kovr::common::ParseIpv4(text);
+    if (!address) {
+        throw ConfigError(option + ": expected a dotted IPv4 address");
+    }
+    return *address;
+}
+
 std::vector<Device> BuildDevices(Options &o) {
     o.defaults.auth = o.auth == "plain" ? AuthMode::Plain : AuthMode::Digest;
     o.defaults.replyDelay = std::chrono::milliseconds(o.replyDelayMs);
@@ -152,12 +163,12 @@ std::vector<Device> BuildDevices(Options &o) {
         GenerateOptions generate;
         generate.count = o.generate;
         generate.namePrefix = o.namePrefix;
-        if (!ParseMac(o.firstMac, generate.firstMac)) {
+        const std::optional<kovr::common::MacAddress> firstMac = kovr::common::ParseMac(o.firstMac);
+        if (!firstMac) {
             throw ConfigError("--first-mac: expected six hex octets");
         }
-        if (!ParseIpv4(o.firstIp, &generate.firstIp)) {
-            throw ConfigError("--first-ip: expected a dotted IPv4 address");
-        }
+        std::copy(firstMac->begin(), firstMac->end(), generate.firstMac);
+        generate.firstIp = ParseAddressOption("--first-ip", o.firstIp);
         std::vector<Device> generated = GenerateDevices(generate, o.defaults);
         devices.insert(devices.end(), std::make_move_iterator(generated.begin()),
                        std::make_move_iterator(generated.end()));
@@ -191,10 +202,7 @@ int Run(Options &o) {
     const size_t deviceCount = devices.size();
     std::vector<NetworkInterface> interfaces = ChooseInterfaces(o.interfaces);
     ResolveInterfaces(devices, interfaces);
-    uint32_t group = 0;
-    if (!ParseIpv4(o.group, &group)) {
-        throw ConfigError("--group: expected a dotted IPv4 address");
-    }
+    const uint32_t group = ParseAddressOption("--group", o.group);
     if (!o.malformed.empty()) {
         o.misbehaviour.malformation = *ParseMalformation(o.malformed);
     }

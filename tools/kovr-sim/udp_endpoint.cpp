@@ -204,8 +204,8 @@ bool ParsePeer(const std::string &text, sockaddr_in *peer) {
     if (colon == std::string::npos) {
         return false;
     }
-    uint32_t address = 0;
-    if (!ParseIpv4(text.substr(0, colon), &address)) {
+    const std::optional<uint32_t> address = common::ParseIpv4(std::string_view(text).substr(0, colon));
+    if (!address) {
         return false;
     }
     const std::string portText = text.substr(colon + 1);
@@ -218,7 +218,7 @@ bool ParsePeer(const std::string &text, sockaddr_in *peer) {
     }
     *peer = sockaddr_in{};
     peer->sin_family = AF_INET;
-    peer->sin_addr.s_addr = address;
+    peer->sin_addr.s_addr = *address;
     peer->sin_port = htons(static_cast<uint16_t>(port));
     return true;
 }

@@ -2,9 +2,9 @@
 #include "commands.h"
 
 #include "addresses.h"
-#include "device_info_text.h"
 #include "exit_status.h"
 #include "options.h"
+#include "record_fields.h"
 #include "record_json.h"
 #include "session.h"
 
@@ -36,7 +36,7 @@ int RunInfo(const InfoOptions &options)
     if (options.json) {
         std::cout << JsonText(RecordJson(record)) << '\n';
     } else {
-        std::cout << DeviceInfoText(record);
+        std::cout << common::DeviceInfoText(record, Printable);
     }
     return kExitSuccess;
 }

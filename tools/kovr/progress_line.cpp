@@ -36,12 +36,17 @@ void ProgressLine::Clear()
     }
 }
 
+std::string ElapsedProgressText(const std::string &activity, std::chrono::milliseconds elapsed)
+{
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(elapsed.count()) / 1000.0);
+    return activity + "... " + seconds + " s";
+}
+
 std::string SearchProgressText(const std::string &activity, std::chrono::milliseconds elapsed, size_t devices)
 {
-    char text[128];
-    std::snprintf(text, sizeof text, "%s... %.1f s, %zu %s found", activity.c_str(),
-                  static_cast<double>(elapsed.count()) / 1000.0, devices, devices == 1 ? "device" : "devices");
-    return text;
+    return ElapsedProgressText(activity, elapsed) + ", " + std::to_string(devices) +
+           (devices == 1 ? " device found" : " devices found");
 }
 
 } // namespace kovr::cli

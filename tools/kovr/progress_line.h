@@ -30,7 +30,9 @@ private:
     bool shown_ = false;
 };
 
-// "Searching... 2.4 s, 3 devices found"
+// "Searching... 2.4 s"
+std::string ElapsedProgressText(const std::string &activity, std::chrono::milliseconds elapsed);
+// "Watching... 2.4 s, 3 devices found"
 std::string SearchProgressText(const std::string &activity, std::chrono::milliseconds elapsed, size_t devices);
 
 } // namespace kovr::cli

@@ -3,7 +3,8 @@
 
 #include "device_command.h"
 #include "exit_status.h"
-#include "reboot_wait.h"
+
+#include "common/reboot_wait.h"
 
 #include <iostream>
 #include <memory>
@@ -20,18 +21,17 @@ struct RebootOptions {
 
 int WaitUntilBack(Session &session, const MacAddress &mac)
 {
-    std::cout << "Status: Rebooting" << std::endl;
-    const RebootOutcome outcome = WaitForDevice(
+    std::cout << common::kRebootingStatus << std::endl;
+    const common::RebootOutcome outcome = common::WaitForDevice(
         [&] {
             KOVRDeviceInfoRecord scratch{};
             return KOVRGetDeviceInfo(session.handle(), mac.data(), &scratch) == 0;
         },
-        [] { std::this_thread::sleep_for(kRebootPollPause); });
-    if (outcome == RebootOutcome::Ready) {
-        std::cout << "Status: Ready" << std::endl;
+        [] { std::this_thread::sleep_for(common::kRebootPollPause); });
+    std::cout << common::RebootStatusText(outcome) << std::endl;
+    if (outcome == common::RebootOutcome::Ready) {
         return kExitSuccess;
     }
-    std::cout << "Status: Timed out" << std::endl;
     std::cerr << "kovr: " << FormatMac(mac.data()) << " did not answer again after the reboot\n";
     return kExitTimedOut;
 }

@@ -1,16 +1,6 @@
 #include "record_fields.h"
 
-#include <cstdio>
-
 namespace kovr::cli {
-
-std::string DhcpText(const KOVRDeviceInfoRecord &record)
-{
-    if ((record.presentFields & KOVR_FIELD_DHCP_MODE) == 0) {
-        return "N/A";
-    }
-    return record.dhcpMode == 1 ? "Enabled" : "Disabled";
-}
 
 std::string Printable(const std::string &text)
 {
@@ -19,24 +9,10 @@ std::string Printable(const std::string &text)
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            out += escaped;
+            out += "\\x" + FormatHex(&byte, 1);
         } else {
             out += c;
         }
-    }
-    return out;
-}
-
-std::string HexBytes(const uint8_t *data, size_t size)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(size * 2);
-    for (size_t i = 0; i < size; ++i) {
-        out += kDigits[data[i] >> 4];
-        out += kDigits[data[i] & 0x0F];
     }
     return out;
 }

@@ -18,7 +18,7 @@ nlohmann::ordered_json RecordJson(const KOVRDeviceInfoRecord &r)
         {"vendorId", r.vendorId},
         {"guid", FormatGuid(r.guid)},
         {"nonceLength", r.nonceLength},
-        {"nonce", HexBytes(r.nonce, nonceLength)},
+        {"nonce", FormatHex(r.nonce, nonceLength)},
         {"presentFields", r.presentFields},
         {"macAddress", FormatMac(r.macAddress)},
         {"ipAddress", FormatIpv4(r.ipAddress)},
@@ -30,7 +30,7 @@ nlohmann::ordered_json RecordJson(const KOVRDeviceInfoRecord &r)
         {"productName", FieldText(r.productName)},
         {"advisory", r.advisory},
         {"tag24Length", r.tag24Length},
-        {"tag24Data", HexBytes(r.tag24Data, r.tag24Length)},
+        {"tag24Data", FormatHex(r.tag24Data, r.tag24Length)},
     };
 }
 

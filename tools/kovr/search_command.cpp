@@ -5,9 +5,8 @@
 #include "exit_status.h"
 #include "options.h"
 #include "record_writer.h"
-#include "search_progress.h"
+#include "progress_ticker.h"
 #include "session.h"
-#include "sync_search_rules.h"
 
 #include <iostream>
 #include <memory>
@@ -29,28 +28,24 @@ int RunSearch(const SearchOptions &options)
 {
     const uint32_t idleMs = *ParseMilliseconds(options.idle);
     const uint32_t totalMs = *ParseMilliseconds(options.total);
-    const std::string limitsError = CheckSearchLimits(idleMs, totalMs);
-    if (!limitsError.empty()) {
-        throw CLI::ValidationError(limitsError);
+    // The library refuses these too, but only a usage error can say why.
+    if (idleMs == KOVR_INFINITE && totalMs == KOVR_INFINITE) {
+        throw CLI::ValidationError("--idle and --total can't both be infinite");
     }
     Session session(options.session);
     if (!session.valid()) {
         return ReportOpenFailure();
     }
-    ProgressLine progress(STDERR_FILENO);
-    std::vector<KOVRDeviceInfoRecord> devices;
-    if (progress.enabled()) {
-        if (!SearchWithProgress(session.handle(), idleMs, totalMs, progress, devices)) {
-            return ReportResult(session, "search", -1);
-        }
-    } else {
-        const int32_t found = KOVRStartSyncSearchEx(session.handle(), idleMs, totalMs);
-        if (found < 0) {
-            return ReportResult(session, "search", found);
-        }
-        devices = TakeResults(session.handle());
+    int32_t found;
+    {
+        ProgressLine progress(STDERR_FILENO);
+        const ProgressTicker ticker(progress, "Searching");
+        found = KOVRStartSyncSearchEx(session.handle(), idleMs, totalMs);
     }
-    WriteSearchResults(std::cout, options.format.format(), devices);
+    if (found < 0) {
+        return ReportResult(session, "search", found);
+    }
+    WriteSearchResults(std::cout, options.format.format(), TakeResults(session.handle()));
     return kExitSuccess;
 }
 

@@ -1,16 +1,22 @@
-#include "device_info_text.h"
+#include "common/device_info_lines.h"
 
-#include "addresses.h"
-#include "record_fields.h"
+#include "common/field_text.h"
+#include "common/ipv4_text.h"
+#include "common/mac_address_text.h"
 
-#include <string>
+namespace kovr::common {
 
-namespace kovr::cli {
-
-std::string DeviceInfoText(const KOVRDeviceInfoRecord &r)
+std::string DhcpText(const KOVRDeviceInfoRecord &record)
 {
-    // Only the DHCP line looks at presentFields; every other line shows its
-    // field as it stands, so an unreported address reads 0.0.0.0.
+    if ((record.presentFields & KOVR_FIELD_DHCP_MODE) == 0) {
+        return "N/A";
+    }
+    return record.dhcpMode == 1 ? "Enabled" : "Disabled";
+}
+
+std::string DeviceInfoText(const KOVRDeviceInfoRecord &r, TextFilter showDeviceText)
+{
+    const std::string name = FieldText(r.deviceName);
     std::string text;
     text += "Version: " + std::to_string(r.version) + "\n";
     text += "Interface Address: " + FormatIpv4(r.interfaceAddress) + "\n";
@@ -21,9 +27,9 @@ std::string DeviceInfoText(const KOVRDeviceInfoRecord &r)
     text += "Gateway Address: " + FormatIpv4(r.gatewayAddress) + "\n";
     text += "DNS Address: " + FormatIpv4(r.dnsAddress) + "\n";
     text += "DHCP Mode: " + DhcpText(r) + "\n";
-    text += "Device Name: " + Printable(FieldText(r.deviceName)) + "\n";
+    text += "Device Name: " + (showDeviceText ? showDeviceText(name) : name) + "\n";
     text += "Advisory: " + std::to_string(r.advisory) + "\n";
     return text;
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

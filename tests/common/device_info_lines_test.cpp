@@ -1,0 +1,95 @@
+// The Device Information block that the locator and kovr info show.
+#include "common/device_info_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace kovr::common;
+
+namespace {
+
+uint32_t Address(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
+{
+    const uint8_t octets[4] = {a, b, c, d};
+    uint32_t address;
+    std::memcpy(&address, octets, sizeof address);
+    return address;
+}
+
+// A record as a device that reported only its MAC leaves it.
+KOVRDeviceInfoRecord BareRecord()
+{
+    KOVRDeviceInfoRecord r{};
+    r.recordSize = 852;
+    r.version = 512;
+    r.vendorId = KOVR_MAGIC_LORX;
+    r.presentFields = KOVR_FIELD_MAC_ADDRESS;
+    const uint8_t mac[6] = {0x02, 0x4b, 0x52, 0x00, 0x0a, 0x01};
+    std::memcpy(r.macAddress, mac, sizeof mac);
+    return r;
+}
+
+TEST(DeviceInfoLinesTest, FullRecordInElevenLines)
+{
+    KOVRDeviceInfoRecord r = BareRecord();
+    r.version = 513;
+    r.interfaceAddress = Address(10, 77, 1, 1);
+    r.presentFields = 0x003FF0BF;
+    r.macAddress[5] = 0xbc;
+    r.ipAddress = Address(10, 0, 0, 5);
+    r.subnetMask = Address(255, 255, 255, 0);
+    r.gatewayAddress = Address(10, 0, 0, 254);
+    r.dnsAddress = Address(192, 168, 100, 1);
+    r.dhcpMode = 1;
+    std::strcpy(r.deviceName, "lobby-camera");
+    r.advisory = 65535;
+    EXPECT_EQ(DeviceInfoText(r), "Version: 513\n"
+                                 "Interface Address: 10.77.1.1\n"
+                                 "Vendor ID: 1280266840\n"
+                                 "MAC Address: 02:4b:52:00:0a:bc\n"
+                                 "IP Address: 10.0.0.5\n"
+                                 "Subnet Mask: 255.255.255.0\n"
+                                 "Gateway Address: 10.0.0.254\n"
+                                 "DNS Address: 192.168.100.1\n"
+                                 "DHCP Mode: Enabled\n"
+                                 "Device Name: lobby-camera\n"
+                                 "Advisory: 65535\n");
+}
+
+TEST(DeviceInfoLinesTest, BareRecordStillHasElevenLines)
+{
+    KOVRDeviceInfoRecord r = BareRecord();
+    // Without its presence bit, the DHCP mode is unknown whatever it holds.
+    r.dhcpMode = 1;
+    EXPECT_EQ(DeviceInfoText(r), "Version: 512\n"
+                                 "Interface Address: 0.0.0.0\n"
+                                 "Vendor ID: 1280266840\n"
+                                 "MAC Address: 02:4b:52:00:0a:01\n"
+                                 "IP Address: 0.0.0.0\n"
+                                 "Subnet Mask: 0.0.0.0\n"
+                                 "Gateway Address: 0.0.0.0\n"
+                                 "DNS Address: 0.0.0.0\n"
+                                 "DHCP Mode: N/A\n"
+                                 "Device Name: \n"
+                                 "Advisory: 0\n");
+    r.presentFields |= KOVR_FIELD_DHCP_MODE;
+    r.dhcpMode = 2;
+    EXPECT_NE(DeviceInfoText(r).find("\nDHCP Mode: Disabled\n"), std::string::npos);
+}
+
+TEST(DeviceInfoLinesTest, TheNameStopsAtItsFieldAndPassesThroughTheCallersFilter)
+{
+    KOVRDeviceInfoRecord r = BareRecord();
+    // A name that fills its field without a terminator ends at the field.
+    std::memset(r.deviceName, 'x', sizeof r.deviceName);
+    r.productName[0] = 'p';
+    EXPECT_NE(DeviceInfoText(r).find("\nDevice Name: " + std::string(256, 'x') + "\nAdvisory: 0\n"),
+              std::string::npos);
+
+    std::strcpy(r.deviceName, "a\nb");
+    const TextFilter bracket = [](const std::string &text) { return "[" + text + "]"; };
+    EXPECT_NE(DeviceInfoText(r, bracket).find("\nDevice Name: [a\nb]\nAdvisory: 0\n"), std::string::npos);
+}
+
+} // namespace
