@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "wire_format.h"
+#include "wire_bytes.h"
 
 namespace kovr::sim {
 
