@@ -30,16 +30,9 @@ void NotifyCaller(SearchState &state)
                    [](std::monostate) {},
                    [](const CallbackTarget &target) { target.callback(target.session, target.userValue); },
                    [](const WindowTarget &target) {
-                       // Posting checks that the window still exists at that moment.
-                       if (auto window = WindowRegistry().Find(SerialOf(target.window))) {
-                           window->Post(target.message, 0, static_cast<intptr_t>(target.userValue));
-                       }
+                       PostWindowMessage(target.window, target.message, 0, static_cast<intptr_t>(target.userValue));
                    },
-                   [](const EventTarget &target) {
-                       if (auto event = EventRegistry().Find(SerialOf(target.event))) {
-                           event->Set();
-                       }
-                   },
+                   [](const EventTarget &target) { SetEvent(target.event); },
                    [&state](SyncSearchTarget) { SyncSearchNotify(state); },
                },
                state.notify);

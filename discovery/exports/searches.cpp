@@ -48,7 +48,7 @@ KOVR_API int32_t KOVRStartAsyncSearchCallback(KOVR_HANDLE h, KOVRSearchNotifyCal
 
 KOVR_API int32_t KOVRStartAsyncSearchMessage(KOVR_HANDLE h, KOVR_WINDOW window, uint32_t message, uintptr_t userValue)
 {
-    if (message == 0 || WindowRegistry().Find(SerialOf(window)) == nullptr) {
+    if (message == 0 || !IsLiveWindow(window)) {
         return -1;
     }
     return StartAsync(h, WindowTarget{window, message, userValue});
@@ -58,7 +58,7 @@ KOVR_API int32_t KOVRStartAsyncSearchEvent(KOVR_HANDLE h, KOVR_EVENT event)
 {
     // An event that isn't live could never be set; refusing it up front
     // tells the caller rather than leaving a search that never notifies.
-    if (EventRegistry().Find(SerialOf(event)) == nullptr) {
+    if (!IsLiveEvent(event)) {
         return -1;
     }
     return StartAsync(h, EventTarget{event});

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "system_error.h"
+#include "system_errors.h"
 
 namespace kovr::platform {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "system_error.h"
+#include "system_errors.h"
 
 namespace kovr::platform {
 

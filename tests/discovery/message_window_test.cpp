@@ -8,9 +8,10 @@
 
 #include "kovr/kovr.h"
 #include "platform/fault_injection.h"
-#include "platform/message_window.h"
+#include "handles.h"
 #include "platform/thread.h"
 
+using namespace kovr;
 using namespace kovr::platform;
 
 namespace {

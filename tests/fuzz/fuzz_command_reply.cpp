@@ -23,7 +23,9 @@
 #include "commands.h"
 #include "fuzz_support.h"
 #include "session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace {
 

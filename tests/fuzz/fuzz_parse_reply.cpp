@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace {
 

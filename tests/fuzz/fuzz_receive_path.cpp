@@ -20,7 +20,9 @@
 #include "search.h"
 #include "session.h"
 #include "transport.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace {
 
