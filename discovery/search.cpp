@@ -73,9 +73,8 @@ void CollectReplies(SearchState &state, const SocketSet &set)
     }
 }
 
-void SearchWorker(void *argument)
+void SearchWorker(SearchState &state)
 {
-    auto &state = *static_cast<SearchState *>(argument);
     SocketSet set;
     if (OpenSocketSet(state.transport, &set).outcome != Outcome::Accepted) {
         return;
@@ -120,7 +119,7 @@ int32_t StartSearchWorker(SearchState &state, const Identity &identity, const Tr
     // A stop requested after the last worker had ended on its own was never
     // consumed; left set, it would end this search at its first pass.
     state.stopEvent->Wait(0);
-    state.worker = platform::StartThread(SearchWorker, &state);
+    state.worker = platform::Thread::Start([&state] { SearchWorker(state); });
     if (state.worker == nullptr) {
         state.searching.store(false);
         return -1;
@@ -135,8 +134,7 @@ void StopSearchWorker(SearchState &state)
     }
     state.timer->Cancel();
     state.stopEvent->Set();
-    platform::JoinThread(state.worker);
-    state.worker = nullptr;
+    state.worker.reset();
     // The worker may have restarted the idle timer between the cancel above
     // and its end; that expiry must not outlive the search.
     state.timer->Cancel();

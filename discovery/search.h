@@ -45,7 +45,7 @@ struct SearchState {
     std::atomic<bool> searching{false};
     std::atomic<bool> asynchronous{false};
     std::mutex control;
-    platform::Thread *worker = nullptr;
+    std::unique_ptr<platform::Thread> worker;
     NotifyTarget notify;
     // What the running worker asks with and how; copied in at its start.
     Identity identity{};
