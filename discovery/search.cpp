@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "handles.h"
+#include "requests.h"
 
 namespace kovr {
 
@@ -113,6 +114,7 @@ int32_t StartSearchWorker(SearchState &state, const Identity &identity, const Tr
         return -1;
     }
     state.searching.store(true);
+    state.worker.reset();
     DiscardResults(state.results);
     state.identity = identity;
     state.transport = transport;
@@ -134,7 +136,11 @@ void StopSearchWorker(SearchState &state)
     }
     state.timer->Cancel();
     state.stopEvent->Set();
-    state.worker.reset();
+    // A stop from within a notification runs on the worker itself, which
+    // can't wait for its own end: it is joined by the next start instead.
+    if (!state.worker->RunsHere()) {
+        state.worker.reset();
+    }
     // The worker may have restarted the idle timer between the cancel above
     // and its end; that expiry must not outlive the search.
     state.timer->Cancel();

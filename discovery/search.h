@@ -15,7 +15,6 @@
 #include "platform/thread.h"
 #include "platform/timer.h"
 #include "reply_intake.h"
-#include "requests.h"
 #include "transport.h"
 
 namespace kovr {

@@ -72,6 +72,7 @@ DiscoverySession::~DiscoverySession()
 {
     std::lock_guard<std::mutex> lock(search.control);
     StopSearchWorker(search);
+    search.worker.reset();
     platform::ReleaseSocketLibrary();
 }
 

@@ -11,8 +11,17 @@ class Thread {
 public:
     // A running thread, or null when it can't be created.
     static std::unique_ptr<Thread> Start(std::function<void()> routine);
-    // Waits without limit for the routine to end.
-    ~Thread() { thread_.join(); }
+    // Waits without limit for the routine to end. A thread can't wait for
+    // itself: released from within its own routine, it ends on its own.
+    ~Thread()
+    {
+        if (RunsHere()) {
+            thread_.detach();
+        } else {
+            thread_.join();
+        }
+    }
+    bool RunsHere() const { return thread_.get_id() == std::this_thread::get_id(); }
     Thread(const Thread &) = delete;
     Thread &operator=(const Thread &) = delete;
 

@@ -267,6 +267,26 @@ TEST_F(SearchEngineTest, RepliesAreReadFromTheFirst64SocketsOnly)
     test::RemoveLoopbackAddresses(kExtra);
 }
 
+// A caller may stop the search from within its own notification.
+TEST_F(SearchEngineTest, TheCallbackMayStopItsOwnSearch)
+{
+    AnsweringDevice device;
+    static std::atomic<int> calls{0};
+    calls = 0;
+    const KOVRSearchNotifyCallback stopAtFirst = [](KOVR_HANDLE h, uintptr_t) {
+        ++calls;
+        KOVRStopSearch(h);
+    };
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(handle_, stopAtFirst, 0), 0);
+    ASSERT_TRUE(WaitFor([] { return calls > 0; }));
+    ASSERT_TRUE(WaitFor([this] { return !session_->search.searching.load(); }));
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 1);
+    // The next search joins the worker that stopped itself.
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(handle_, stopAtFirst, 0), 0);
+    ASSERT_TRUE(WaitFor([] { return calls > 1; }));
+    EXPECT_EQ(calls.load(), 2);
+}
+
 // Callback mode: called after each pass that read something while results
 // wait in the queue, never after a pass that only timed out.
 TEST_F(SearchEngineTest, TheCallbackRepeatsAfterEachReadablePassWhileResultsWait)
