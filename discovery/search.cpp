@@ -76,6 +76,7 @@ void CollectReplies(SearchState &state, const SocketSet &set)
 
 void SearchWorker(SearchState &state)
 {
+    state.workerId.store(std::this_thread::get_id());
     SocketSet set;
     if (OpenSocketSet(state.transport, &set).outcome != Outcome::Accepted) {
         return;
@@ -89,6 +90,14 @@ void SearchWorker(SearchState &state)
     // Sent once; a device that misses it is simply not found.
     SendToGroup(state.transport, set.sockets(), set.count(), request, sizeof request);
     CollectReplies(state, set);
+}
+
+// A call from within a notification runs on the worker. It must neither
+// wait for the worker's end nor for the control, which a stop on another
+// thread may hold while it waits for the worker.
+bool OnWorker(const SearchState &state)
+{
+    return state.workerId.load() == std::this_thread::get_id();
 }
 
 } // namespace
@@ -115,13 +124,16 @@ int32_t StartSearchWorker(SearchState &state, const Identity &identity, const Tr
     }
     state.searching.store(true);
     state.worker.reset();
+    state.workerId.store(std::thread::id());
     DiscardResults(state.results);
     state.identity = identity;
     state.transport = transport;
     // A stop requested after the last worker had ended on its own was never
     // consumed; left set, it would end this search at its first pass.
     state.stopEvent->Wait(0);
-    state.worker = platform::Thread::Start([&state] { SearchWorker(state); });
+    // The worker holds the state, so that a session closed from within a
+    // notification leaves it whole until the worker has ended.
+    state.worker = platform::Thread::Start([shared = state.shared_from_this()] { SearchWorker(*shared); });
     if (state.worker == nullptr) {
         state.searching.store(false);
         return -1;
@@ -136,11 +148,8 @@ void StopSearchWorker(SearchState &state)
     }
     state.timer->Cancel();
     state.stopEvent->Set();
-    // A stop from within a notification runs on the worker itself, which
-    // can't wait for its own end: it is joined by the next start instead.
-    if (!state.worker->RunsHere()) {
-        state.worker.reset();
-    }
+    state.worker.reset();
+    state.workerId.store(std::thread::id());
     // The worker may have restarted the idle timer between the cancel above
     // and its end; that expiry must not outlive the search.
     state.timer->Cancel();
@@ -150,6 +159,10 @@ void StopSearchWorker(SearchState &state)
 int32_t StartAsyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
                          ErrorState &errors, const NotifyTarget &target)
 {
+    // A worker that started another one could never be told to end.
+    if (OnWorker(state)) {
+        return -1;
+    }
     std::lock_guard<std::mutex> lock(state.control);
     if (state.searching.load()) {
         return -1;
@@ -162,6 +175,15 @@ int32_t StartAsyncSearch(SearchState &state, const Identity &identity, const Tra
 
 void StopAsyncSearch(SearchState &state)
 {
+    if (OnWorker(state)) {
+        // The worker ends once the notification returns; whoever starts the
+        // next search or ends the session joins it.
+        if (state.searching.load() && state.asynchronous.load()) {
+            state.stopEvent->Set();
+            state.searching.store(false);
+        }
+        return;
+    }
     std::lock_guard<std::mutex> lock(state.control);
     if (state.searching.load() && state.asynchronous.load()) {
         StopSearchWorker(state);
@@ -178,6 +200,9 @@ void SyncSearchNotify(SearchState &state)
 int32_t RunSyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
                       ErrorState &errors, uint32_t idleLimitMs, uint32_t totalLimitMs)
 {
+    if (OnWorker(state)) {
+        return -1;
+    }
     {
         std::lock_guard<std::mutex> lock(state.control);
         if (state.searching.load()) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <variant>
 
 #include "errors.h"
@@ -40,11 +41,14 @@ using NotifyTarget = std::variant<std::monostate, CallbackTarget, WindowTarget, 
 // A session's search: at most one worker at a time. Starting and stopping
 // take `control`, so that calls on one session from several threads never
 // start two workers or join one twice; the flags may be read without it.
-struct SearchState {
+struct SearchState : std::enable_shared_from_this<SearchState> {
     std::atomic<bool> searching{false};
     std::atomic<bool> asynchronous{false};
     std::mutex control;
     std::unique_ptr<platform::Thread> worker;
+    // Set by the worker itself, so that calls from within a notification
+    // can tell that they run on it.
+    std::atomic<std::thread::id> workerId{};
     NotifyTarget notify;
     // What the running worker asks with and how; copied in at its start.
     Identity identity{};

@@ -37,7 +37,8 @@ uint32_t GroupAddress()
 DiscoverySession::DiscoverySession(uint32_t magic, const KOVR_GUID &guid)
     : identity{magic, guid},
       transport{kDefaultMulticastTtl, GroupAddress(), kDefaultPort, kDefaultPollInterval},
-      limits(kDefaultLimits)
+      limits(kDefaultLimits),
+      search(std::make_shared<SearchState>())
 {
 }
 
@@ -58,11 +59,11 @@ std::shared_ptr<DiscoverySession> DiscoverySession::Create(uint32_t magic, const
         return nullptr;
     }
     // From here on the destructor releases exactly what was acquired.
-    session->search.stopEvent = platform::Event::Create();
-    if (session->search.stopEvent != nullptr) {
-        session->search.timer = platform::Timer::Create();
+    session->search->stopEvent = platform::Event::Create();
+    if (session->search->stopEvent != nullptr) {
+        session->search->timer = platform::Timer::Create();
     }
-    if (session->search.timer == nullptr) {
+    if (session->search->timer == nullptr) {
         return nullptr;
     }
     return session;
@@ -70,9 +71,9 @@ std::shared_ptr<DiscoverySession> DiscoverySession::Create(uint32_t magic, const
 
 DiscoverySession::~DiscoverySession()
 {
-    std::lock_guard<std::mutex> lock(search.control);
-    StopSearchWorker(search);
-    search.worker.reset();
+    std::lock_guard<std::mutex> lock(search->control);
+    StopSearchWorker(*search);
+    search->worker.reset();
     platform::ReleaseSocketLibrary();
 }
 
@@ -91,7 +92,7 @@ void DestroySession(KOVR_HANDLE handle)
     // that such a call had started meanwhile is ended with the session.
     SessionPointer session = SessionRegistry().Remove(SerialOf(handle));
     if (session != nullptr) {
-        StopAsyncSearch(session->search);
+        StopAsyncSearch(*session->search);
     }
 }
 

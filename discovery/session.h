@@ -35,7 +35,9 @@ public:
     TransportSettings transport;
     CommandLimits limits;
     ErrorState errors;
-    SearchState search;
+    // Shared with the search worker, which may outlive the session when a
+    // notification closes it.
+    std::shared_ptr<SearchState> search;
 
 private:
     DiscoverySession(uint32_t magic, const KOVR_GUID &guid);

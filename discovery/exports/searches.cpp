@@ -16,7 +16,7 @@ int32_t StartAsync(KOVR_HANDLE h, const NotifyTarget &target)
     if (session == nullptr) {
         return -1;
     }
-    return StartAsyncSearch(session->search, session->identity, session->transport, session->errors, target);
+    return StartAsyncSearch(*session->search, session->identity, session->transport, session->errors, target);
 }
 
 } // namespace
@@ -34,7 +34,7 @@ KOVR_API int32_t KOVRStartSyncSearchEx(KOVR_HANDLE h, uint32_t idleLimitMs, uint
     if (session == nullptr) {
         return -1;
     }
-    return RunSyncSearch(session->search, session->identity, session->transport, session->errors, idleLimitMs,
+    return RunSyncSearch(*session->search, session->identity, session->transport, session->errors, idleLimitMs,
                          totalLimitMs);
 }
 
@@ -67,7 +67,7 @@ KOVR_API int32_t KOVRStartAsyncSearchEvent(KOVR_HANDLE h, KOVR_EVENT event)
 KOVR_API int32_t KOVRGetSearchResultCount(KOVR_HANDLE h)
 {
     const SessionPointer session = FindSession(h);
-    return session == nullptr ? -1 : session->search.results.Count();
+    return session == nullptr ? -1 : session->search->results.Count();
 }
 
 KOVR_API int32_t KOVRGetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity)
@@ -80,7 +80,7 @@ KOVR_API int32_t KOVRGetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *recor
     std::unique_ptr<ReplyRecord> record;
     // One pop per record, so replies queued meanwhile still fit in this call.
     while (static_cast<uint32_t>(copied) < capacity && copied < INT32_MAX &&
-           session->search.results.PopFront(&record)) {
+           session->search->results.PopFront(&record)) {
         std::memcpy(&records[copied], &record->info, sizeof(KOVRDeviceInfoRecord));
         ++copied;
     }
@@ -90,7 +90,7 @@ KOVR_API int32_t KOVRGetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *recor
 KOVR_API void KOVRStopSearch(KOVR_HANDLE h)
 {
     if (const SessionPointer session = FindSession(h)) {
-        StopAsyncSearch(session->search);
+        StopAsyncSearch(*session->search);
     }
 }
 

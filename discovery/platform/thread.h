@@ -11,17 +11,16 @@ class Thread {
 public:
     // A running thread, or null when it can't be created.
     static std::unique_ptr<Thread> Start(std::function<void()> routine);
-    // Waits without limit for the routine to end. A thread can't wait for
-    // itself: released from within its own routine, it ends on its own.
+    // Waits without limit for the routine to end. Released by its own
+    // routine, a thread can't wait for itself and ends on its own.
     ~Thread()
     {
-        if (RunsHere()) {
+        if (thread_.get_id() == std::this_thread::get_id()) {
             thread_.detach();
         } else {
             thread_.join();
         }
     }
-    bool RunsHere() const { return thread_.get_id() == std::this_thread::get_id(); }
     Thread(const Thread &) = delete;
     Thread &operator=(const Thread &) = delete;
 

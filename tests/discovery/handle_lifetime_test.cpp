@@ -69,7 +69,7 @@ TEST(HandleLifetime, CloseWhileEightThreadsCallEveryFunction)
         limits.command = milliseconds(10);
         limits.poll = milliseconds(2);
         auto device = std::make_unique<testing::DeviceSession>(limits);
-        FindSession(device->handle())->search.pollInterval = milliseconds(2);
+        FindSession(device->handle())->search->pollInterval = milliseconds(2);
         const Handles handles{device->handle(), KOVRCreateEvent(), KOVRCreateMessageWindow()};
 
         std::atomic<bool> stop{false};

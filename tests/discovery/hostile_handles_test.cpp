@@ -108,7 +108,7 @@ protected:
         // No refusal touched the one open session.
         EXPECT_EQ(bystander_.LastError(), 77);
         EXPECT_EQ(bystander_.LastMessage(), "marker");
-        EXPECT_FALSE(bystander_.session()->search.searching.load());
+        EXPECT_FALSE(bystander_.session()->search->searching.load());
     }
 
     testing::DeviceSession bystander_;

@@ -97,7 +97,7 @@ protected:
     }
 
     KOVR_HANDLE handle() const { return session_->handle(); }
-    bool Searching() const { return session_->session()->search.searching.load(); }
+    bool Searching() const { return session_->session()->search->searching.load(); }
     void ExpectNetworkError(int32_t result, const char *what)
     {
         EXPECT_EQ(result, -1) << what;

@@ -16,6 +16,7 @@
 
 #include "kovr/kovr.h"
 #include "loopback_device.h"
+#include "process_resources.h"
 #include "platform/fault_injection.h"
 #include "search.h"
 #include "session.h"
@@ -97,7 +98,7 @@ protected:
             auto record = std::make_unique<ReplyRecord>();
             InitReplyRecord(session_->identity, record.get());
             record->info.macAddress[5] = static_cast<uint8_t>(i);
-            ASSERT_GE(session_->search.results.Append(std::move(record)), 0);
+            ASSERT_GE(session_->search->results.Append(std::move(record)), 0);
         }
     }
 
@@ -122,7 +123,7 @@ TEST_F(SearchEngineTest, RefusedStartersLeaveThePreviousErrorState)
     EXPECT_EQ(KOVRStartSyncSearchEx(nullptr, 100, 100), -1);
     EXPECT_EQ(KOVRGetSearchResultCount(nullptr), -1);
     EXPECT_EQ(KOVRGetLastError(handle_), 7);
-    EXPECT_FALSE(session_->search.searching.load());
+    EXPECT_FALSE(session_->search->searching.load());
     KOVRDestroyMessageWindow(window);
 }
 
@@ -133,8 +134,8 @@ TEST_F(SearchEngineTest, InvalidLimitsAreRefusedAfterTheErrorReset)
         session_->errors.Record(7, "earlier failure");
         EXPECT_EQ(KOVRStartSyncSearchEx(handle_, limits.first, limits.second), -1);
         EXPECT_EQ(KOVRGetLastError(handle_), 0);
-        EXPECT_FALSE(session_->search.searching.load());
-        EXPECT_EQ(session_->search.worker, nullptr);
+        EXPECT_FALSE(session_->search->searching.load());
+        EXPECT_EQ(session_->search->worker, nullptr);
     }
 }
 
@@ -185,7 +186,7 @@ TEST_F(SearchEngineTest, WithoutAnAnswerASyncSearchLastsItsTotalLimitAndStopHasN
 
 TEST_F(SearchEngineTest, AStaleIdleExpiryDoesNotEndTheNextSearch)
 {
-    session_->search.timer->Start(std::chrono::nanoseconds(100));
+    session_->search->timer->Start(std::chrono::nanoseconds(100));
     std::this_thread::sleep_for(milliseconds(10));
     const auto start = Clock::now();
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 400), 0);
@@ -195,7 +196,7 @@ TEST_F(SearchEngineTest, AStaleIdleExpiryDoesNotEndTheNextSearch)
 TEST_F(SearchEngineTest, ALeftoverStopRequestDoesNotEndTheNextSearch)
 {
     AnsweringDevice device;
-    session_->search.stopEvent->Set();
+    session_->search->stopEvent->Set();
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 200, 3000), 1);
 }
 
@@ -203,7 +204,7 @@ TEST_F(SearchEngineTest, ThreadCreationFailureLeavesTheSessionIdle)
 {
     ArmFault(Fault::ThreadCreate, 1);
     EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
-    EXPECT_FALSE(session_->search.searching.load());
+    EXPECT_FALSE(session_->search->searching.load());
     ArmFault(Fault::ThreadCreate, 1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 100), -1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 50, 100), 0);
@@ -237,7 +238,7 @@ TEST_F(SearchEngineTest, AWorkerWhoseWaitFailsEndsButTheSearchStaysUntilStopped)
     EXPECT_EQ(KOVRWaitEvent(event, 400), -2);
     EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, event), -1) << "still searching";
     KOVRStopSearch(handle_);
-    EXPECT_FALSE(session_->search.searching.load());
+    EXPECT_FALSE(session_->search->searching.load());
     EXPECT_EQ(KOVRGetSearchResultCount(handle_), 0);
     KOVRCloseEvent(event);
 }
@@ -248,9 +249,9 @@ TEST_F(SearchEngineTest, WithoutALocalAddressAnAsyncSearchNeverNotifies)
     KOVR_EVENT event = KOVRCreateEvent();
     ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
     EXPECT_EQ(KOVRWaitEvent(event, 300), -2);
-    EXPECT_TRUE(session_->search.searching.load());
+    EXPECT_TRUE(session_->search->searching.load());
     KOVRStopSearch(handle_);
-    EXPECT_FALSE(session_->search.searching.load());
+    EXPECT_FALSE(session_->search->searching.load());
     KOVRCloseEvent(event);
     ASSERT_EQ(std::system("ip link set lo up"), 0);
 }
@@ -279,12 +280,35 @@ TEST_F(SearchEngineTest, TheCallbackMayStopItsOwnSearch)
     };
     ASSERT_EQ(KOVRStartAsyncSearchCallback(handle_, stopAtFirst, 0), 0);
     ASSERT_TRUE(WaitFor([] { return calls > 0; }));
-    ASSERT_TRUE(WaitFor([this] { return !session_->search.searching.load(); }));
+    ASSERT_TRUE(WaitFor([this] { return !session_->search->searching.load(); }));
     EXPECT_EQ(KOVRGetSearchResultCount(handle_), 1);
     // The next search joins the worker that stopped itself.
     ASSERT_EQ(KOVRStartAsyncSearchCallback(handle_, stopAtFirst, 0), 0);
     ASSERT_TRUE(WaitFor([] { return calls > 1; }));
     EXPECT_EQ(calls.load(), 2);
+}
+
+// ... or close its session: the worker then ends on its own, and what it
+// still uses stays whole until it has.
+TEST_F(SearchEngineTest, TheCallbackMayCloseItsOwnSession)
+{
+    AnsweringDevice device;
+    static std::atomic<int> calls{0};
+    calls = 0;
+    const int threads = test::ThreadCount();
+    session_.reset(); // the handle is the session's only owner now
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(
+                  handle_,
+                  [](KOVR_HANDLE h, uintptr_t) {
+                      ++calls;
+                      KOVRClose(h);
+                  },
+                  0),
+              0);
+    ASSERT_TRUE(WaitFor([] { return calls > 0; }));
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), -1);
+    EXPECT_TRUE(WaitFor([threads] { return test::ThreadCount() == threads; })) << "the worker has ended";
+    EXPECT_EQ(calls.load(), 1);
 }
 
 // Callback mode: called after each pass that read something while results
@@ -330,7 +354,7 @@ TEST_F(SearchEngineTest, TheCallbackRepeatsAfterEachReadablePassWhileResultsWait
     ASSERT_TRUE(WaitFor([&] { return calls.count > emptied; }));
     EXPECT_EQ(KOVRGetSearchResultCount(handle_), 1) << "an asynchronous search keeps repeated replies";
     KOVRStopSearch(handle_);
-    EXPECT_FALSE(session_->search.searching.load());
+    EXPECT_FALSE(session_->search->searching.load());
 }
 
 TEST_F(SearchEngineTest, TheWindowGetsMessageWithWParamZeroAndTheUserValue)
@@ -371,9 +395,9 @@ TEST_F(SearchEngineTest, TheEventIsSetAfterEachReadablePass)
 TEST_F(SearchEngineTest, StoringOneNotificationModeClearsTheOthers)
 {
     KOVR_EVENT event = KOVRCreateEvent();
-    SetSearchNotification(session_->search, CallbackTarget{[](KOVR_HANDLE, uintptr_t) {}, handle_, 9});
-    SetSearchNotification(session_->search, EventTarget{event});
-    EXPECT_TRUE(std::holds_alternative<EventTarget>(session_->search.notify));
+    SetSearchNotification(*session_->search, CallbackTarget{[](KOVR_HANDLE, uintptr_t) {}, handle_, 9});
+    SetSearchNotification(*session_->search, EventTarget{event});
+    EXPECT_TRUE(std::holds_alternative<EventTarget>(session_->search->notify));
     KOVRCloseEvent(event);
 }
 

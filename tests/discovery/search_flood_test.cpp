@@ -87,7 +87,7 @@ TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
         sendto(sender, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&local), sizeof local);
     }
 
-    ResultQueue &results = session->search.results;
+    ResultQueue &results = session->search->results;
     QueuedDevices queued;
     const Intake intake{session->identity, results, true, queued};
     DrainSocket(intake, socket);
