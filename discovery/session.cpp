@@ -34,7 +34,7 @@ uint32_t GroupAddress()
 
 } // namespace
 
-DiscoverySession::DiscoverySession(uint32_t magic, const KOVR_GUID &guid)
+DiscoverySession::DiscoverySession(CreateKey, uint32_t magic, const KOVR_GUID &guid)
     : identity{magic, guid},
       transport{kDefaultMulticastTtl, GroupAddress(), kDefaultPort, kDefaultPollInterval},
       limits(kDefaultLimits),
@@ -50,7 +50,7 @@ std::shared_ptr<DiscoverySession> DiscoverySession::Create(uint32_t magic, const
     std::shared_ptr<DiscoverySession> session;
     if (!platform::ShouldFail(platform::Fault::SessionAllocation)) {
         try {
-            session.reset(new DiscoverySession(magic, guid));
+            session = std::make_shared<DiscoverySession>(CreateKey{}, magic, guid);
         } catch (const std::bad_alloc &) { // untestable: out of memory
         }
     }

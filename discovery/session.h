@@ -40,7 +40,11 @@ public:
     std::shared_ptr<SearchState> search;
 
 private:
-    DiscoverySession(uint32_t magic, const KOVR_GUID &guid);
+    // Sessions are made by Create alone, which needs the constructor public.
+    struct CreateKey {};
+
+public:
+    DiscoverySession(CreateKey, uint32_t magic, const KOVR_GUID &guid);
 };
 
 using SessionPointer = std::shared_ptr<DiscoverySession>;
