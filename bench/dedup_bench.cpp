@@ -11,25 +11,26 @@
 #include <cstdlib>
 #include <vector>
 
-#include "guarded_list.h"
+#include <memory>
+
 #include "reply_intake.h"
 #include "search.h"
-#include "session.h"
-#include "wire_format.h"
 
 namespace {
 
 using namespace kovr;
 
-constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
+const Identity kIdentity{KOVR_MAGIC_LORX, KOVR_LOCATOR_SESSION_GUID};
+
+using Records = std::vector<std::unique_ptr<ReplyRecord>>;
 
 // Both replies of every device, first replies first.
-std::vector<ReplyRecord *> Replies(const DiscoverySession *session, int devices)
+Records Replies(int devices)
 {
-    std::vector<ReplyRecord *> records;
+    Records records;
     for (int copy = 0; copy < 2; ++copy) {
         for (int device = 0; device < devices; ++device) {
-            ReplyRecord *record = AllocateRecord(session);
+            std::unique_ptr<ReplyRecord> record = AllocateRecord(kIdentity);
             if (record == nullptr) {
                 std::fprintf(stderr, "dedup_bench: out of memory\n");
                 std::exit(1);
@@ -37,7 +38,7 @@ std::vector<ReplyRecord *> Replies(const DiscoverySession *session, int devices)
             const uint8_t mac[kMacSize] = {0x02, 0x00, 0x01, static_cast<uint8_t>(device >> 16),
                                            static_cast<uint8_t>(device >> 8), static_cast<uint8_t>(device)};
             std::copy(mac, mac + kMacSize, record->info.macAddress);
-            records.push_back(record);
+            records.push_back(std::move(record));
         }
     }
     return records;
@@ -46,47 +47,51 @@ std::vector<ReplyRecord *> Replies(const DiscoverySession *session, int devices)
 void BM_IndexedDeduplication(benchmark::State &state)
 {
     const int devices = static_cast<int>(state.range(0));
-    DiscoverySession *session = CreateSession(kMagicLorx, &kLocatorGuid);
+    ResultQueue results;
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<ReplyRecord *> records = Replies(session, devices);
+        Records records = Replies(devices);
         state.ResumeTiming();
         QueuedDevices queued;
-        for (ReplyRecord *record : records) {
-            QueueReply(session, queued, record);
+        const Intake intake{kIdentity, results, true, queued};
+        for (std::unique_ptr<ReplyRecord> &record : records) {
+            QueueReply(intake, std::move(record));
         }
         state.PauseTiming();
-        if (Count(session->results) != devices) {
+        if (results.Count() != devices) {
             state.SkipWithError("wrong number of devices queued");
         }
-        DiscardResults(session->results);
+        DiscardResults(results);
+        records.clear();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * 2 * devices);
-    DestroySession(session);
 }
 BENCHMARK(BM_IndexedDeduplication)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 
 void BM_LinearDeduplication(benchmark::State &state)
 {
     const int devices = static_cast<int>(state.range(0));
-    DiscoverySession *session = CreateSession(kMagicLorx, &kLocatorGuid);
+    ResultQueue results;
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<ReplyRecord *> records = Replies(session, devices);
+        Records records = Replies(devices);
         state.ResumeTiming();
-        for (ReplyRecord *record : records) {
-            if (FindFirst(session->results, CompareMacAddress, record->info.macAddress) != nullptr ||
-                Append(session->results, record) < 0) {
-                ReleaseRecord(record);
+        for (std::unique_ptr<ReplyRecord> &record : records) {
+            const uint8_t *mac = record->info.macAddress;
+            const bool queued = results.VisitFirst(
+                [mac](const std::unique_ptr<ReplyRecord> &item) { return CompareMacAddress(mac, *item) == 0; },
+                [](const std::unique_ptr<ReplyRecord> &) {});
+            if (!queued) {
+                results.Append(std::move(record));
             }
         }
         state.PauseTiming();
-        DiscardResults(session->results);
+        DiscardResults(results);
+        records.clear();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * 2 * devices);
-    DestroySession(session);
 }
 BENCHMARK(BM_LinearDeduplication)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -10,8 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace {
 
@@ -20,14 +21,10 @@ using namespace kovr;
 constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 const uint8_t kDevice[kMacSize] = {0x02, 0x00, 0x01, 0x00, 0x27, 0x0f};
 
-DiscoverySession *Session()
+const Identity &Session()
 {
-    static DiscoverySession *session = CreateSession(kMagicLorx, &kLocatorGuid);
-    if (session == nullptr) {
-        std::fprintf(stderr, "wire_format_bench: no session\n");
-        std::exit(1);
-    }
-    return session;
+    static const Identity identity{KOVR_MAGIC_LORX, kLocatorGuid};
+    return identity;
 }
 
 // What a camera on a site network answers: every address, its names, the
@@ -38,7 +35,7 @@ std::vector<uint8_t> RealisticReply()
     const uint8_t guid[16] = {0x85, 0xCE, 0x4A, 0x71, 0x1F, 0x89, 0x4A, 0xA2,
                               0x8B, 0x4D, 0x3B, 0x1F, 0xCE, 0x4D, 0x29, 0x41};
     const uint8_t mode = 1;
-    std::vector<uint8_t> reply = ReplyWriter(kMagicLorx, kDiscoveryReply)
+    std::vector<uint8_t> reply = ReplyWriter(KOVR_MAGIC_LORX, kDiscoveryReply)
                                      .Field(kTagMacAddress, kDevice, kMacSize)
                                      .Address(kTagIpAddress, inet_addr("10.77.39.15"))
                                      .Address(kTagSubnetMask, inet_addr("255.255.0.0"))
@@ -58,7 +55,7 @@ std::vector<uint8_t> RealisticReply()
 
 void BM_AcceptReply(benchmark::State &state)
 {
-    DiscoverySession *session = Session();
+    const Identity &session = Session();
     const std::vector<uint8_t> reply = RealisticReply();
     ReplyRecord record;
     InitReplyRecord(session, &record);
@@ -79,7 +76,7 @@ BENCHMARK(BM_AcceptReply);
 // As the search worker reads: a fresh record for every datagram.
 void BM_InitRecordAndAcceptReply(benchmark::State &state)
 {
-    DiscoverySession *session = Session();
+    const Identity &session = Session();
     const std::vector<uint8_t> reply = RealisticReply();
     ReplyRecord record;
     for (auto _ : state) {
@@ -95,7 +92,7 @@ BENCHMARK(BM_InitRecordAndAcceptReply);
 
 void BM_BuildDiscoveryRequest(benchmark::State &state)
 {
-    DiscoverySession *session = Session();
+    const Identity &session = Session();
     uint8_t request[kDiscoveryRequestSize];
     for (auto _ : state) {
         BuildDiscoveryRequest(session, kAllDevices, request);

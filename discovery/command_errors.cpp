@@ -1,37 +1,29 @@
 #include "command_errors.h"
 
-#include <cstdio>
-#include <cstring>
-
-#include "session.h"
-#include "wire_format.h"
-
 namespace kovr {
 
-bool RefuseAllDevices(DiscoverySession *session, const uint8_t *target)
+bool RefuseAllDevices(ErrorState &errors, const uint8_t target[kMacSize])
 {
     if (!IsAllDevices(target)) {
         return false;
     }
-    SetSessionError(session, kErrorLocal, kMessageInvalidAddress);
+    errors.Record(kInvalidAddress);
     return true;
 }
 
-void RecordNetworkError(DiscoverySession *session, int systemError)
+int32_t RecordTransportFailure(ErrorState &errors, const TransportStatus &status)
 {
-    // Some failures (an injected fault, a platform call that sets no errno)
-    // come without a reason; "Success" would be a misleading one.
-    char reason[128] = "unknown failure";
-    if (systemError != 0) {
-        // The GNU strerror_r may return a static text instead of filling the buffer.
-        const char *text = strerror_r(systemError, reason, sizeof reason);
-        if (text != reason) {
-            std::snprintf(reason, sizeof reason, "%s", text);
-        }
+    switch (status.outcome) {
+    case Outcome::TimedOut:
+        errors.Record(kTimedOut);
+        return kTimedOut.number;
+    case Outcome::NoLocalAddress:
+        errors.Record(kNoLocalAddress);
+        return -1;
+    default:
+        errors.RecordNetworkError(status.error);
+        return -1;
     }
-    char message[kErrorMessageSize];
-    std::snprintf(message, sizeof message, "%s%s", kMessageNetworkErrorPrefix, reason);
-    SetSessionError(session, kErrorLocal, message);
 }
 
 } // namespace kovr

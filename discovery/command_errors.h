@@ -4,14 +4,16 @@
 
 #include <cstdint>
 
-namespace kovr {
+#include "errors.h"
+#include "transport.h"
 
-struct DiscoverySession;
+namespace kovr {
 
 // True (and -1 "Invalid device address" recorded) when the target is the
 // all-devices address, which no single-device operation accepts.
-bool RefuseAllDevices(DiscoverySession *session, const uint8_t *target);
-// Records -1 "Network error: " and the reason for systemError (an errno value).
-void RecordNetworkError(DiscoverySession *session, int systemError);
+bool RefuseAllDevices(ErrorState &errors, const uint8_t target[kMacSize]);
+// Records what a transport operation that did not succeed came to, and
+// returns the operation's result: -2 for a time-out, otherwise -1.
+int32_t RecordTransportFailure(ErrorState &errors, const TransportStatus &status);
 
 } // namespace kovr

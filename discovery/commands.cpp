@@ -1,40 +1,37 @@
 // The common procedure of the password-protected commands.
 #include "commands.h"
 
-#include <cerrno>
+#include <cassert>
 #include <cstring>
 
+#include "auth_digest.h"
 #include "command_errors.h"
-#include "session.h"
-#include "transport.h"
-#include "wire_format.h"
 
 namespace kovr {
 
 namespace {
 
-bool BeginRequest(const DiscoverySession *session, const uint8_t *target, const CommandArguments &arguments,
+void BeginRequest(const Identity &identity, const uint8_t target[kMacSize], const CommandArguments &arguments,
                   CommandRequest *request)
 {
     switch (arguments.requestType) {
     case kRebootRequest:
-        BeginRebootRequest(session, target, request);
-        return true;
+        BeginRebootRequest(identity, target, request);
+        break;
     case kSetNetworkRequest:
-        BeginSetNetworkRequest(session, target, arguments.ipAddress, arguments.subnetMask, arguments.gatewayAddress,
-                               request);
-        return true;
-    case kSetDhcpRequest:
-        BeginSetDhcpRequest(session, target, arguments.dhcpMode, request);
-        return true;
+        BeginSetNetworkRequest(identity, target, arguments.ipAddress, arguments.subnetMask,
+                               arguments.gatewayAddress, request);
+        break;
     default:
-        return false;
+        assert(arguments.requestType == kSetDhcpRequest);
+        BeginSetDhcpRequest(identity, target, arguments.dhcpMode, request);
+        break;
     }
 }
 
 // Fills the authentication part for the device's challenge. 0 when the
 // request is ready to send, otherwise the command's result (error recorded).
-int32_t Authenticate(DiscoverySession *session, const AuthNonce &nonce, const char *password,
+int32_t Authenticate(const DeviceContext &context, const AuthNonce &nonce, const char *password,
                      CommandRequest *request)
 {
     const size_t passwordLength = std::strlen(password);
@@ -42,71 +39,60 @@ int32_t Authenticate(DiscoverySession *session, const AuthNonce &nonce, const ch
         // The digest covers the authLength byte, so it must already read 16.
         request->bytes[request->authLengthOffset] = kDigestSize;
         uint8_t digest[kDigestSize];
-        const int32_t result = ComputeAuthDigest(nonce.bytes, password, passwordLength, request->bytes + kHeaderSize,
-                                                 request->authLengthOffset - kHeaderSize + 1, request->bytes + 4,
-                                                 digest);
-        if (result == 0) {
-            FinishDigestRequest(session, request, digest);
-        }
+        ComputeAuthDigest(nonce.bytes, password, passwordLength, request->bytes + kHeaderSize,
+                          request->authLengthOffset - kHeaderSize + 1, request->bytes + 4, digest);
+        FinishDigestRequest(context.identity, request, digest);
         SecureZero(digest, sizeof digest);
-        return result;
+        return 0;
     }
     if (nonce.length == 0) {
         // One length byte carries the plain password; a shortened one would
         // only be refused by the device, or worse, accepted.
         if (!FinishPlainRequest(request, password, passwordLength)) {
-            SetSessionError(session, kErrorLocal, kMessagePasswordTooLong);
+            context.errors.Record(kPasswordTooLong);
             return -1;
         }
         return 0;
     }
-    SetSessionError(session, kErrorAuthentication, kMessageAuthentication);
-    return kErrorAuthentication;
+    context.errors.Record(kAuthenticationFailed);
+    return kAuthenticationFailed.number;
 }
 
-int32_t Exchange(DiscoverySession *session, uint32_t localAddress, const uint8_t *target,
+int32_t Exchange(const DeviceContext &context, uint32_t localAddress, const uint8_t target[kMacSize],
                  const CommandArguments &arguments, const CommandRequest &request)
 {
     ReplyRecord reply;
-    InitReplyRecord(session, &reply);
-    errno = 0;
-    const int32_t result = ExchangeOnInterface(session, localAddress, arguments.requestType + 1, target,
-                                               request.bytes, request.length, &reply);
-    if (result == -1) {
-        RecordNetworkError(session, errno);
-        return -1;
-    }
-    if (result != 0) {
-        return result; // -2, "Operation timed out" already recorded
+    InitReplyRecord(context.identity, &reply);
+    const TransportStatus status =
+        ExchangeOnInterface(context.identity, context.transport, context.limits.commandTimeout, localAddress,
+                            static_cast<uint16_t>(arguments.requestType + 1), target, request.bytes, request.length,
+                            &reply);
+    if (status.outcome != Outcome::Accepted) {
+        return RecordTransportFailure(context.errors, status);
     }
     // The device's own number and text, also on success (normally 0 and empty).
-    SetSessionError(session, reply.errorNumber, reply.errorMessage);
+    context.errors.Record(reply.errorNumber, reply.errorMessage);
     return reply.resultCode;
 }
 
 } // namespace
 
-int32_t RunDeviceCommand(DiscoverySession *session, const uint8_t *target, const char *password,
+int32_t RunDeviceCommand(const DeviceContext &context, const uint8_t target[kMacSize], const char *password,
                          const CommandArguments &arguments)
 {
-    if (session == nullptr || target == nullptr || password == nullptr) {
-        return -1;
-    }
     uint32_t localAddress = 0;
-    if (!SelectLocalAddress(session, target, &localAddress)) {
+    if (!SelectLocalAddress(context, target, &localAddress)) {
         return -1;
     }
     CommandRequest request;
-    if (!BeginRequest(session, target, arguments, &request)) {
-        return -1;
-    }
+    BeginRequest(context.identity, target, arguments, &request);
     AuthNonce nonce{};
-    if (FetchAuthNonce(session, target, &nonce) != 0) {
+    if (FetchAuthNonce(context, target, &nonce) != 0) {
         return -1;
     }
-    int32_t result = Authenticate(session, nonce, password, &request);
+    int32_t result = Authenticate(context, nonce, password, &request);
     if (result == 0) {
-        result = Exchange(session, localAddress, target, arguments, request);
+        result = Exchange(context, localAddress, target, arguments, request);
     }
     // The request held the password or its digest.
     SecureZero(&request, sizeof request);

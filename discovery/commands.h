@@ -1,32 +1,45 @@
 // Single-device operations: query, and the password-protected commands with
-// the plain or challenge-digest authentication.
+// the plain or challenge-digest authentication. They work on the settings
+// and the error state they are given.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
+#include "errors.h"
+#include "replies.h"
+#include "requests.h"
+#include "transport.h"
+
 namespace kovr {
 
-struct DiscoverySession;
-struct ReplyRecord;
+struct CommandLimits {
+    std::chrono::milliseconds commandTimeout;
+    std::chrono::milliseconds queryTimeout;
+};
+
+// Everything a device operation works with: who asks, how the network is
+// used, how long to wait, and where the outcome is recorded.
+struct DeviceContext {
+    const Identity &identity;
+    const TransportSettings &transport;
+    const CommandLimits &limits;
+    ErrorState &errors;
+};
 
 // Challenge buffer: length (0 or 14), then the challenge bytes.
 struct AuthNonce {
     uint8_t length;
-    uint8_t bytes[14];
+    uint8_t bytes[kNonceSize];
 };
 
 // One DiscoveryRequest for the target through every local interface, and the
 // wait (queryTimeout) for its reply. 0, -1 local failure, -2 timed out.
-int32_t QueryDevice(DiscoverySession *session, const uint8_t *target, ReplyRecord *record);
+int32_t QueryDevice(const DeviceContext &context, const uint8_t target[kMacSize], ReplyRecord *record);
 // The local address (network order) that reaches the device; false when none.
-bool SelectLocalAddress(DiscoverySession *session, const uint8_t *target, uint32_t *localAddress);
-int32_t FetchAuthNonce(DiscoverySession *session, const uint8_t *target, AuthNonce *nonce);
-// MD5 over the challenge, the password, the two type bytes, then the fixed
-// fields up to and including the authLength byte.
-int32_t ComputeAuthDigest(const uint8_t nonce[14], const char *password, size_t passwordLength,
-                          const uint8_t *fixedFields, size_t fixedLength, const uint8_t typeBytes[2],
-                          uint8_t digest[16]);
+bool SelectLocalAddress(const DeviceContext &context, const uint8_t target[kMacSize], uint32_t *localAddress);
+int32_t FetchAuthNonce(const DeviceContext &context, const uint8_t target[kMacSize], AuthNonce *nonce);
 
 // The three password-protected commands; the reply type is the request type plus one.
 struct CommandArguments {
@@ -40,10 +53,7 @@ struct CommandArguments {
 // Chooses the interface, fetches the challenge, sends the request once and
 // waits for the answer. 0 or the device's result code (1..255), -1 local
 // failure or failed preparatory query, -2 no reply within commandTimeout.
-int32_t RunDeviceCommand(DiscoverySession *session, const uint8_t *target, const char *password,
+int32_t RunDeviceCommand(const DeviceContext &context, const uint8_t target[kMacSize], const char *password,
                          const CommandArguments &arguments);
-
-// A zeroing the compiler may not drop, for buffers that held a secret.
-void SecureZero(void *data, size_t length);
 
 } // namespace kovr

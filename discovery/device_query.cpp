@@ -1,145 +1,82 @@
 // Asking one device for its record, and finding the interface that reaches it.
-#include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "command_errors.h"
 #include "commands.h"
-#include "guarded_list.h"
-#include "platform/timer.h"
-#include "session.h"
-#include "transport.h"
-#include "wire_format.h"
 
 namespace kovr {
 
-namespace {
-
-// The number of local addresses and the first of them; false, with the
-// system's reason, when the lookup itself failed.
-bool LookUpLocalAddresses(int32_t *count, uint32_t *first, int *systemError)
+int32_t QueryDevice(const DeviceContext &context, const uint8_t target[kMacSize], ReplyRecord *record)
 {
-    errno = 0;
-    GuardedList *list = CreateList();
-    bool lookupFailed = list == nullptr;
-    if (!lookupFailed) {
-        *count = EnumerateLocalAddresses(list, &lookupFailed);
-    }
-    if (lookupFailed) {
-        *systemError = list == nullptr ? ENOMEM : errno;
-        DestroyList(list);
-        return false;
-    }
-    if (*count > 0) {
-        *first = ItemAddress(EntryAt(list, 0));
-    }
-    DestroyList(list);
-    return true;
-}
-
-// Tells "no address" apart from a socket that could not be opened.
-void RecordSocketSetFailure(DiscoverySession *session, int systemError)
-{
-    int32_t count = 0;
-    uint32_t first = 0;
-    // A failed lookup replaces the socket's reason with its own.
-    if (LookUpLocalAddresses(&count, &first, &systemError) && count == 0) {
-        SetSessionError(session, kErrorLocal, kMessageNoLocalAddress);
-    } else {
-        RecordNetworkError(session, systemError);
-    }
-}
-
-} // namespace
-
-int32_t QueryDevice(DiscoverySession *session, const uint8_t *target, ReplyRecord *record)
-{
-    if (session == nullptr || target == nullptr || record == nullptr) {
+    if (RefuseAllDevices(context.errors, target)) {
         return -1;
     }
-    if (RefuseAllDevices(session, target)) {
-        return -1;
+    SocketSet set;
+    TransportStatus status = OpenSocketSet(context.transport, &set);
+    if (status.outcome != Outcome::Accepted) {
+        return RecordTransportFailure(context.errors, status);
     }
-    SocketSet set{};
-    errno = 0;
-    if (!OpenSocketSet(session, &set)) {
-        RecordSocketSetFailure(session, errno);
-        return -1;
-    }
-    errno = 0;
-    platform::Timer *timer = platform::CreateTimer();
+    platform::SystemError error = platform::kNoError;
+    std::unique_ptr<platform::Timer> timer = platform::Timer::Create(&error);
     if (timer == nullptr) {
-        RecordNetworkError(session, errno);
-        CloseSocketSet(&set);
+        context.errors.RecordNetworkError(error);
         return -1;
     }
     uint8_t request[kDiscoveryRequestSize];
-    BuildDiscoveryRequest(session, target, request);
+    BuildDiscoveryRequest(context.identity, target, request);
     // A lost request shows as a time-out; the send result is not needed.
-    SendToGroup(session, set.sockets, set.count, request, sizeof request);
-    int32_t result;
-    errno = 0;
-    if (platform::StartTimer(timer, session->queryTimeout)) {
-        errno = 0;
-        result = AwaitReply(session, set.sockets, set.count, timer, kDiscoveryReply, target, record);
-        if (result == -1) {
-            RecordNetworkError(session, errno);
-        }
-    } else {
+    SendToGroup(context.transport, set.sockets(), set.count(), request, sizeof request);
+    error = timer->Start(context.limits.queryTimeout);
+    if (error != platform::kNoError) {
         // Without a running timer the wait would never end.
-        RecordNetworkError(session, errno);
-        result = -1;
+        context.errors.RecordNetworkError(error);
+        return -1;
     }
-    platform::CloseTimer(timer);
-    CloseSocketSet(&set);
-    return result;
+    status = AwaitReply(context.identity, context.transport, set.sockets(), set.count(), *timer, kDiscoveryReply,
+                        target, record);
+    return status.outcome == Outcome::Accepted ? 0 : RecordTransportFailure(context.errors, status);
 }
 
-bool SelectLocalAddress(DiscoverySession *session, const uint8_t *target, uint32_t *localAddress)
+bool SelectLocalAddress(const DeviceContext &context, const uint8_t target[kMacSize], uint32_t *localAddress)
 {
-    if (session == nullptr || target == nullptr || localAddress == nullptr) {
+    if (RefuseAllDevices(context.errors, target)) {
         return false;
     }
-    if (RefuseAllDevices(session, target)) {
+    std::vector<uint32_t> addresses;
+    const platform::SystemError error = EnumerateLocalAddresses(&addresses);
+    if (error != platform::kNoError) {
+        context.errors.RecordNetworkError(error);
         return false;
     }
-    int32_t count = 0;
-    uint32_t first = 0;
-    int systemError = 0;
-    if (!LookUpLocalAddresses(&count, &first, &systemError)) {
-        RecordNetworkError(session, systemError);
+    if (addresses.empty()) {
+        context.errors.Record(kNoLocalAddress);
         return false;
     }
-    if (count == 0) {
-        SetSessionError(session, kErrorLocal, kMessageNoLocalAddress);
-        return false;
-    }
-    if (count == 1) {
-        *localAddress = first;
+    if (addresses.size() == 1) {
+        *localAddress = addresses.front();
         return true;
     }
     // Several interfaces: the one on which the device answers is the one
     // whose multicast reaches it. The query records its own failure.
     ReplyRecord reply;
-    InitReplyRecord(session, &reply);
-    if (QueryDevice(session, target, &reply) != 0) {
+    InitReplyRecord(context.identity, &reply);
+    if (QueryDevice(context, target, &reply) != 0) {
         return false;
     }
     *localAddress = reply.info.interfaceAddress;
     return true;
 }
 
-int32_t FetchAuthNonce(DiscoverySession *session, const uint8_t *target, AuthNonce *nonce)
+int32_t FetchAuthNonce(const DeviceContext &context, const uint8_t target[kMacSize], AuthNonce *nonce)
 {
-    if (session == nullptr || target == nullptr || nonce == nullptr) {
-        return -1;
-    }
-    if (RefuseAllDevices(session, target)) {
+    if (RefuseAllDevices(context.errors, target)) {
         return -1;
     }
     ReplyRecord reply;
-    InitReplyRecord(session, &reply);
+    InitReplyRecord(context.identity, &reply);
     // A failed query has recorded why (for instance "Operation timed out").
-    if (QueryDevice(session, target, &reply) != 0) {
+    if (QueryDevice(context, target, &reply) != 0) {
         return -1;
     }
     // No challenge: the device takes the password in plain (length stays 0).

@@ -1,47 +1,110 @@
-// The library's one container: a doubly linked list of opaque item pointers
-// behind a recursive lock. The list never owns its items.
+// The engine's one lock-guarded container: a list of items of one type
+// behind a mutex that exists from construction. Each operation holds the
+// lock for itself alone, so no caller ever holds two list locks at once.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+#include <list>
 #include <mutex>
+#include <new>
+#include <utility>
+
+#include "platform/fault_injection.h"
 
 namespace kovr {
 
-struct ListNode;
+template <typename T>
+class GuardedList {
+public:
+    // The new item's 0-based position, or -1 when there is no memory for it.
+    int32_t Append(T item)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (platform::ShouldFail(platform::Fault::ListNodeAllocation)) {
+            return -1;
+        }
+        try {
+            items_.push_back(std::move(item));
+        } catch (const std::bad_alloc &) { // untestable: out of memory
+            return -1;                     // untestable: out of memory
+        }
+        return static_cast<int32_t>(items_.size() - 1);
+    }
 
-// Defined here only so that a list can also be a static object (the session
-// registry, which must exist without a lock from program start). Use the
-// functions below; never touch the members.
-struct GuardedList {
-    // Created at InitList, or at the first lock while missing; swapped in
-    // atomically so that two threads taking a fresh list's lock agree on one.
-    std::atomic<std::recursive_mutex *> lock{nullptr};
-    ListNode *first = nullptr;
-    ListNode *last = nullptr;
-    int32_t count = 0;
+    // Takes the oldest item into *item; false when the list is empty.
+    bool PopFront(T *item)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (items_.empty()) {
+            return false;
+        }
+        *item = std::move(items_.front());
+        items_.pop_front();
+        return true;
+    }
+
+    // Takes out the first item that `matches`, into *item when given.
+    template <typename Predicate>
+    bool RemoveFirst(Predicate matches, T *item = nullptr)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto it = items_.begin(); it != items_.end(); ++it) {
+            if (matches(*it)) {
+                if (item != nullptr) {
+                    *item = std::move(*it);
+                }
+                items_.erase(it);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Calls `visit` with the first item that `matches`, under the lock;
+    // false when none does.
+    template <typename Predicate, typename Visitor>
+    bool VisitFirst(Predicate matches, Visitor visit) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const T &candidate : items_) {
+            if (matches(candidate)) {
+                visit(candidate);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Calls `visit` with each item in order, under the lock.
+    template <typename Visitor>
+    void ForEach(Visitor visit) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const T &item : items_) {
+            visit(item);
+        }
+    }
+
+    void Clear()
+    {
+        std::list<T> taken;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            taken.swap(items_);
+        }
+        // The items are released outside the lock: an item's destructor may
+        // itself take a list's lock.
+    }
+
+    int32_t Count() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<int32_t>(items_.size());
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::list<T> items_;
 };
-
-// Compares a key with an item; 0 means a match.
-using ListCompare = int (*)(const void *key, const void *item);
-
-GuardedList *CreateList();
-void InitList(GuardedList *list);
-void DestroyList(GuardedList *list);
-void LockList(GuardedList *list);
-void UnlockList(GuardedList *list);
-bool Contains(GuardedList *list, const void *item);
-// Returns the new item's 0-based position, or -1 (already present, no memory, no list).
-int32_t Append(GuardedList *list, void *item);
-// Append for an item that cannot be in the list yet (one just allocated):
-// the same result, without the walk that looks for it, so that filling a
-// list of thousands costs time in proportion to its length.
-int32_t AppendNew(GuardedList *list, void *item);
-void *PopFront(GuardedList *list);
-void RemoveEntry(GuardedList *list, const void *item);
-void Clear(GuardedList *list);
-int32_t Count(GuardedList *list);
-void *EntryAt(GuardedList *list, int32_t index);
-void *FindFirst(GuardedList *list, ListCompare compare, const void *key);
 
 } // namespace kovr

@@ -1,12 +1,9 @@
 #include "reply_intake.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <new>
 
-#include "guarded_list.h"
 #include "platform/fault_injection.h"
-#include "search.h"
-#include "session.h"
 #include "transport.h"
 
 namespace kovr {
@@ -24,21 +21,16 @@ uint64_t MacKey(const uint8_t mac[kMacSize])
 
 } // namespace
 
-ReplyRecord *AllocateRecord(const DiscoverySession *session)
+std::unique_ptr<ReplyRecord> AllocateRecord(const Identity &identity)
 {
     if (platform::ShouldFail(platform::Fault::RecordAllocation)) {
         return nullptr;
     }
-    auto *record = static_cast<ReplyRecord *>(std::calloc(1, sizeof(ReplyRecord)));
+    std::unique_ptr<ReplyRecord> record(new (std::nothrow) ReplyRecord{});
     if (record != nullptr) {
-        InitReplyRecord(session, record);
+        InitReplyRecord(identity, record.get());
     }
     return record;
-}
-
-void ReleaseRecord(ReplyRecord *record)
-{
-    std::free(record);
 }
 
 bool QueuedDevices::Add(const uint8_t mac[kMacSize])
@@ -55,36 +47,29 @@ void QueuedDevices::Remove(const uint8_t mac[kMacSize])
     macs_.erase(MacKey(mac));
 }
 
-// A synchronous search lists each device once, keeping its first reply; an
-// asynchronous one hands out every reply, one per interface that heard it.
-void QueueReply(DiscoverySession *session, QueuedDevices &queued, ReplyRecord *record)
+void QueueReply(const Intake &intake, std::unique_ptr<ReplyRecord> record)
 {
-    const bool deduplicate = !IsAsynchronous(session);
-    if (deduplicate && !queued.Add(record->info.macAddress)) {
-        ReleaseRecord(record);
+    uint8_t mac[kMacSize];
+    std::copy(record->info.macAddress, record->info.macAddress + kMacSize, mac);
+    if (intake.deduplicate && !intake.queued.Add(mac)) {
         return;
     }
-    // A record just allocated cannot be queued already.
-    if (AppendNew(session->results, record) < 0) {
-        if (deduplicate) {
-            queued.Remove(record->info.macAddress);
-        }
-        ReleaseRecord(record);
+    if (intake.results.Append(std::move(record)) < 0 && intake.deduplicate) {
+        intake.queued.Remove(mac);
     }
 }
 
-bool DrainSocket(DiscoverySession *session, QueuedDevices &queued, platform::Socket socket)
+bool DrainSocket(const Intake &intake, platform::Socket socket)
 {
     for (int read = 0; read < kMaxReadsPerPass; ++read) {
-        ReplyRecord *record = AllocateRecord(session);
+        std::unique_ptr<ReplyRecord> record = AllocateRecord(intake.identity);
         if (record == nullptr) {
             return false;
         }
-        if (ReceiveReply(session, socket, kDiscoveryReply, kAllDevices, record) != 0) {
-            ReleaseRecord(record);
+        if (!ReceiveReply(intake.identity, socket, kDiscoveryReply, kAllDevices, record.get())) {
             return true;
         }
-        QueueReply(session, queued, record);
+        QueueReply(intake, std::move(record));
     }
     return true;
 }

@@ -1,16 +1,10 @@
 #include "search.h"
 
 #include <algorithm>
+#include <cstring>
 
-#include "guarded_list.h"
-#include "platform/event.h"
-#include "platform/message_window.h"
-#include "platform/thread.h"
-#include "platform/timer.h"
-#include "reply_intake.h"
-#include "session.h"
-#include "transport.h"
-#include "wire_format.h"
+#include "handles.h"
+#include "requests.h"
 
 namespace kovr {
 
@@ -24,206 +18,217 @@ namespace {
 // network the system caps it (net.core.rmem_max), and the worker must keep up.
 constexpr int kSearchReceiveBufferBytes = 16 << 20;
 
-void SetSearching(DiscoverySession *session, bool searching)
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+void NotifyCaller(SearchState &state)
 {
-    __atomic_store_n(&session->searching, searching ? 1 : 0, __ATOMIC_RELEASE);
+    std::visit(Overloaded{
+                   [](std::monostate) {},
+                   [](const CallbackTarget &target) { target.callback(target.session, target.userValue); },
+                   [](const WindowTarget &target) {
+                       PostWindowMessage(target.window, target.message, 0, static_cast<intptr_t>(target.userValue));
+                   },
+                   [](const EventTarget &target) { SetEvent(target.event); },
+                   [&state](SyncSearchTarget) { SyncSearchNotify(state); },
+               },
+               state.notify);
 }
 
-void NotifyCaller(DiscoverySession *session)
+void CollectReplies(SearchState &state, const SocketSet &set)
 {
-    if (session->notifyCallback != nullptr) {
-        session->notifyCallback(HandleOf(session), session->notifyUserData);
-    }
-    if (session->notifyWindow != nullptr) {
-        // Posting checks that the window still exists at that moment.
-        platform::PostWindowMessage(session->notifyWindow, session->notifyMessage, 0,
-                                    static_cast<intptr_t>(session->notifyUserData));
-    }
-    if (session->notifyEvent != nullptr) {
-        platform::SetEvent(session->notifyEvent);
-    }
-}
-
-void CollectReplies(DiscoverySession *session, const SocketSet &set)
-{
-    const size_t watched = std::min(set.count, kMaxWatchedSockets);
-    const int32_t pollMs = PollMilliseconds(session->searchPollInterval);
+    const size_t watched = std::min(set.count(), kMaxWatchedSockets);
+    const int32_t pollMs = PollMilliseconds(state.pollInterval);
     // Watching the stop event too lets a stop end the wait at once rather
     // than after the rest of the poll interval; it is consumed below.
-    const int stopFd = platform::EventFd(session->stopEvent);
+    const int stopFd = state.stopEvent->Fd();
     bool readable[kMaxWatchedSockets];
     QueuedDevices queued;
+    const Intake intake{state.identity, state.results, !state.asynchronous.load(), queued};
     for (;;) {
-        const int32_t ready = platform::WaitReadable(set.sockets, watched, pollMs, readable, stopFd);
+        const int32_t ready = platform::WaitReadable(set.sockets(), watched, pollMs, readable, stopFd);
         if (ready < 0) {
             return;
         }
         bool starved = false;
         if (ready > 0) {
             for (size_t i = 0; i < watched; ++i) {
-                if (readable[i] && !DrainSocket(session, queued, set.sockets[i])) {
+                if (readable[i] && !DrainSocket(intake, set.sockets()[i])) {
                     starved = true;
                 }
             }
-            if (Count(session->results) > 0) {
-                NotifyCaller(session);
+            if (state.results.Count() > 0) {
+                NotifyCaller(state);
             }
         }
         // A datagram left unread for want of memory keeps its socket
         // readable, so the next wait would return at once: pause for one
         // interval instead of spinning until memory comes back.
-        if (platform::WaitEvent(session->stopEvent, starved ? static_cast<uint32_t>(pollMs) : 0) == 0) {
+        if (state.stopEvent->Wait(starved ? static_cast<uint32_t>(pollMs) : 0) == 0) {
             return;
         }
     }
 }
 
-void SearchWorker(void *argument)
+void SearchWorker(SearchState &state)
 {
-    auto *session = static_cast<DiscoverySession *>(argument);
-    SocketSet set{};
-    if (!OpenSocketSet(session, &set)) {
+    state.workerId.store(std::this_thread::get_id());
+    SocketSet set;
+    if (OpenSocketSet(state.transport, &set).outcome != Outcome::Accepted) {
         return;
     }
-    for (size_t i = 0; i < set.count; ++i) {
+    for (size_t i = 0; i < set.count(); ++i) {
         // Best effort: the system may grant less, and the search works without.
-        platform::SetReceiveBufferSize(set.sockets[i], kSearchReceiveBufferBytes);
+        platform::SetReceiveBufferSize(set.sockets()[i], kSearchReceiveBufferBytes);
     }
     uint8_t request[kDiscoveryRequestSize];
-    BuildDiscoveryRequest(session, kAllDevices, request);
+    BuildDiscoveryRequest(state.identity, kAllDevices, request);
     // Sent once; a device that misses it is simply not found.
-    SendToGroup(session, set.sockets, set.count, request, sizeof request);
-    CollectReplies(session, set);
-    CloseSocketSet(&set);
+    SendToGroup(state.transport, set.sockets(), set.count(), request, sizeof request);
+    CollectReplies(state, set);
+}
+
+// A call from within a notification runs on the worker. It must neither
+// wait for the worker's end nor for the control, which a stop on another
+// thread may hold while it waits for the worker.
+bool OnWorker(const SearchState &state)
+{
+    return state.workerId.load() == std::this_thread::get_id();
 }
 
 } // namespace
 
-bool IsSearching(const DiscoverySession *session)
+int CompareMacAddress(const uint8_t key[kMacSize], const ReplyRecord &record)
 {
-    return __atomic_load_n(&session->searching, __ATOMIC_ACQUIRE) != 0;
+    return std::memcmp(key, record.info.macAddress, kMacSize);
 }
 
-bool IsAsynchronous(const DiscoverySession *session)
+void DiscardResults(ResultQueue &queue)
 {
-    return __atomic_load_n(&session->asynchronous, __ATOMIC_ACQUIRE) != 0;
+    queue.Clear();
 }
 
-void SetAsynchronous(DiscoverySession *session, bool asynchronous)
+void SetSearchNotification(SearchState &state, const NotifyTarget &target)
 {
-    __atomic_store_n(&session->asynchronous, asynchronous ? 1 : 0, __ATOMIC_RELEASE);
+    state.notify = target;
 }
 
-int CompareMacAddress(const void *key, const void *record)
+int32_t StartSearchWorker(SearchState &state, const Identity &identity, const TransportSettings &transport)
 {
-    if (key == nullptr || record == nullptr) {
+    if (state.searching.load()) {
         return -1;
     }
-    const auto *wanted = static_cast<const uint8_t *>(key);
-    const uint8_t *queued = static_cast<const ReplyRecord *>(record)->info.macAddress;
-    for (size_t i = 0; i < kMacSize; ++i) {
-        if (wanted[i] != queued[i]) {
-            return wanted[i] < queued[i] ? -1 : 1;
-        }
-    }
-    return 0;
-}
-
-void DiscardResults(GuardedList *queue)
-{
-    while (void *record = PopFront(queue)) {
-        ReleaseRecord(static_cast<ReplyRecord *>(record));
-    }
-}
-
-void SetSearchNotification(DiscoverySession *session, KOVRSearchNotifyCallback callback, KOVR_WINDOW window,
-                           uint32_t message, KOVR_EVENT event, uintptr_t userValue)
-{
-    if (session == nullptr) {
-        return;
-    }
-    if (callback != nullptr) {
-        session->notifyCallback = callback;
-        session->notifyUserData = userValue;
-        session->notifyWindow = nullptr;
-        session->notifyMessage = 0;
-        session->notifyEvent = nullptr;
-    } else if (platform::IsLiveWindow(window)) {
-        session->notifyWindow = window;
-        session->notifyMessage = message;
-        session->notifyUserData = userValue;
-        session->notifyCallback = nullptr;
-        session->notifyEvent = nullptr;
-    } else if (event != nullptr) {
-        session->notifyEvent = event;
-        session->notifyCallback = nullptr;
-        session->notifyWindow = nullptr;
-        session->notifyMessage = 0;
-        session->notifyUserData = 0;
-    }
-}
-
-int32_t StartSearchWorker(DiscoverySession *session)
-{
-    if (session == nullptr || IsSearching(session)) {
-        return -1;
-    }
-    SetSearching(session, true);
-    DiscardResults(session->results);
+    state.searching.store(true);
+    state.worker.reset();
+    state.workerId.store(std::thread::id());
+    DiscardResults(state.results);
+    state.identity = identity;
+    state.transport = transport;
     // A stop requested after the last worker had ended on its own was never
     // consumed; left set, it would end this search at its first pass.
-    platform::WaitEvent(session->stopEvent, 0);
-    session->workerThread = platform::StartThread(SearchWorker, session);
-    if (session->workerThread == nullptr) {
-        SetSearching(session, false);
+    state.stopEvent->Wait(0);
+    // The worker holds the state, so that a session closed from within a
+    // notification leaves it whole until the worker has ended.
+    state.worker = platform::Thread::Start([shared = state.shared_from_this()] { SearchWorker(*shared); });
+    if (state.worker == nullptr) {
+        state.searching.store(false);
         return -1;
     }
     return 0;
 }
 
-void StopSearchWorker(DiscoverySession *session)
+void StopSearchWorker(SearchState &state)
 {
-    if (session == nullptr || !IsSearching(session)) {
+    if (!state.searching.load()) {
         return;
     }
-    platform::CancelTimer(session->searchTimer);
-    platform::SetEvent(session->stopEvent);
-    platform::JoinThread(session->workerThread);
-    session->workerThread = nullptr;
+    state.timer->Cancel();
+    state.stopEvent->Set();
+    state.worker.reset();
+    state.workerId.store(std::thread::id());
     // The worker may have restarted the idle timer between the cancel above
     // and its end; that expiry must not outlive the search.
-    platform::CancelTimer(session->searchTimer);
-    SetSearching(session, false);
+    state.timer->Cancel();
+    state.searching.store(false);
 }
 
-void SyncSearchNotify(KOVR_HANDLE handle, uintptr_t /*userValue*/)
+int32_t StartAsyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
+                         ErrorState &errors, const NotifyTarget &target)
 {
-    DiscoverySession *session = FindSession(handle);
-    if (session == nullptr || session->idleLimitInfinite) {
+    // A worker that started another one could never be told to end.
+    if (OnWorker(state)) {
+        return -1;
+    }
+    std::lock_guard<std::mutex> lock(state.control);
+    if (state.searching.load()) {
+        return -1;
+    }
+    state.asynchronous.store(true);
+    SetSearchNotification(state, target);
+    errors.Record(kSucceeded);
+    return StartSearchWorker(state, identity, transport);
+}
+
+void StopAsyncSearch(SearchState &state)
+{
+    if (OnWorker(state)) {
+        // The worker ends once the notification returns; whoever starts the
+        // next search or ends the session joins it.
+        if (state.searching.load() && state.asynchronous.load()) {
+            state.stopEvent->Set();
+            state.searching.store(false);
+        }
         return;
     }
-    platform::StartTimer(session->searchTimer, session->idleDueTime);
+    std::lock_guard<std::mutex> lock(state.control);
+    if (state.searching.load() && state.asynchronous.load()) {
+        StopSearchWorker(state);
+    }
 }
 
-int32_t RunSyncSearch(DiscoverySession *session, uint32_t idleLimitMs, uint32_t totalLimitMs)
+void SyncSearchNotify(SearchState &state)
 {
-    if (session == nullptr || IsSearching(session)) {
+    if (!state.idleLimitInfinite) {
+        state.timer->Start(state.idleLimit);
+    }
+}
+
+int32_t RunSyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
+                      ErrorState &errors, uint32_t idleLimitMs, uint32_t totalLimitMs)
+{
+    if (OnWorker(state)) {
         return -1;
     }
-    if (idleLimitMs == 0 || totalLimitMs == 0 || (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {
-        return -1;
+    {
+        std::lock_guard<std::mutex> lock(state.control);
+        if (state.searching.load()) {
+            return -1;
+        }
+        state.asynchronous.store(false);
+        errors.Record(kSucceeded);
+        if (idleLimitMs == 0 || totalLimitMs == 0 ||
+            (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {
+            return -1;
+        }
+        state.idleLimit = std::chrono::milliseconds(idleLimitMs);
+        state.idleLimitInfinite = idleLimitMs == KOVR_INFINITE;
+        SetSearchNotification(state, SyncSearchTarget{});
+        // An expiry left over from an earlier search would end this one at once.
+        state.timer->Cancel();
+        if (StartSearchWorker(state, identity, transport) != 0) {
+            return -1;
+        }
     }
-    session->idleDueTime = -static_cast<int64_t>(idleLimitMs) * kTicksPerMillisecond;
-    session->idleLimitInfinite = idleLimitMs == KOVR_INFINITE;
-    SetSearchNotification(session, SyncSearchNotify, nullptr, 0, nullptr, 0);
-    // An expiry left over from an earlier search would end this one at once.
-    platform::CancelTimer(session->searchTimer);
-    if (StartSearchWorker(session) != 0) {
-        return -1;
-    }
-    platform::WaitTimer(session->searchTimer, totalLimitMs);
-    StopSearchWorker(session);
-    return Count(session->results);
+    // The starter alone ends a synchronous search, so the worker is still
+    // its own when the wait is over.
+    state.timer->Wait(totalLimitMs);
+    std::lock_guard<std::mutex> lock(state.control);
+    StopSearchWorker(state);
+    return state.results.Count();
 }
 
 } // namespace kovr

@@ -2,27 +2,80 @@
 // DiscoveryReplies into the session's ResultQueue and notifies the caller.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <variant>
 
+#include "errors.h"
 #include "kovr/kovr.h"
+#include "platform/event.h"
+#include "platform/thread.h"
+#include "platform/timer.h"
+#include "reply_intake.h"
+#include "transport.h"
 
 namespace kovr {
 
-struct DiscoverySession;
-struct GuardedList;
+// Whom the worker tells that results are waiting.
+struct CallbackTarget {
+    KOVRSearchNotifyCallback callback;
+    KOVR_HANDLE session;
+    uintptr_t userValue;
+};
+struct WindowTarget {
+    KOVR_WINDOW window;
+    uint32_t message;
+    uintptr_t userValue;
+};
+struct EventTarget {
+    KOVR_EVENT event;
+};
+// A synchronous search: each notification restarts its idle limit.
+struct SyncSearchTarget {};
+using NotifyTarget = std::variant<std::monostate, CallbackTarget, WindowTarget, EventTarget, SyncSearchTarget>;
 
-int32_t StartSearchWorker(DiscoverySession *session);
-void StopSearchWorker(DiscoverySession *session);
-void SetSearchNotification(DiscoverySession *session, KOVRSearchNotifyCallback callback, KOVR_WINDOW window,
-                           uint32_t message, KOVR_EVENT event, uintptr_t userValue);
-int32_t RunSyncSearch(DiscoverySession *session, uint32_t idleLimitMs, uint32_t totalLimitMs);
-void SyncSearchNotify(KOVR_HANDLE handle, uintptr_t userValue);
-void DiscardResults(GuardedList *queue);
-// The searching and asynchronous flags. KOVRStopSearch may read them on any
-// thread while a synchronous search runs, so they are accessed atomically.
-bool IsSearching(const DiscoverySession *session);
-bool IsAsynchronous(const DiscoverySession *session);
-void SetAsynchronous(DiscoverySession *session, bool asynchronous);
-int CompareMacAddress(const void *key, const void *record);
+// A session's search: at most one worker at a time. Starting and stopping
+// take `control`, so that calls on one session from several threads never
+// start two workers or join one twice; the flags may be read without it.
+struct SearchState : std::enable_shared_from_this<SearchState> {
+    std::atomic<bool> searching{false};
+    std::atomic<bool> asynchronous{false};
+    std::mutex control;
+    std::unique_ptr<platform::Thread> worker;
+    // Set by the worker itself, so that calls from within a notification
+    // can tell that they run on it.
+    std::atomic<std::thread::id> workerId{};
+    NotifyTarget notify;
+    // What the running worker asks with and how; copied in at its start.
+    Identity identity{};
+    TransportSettings transport{};
+    std::chrono::microseconds pollInterval{200000};
+    std::chrono::milliseconds idleLimit{5000};
+    bool idleLimitInfinite = false;
+    std::unique_ptr<platform::Event> stopEvent;
+    std::unique_ptr<platform::Timer> timer;
+    ResultQueue results;
+};
+
+// Both take state.control themselves.
+int32_t StartAsyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
+                         ErrorState &errors, const NotifyTarget &target);
+// Ends an asynchronous search; a synchronous one is ended only by its starter.
+void StopAsyncSearch(SearchState &state);
+
+// The caller holds state.control for these two.
+int32_t StartSearchWorker(SearchState &state, const Identity &identity, const TransportSettings &transport);
+void StopSearchWorker(SearchState &state);
+
+void SetSearchNotification(SearchState &state, const NotifyTarget &target);
+int32_t RunSyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
+                      ErrorState &errors, uint32_t idleLimitMs, uint32_t totalLimitMs);
+void SyncSearchNotify(SearchState &state);
+void DiscardResults(ResultQueue &queue);
+int CompareMacAddress(const uint8_t key[kMacSize], const ReplyRecord &record);
 
 } // namespace kovr

@@ -1,236 +1,196 @@
 #include "transport.h"
 
 #include <algorithm>
-#include <cstdlib>
-
-#include "guarded_list.h"
-#include "platform/timer.h"
-#include "session.h"
-#include "wire_format.h"
+#include <memory>
 
 namespace kovr {
 
-void *AddressItem(uint32_t address)
+namespace {
+
+TransportStatus Failed(platform::SystemError error)
 {
-    return reinterpret_cast<void *>(static_cast<uintptr_t>(address));
+    return {Outcome::Failed, error};
 }
 
-uint32_t ItemAddress(const void *item)
-{
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(item));
-}
+} // namespace
 
-int32_t PollMilliseconds(const PollInterval &interval)
+int32_t PollMilliseconds(std::chrono::microseconds interval)
 {
     // Rounded up and at least 1 ms: a wait of 0 would turn the caller's
     // polling loop into a busy loop.
-    const int64_t milliseconds =
-        static_cast<int64_t>(interval.seconds) * 1000 + (static_cast<int64_t>(interval.microseconds) + 999) / 1000;
+    const int64_t milliseconds = std::chrono::ceil<std::chrono::milliseconds>(interval).count();
     return static_cast<int32_t>(std::clamp<int64_t>(milliseconds, 1, INT32_MAX));
 }
 
-int32_t FillLocalAddressList(GuardedList *list, const std::vector<platform::InterfaceAddress> &interfaces)
+void FillLocalAddressList(std::vector<uint32_t> *addresses,
+                          const std::vector<platform::InterfaceAddress> &interfaces)
 {
-    if (list == nullptr) {
-        return 0;
-    }
-    Clear(list);
+    addresses->clear();
     // Loopback reaches no device, so it is used only on a host with nothing else.
     for (bool loopbackPass : {false, true}) {
         for (const platform::InterfaceAddress &entry : interfaces) {
-            // 0.0.0.0 is no address, and as a list item it would be a null pointer.
-            if (entry.up && entry.loopback == loopbackPass && entry.address != 0) {
-                Append(list, AddressItem(entry.address));
+            // 0.0.0.0 names no interface: a socket bound to it would send anywhere.
+            if (entry.up && entry.loopback == loopbackPass && entry.address != 0 &&
+                std::find(addresses->begin(), addresses->end(), entry.address) == addresses->end()) {
+                addresses->push_back(entry.address);
             }
         }
-        if (Count(list) > 0) {
+        if (!addresses->empty()) {
             break;
         }
     }
-    int32_t count = Count(list);
-    return count > 0 ? count : 0;
 }
 
-int32_t EnumerateLocalAddresses(GuardedList *list)
+platform::SystemError EnumerateLocalAddresses(std::vector<uint32_t> *addresses)
 {
-    bool lookupFailed = false;
-    return EnumerateLocalAddresses(list, &lookupFailed);
-}
-
-int32_t EnumerateLocalAddresses(GuardedList *list, bool *lookupFailed)
-{
-    *lookupFailed = false;
-    if (list == nullptr) {
-        return 0;
-    }
-    Clear(list);
+    addresses->clear();
     std::vector<platform::InterfaceAddress> interfaces;
-    if (!platform::ListInterfaceAddresses(&interfaces)) {
-        *lookupFailed = true;
-        return 0;
+    const platform::SystemError error = platform::ListInterfaceAddresses(&interfaces);
+    if (error != platform::kNoError) {
+        return error;
     }
-    return FillLocalAddressList(list, interfaces);
+    FillLocalAddressList(addresses, interfaces);
+    return platform::kNoError;
 }
 
-platform::Socket OpenInterfaceSocket(const DiscoverySession *session, uint32_t localAddress)
+platform::SystemError OpenInterfaceSocket(const TransportSettings &settings, uint32_t localAddress,
+                                          platform::Socket *socket)
 {
-    if (session == nullptr) {
-        return platform::kInvalidSocket;
+    platform::SystemError error = platform::CreateUdpSocket(socket);
+    if (error != platform::kNoError) {
+        return error;
     }
-    platform::Socket socket = platform::CreateUdpSocket();
-    if (socket == platform::kInvalidSocket) {
-        return platform::kInvalidSocket;
+    error = platform::BindSocket(*socket, localAddress);
+    if (error == platform::kNoError) {
+        error = platform::SetMulticastInterface(*socket, localAddress);
     }
-    if (!platform::BindSocket(socket, localAddress) || !platform::SetMulticastInterface(socket, localAddress) ||
-        !platform::SetMulticastTtl(socket, session->multicastTtl) || !platform::SetNonBlocking(socket)) {
+    if (error == platform::kNoError) {
+        error = platform::SetMulticastTtl(*socket, settings.multicastTtl);
+    }
+    if (error == platform::kNoError) {
+        error = platform::SetNonBlocking(*socket);
+    }
+    if (error != platform::kNoError) {
+        platform::CloseSocket(*socket);
+        *socket = platform::kInvalidSocket;
+    }
+    return error;
+}
+
+void SocketSet::Close()
+{
+    for (platform::Socket socket : sockets_) {
         platform::CloseSocket(socket);
-        return platform::kInvalidSocket;
     }
-    return socket;
+    sockets_.clear();
 }
 
-static bool OpenSocketsForList(const DiscoverySession *session, GuardedList *addresses, SocketSet *set)
+TransportStatus OpenSocketSet(const TransportSettings &settings, SocketSet *set)
 {
-    int32_t count = EnumerateLocalAddresses(addresses);
-    if (count <= 0) {
-        return false;
+    set->Close();
+    std::vector<uint32_t> addresses;
+    const platform::SystemError lookup = EnumerateLocalAddresses(&addresses);
+    if (lookup != platform::kNoError) {
+        return Failed(lookup);
     }
-    auto *sockets = static_cast<platform::Socket *>(std::calloc(static_cast<size_t>(count), sizeof(platform::Socket)));
-    if (sockets == nullptr) {
-        return false;
+    if (addresses.empty()) {
+        return {Outcome::NoLocalAddress, platform::kNoError};
     }
-    for (int32_t i = 0; i < count; ++i) {
-        sockets[i] = OpenInterfaceSocket(session, ItemAddress(EntryAt(addresses, i)));
-        if (sockets[i] == platform::kInvalidSocket) {
+    set->sockets_.reserve(addresses.size());
+    for (uint32_t address : addresses) {
+        platform::Socket socket = platform::kInvalidSocket;
+        const platform::SystemError error = OpenInterfaceSocket(settings, address, &socket);
+        if (error != platform::kNoError) {
             // A set is whole or absent: never hand out one with a gap.
-            SocketSet partial{sockets, static_cast<size_t>(i)};
-            CloseSocketSet(&partial);
-            return false;
+            set->Close();
+            return Failed(error);
         }
+        set->sockets_.push_back(socket);
     }
-    set->sockets = sockets;
-    set->count = static_cast<size_t>(count);
-    return true;
+    return {Outcome::Accepted, platform::kNoError};
 }
 
-bool OpenSocketSet(const DiscoverySession *session, SocketSet *set)
+bool SendToGroup(const TransportSettings &settings, const platform::Socket *sockets, size_t count,
+                 const uint8_t *datagram, size_t length)
 {
-    if (set == nullptr) {
-        return false;
-    }
-    *set = SocketSet{nullptr, 0};
-    if (session == nullptr) {
-        return false;
-    }
-    GuardedList *addresses = CreateList();
-    if (addresses == nullptr) {
-        return false;
-    }
-    bool opened = OpenSocketsForList(session, addresses, set);
-    DestroyList(addresses);
-    return opened;
-}
-
-void CloseSocketSet(SocketSet *set)
-{
-    if (set == nullptr) {
-        return;
-    }
-    for (size_t i = 0; i < set->count; ++i) {
-        platform::CloseSocket(set->sockets[i]);
-    }
-    std::free(set->sockets);
-    *set = SocketSet{nullptr, 0};
-}
-
-int32_t SendToGroup(const DiscoverySession *session, const platform::Socket *sockets, size_t count,
-                    const uint8_t *datagram, size_t length)
-{
-    if (session == nullptr || sockets == nullptr || count == 0 || datagram == nullptr || length == 0) {
-        return -1;
-    }
-    int32_t result = 0;
+    bool allSent = true;
     // Every socket gets its try, whatever the ones before it did.
     for (size_t i = 0; i < count; ++i) {
-        int64_t sent = platform::SendTo(sockets[i], datagram, length, session->groupAddress, session->port);
+        const int64_t sent = platform::SendTo(sockets[i], datagram, length, settings.groupAddress, settings.port);
         if (sent != static_cast<int64_t>(length)) {
-            result = -1;
+            allSent = false;
         }
     }
-    return result;
+    return allSent;
 }
 
-int32_t ReceiveReply(const DiscoverySession *session, platform::Socket socket, uint16_t expectedType,
-                     const uint8_t *target, ReplyRecord *record)
+bool ReceiveReply(const Identity &identity, platform::Socket socket, uint16_t expectedType,
+                  const uint8_t target[kMacSize], ReplyRecord *record)
 {
-    if (session == nullptr || target == nullptr || record == nullptr) {
-        return -1;
-    }
     uint8_t buffer[kReceiveBufferSize] = {};
-    int64_t received = platform::ReceiveDatagram(socket, buffer, sizeof buffer);
+    const int64_t received = platform::ReceiveDatagram(socket, buffer, sizeof buffer);
     if (received <= 0 || received > static_cast<int64_t>(sizeof buffer)) {
-        return -1;
+        return false;
     }
-    if (!AcceptReply(session, buffer, static_cast<size_t>(received), expectedType, target, record)) {
-        return -1;
+    if (!AcceptReply(identity, buffer, static_cast<size_t>(received), expectedType, target, record)) {
+        return false;
     }
     uint32_t localAddress = 0;
     if (!platform::LocalAddressOf(socket, &localAddress)) {
-        return -1;
+        return false;
     }
     record->info.interfaceAddress = localAddress;
-    return 0;
+    return true;
 }
 
-int32_t AwaitReply(DiscoverySession *session, const platform::Socket *sockets, size_t count, platform::Timer *timer,
-                   uint16_t expectedType, const uint8_t *target, ReplyRecord *record)
+TransportStatus AwaitReply(const Identity &identity, const TransportSettings &settings,
+                           const platform::Socket *sockets, size_t count, platform::Timer &timer,
+                           uint16_t expectedType, const uint8_t target[kMacSize], ReplyRecord *record)
 {
     const size_t watched = std::min(count, kMaxWatchedSockets);
-    const int32_t pollMs = PollMilliseconds(session->pollInterval);
+    const int32_t pollMs = PollMilliseconds(settings.pollInterval);
     bool readable[kMaxWatchedSockets] = {};
     for (;;) {
-        if (platform::WaitReadable(sockets, watched, pollMs, readable) < 0) {
-            return -1;
+        platform::SystemError error = platform::kNoError;
+        if (platform::WaitReadable(sockets, watched, pollMs, readable, -1, &error) < 0) {
+            return Failed(error);
         }
         // One datagram per socket and pass, so the timer is looked at even
         // under a flood.
         for (size_t i = 0; i < watched; ++i) {
-            InitReplyRecord(session, record);
-            if (readable[i] && ReceiveReply(session, sockets[i], expectedType, target, record) == 0) {
-                return 0;
+            InitReplyRecord(identity, record);
+            if (readable[i] && ReceiveReply(identity, sockets[i], expectedType, target, record)) {
+                return {Outcome::Accepted, platform::kNoError};
             }
         }
-        if (platform::TimerFired(timer)) {
-            SetSessionError(session, kErrorTimedOut, kMessageTimedOut);
-            return -2;
+        if (timer.Fired()) {
+            return {Outcome::TimedOut, platform::kNoError};
         }
     }
 }
 
-int32_t ExchangeOnInterface(DiscoverySession *session, uint32_t localAddress, uint16_t expectedType,
-                            const uint8_t *target, const uint8_t *request, size_t length, ReplyRecord *record)
+TransportStatus ExchangeOnInterface(const Identity &identity, const TransportSettings &settings,
+                                    std::chrono::milliseconds timeout, uint32_t localAddress, uint16_t expectedType,
+                                    const uint8_t target[kMacSize], const uint8_t *request, size_t length,
+                                    ReplyRecord *record)
 {
-    if (session == nullptr || target == nullptr || request == nullptr || length == 0 || record == nullptr) {
-        return -1;
+    platform::Socket socket = platform::kInvalidSocket;
+    platform::SystemError error = OpenInterfaceSocket(settings, localAddress, &socket);
+    if (error != platform::kNoError) {
+        return Failed(error);
     }
-    platform::Socket socket = OpenInterfaceSocket(session, localAddress);
-    if (socket == platform::kInvalidSocket) {
-        return -1;
+    std::unique_ptr<platform::Timer> timer = platform::Timer::Create(&error);
+    TransportStatus status = Failed(error);
+    if (timer != nullptr) {
+        // A lost request shows up as a time-out, so the send result is not checked.
+        SendToGroup(settings, &socket, 1, request, length);
+        error = timer->Start(timeout);
+        status = error == platform::kNoError
+                     ? AwaitReply(identity, settings, &socket, 1, *timer, expectedType, target, record)
+                     : Failed(error);
     }
-    platform::Timer *timer = platform::CreateTimer();
-    if (timer == nullptr) {
-        platform::CloseSocket(socket);
-        return -1;
-    }
-    // A lost request shows up as a time-out, so the send result is not checked.
-    SendToGroup(session, &socket, 1, request, length);
-    int32_t result = -1;
-    if (platform::StartTimer(timer, session->commandTimeout)) {
-        result = AwaitReply(session, &socket, 1, timer, expectedType, target, record);
-    }
-    platform::CloseTimer(timer);
     platform::CloseSocket(socket);
-    return result;
+    return status;
 }
 
 } // namespace kovr

@@ -2,10 +2,8 @@
 // password-protected commands.
 #include <cstring>
 
-#include "commands.h"
 #include "kovr/kovr.h"
 #include "session.h"
-#include "wire_format.h"
 
 using namespace kovr;
 
@@ -16,32 +14,26 @@ namespace {
 int32_t RunExportedCommand(KOVR_HANDLE h, const uint8_t *mac, const char *password,
                            const CommandArguments &arguments)
 {
-    if (!IsRegistered(h) || mac == nullptr || password == nullptr) {
+    const SessionPointer session = FindSession(h);
+    if (session == nullptr || mac == nullptr || password == nullptr) {
         return -1;
     }
-    DiscoverySession *session = FindSession(h);
-    if (session == nullptr) {
-        return -1;
-    }
-    SetSessionError(session, kErrorNone, kMessageSucceeded);
-    return RunDeviceCommand(session, mac, password, arguments);
+    session->errors.Record(kSucceeded);
+    return RunDeviceCommand(session->Device(), mac, password, arguments);
 }
 
 } // namespace
 
 int32_t KOVRGetDeviceInfo(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record)
 {
-    if (!IsRegistered(h) || mac == nullptr || record == nullptr) {
-        return -1;
-    }
-    DiscoverySession *session = FindSession(h);
-    if (session == nullptr) {
+    const SessionPointer session = FindSession(h);
+    if (session == nullptr || mac == nullptr || record == nullptr) {
         return -1;
     }
     ReplyRecord reply;
-    InitReplyRecord(session, &reply);
-    SetSessionError(session, kErrorNone, kMessageSucceeded);
-    const int32_t result = QueryDevice(session, mac, &reply);
+    InitReplyRecord(session->identity, &reply);
+    session->errors.Record(kSucceeded);
+    const int32_t result = QueryDevice(session->Device(), mac, &reply);
     // A failed query never touches the caller's record.
     if (result == 0) {
         std::memcpy(record, &reply.info, sizeof *record);

@@ -1,23 +1,34 @@
 // The event objects that callers give to KOVRStartAsyncSearchEvent.
+#include <memory>
+
+#include "handles.h"
 #include "kovr/kovr.h"
-#include "platform/event.h"
+
+using namespace kovr;
 
 extern "C" KOVR_EVENT KOVRCreateEvent(void)
 {
-    return kovr::platform::CreateAutoResetEvent();
+    std::shared_ptr<platform::Event> event = platform::Event::Create();
+    if (event == nullptr) {
+        return nullptr;
+    }
+    return HandleOfSerial<KOVR_EVENT>(EventRegistry().Add(std::move(event)));
 }
 
 extern "C" int32_t KOVRWaitEvent(KOVR_EVENT e, uint32_t timeoutMs)
 {
-    return kovr::platform::WaitEvent(e, timeoutMs);
+    // The wait holds the event, so a close meanwhile can't pull it away.
+    const std::shared_ptr<platform::Event> event = EventRegistry().Find(SerialOf(e));
+    return event != nullptr ? event->Wait(timeoutMs) : -1;
 }
 
 extern "C" int KOVREventFd(KOVR_EVENT e)
 {
-    return kovr::platform::EventFd(e);
+    const std::shared_ptr<platform::Event> event = EventRegistry().Find(SerialOf(e));
+    return event != nullptr ? event->Fd() : -1;
 }
 
 extern "C" void KOVRCloseEvent(KOVR_EVENT e)
 {
-    kovr::platform::CloseEvent(e);
+    EventRegistry().Remove(SerialOf(e));
 }

@@ -1,33 +1,22 @@
 // Exported search functions: the starters, the result queue and the stop.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
-#include "guarded_list.h"
+#include "handles.h"
 #include "kovr/kovr.h"
-#include "platform/event.h"
-#include "platform/message_window.h"
-#include "search.h"
 #include "session.h"
-#include "wire_format.h"
 
 using namespace kovr;
 
 namespace {
 
-// The part that the three asynchronous starters share, once each has
-// checked its own arguments.
-int32_t StartAsyncSearch(KOVR_HANDLE h, KOVRSearchNotifyCallback callback, KOVR_WINDOW window, uint32_t message,
-                         KOVR_EVENT event, uintptr_t userValue)
+int32_t StartAsync(KOVR_HANDLE h, const NotifyTarget &target)
 {
-    DiscoverySession *session = FindSession(h);
-    if (session == nullptr || IsSearching(session)) {
+    const SessionPointer session = FindSession(h);
+    if (session == nullptr) {
         return -1;
     }
-    SetAsynchronous(session, true);
-    SetSearchNotification(session, callback, window, message, event, userValue);
-    SetSessionError(session, kErrorNone, kMessageSucceeded);
-    return StartSearchWorker(session);
+    return StartAsyncSearch(*session->search, session->identity, session->transport, session->errors, target);
 }
 
 } // namespace
@@ -41,68 +30,58 @@ KOVR_API int32_t KOVRStartSyncSearch(KOVR_HANDLE h)
 
 KOVR_API int32_t KOVRStartSyncSearchEx(KOVR_HANDLE h, uint32_t idleLimitMs, uint32_t totalLimitMs)
 {
-    if (!IsRegistered(h)) {
+    const SessionPointer session = FindSession(h);
+    if (session == nullptr) {
         return -1;
     }
-    DiscoverySession *session = FindSession(h);
-    if (session == nullptr || IsSearching(session)) {
-        return -1;
-    }
-    SetAsynchronous(session, false);
-    SetSessionError(session, kErrorNone, kMessageSucceeded);
-    return RunSyncSearch(session, idleLimitMs, totalLimitMs);
+    return RunSyncSearch(*session->search, session->identity, session->transport, session->errors, idleLimitMs,
+                         totalLimitMs);
 }
 
 KOVR_API int32_t KOVRStartAsyncSearchCallback(KOVR_HANDLE h, KOVRSearchNotifyCallback cb, uintptr_t userValue)
 {
-    if (!IsRegistered(h) || cb == nullptr) {
+    if (cb == nullptr) {
         return -1;
     }
-    return StartAsyncSearch(h, cb, nullptr, 0, nullptr, userValue);
+    return StartAsync(h, CallbackTarget{cb, h, userValue});
 }
 
 KOVR_API int32_t KOVRStartAsyncSearchMessage(KOVR_HANDLE h, KOVR_WINDOW window, uint32_t message, uintptr_t userValue)
 {
-    if (!IsRegistered(h) || !platform::IsLiveWindow(window) || message == 0) {
+    if (message == 0 || !IsLiveWindow(window)) {
         return -1;
     }
-    return StartAsyncSearch(h, nullptr, window, message, nullptr, userValue);
+    return StartAsync(h, WindowTarget{window, message, userValue});
 }
 
 KOVR_API int32_t KOVRStartAsyncSearchEvent(KOVR_HANDLE h, KOVR_EVENT event)
 {
     // An event that isn't live could never be set; refusing it up front
     // tells the caller rather than leaving a search that never notifies.
-    if (!IsRegistered(h) || !platform::IsLiveEvent(event)) {
+    if (!IsLiveEvent(event)) {
         return -1;
     }
-    return StartAsyncSearch(h, nullptr, nullptr, 0, event, 0);
+    return StartAsync(h, EventTarget{event});
 }
 
 KOVR_API int32_t KOVRGetSearchResultCount(KOVR_HANDLE h)
 {
-    DiscoverySession *session = IsRegistered(h) ? FindSession(h) : nullptr;
-    return session == nullptr ? -1 : Count(session->results);
+    const SessionPointer session = FindSession(h);
+    return session == nullptr ? -1 : session->search->results.Count();
 }
 
 KOVR_API int32_t KOVRGetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity)
 {
-    if (!IsRegistered(h) || capacity == 0 || records == nullptr) {
-        return -1;
-    }
-    DiscoverySession *session = FindSession(h);
-    if (session == nullptr) {
+    const SessionPointer session = FindSession(h);
+    if (session == nullptr || capacity == 0 || records == nullptr) {
         return -1;
     }
     int32_t copied = 0;
+    std::unique_ptr<ReplyRecord> record;
     // One pop per record, so replies queued meanwhile still fit in this call.
-    while (static_cast<uint32_t>(copied) < capacity && copied < INT32_MAX) {
-        auto *record = static_cast<ReplyRecord *>(PopFront(session->results));
-        if (record == nullptr) {
-            break;
-        }
+    while (static_cast<uint32_t>(copied) < capacity && copied < INT32_MAX &&
+           session->search->results.PopFront(&record)) {
         std::memcpy(&records[copied], &record->info, sizeof(KOVRDeviceInfoRecord));
-        std::free(record);
         ++copied;
     }
     return copied;
@@ -110,10 +89,8 @@ KOVR_API int32_t KOVRGetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *recor
 
 KOVR_API void KOVRStopSearch(KOVR_HANDLE h)
 {
-    DiscoverySession *session = IsRegistered(h) ? FindSession(h) : nullptr;
-    // A synchronous search is ended only by its own starter.
-    if (session != nullptr && IsSearching(session) && IsAsynchronous(session)) {
-        StopSearchWorker(session);
+    if (const SessionPointer session = FindSession(h)) {
+        StopAsyncSearch(*session->search);
     }
 }
 

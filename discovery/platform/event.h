@@ -1,20 +1,30 @@
-// Auto-reset event behind KOVR_EVENT. Live events are registered, so a stale
-// or foreign pointer is refused without being read through.
+// The auto-reset event behind KOVR_EVENT and behind a search's stop signal.
 #pragma once
 
 #include <cstdint>
-
-#include "kovr/kovr.h"
+#include <memory>
 
 namespace kovr::platform {
 
-KOVR_EVENT CreateAutoResetEvent();
-void CloseEvent(KOVR_EVENT event);
-bool IsLiveEvent(KOVR_EVENT event);
-void SetEvent(KOVR_EVENT event);
-// 0 signalled (and consumed), -2 timed out, -1 bad event or failure.
-// KOVR_INFINITE waits without limit.
-int32_t WaitEvent(KOVR_EVENT event, uint32_t timeoutMs);
-int EventFd(KOVR_EVENT event);
+class Event {
+public:
+    // An event, initially clear, or null when the system has none to give.
+    static std::unique_ptr<Event> Create();
+    ~Event();
+    Event(const Event &) = delete;
+    Event &operator=(const Event &) = delete;
+
+    void Set();
+    // 0 signalled (and consumed), -2 timed out, -1 failure.
+    // KOVR_INFINITE waits without limit.
+    int32_t Wait(uint32_t timeoutMs);
+    // Readable while the event is signalled.
+    int Fd() const { return fd_; }
+
+private:
+    explicit Event(int fd) : fd_(fd) {}
+
+    int fd_;
+};
 
 } // namespace kovr::platform

@@ -1,10 +1,13 @@
 // The socket calls the transport needs, as one small platform interface.
-// Each call consults the fault-injection seam first.
+// Each call consults the fault-injection seam first, and each one that can
+// fail returns kNoError or the reason it failed.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "system_errors.h"
 
 namespace kovr::platform {
 
@@ -14,17 +17,17 @@ constexpr Socket kInvalidSocket = -1;
 // The most sockets one readiness wait may watch.
 constexpr size_t kMaxWaitSockets = 64;
 
-// A UDP/IPv4 socket, or kInvalidSocket.
-Socket CreateUdpSocket();
+// A UDP/IPv4 socket into `socket`, kInvalidSocket on failure.
+SystemError CreateUdpSocket(Socket *socket);
 // Binds to the local address (network order) and a port the system chooses.
-bool BindSocket(Socket socket, uint32_t localAddress);
+SystemError BindSocket(Socket socket, uint32_t localAddress);
 // Multicast leaves through the interface that owns localAddress (network order).
-bool SetMulticastInterface(Socket socket, uint32_t localAddress);
-bool SetMulticastTtl(Socket socket, uint32_t ttl);
-bool SetNonBlocking(Socket socket);
+SystemError SetMulticastInterface(Socket socket, uint32_t localAddress);
+SystemError SetMulticastTtl(Socket socket, uint32_t ttl);
+SystemError SetNonBlocking(Socket socket);
 // Raises the kernel's receive buffer, past the system's limit when the
 // process may; otherwise the system may grant less.
-bool SetReceiveBufferSize(Socket socket, int bytes);
+SystemError SetReceiveBufferSize(Socket socket, int bytes);
 // Sends to address (network order) and port (host order). Bytes sent, or -1.
 int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port);
 // Reads one datagram without waiting. Returns the datagram's full length,
@@ -38,8 +41,10 @@ void CloseSocket(Socket socket);
 // Waits until one of `count` sockets (at most kMaxWaitSockets) is readable,
 // or timeoutMs has passed, or wakeFd (when not -1) becomes readable; wakeFd
 // is only watched, never read. readable[i] tells which sockets are ready.
-// Returns the number of readable sockets, 0 when none is, -1 on failure.
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd = -1);
+// Returns the number of readable sockets, 0 when none is, -1 on failure
+// (with the reason in *error when given).
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd = -1,
+                     SystemError *error = nullptr);
 
 struct InterfaceAddress {
     uint32_t address; // network order
@@ -48,7 +53,6 @@ struct InterfaceAddress {
 };
 
 // Every IPv4 address of every interface, in the order the system lists them.
-// False when the system can't list them.
-bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses);
+SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses);
 
 } // namespace kovr::platform

@@ -16,62 +16,81 @@
 
 namespace kovr::platform {
 
-Socket CreateUdpSocket()
+SystemError LastSystemError()
 {
-    if (ShouldFail(Fault::SocketCreate)) {
-        return kInvalidSocket;
-    }
-    // Close-on-exec so that a caller's child process never inherits a search socket.
-    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
-    return fd < 0 ? kInvalidSocket : fd;
+    return errno != 0 ? errno : kUnknownError;
 }
 
-bool BindSocket(Socket socket, uint32_t localAddress)
+namespace {
+
+SystemError Checked(bool succeeded)
+{
+    return succeeded ? kNoError : LastSystemError();
+}
+
+} // namespace
+
+SystemError CreateUdpSocket(Socket *socket)
+{
+    *socket = kInvalidSocket;
+    if (ShouldFail(Fault::SocketCreate)) {
+        return kUnknownError;
+    }
+    // Close-on-exec so that a caller's child process never inherits a search socket.
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (fd < 0) {
+        return LastSystemError();
+    }
+    *socket = fd;
+    return kNoError;
+}
+
+SystemError BindSocket(Socket socket, uint32_t localAddress)
 {
     if (ShouldFail(Fault::SocketBind)) {
-        return false;
+        return kUnknownError;
     }
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = localAddress;
     local.sin_port = 0;
-    return ::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0;
+    return Checked(::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0);
 }
 
-bool SetMulticastInterface(Socket socket, uint32_t localAddress)
+SystemError SetMulticastInterface(Socket socket, uint32_t localAddress)
 {
     if (ShouldFail(Fault::SocketOption)) {
-        return false;
+        return kUnknownError;
     }
     in_addr address{};
     address.s_addr = localAddress;
-    return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) == 0;
+    return Checked(::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) == 0);
 }
 
-bool SetMulticastTtl(Socket socket, uint32_t ttl)
+SystemError SetMulticastTtl(Socket socket, uint32_t ttl)
 {
     if (ShouldFail(Fault::SocketOption)) {
-        return false;
+        return kUnknownError;
     }
     int value = static_cast<int>(ttl);
-    return ::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_TTL, &value, sizeof value) == 0;
+    return Checked(::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_TTL, &value, sizeof value) == 0);
 }
 
-bool SetNonBlocking(Socket socket)
+SystemError SetNonBlocking(Socket socket)
 {
     if (ShouldFail(Fault::SocketOption)) {
-        return false;
+        return kUnknownError;
     }
     int flags = ::fcntl(socket, F_GETFL);
-    return flags >= 0 && ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
+    return Checked(flags >= 0 && ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0);
 }
 
-bool SetReceiveBufferSize(Socket socket, int bytes)
+SystemError SetReceiveBufferSize(Socket socket, int bytes)
 {
     // Past the system's limit (net.core.rmem_max) only with the right to
     // administer the network; anyone else gets at most that limit.
-    return ::setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0 ||
-           ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+    return Checked(::setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0 ||
+                   ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0);
 }
 
 int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port)
@@ -117,9 +136,13 @@ void CloseSocket(Socket socket)
     }
 }
 
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd)
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd,
+                     SystemError *error)
 {
-    if (ShouldFail(Fault::Poll) || sockets == nullptr || readable == nullptr || count > kMaxWaitSockets) {
+    SystemError ignored = kNoError;
+    SystemError &reason = error != nullptr ? *error : ignored;
+    reason = kUnknownError;
+    if (ShouldFail(Fault::Poll) || count > kMaxWaitSockets) {
         return -1;
     }
     pollfd fds[kMaxWaitSockets + 1];
@@ -134,6 +157,7 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     if (ready < 0) {
         // A signal only cuts the wait short; the caller's loop waits again.
         if (errno != EINTR) {
+            reason = LastSystemError();
             return -1;
         }
         ready = 0;
@@ -142,6 +166,7 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     for (nfds_t i = 0; i < watched; ++i) {
         // An invalid descriptor is a failure, as it is for select().
         if (ready > 0 && (fds[i].revents & POLLNVAL) != 0) {
+            reason = kUnknownError;
             return -1;
         }
     }
@@ -153,14 +178,14 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     return readableCount;
 }
 
-bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
+SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
 {
     addresses->clear();
     ifaddrs *list = nullptr;
     if (::getifaddrs(&list) != 0) {
-        return false;
+        return LastSystemError();
     }
-    bool complete = true;
+    SystemError result = kNoError;
     for (const ifaddrs *entry = list; entry != nullptr; entry = entry->ifa_next) {
         if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
             continue;
@@ -171,12 +196,12 @@ bool ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
         try {
             addresses->push_back(item);
         } catch (const std::bad_alloc &) {
-            complete = false;
+            result = ENOMEM;
             break;
         }
     }
     ::freeifaddrs(list);
-    return complete;
+    return result;
 }
 
 } // namespace kovr::platform

@@ -6,7 +6,6 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <new>
 
 #include "fault_injection.h"
@@ -14,77 +13,63 @@
 
 namespace kovr::platform {
 
-struct Timer {
-    int fd;
-};
-
-namespace {
-
-constexpr int64_t kNanosecondsPerTick = 100;
-constexpr int64_t kNanosecondsPerSecond = 1000000000;
-
-bool SetTime(Timer *timer, int64_t nanoseconds)
+std::unique_ptr<Timer> Timer::Create(SystemError *error)
 {
-    itimerspec due{};
-    due.it_value.tv_sec = static_cast<time_t>(nanoseconds / kNanosecondsPerSecond);
-    due.it_value.tv_nsec = static_cast<long>(nanoseconds % kNanosecondsPerSecond);
-    return timerfd_settime(timer->fd, 0, &due, nullptr) == 0;
-}
-
-} // namespace
-
-Timer *CreateTimer()
-{
+    SystemError ignored = kNoError;
+    SystemError &reason = error != nullptr ? *error : ignored;
+    reason = kUnknownError;
     if (ShouldFail(Fault::TimerCreate)) {
         return nullptr;
     }
     const int fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd < 0) {
+        reason = LastSystemError();
         return nullptr;
     }
-    auto *timer = new (std::nothrow) Timer{fd};
+    std::unique_ptr<Timer> timer(new (std::nothrow) Timer(fd));
     if (timer == nullptr) {
         close(fd); // untestable: out of memory
     }
+    reason = kNoError;
     return timer;
 }
 
-void CloseTimer(Timer *timer)
+Timer::~Timer()
 {
-    if (timer == nullptr) {
-        return;
+    close(fd_);
+}
+
+SystemError Timer::SetTime(std::chrono::nanoseconds due)
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(due);
+    itimerspec value{};
+    value.it_value.tv_sec = static_cast<time_t>(seconds.count());
+    value.it_value.tv_nsec = static_cast<long>((due - seconds).count());
+    return timerfd_settime(fd_, 0, &value, nullptr) == 0 ? kNoError : LastSystemError();
+}
+
+SystemError Timer::Start(std::chrono::nanoseconds due)
+{
+    if (due < std::chrono::nanoseconds::zero()) {
+        return kUnknownError;
     }
-    close(timer->fd);
-    delete timer;
+    // A zero value would disarm a timerfd, so "now" is one nanosecond.
+    return SetTime(due == std::chrono::nanoseconds::zero() ? std::chrono::nanoseconds(1) : due);
 }
 
-bool StartTimer(Timer *timer, int64_t dueTime)
+void Timer::Cancel()
 {
-    // Only relative due times (negative) are used; a zero value would disarm
-    // a timerfd, so "now" is one nanosecond.
-    if (timer == nullptr || dueTime > 0) {
-        return false;
-    }
-    constexpr int64_t kLongest = INT64_MAX / kNanosecondsPerTick;
-    const int64_t ticks = dueTime < -kLongest ? kLongest : -dueTime;
-    return SetTime(timer, ticks == 0 ? 1 : ticks * kNanosecondsPerTick);
+    SetTime(std::chrono::nanoseconds::zero());
 }
 
-void CancelTimer(Timer *timer)
+int32_t Timer::Wait(uint32_t timeoutMs)
 {
-    if (timer != nullptr) {
-        SetTime(timer, 0);
-    }
+    return WaitAndConsume(fd_, timeoutMs);
 }
 
-int32_t WaitTimer(Timer *timer, uint32_t timeoutMs)
+bool Timer::Fired()
 {
-    return timer != nullptr ? WaitAndConsume(timer->fd, timeoutMs) : -1;
-}
-
-bool TimerFired(Timer *timer)
-{
-    return WaitTimer(timer, 0) == 0;
+    return Wait(0) == 0;
 }
 
 } // namespace kovr::platform

@@ -2,21 +2,36 @@
 // stays signalled until a wait or a poll consumes the expiry.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
+
+#include "system_errors.h"
 
 namespace kovr::platform {
 
-struct Timer;
+class Timer {
+public:
+    // A timer, or null with the reason in *error.
+    static std::unique_ptr<Timer> Create(SystemError *error = nullptr);
+    ~Timer();
+    Timer(const Timer &) = delete;
+    Timer &operator=(const Timer &) = delete;
 
-Timer *CreateTimer();
-void CloseTimer(Timer *timer);
-// dueTime is relative, in 100 ns units, negative. Restarting re-arms it from now.
-bool StartTimer(Timer *timer, int64_t dueTime);
-// Disarms the timer and drops an expiry that nobody has consumed yet.
-void CancelTimer(Timer *timer);
-// 0 fired (consumed), -2 timed out, -1 failure. KOVR_INFINITE waits without limit.
-int32_t WaitTimer(Timer *timer, uint32_t timeoutMs);
-// Polls without waiting; consumes the expiry when it fired.
-bool TimerFired(Timer *timer);
+    // Fires once `due` from now; restarting re-arms it from now.
+    SystemError Start(std::chrono::nanoseconds due);
+    // Disarms the timer and drops an expiry that nobody has consumed yet.
+    void Cancel();
+    // 0 fired (consumed), -2 timed out, -1 failure. KOVR_INFINITE waits without limit.
+    int32_t Wait(uint32_t timeoutMs);
+    // Polls without waiting; consumes the expiry when it fired.
+    bool Fired();
+
+private:
+    explicit Timer(int fd) : fd_(fd) {}
+    SystemError SetTime(std::chrono::nanoseconds due);
+
+    int fd_;
+};
 
 } // namespace kovr::platform

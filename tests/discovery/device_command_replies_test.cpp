@@ -126,6 +126,9 @@ TEST_F(DeviceCommandReplies, DeviceInfoIsTheDevicesCurrentRecord)
     DeviceSession device;
     KOVRDeviceInfoRecord record;
     std::memset(&record, 0xAB, sizeof record);
+    // A refused command first: the query that follows starts from a clean slate.
+    ASSERT_EQ(KOVRRebootDevice(device.handle(), kDigestDevice, "wrong"), 1);
+    ASSERT_NE(device.LastError(), 0);
     ASSERT_EQ(KOVRGetDeviceInfo(device.handle(), kDigestDevice, &record), 0);
     EXPECT_EQ(device.LastError(), 0);
     EXPECT_EQ(device.LastMessage(), "Operation succeeded");

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "protocol_session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace kovr {
 namespace {
@@ -25,10 +27,10 @@ std::vector<uint8_t> Slice(const uint8_t *bytes, size_t offset, size_t length)
 
 TEST(DeviceRecordLayout, FreshRecordHoldsOnlyTheDefaults)
 {
-    const DiscoverySession session = ProtocolSession(KOVR_MAGIC_QUMA);
+    const Identity session = ProtocolSession(KOVR_MAGIC_QUMA);
     ReplyRecord record;
     std::memset(&record, 0xA5, sizeof record);
-    InitReplyRecord(&session, &record);
+    InitReplyRecord(session, &record);
     const auto *bytes = reinterpret_cast<const uint8_t *>(&record);
     EXPECT_EQ(LittleEndian32(bytes + 0), 852u);
     EXPECT_EQ(LittleEndian32(bytes + 4), 512u);
@@ -43,7 +45,7 @@ TEST(DeviceRecordLayout, FreshRecordHoldsOnlyTheDefaults)
 
 TEST(DeviceRecordLayout, EveryFieldAtItsOffset)
 {
-    const DiscoverySession session = ProtocolSession(KOVR_MAGIC_LORX);
+    const Identity session = ProtocolSession(KOVR_MAGIC_LORX);
     const uint8_t mac[6] = {0x02, 0x11, 0x22, 0x33, 0x44, 0x55};
     const uint8_t ip[4] = {10, 77, 1, 10};
     const uint8_t mask[4] = {255, 255, 255, 0};
@@ -77,8 +79,8 @@ TEST(DeviceRecordLayout, EveryFieldAtItsOffset)
                               .Field(kTag24, tag24, 3)
                               .Finish();
     ReplyRecord record;
-    InitReplyRecord(&session, &record);
-    ASSERT_TRUE(ParseReply(&session, datagram.data(), datagram.size(), kDiscoveryReply, &record));
+    InitReplyRecord(session, &record);
+    ASSERT_TRUE(ParseReply(session, datagram.data(), datagram.size(), kDiscoveryReply, &record));
     record.info.interfaceAddress = ipValue;
 
     const auto *bytes = reinterpret_cast<const uint8_t *>(&record.info);
@@ -115,15 +117,15 @@ TEST(DeviceRecordLayout, EveryFieldAtItsOffset)
 
 TEST(DeviceRecordLayout, StatusPartFollowsTheRecord)
 {
-    const DiscoverySession session = ProtocolSession(KOVR_MAGIC_LORX);
+    const Identity session = ProtocolSession(KOVR_MAGIC_LORX);
     const auto datagram = ReplyWriter(session.magic, kSetNetworkReply)
                               .Uint(kTagResultCode, 3, 1)
                               .Uint(kTagErrorNumber, 5, 1)
                               .Text(kTagErrorMessage, "bad password")
                               .Finish();
     ReplyRecord record;
-    InitReplyRecord(&session, &record);
-    ASSERT_TRUE(ParseReply(&session, datagram.data(), datagram.size(), kSetNetworkReply, &record));
+    InitReplyRecord(session, &record);
+    ASSERT_TRUE(ParseReply(session, datagram.data(), datagram.size(), kSetNetworkReply, &record));
     EXPECT_EQ(record.info.presentFields, 0u);
     EXPECT_EQ(record.statusFields, kStatusResultCode | kStatusErrorNumber | kStatusErrorMessage);
     EXPECT_EQ(record.resultCode, 3);
@@ -131,7 +133,7 @@ TEST(DeviceRecordLayout, StatusPartFollowsTheRecord)
     EXPECT_STREQ(record.errorMessage, "bad password");
     // None of it shows in the part that callers receive.
     ReplyRecord fresh;
-    InitReplyRecord(&session, &fresh);
+    InitReplyRecord(session, &fresh);
     EXPECT_EQ(std::memcmp(&record.info, &fresh.info, sizeof record.info), 0);
 }
 

@@ -25,21 +25,21 @@ class DeviceSession {
 public:
     explicit DeviceSession(Limits limits = {}) : handle_(KOVROpenByGuid(&kLocatorGuid))
     {
-        DiscoverySession *session = FindSession(handle_);
+        const SessionPointer session = FindSession(handle_);
         if (session == nullptr) {
             ADD_FAILURE() << "KOVROpenByGuid failed";
             return;
         }
-        session->queryTimeout = -limits.query.count() * kTicksPerMillisecond;
-        session->commandTimeout = -limits.command.count() * kTicksPerMillisecond;
-        session->pollInterval = PollInterval{0, static_cast<int32_t>(limits.poll.count() * 1000)};
+        session->limits.queryTimeout = limits.query;
+        session->limits.commandTimeout = limits.command;
+        session->transport.pollInterval = limits.poll;
     }
     ~DeviceSession() { KOVRClose(handle_); }
     DeviceSession(const DeviceSession &) = delete;
     DeviceSession &operator=(const DeviceSession &) = delete;
 
     KOVR_HANDLE handle() const { return handle_; }
-    DiscoverySession *session() const { return FindSession(handle_); }
+    SessionPointer session() const { return FindSession(handle_); }
     int32_t LastError() const { return KOVRGetLastError(handle_); }
     std::string LastMessage() const
     {
@@ -48,7 +48,7 @@ public:
         return buffer;
     }
     // Leaves a recognisable error state behind, to show that a call kept it.
-    void MarkErrorState() { SetSessionError(session(), 77, "marker"); }
+    void MarkErrorState() { session()->errors.Record(77, "marker"); }
 
 private:
     KOVR_HANDLE handle_;

@@ -102,13 +102,13 @@ void RefuseAsSessionAndTarget(uintptr_t value, KOVR_HANDLE bystander)
 
 class HostileHandles : public ::testing::Test {
 protected:
-    void SetUp() override { SetSessionError(bystander_.session(), 77, "marker"); }
+    void SetUp() override { bystander_.MarkErrorState(); }
     void TearDown() override
     {
         // No refusal touched the one open session.
         EXPECT_EQ(bystander_.LastError(), 77);
         EXPECT_EQ(bystander_.LastMessage(), "marker");
-        EXPECT_EQ(bystander_.session()->searching, 0);
+        EXPECT_FALSE(bystander_.session()->search->searching.load());
     }
 
     testing::DeviceSession bystander_;

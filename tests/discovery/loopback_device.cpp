@@ -11,7 +11,8 @@
 
 #include "netlab.h"
 #include "session.h"
-#include "wire_format.h"
+#include "wire_bytes.h"
+#include "reply_writer.h"
 
 namespace kovr::test {
 
@@ -65,7 +66,7 @@ LoopbackDevice::LoopbackDevice(Responder responder) : responder_(std::move(respo
     setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_port = htons(kDefaultPort);
+    local.sin_port = htons(2362); // written out, so that a wrong default in the library shows
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     ip_mreq membership{};
     membership.imr_multiaddr.s_addr = inet_addr("224.0.5.128");

@@ -4,13 +4,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "kovr/kovr.h"
 #include "platform/fault_injection.h"
-#include "platform/message_window.h"
+#include "handles.h"
 #include "platform/thread.h"
 
+using namespace kovr;
 using namespace kovr::platform;
 
 namespace {
@@ -95,21 +97,22 @@ TEST(MessageWindow, AFullQueueRefusesFurtherPosts)
     KOVRDestroyMessageWindow(window);
 }
 
-TEST(WorkerThread, RunsTheRoutineWithItsArgumentAndJoins)
+TEST(WorkerThread, RunsTheRoutineAndJoinsWhenReleased)
 {
     std::atomic<int> value{0};
-    Thread *thread = StartThread([](void *argument) { static_cast<std::atomic<int> *>(argument)->store(42); }, &value);
+    std::unique_ptr<Thread> thread = Thread::Start([&value] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        value = 42;
+    });
     ASSERT_NE(thread, nullptr);
-    JoinThread(thread);
+    thread.reset();
     EXPECT_EQ(value, 42);
-    JoinThread(nullptr);
 }
 
 TEST(WorkerThread, CreationFailureIsReported)
 {
     ArmFault(Fault::ThreadCreate, 1);
-    EXPECT_EQ(StartThread([](void *) {}, nullptr), nullptr);
-    EXPECT_EQ(StartThread(nullptr, nullptr), nullptr);
+    EXPECT_EQ(Thread::Start([] {}), nullptr);
     DisarmAllFaults();
 }
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "kovr/kovr.h"
-#include "platform/event.h"
+#include "handles.h"
 #include "platform/fault_injection.h"
 
 namespace kovr::platform {

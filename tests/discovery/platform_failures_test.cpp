@@ -19,7 +19,9 @@
 #include "platform/fault_injection.h"
 #include "process_resources.h"
 #include "session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace kovr {
 namespace {
@@ -95,7 +97,7 @@ protected:
     }
 
     KOVR_HANDLE handle() const { return session_->handle(); }
-    bool Searching() const { return session_->session()->searching != 0; }
+    bool Searching() const { return session_->session()->search->searching.load(); }
     void ExpectNetworkError(int32_t result, const char *what)
     {
         EXPECT_EQ(result, -1) << what;
@@ -233,15 +235,15 @@ TEST_F(PlatformFailure, ReplyRecordsThatCannotBeAllocated)
 
 TEST_F(PlatformFailure, AQueueThatRefusesAReply)
 {
-    // The worker's address list takes the first four nodes; from the fifth
-    // on, the queue's nodes fail, and each reply is released again.
-    ArmFault(Fault::ListNodeAllocation, 5, true);
-    EXPECT_EQ(KOVRStartSyncSearchEx(handle(), 100, 400), 0);
-    ArmFault(Fault::ListNodeAllocation, 5, true);
+    // Every node of the queue fails, and each reply is released again. The
+    // event is made first: its handle takes a node of its own.
     KOVR_EVENT event = KOVRCreateEvent();
+    ArmFault(Fault::ListNodeAllocation, 1, true);
+    EXPECT_EQ(KOVRStartSyncSearchEx(handle(), 100, 400), 0);
     ASSERT_EQ(KOVRStartAsyncSearchEvent(handle(), event), 0);
     EXPECT_EQ(KOVRWaitEvent(event, 300), -2) << "a refused reply is not announced";
     KOVRStopSearch(handle());
+    platform::DisarmAllFaults();
     KOVRCloseEvent(event);
     ExpectRecovered();
 }

@@ -3,16 +3,13 @@
 #pragma once
 
 #include "device_session.h"
-#include "session.h"
+#include "wire_bytes.h"
 
 namespace kovr::testing {
 
-inline DiscoverySession ProtocolSession(uint32_t magic, const KOVR_GUID &guid = kLocatorGuid)
+inline Identity ProtocolSession(uint32_t magic, const KOVR_GUID &guid = kLocatorGuid)
 {
-    DiscoverySession session{};
-    session.magic = magic;
-    session.guid = guid;
-    return session;
+    return Identity{magic, guid};
 }
 
 } // namespace kovr::testing

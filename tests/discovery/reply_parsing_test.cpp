@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "protocol_session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace kovr {
 namespace {
@@ -18,7 +20,7 @@ const uint8_t kOtherDevice[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x02};
 
 class ReplyParsing : public ::testing::Test {
 protected:
-    void SetUp() override { InitReplyRecord(&session_, &record_); }
+    void SetUp() override { InitReplyRecord(session_, &record_); }
 
     ReplyWriter Reply(uint16_t type = kDiscoveryReply) const { return ReplyWriter(session_.magic, type); }
 
@@ -27,16 +29,16 @@ protected:
     bool Parse(const std::vector<uint8_t> &datagram, uint16_t type = kDiscoveryReply)
     {
         const std::vector<uint8_t> exact(datagram);
-        return ParseReply(&session_, exact.data(), exact.size(), type, &record_);
+        return ParseReply(session_, exact.data(), exact.size(), type, &record_);
     }
     bool Accept(const std::vector<uint8_t> &datagram, const uint8_t *target = kAllDevices)
     {
-        InitReplyRecord(&session_, &record_);
+        InitReplyRecord(session_, &record_);
         const std::vector<uint8_t> exact(datagram);
-        return AcceptReply(&session_, exact.data(), exact.size(), kDiscoveryReply, target, &record_);
+        return AcceptReply(session_, exact.data(), exact.size(), kDiscoveryReply, target, &record_);
     }
 
-    DiscoverySession session_ = ProtocolSession(KOVR_MAGIC_LORX);
+    Identity session_ = ProtocolSession(KOVR_MAGIC_LORX);
     ReplyRecord record_{};
 };
 
@@ -142,7 +144,7 @@ TEST_F(ReplyParsing, UnsignedFieldsAreReadByTheirLength)
     EXPECT_EQ(record_.info.presentFields, KOVR_FIELD_VERSION | KOVR_FIELD_DHCP_MODE | KOVR_FIELD_ADVISORY);
 
     for (uint8_t tag : {kTagResultCode, kTagAdvisory, kTagDhcpMode, kTagErrorNumber, kTagVersion}) {
-        InitReplyRecord(&session_, &record_);
+        InitReplyRecord(session_, &record_);
         for (size_t width : {0, 3, 5}) {
             EXPECT_FALSE(Parse(Reply().Uint(tag, 1, width).Finish())) << int(tag) << " width " << width;
             EXPECT_EQ(record_.info.presentFields, 0u);
@@ -225,7 +227,6 @@ TEST_F(ReplyParsing, AcceptanceMatchesTheTargetDevice)
     EXPECT_FALSE(Accept(fromDevice, kOtherDevice));
     EXPECT_FALSE(Accept(Reply().Text(kTagDeviceName, "no mac").Finish(), kAllDevices));
     EXPECT_FALSE(Accept({}, kAllDevices));
-    EXPECT_FALSE(AcceptReply(&session_, fromDevice.data(), fromDevice.size(), kDiscoveryReply, nullptr, &record_));
 }
 
 TEST_F(ReplyParsing, TruncatedDatagramsAreRejected)

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "protocol_session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace kovr {
 namespace {
@@ -40,9 +42,9 @@ std::vector<uint8_t> GuidField()
 
 TEST(DiscoveryRequest, AllDevicesRequestIsExactly36Bytes)
 {
-    const DiscoverySession session = ProtocolSession(KOVR_MAGIC_QUMA);
+    const Identity session = ProtocolSession(KOVR_MAGIC_QUMA);
     uint8_t out[kDiscoveryRequestSize];
-    BuildDiscoveryRequest(&session, kAllDevices, out);
+    BuildDiscoveryRequest(session, kAllDevices, out);
     const std::vector<uint8_t> expected = Concat({{'Q', 'U', 'M', 'A', 0x00, 0x01, 0x00, 0x1C},
                                                   {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
                                                   kVersionField,
@@ -53,9 +55,9 @@ TEST(DiscoveryRequest, AllDevicesRequestIsExactly36Bytes)
 
 TEST(DiscoveryRequest, CarriesTheTargetAndTheSessionMagic)
 {
-    const DiscoverySession session = ProtocolSession(KOVR_MAGIC_LORX);
+    const Identity session = ProtocolSession(KOVR_MAGIC_LORX);
     uint8_t out[kDiscoveryRequestSize];
-    BuildDiscoveryRequest(&session, kDevice, out);
+    BuildDiscoveryRequest(session, kDevice, out);
     EXPECT_EQ(std::string(out, out + 4), "LORX");
     EXPECT_EQ(std::vector<uint8_t>(out + 8, out + 14), std::vector<uint8_t>(kDevice, kDevice + kMacSize));
 }
@@ -71,14 +73,14 @@ TEST(GuidEncoding, TravelsInRfc4122OrderAndComesBack)
 
 class CommandRequestTest : public ::testing::Test {
 protected:
-    DiscoverySession session_ = ProtocolSession(KOVR_MAGIC_LORX);
+    Identity session_ = ProtocolSession(KOVR_MAGIC_LORX);
     CommandRequest request_{};
     const std::vector<uint8_t> digest_ = std::vector<uint8_t>(16, 0xD1);
 };
 
 TEST_F(CommandRequestTest, RebootWithPlainPassword)
 {
-    BeginRebootRequest(&session_, kDevice, &request_);
+    BeginRebootRequest(session_, kDevice, &request_);
     ASSERT_TRUE(FinishPlainRequest(&request_, "abc", 3));
     const std::vector<uint8_t> expected = Concat({{'L', 'O', 'R', 'X', 0x00, 0x05, 0x00, 10},
                                                   std::vector<uint8_t>(kDevice, kDevice + kMacSize),
@@ -88,8 +90,8 @@ TEST_F(CommandRequestTest, RebootWithPlainPassword)
 
 TEST_F(CommandRequestTest, RebootWithDigest)
 {
-    BeginRebootRequest(&session_, kDevice, &request_);
-    FinishDigestRequest(&session_, &request_, digest_.data());
+    BeginRebootRequest(session_, kDevice, &request_);
+    FinishDigestRequest(session_, &request_, digest_.data());
     const std::vector<uint8_t> expected = Concat({{'L', 'O', 'R', 'X', 0x00, 0x05, 0x00, 45},
                                                   std::vector<uint8_t>(kDevice, kDevice + kMacSize),
                                                   {16},
@@ -110,8 +112,8 @@ TEST_F(CommandRequestTest, SetNetworkKeepsAddressesInNetworkOrder)
     std::memcpy(&maskValue, mask, 4);
     std::memcpy(&gatewayValue, gateway, 4);
 
-    BeginSetNetworkRequest(&session_, kDevice, ipValue, maskValue, gatewayValue, &request_);
-    FinishDigestRequest(&session_, &request_, digest_.data());
+    BeginSetNetworkRequest(session_, kDevice, ipValue, maskValue, gatewayValue, &request_);
+    FinishDigestRequest(session_, &request_, digest_.data());
     const std::vector<uint8_t> expected = Concat({{'L', 'O', 'R', 'X', 0x00, 0x03, 0x00, 57},
                                                   {10, 77, 1, 20, 255, 255, 255, 0, 10, 77, 1, 254},
                                                   std::vector<uint8_t>(kDevice, kDevice + kMacSize),
@@ -122,7 +124,7 @@ TEST_F(CommandRequestTest, SetNetworkKeepsAddressesInNetworkOrder)
     EXPECT_EQ(request_.length, 65u);
     EXPECT_EQ(Bytes(request_), expected);
 
-    BeginSetNetworkRequest(&session_, kDevice, ipValue, maskValue, gatewayValue, &request_);
+    BeginSetNetworkRequest(session_, kDevice, ipValue, maskValue, gatewayValue, &request_);
     ASSERT_TRUE(FinishPlainRequest(&request_, "pw", 2));
     EXPECT_EQ(request_.length, 8u + 19 + 2);
     EXPECT_EQ(request_.bytes[7], 21);
@@ -130,8 +132,8 @@ TEST_F(CommandRequestTest, SetNetworkKeepsAddressesInNetworkOrder)
 
 TEST_F(CommandRequestTest, SetDhcpCarriesTheModeByte)
 {
-    BeginSetDhcpRequest(&session_, kDevice, 1, &request_);
-    FinishDigestRequest(&session_, &request_, digest_.data());
+    BeginSetDhcpRequest(session_, kDevice, 1, &request_);
+    FinishDigestRequest(session_, &request_, digest_.data());
     EXPECT_EQ(request_.length, 54u);
     EXPECT_EQ(request_.bytes[7], 46);
     EXPECT_EQ(request_.bytes[5], kSetDhcpRequest);
@@ -143,21 +145,21 @@ TEST_F(CommandRequestTest, SetDhcpCarriesTheModeByte)
 
 TEST_F(CommandRequestTest, PlainPasswordLimits)
 {
-    BeginRebootRequest(&session_, kDevice, &request_);
+    BeginRebootRequest(session_, kDevice, &request_);
     ASSERT_TRUE(FinishPlainRequest(&request_, "", 0));
     EXPECT_EQ(request_.length, 15u);
     EXPECT_EQ(request_.bytes[7], 7);
     EXPECT_EQ(request_.bytes[14], 0);
 
     const std::string longest(255, 'p');
-    BeginRebootRequest(&session_, kDevice, &request_);
+    BeginRebootRequest(session_, kDevice, &request_);
     ASSERT_TRUE(FinishPlainRequest(&request_, longest.c_str(), longest.size()));
     EXPECT_EQ(request_.length, 8u + 7 + 255);
     EXPECT_EQ(request_.bytes[14], 255);
     EXPECT_EQ(request_.bytes[request_.length - 1], 'p');
 
     // The longest plain request still fits: SetNetwork with 255 bytes.
-    BeginSetNetworkRequest(&session_, kDevice, 0, 0, 0, &request_);
+    BeginSetNetworkRequest(session_, kDevice, 0, 0, 0, &request_);
     ASSERT_TRUE(FinishPlainRequest(&request_, longest.c_str(), longest.size()));
     EXPECT_EQ(request_.length, 8u + 19 + 255);
 

@@ -12,16 +12,17 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <variant>
 
-#include "guarded_list.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
-#include "platform/event.h"
+#include "process_resources.h"
 #include "platform/fault_injection.h"
-#include "platform/timer.h"
 #include "search.h"
 #include "session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 using namespace kovr;
 using kovr::platform::ArmFault;
@@ -94,20 +95,20 @@ protected:
     void QueueRecords(int count)
     {
         for (int i = 0; i < count; ++i) {
-            auto *record = static_cast<ReplyRecord *>(std::calloc(1, sizeof(ReplyRecord)));
-            InitReplyRecord(session_, record);
+            auto record = std::make_unique<ReplyRecord>();
+            InitReplyRecord(session_->identity, record.get());
             record->info.macAddress[5] = static_cast<uint8_t>(i);
-            ASSERT_GE(Append(session_->results, record), 0);
+            ASSERT_GE(session_->search->results.Append(std::move(record)), 0);
         }
     }
 
     KOVR_HANDLE handle_ = nullptr;
-    DiscoverySession *session_ = nullptr;
+    SessionPointer session_;
 };
 
 TEST_F(SearchEngineTest, RefusedStartersLeaveThePreviousErrorState)
 {
-    SetSessionError(session_, 7, "earlier failure");
+    session_->errors.Record(7, "earlier failure");
     KOVR_WINDOW gone = KOVRCreateMessageWindow();
     KOVRDestroyMessageWindow(gone);
     KOVR_WINDOW window = KOVRCreateMessageWindow();
@@ -122,7 +123,7 @@ TEST_F(SearchEngineTest, RefusedStartersLeaveThePreviousErrorState)
     EXPECT_EQ(KOVRStartSyncSearchEx(nullptr, 100, 100), -1);
     EXPECT_EQ(KOVRGetSearchResultCount(nullptr), -1);
     EXPECT_EQ(KOVRGetLastError(handle_), 7);
-    EXPECT_EQ(session_->searching, 0);
+    EXPECT_FALSE(session_->search->searching.load());
     KOVRDestroyMessageWindow(window);
 }
 
@@ -130,11 +131,11 @@ TEST_F(SearchEngineTest, InvalidLimitsAreRefusedAfterTheErrorReset)
 {
     for (auto limits : {std::make_pair(0u, 1000u), std::make_pair(1000u, 0u),
                         std::make_pair(KOVR_INFINITE, KOVR_INFINITE)}) {
-        SetSessionError(session_, 7, "earlier failure");
+        session_->errors.Record(7, "earlier failure");
         EXPECT_EQ(KOVRStartSyncSearchEx(handle_, limits.first, limits.second), -1);
         EXPECT_EQ(KOVRGetLastError(handle_), 0);
-        EXPECT_EQ(session_->searching, 0);
-        EXPECT_EQ(session_->workerThread, nullptr);
+        EXPECT_FALSE(session_->search->searching.load());
+        EXPECT_EQ(session_->search->worker, nullptr);
     }
 }
 
@@ -185,7 +186,7 @@ TEST_F(SearchEngineTest, WithoutAnAnswerASyncSearchLastsItsTotalLimitAndStopHasN
 
 TEST_F(SearchEngineTest, AStaleIdleExpiryDoesNotEndTheNextSearch)
 {
-    platform::StartTimer(session_->searchTimer, -1);
+    session_->search->timer->Start(std::chrono::nanoseconds(100));
     std::this_thread::sleep_for(milliseconds(10));
     const auto start = Clock::now();
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 400), 0);
@@ -195,7 +196,7 @@ TEST_F(SearchEngineTest, AStaleIdleExpiryDoesNotEndTheNextSearch)
 TEST_F(SearchEngineTest, ALeftoverStopRequestDoesNotEndTheNextSearch)
 {
     AnsweringDevice device;
-    platform::SetEvent(session_->stopEvent);
+    session_->search->stopEvent->Set();
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 200, 3000), 1);
 }
 
@@ -203,7 +204,7 @@ TEST_F(SearchEngineTest, ThreadCreationFailureLeavesTheSessionIdle)
 {
     ArmFault(Fault::ThreadCreate, 1);
     EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
-    EXPECT_EQ(session_->searching, 0);
+    EXPECT_FALSE(session_->search->searching.load());
     ArmFault(Fault::ThreadCreate, 1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 100), -1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 50, 100), 0);
@@ -237,7 +238,7 @@ TEST_F(SearchEngineTest, AWorkerWhoseWaitFailsEndsButTheSearchStaysUntilStopped)
     EXPECT_EQ(KOVRWaitEvent(event, 400), -2);
     EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, event), -1) << "still searching";
     KOVRStopSearch(handle_);
-    EXPECT_EQ(session_->searching, 0);
+    EXPECT_FALSE(session_->search->searching.load());
     EXPECT_EQ(KOVRGetSearchResultCount(handle_), 0);
     KOVRCloseEvent(event);
 }
@@ -248,9 +249,9 @@ TEST_F(SearchEngineTest, WithoutALocalAddressAnAsyncSearchNeverNotifies)
     KOVR_EVENT event = KOVRCreateEvent();
     ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
     EXPECT_EQ(KOVRWaitEvent(event, 300), -2);
-    EXPECT_EQ(session_->searching, 1);
+    EXPECT_TRUE(session_->search->searching.load());
     KOVRStopSearch(handle_);
-    EXPECT_EQ(session_->searching, 0);
+    EXPECT_FALSE(session_->search->searching.load());
     KOVRCloseEvent(event);
     ASSERT_EQ(std::system("ip link set lo up"), 0);
 }
@@ -265,6 +266,49 @@ TEST_F(SearchEngineTest, RepliesAreReadFromTheFirst64SocketsOnly)
         EXPECT_EQ(device.RequestsHeard(), kExtra + 1) << "the request leaves through every socket";
     }
     test::RemoveLoopbackAddresses(kExtra);
+}
+
+// A caller may stop the search from within its own notification.
+TEST_F(SearchEngineTest, TheCallbackMayStopItsOwnSearch)
+{
+    AnsweringDevice device;
+    static std::atomic<int> calls{0};
+    calls = 0;
+    const KOVRSearchNotifyCallback stopAtFirst = [](KOVR_HANDLE h, uintptr_t) {
+        ++calls;
+        KOVRStopSearch(h);
+    };
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(handle_, stopAtFirst, 0), 0);
+    ASSERT_TRUE(WaitFor([] { return calls > 0; }));
+    ASSERT_TRUE(WaitFor([this] { return !session_->search->searching.load(); }));
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), 1);
+    // The next search joins the worker that stopped itself.
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(handle_, stopAtFirst, 0), 0);
+    ASSERT_TRUE(WaitFor([] { return calls > 1; }));
+    EXPECT_EQ(calls.load(), 2);
+}
+
+// ... or close its session: the worker then ends on its own, and what it
+// still uses stays whole until it has.
+TEST_F(SearchEngineTest, TheCallbackMayCloseItsOwnSession)
+{
+    AnsweringDevice device;
+    static std::atomic<int> calls{0};
+    calls = 0;
+    const int threads = test::ThreadCount();
+    session_.reset(); // the handle is the session's only owner now
+    ASSERT_EQ(KOVRStartAsyncSearchCallback(
+                  handle_,
+                  [](KOVR_HANDLE h, uintptr_t) {
+                      ++calls;
+                      KOVRClose(h);
+                  },
+                  0),
+              0);
+    ASSERT_TRUE(WaitFor([] { return calls > 0; }));
+    EXPECT_EQ(KOVRGetSearchResultCount(handle_), -1);
+    EXPECT_TRUE(WaitFor([threads] { return test::ThreadCount() == threads; })) << "the worker has ended";
+    EXPECT_EQ(calls.load(), 1);
 }
 
 // Callback mode: called after each pass that read something while results
@@ -310,7 +354,7 @@ TEST_F(SearchEngineTest, TheCallbackRepeatsAfterEachReadablePassWhileResultsWait
     ASSERT_TRUE(WaitFor([&] { return calls.count > emptied; }));
     EXPECT_EQ(KOVRGetSearchResultCount(handle_), 1) << "an asynchronous search keeps repeated replies";
     KOVRStopSearch(handle_);
-    EXPECT_EQ(session_->searching, 0);
+    EXPECT_FALSE(session_->search->searching.load());
 }
 
 TEST_F(SearchEngineTest, TheWindowGetsMessageWithWParamZeroAndTheUserValue)
@@ -343,7 +387,6 @@ TEST_F(SearchEngineTest, TheEventIsSetAfterEachReadablePass)
     EXPECT_EQ(KOVRWaitEvent(event, 300), -2);
     device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
     EXPECT_EQ(KOVRWaitEvent(event, 3000), 0);
-    EXPECT_EQ(session_->notifyUserData, 0u);
     KOVRClose(handle_); // stops the search first
     handle_ = nullptr;
     KOVRCloseEvent(event);
@@ -351,24 +394,11 @@ TEST_F(SearchEngineTest, TheEventIsSetAfterEachReadablePass)
 
 TEST_F(SearchEngineTest, StoringOneNotificationModeClearsTheOthers)
 {
-    KOVR_WINDOW window = KOVRCreateMessageWindow();
     KOVR_EVENT event = KOVRCreateEvent();
-    auto callback = [](KOVR_HANDLE, uintptr_t) {};
-    SetSearchNotification(session_, callback, window, 1, event, 9);
-    EXPECT_EQ(session_->notifyWindow, nullptr);
-    EXPECT_EQ(session_->notifyEvent, nullptr);
-    SetSearchNotification(session_, nullptr, window, 3, event, 8);
-    EXPECT_EQ(session_->notifyCallback, nullptr);
-    EXPECT_EQ(session_->notifyMessage, 3u);
-    EXPECT_EQ(session_->notifyEvent, nullptr);
-    SetSearchNotification(session_, nullptr, nullptr, 0, event, 8);
-    EXPECT_EQ(session_->notifyWindow, nullptr);
-    EXPECT_EQ(session_->notifyUserData, 0u);
-    EXPECT_EQ(session_->notifyEvent, event);
-    SetSearchNotification(session_, nullptr, nullptr, 0, nullptr, 8);
-    EXPECT_EQ(session_->notifyEvent, event) << "no mode given: the stored one stays";
+    SetSearchNotification(*session_->search, CallbackTarget{[](KOVR_HANDLE, uintptr_t) {}, handle_, 9});
+    SetSearchNotification(*session_->search, EventTarget{event});
+    EXPECT_TRUE(std::holds_alternative<EventTarget>(session_->search->notify));
     KOVRCloseEvent(event);
-    KOVRDestroyMessageWindow(window);
 }
 
 TEST(MacComparison, OrdersByTheFirstDifferingByte)
@@ -378,11 +408,9 @@ TEST(MacComparison, OrdersByTheFirstDifferingByte)
     std::memcpy(record.info.macAddress, mac, kMacSize);
     const uint8_t smaller[kMacSize] = {2, 0, 0, 0, 0x7F, 9};
     const uint8_t larger[kMacSize] = {2, 0, 0, 0, 0x80, 2};
-    EXPECT_EQ(CompareMacAddress(mac, &record), 0);
-    EXPECT_EQ(CompareMacAddress(smaller, &record), -1);
-    EXPECT_EQ(CompareMacAddress(larger, &record), 1);
-    EXPECT_EQ(CompareMacAddress(nullptr, &record), -1);
-    EXPECT_EQ(CompareMacAddress(mac, nullptr), -1);
+    EXPECT_EQ(CompareMacAddress(mac, record), 0);
+    EXPECT_LT(CompareMacAddress(smaller, record), 0);
+    EXPECT_GT(CompareMacAddress(larger, record), 0);
 }
 
 } // namespace

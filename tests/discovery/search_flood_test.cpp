@@ -15,7 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "guarded_list.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
 #include "netlab.h"
@@ -24,7 +23,9 @@
 #include "search.h"
 #include "session.h"
 #include "transport.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 using namespace kovr;
 using kovr::test::Datagram;
@@ -71,10 +72,10 @@ long ResidentKilobytes()
 TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
-    DiscoverySession *session = CreateSession(kMagicLorx, &kGuid);
+    const SessionPointer session = DiscoverySession::Create(kMagicLorx, kGuid);
     ASSERT_NE(session, nullptr);
-    platform::Socket socket = OpenInterfaceSocket(session, inet_addr("127.0.0.1"));
-    ASSERT_NE(socket, platform::kInvalidSocket);
+    platform::Socket socket = platform::kInvalidSocket;
+    ASSERT_EQ(OpenInterfaceSocket(session->transport, inet_addr("127.0.0.1"), &socket), platform::kNoError);
     platform::SetReceiveBufferSize(socket, 4 << 20);
     sockaddr_in local{};
     socklen_t length = sizeof local;
@@ -86,22 +87,24 @@ TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
         sendto(sender, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&local), sizeof local);
     }
 
+    ResultQueue &results = session->search->results;
     QueuedDevices queued;
-    DrainSocket(session, queued, socket);
-    EXPECT_EQ(Count(session->results), kMaxReadsPerPass);
+    const Intake intake{session->identity, results, true, queued};
+    DrainSocket(intake, socket);
+    EXPECT_EQ(results.Count(), kMaxReadsPerPass);
     bool readable = false;
     EXPECT_EQ(platform::WaitReadable(&socket, 1, 0, &readable), 1) << "the rest waits in the socket";
-    DrainSocket(session, queued, socket);
-    EXPECT_EQ(Count(session->results), static_cast<int32_t>(sent)) << "nothing was lost between the passes";
-    const auto *first = static_cast<const ReplyRecord *>(EntryAt(session->results, 0));
-    const auto *last = static_cast<const ReplyRecord *>(EntryAt(session->results, static_cast<int32_t>(sent) - 1));
-    EXPECT_EQ(first->info.macAddress[5], 1);
-    EXPECT_EQ(last->info.macAddress[5], static_cast<uint8_t>(sent));
+    DrainSocket(intake, socket);
+    ASSERT_EQ(results.Count(), static_cast<int32_t>(sent)) << "nothing was lost between the passes";
+    std::vector<uint8_t> lastOctets;
+    results.ForEach([&lastOctets](const std::unique_ptr<ReplyRecord> &record) {
+        lastOctets.push_back(record->info.macAddress[5]);
+    });
+    EXPECT_EQ(lastOctets.front(), 1);
+    EXPECT_EQ(lastOctets.back(), static_cast<uint8_t>(sent));
 
     close(sender);
     platform::CloseSocket(socket);
-    DiscardResults(session->results);
-    DestroySession(session);
 }
 
 // A device on lo that, once it has heard the request, sends one acceptable

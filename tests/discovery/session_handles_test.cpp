@@ -23,8 +23,8 @@ constexpr KOVR_GUID kZeroGuid = {};
 
 uint32_t MagicOf(KOVR_HANDLE handle)
 {
-    DiscoverySession *session = FindSession(handle);
-    return session != nullptr ? session->magic : 0;
+    const SessionPointer session = FindSession(handle);
+    return session != nullptr ? session->identity.magic : 0;
 }
 
 std::string LastMessage(KOVR_HANDLE handle)
@@ -56,7 +56,7 @@ TEST(SessionOpen, GuidChoosesTheMagic)
         KOVR_HANDLE handle = KOVROpenByGuid(&c.guid);
         ASSERT_NE(handle, nullptr);
         EXPECT_EQ(MagicOf(handle), c.magic);
-        EXPECT_EQ(std::memcmp(&FindSession(handle)->guid, &c.guid, sizeof c.guid), 0);
+        EXPECT_EQ(std::memcmp(&FindSession(handle)->identity.guid, &c.guid, sizeof c.guid), 0);
         KOVRClose(handle);
     }
 }
@@ -69,28 +69,13 @@ TEST(SessionOpen, AnyNonZeroMagicIsAccepted)
     KOVRClose(handle);
 }
 
-TEST(SessionOpen, StartsWithTheFixedDefaults)
+TEST(SessionOpen, StartsWithoutAnError)
 {
     KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
-    const DiscoverySession *session = FindSession(handle);
-    EXPECT_EQ(session->multicastTtl, 64u);
-    const uint8_t group[4] = {224, 0, 5, 128};
-    EXPECT_EQ(std::memcmp(&session->groupAddress, group, 4), 0);
-    EXPECT_EQ(session->port, 2362);
-    EXPECT_EQ(session->pollInterval.seconds, 0);
-    EXPECT_EQ(session->pollInterval.microseconds, 200000);
-    EXPECT_EQ(session->searchPollInterval.microseconds, 200000);
-    EXPECT_EQ(session->commandTimeout, -300000000);
-    EXPECT_EQ(session->queryTimeout, -50000000);
-    EXPECT_EQ(session->idleDueTime, -50000000);
-    EXPECT_EQ(session->searching, 0);
-    EXPECT_EQ(session->asynchronous, 0);
-    EXPECT_NE(session->stopEvent, nullptr);
-    EXPECT_NE(session->searchTimer, nullptr);
-    EXPECT_NE(session->results, nullptr);
     EXPECT_EQ(KOVRGetLastError(handle), 0);
     EXPECT_EQ(LastMessage(handle), "Operation succeeded");
+    EXPECT_EQ(KOVRGetSearchResultCount(handle), 0);
     KOVRClose(handle);
 }
 
@@ -139,27 +124,26 @@ TEST_F(OpenSession, ErrorMessageIsPaddedWithNuls)
 
 TEST_F(OpenSession, StoredMessagesKeepAtMost255Characters)
 {
-    DiscoverySession *session = FindSession(handle_);
+    const SessionPointer session = FindSession(handle_);
     const std::string longText(300, 'm');
-    SetSessionError(session, 7, longText.c_str());
+    session->errors.Record(7, longText.c_str());
     EXPECT_EQ(KOVRGetLastError(handle_), 7);
     EXPECT_EQ(LastMessage(handle_), longText.substr(0, 255));
 
-    SetSessionError(session, 3, "short");
-    EXPECT_EQ(LastMessage(handle_), "short");
-    // Nothing of the longer text survives behind the terminator.
-    EXPECT_EQ(session->lastErrorMessage[6], '\0');
-    EXPECT_EQ(session->lastErrorMessage[254], '\0');
-
-    SetSessionError(session, 9, nullptr);
-    SetSessionError(nullptr, 9, "ignored");
+    session->errors.Record(3, "short");
     EXPECT_EQ(KOVRGetLastError(handle_), 3);
+    // Nothing of the longer text survives behind the terminator.
+    char buffer[kErrorMessageSize];
+    std::memset(buffer, 'x', sizeof buffer);
+    ASSERT_EQ(KOVRGetLastErrorMessage(handle_, buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "short");
+    EXPECT_EQ(buffer[6], '\0');
+    EXPECT_EQ(buffer[254], '\0');
 }
 
 TEST_F(OpenSession, RejectedCallsLeaveTheErrorState)
 {
-    DiscoverySession *session = FindSession(handle_);
-    SetSessionError(session, 42, "previous call");
+    FindSession(handle_)->errors.Record(42, "previous call");
     char buffer[4];
     EXPECT_EQ(KOVRGetLastErrorMessage(handle_, buffer, 0), -1);
     EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, nullptr, 0), -1);
@@ -242,14 +226,20 @@ TEST(SessionHandle, UnknownHandlesAreNeverReadThrough)
     munmap(page, static_cast<size_t>(pageSize));
 }
 
-TEST(SessionHandle, AnOpenSessionIsFoundByIdentityOnly)
+TEST(SessionHandle, AClosedHandleNeverMatchesALaterSession)
 {
-    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(FindSession(handle), reinterpret_cast<DiscoverySession *>(handle));
-    EXPECT_EQ(HandleOf(FindSession(handle)), handle);
-    EXPECT_FALSE(IsRegistered(reinterpret_cast<KOVR_HANDLE>(reinterpret_cast<char *>(handle) + 1)));
-    KOVRClose(handle);
+    KOVR_HANDLE closed = KOVROpenByGuid(&kLocatorGuid);
+    ASSERT_NE(closed, nullptr);
+    EXPECT_NE(FindSession(closed), nullptr);
+    EXPECT_FALSE(IsRegistered(reinterpret_cast<KOVR_HANDLE>(reinterpret_cast<char *>(closed) + 1)));
+    KOVRClose(closed);
+    for (int i = 0; i < 50; ++i) {
+        KOVR_HANDLE later = KOVROpenByGuid(&kLocatorGuid);
+        ASSERT_NE(later, nullptr);
+        EXPECT_NE(later, closed);
+        EXPECT_EQ(FindSession(closed), nullptr);
+        KOVRClose(later);
+    }
 }
 
 } // namespace

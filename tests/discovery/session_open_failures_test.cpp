@@ -54,7 +54,7 @@ TEST_F(SessionOpenFailure, FailedLorxIsRetriedOnceAsTesk)
     platform::ArmFault(Fault::SessionAllocation, 1);
     KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(FindSession(handle)->magic, KOVR_MAGIC_TESK);
+    EXPECT_EQ(FindSession(handle)->identity.magic, KOVR_MAGIC_TESK);
     EXPECT_EQ(platform::SocketLibraryStarts(), starts_ + 1);
     KOVRClose(handle);
 
@@ -62,7 +62,7 @@ TEST_F(SessionOpenFailure, FailedLorxIsRetriedOnceAsTesk)
     platform::ArmFault(Fault::TimerCreate, 1);
     handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(FindSession(handle)->magic, KOVR_MAGIC_TESK);
+    EXPECT_EQ(FindSession(handle)->identity.magic, KOVR_MAGIC_TESK);
     KOVRClose(handle);
 }
 

@@ -15,15 +15,16 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <chrono>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "../discovery/process_resources.h"
-#include "commands.h"
 #include "fuzz_support.h"
+#include "reply_writer.h"
 #include "session.h"
-#include "wire_format.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ private:
 };
 
 Device *g_device;
-kovr::DiscoverySession *g_session;
+std::shared_ptr<kovr::DiscoverySession> g_session;
 
 kovr::CommandArguments ArgumentsFor(uint8_t mode)
 {
@@ -143,12 +144,12 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     kovr::fuzz::RequirePrivateNetwork();
     g_device = new Device;
-    g_session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
+    g_session = kovr::DiscoverySession::Create(KOVR_MAGIC_LORX, kGuid);
     Require(g_session != nullptr);
     // The closing replies come at once; these limits only bound a lost one.
-    g_session->queryTimeout = -2000 * kovr::kTicksPerMillisecond;
-    g_session->commandTimeout = -2000 * kovr::kTicksPerMillisecond;
-    g_session->pollInterval = kovr::PollInterval{0, 10000};
+    g_session->limits.queryTimeout = std::chrono::milliseconds(2000);
+    g_session->limits.commandTimeout = std::chrono::milliseconds(2000);
+    g_session->transport.pollInterval = std::chrono::milliseconds(10);
     return 0;
 }
 
@@ -161,16 +162,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     g_device->Play(ScriptFor(data, size));
     // No device can send a negative error number, so this marks the state
     // that the command must replace.
-    kovr::SetSessionError(g_session, -77, "before");
-    const int32_t result = kovr::RunDeviceCommand(g_session, kTarget, "secret", ArgumentsFor(data[0]));
+    g_session->errors.Record(-77, "before");
+    const int32_t result = kovr::RunDeviceCommand(g_session->Device(), kTarget, "secret", ArgumentsFor(data[0]));
 
     // Every stage ends with an accepted reply, so no run may time out.
     Require(result >= -1 && result <= 255);
-    Require(std::memchr(g_session->lastErrorMessage, '\0', sizeof g_session->lastErrorMessage) != nullptr);
+    char message[kovr::kErrorMessageSize + 1];
+    std::memset(message, 'x', sizeof message);
+    g_session->errors.CopyMessage(message, sizeof message);
+    Require(std::memchr(message, '\0', kovr::kErrorMessageSize) != nullptr);
     // The device's own number and text replace the state on every reply,
     // and a local failure always says why.
-    Require(g_session->lastError != -77);
-    Require(result != -1 || g_session->lastError == -1);
+    const int32_t error = g_session->errors.Number();
+    Require(error != -77);
+    Require(result != -1 || error == -1);
     Require(kovr::test::OpenDescriptorCount() == descriptors);
     return 0;
 }

@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "session.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace {
 
@@ -39,20 +41,19 @@ void CheckRecord(const kovr::ReplyRecord &record)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    kovr::DiscoverySession session{};
-    session.magic = KOVR_MAGIC_LORX;
+    const kovr::Identity session{KOVR_MAGIC_LORX, {}};
 
     // Expect the type the datagram claims, so that the fields get decoded;
     // the magic still has to match.
     const uint16_t type = size >= 6 ? static_cast<uint16_t>(data[4] << 8 | data[5]) : kovr::kDiscoveryReply;
     kovr::ReplyRecord record;
-    kovr::InitReplyRecord(&session, &record);
-    kovr::ParseReply(&session, data, size, type, &record);
+    kovr::InitReplyRecord(session, &record);
+    kovr::ParseReply(session, data, size, type, &record);
     CheckRecord(record);
 
     for (const uint8_t *target : {kovr::kAllDevices, kTarget}) {
-        kovr::InitReplyRecord(&session, &record);
-        if (kovr::AcceptReply(&session, data, size, type, target, &record)) {
+        kovr::InitReplyRecord(session, &record);
+        if (kovr::AcceptReply(session, data, size, type, target, &record)) {
             Require((record.info.presentFields & KOVR_FIELD_MAC_ADDRESS) != 0);
             Require(target == kovr::kAllDevices || std::memcmp(record.info.macAddress, target, 6) == 0);
         }

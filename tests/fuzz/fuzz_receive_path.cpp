@@ -12,15 +12,13 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <chrono>
+#include <memory>
 #include <set>
 
 #include "fuzz_support.h"
-#include "guarded_list.h"
 #include "reply_intake.h"
-#include "search.h"
-#include "session.h"
 #include "transport.h"
-#include "wire_format.h"
 
 namespace {
 
@@ -29,10 +27,12 @@ using kovr::fuzz::Require;
 
 // Sent between two drains; well within what the socket's buffer holds.
 constexpr size_t kBatch = 32;
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
+const kovr::Identity kIdentity{KOVR_MAGIC_LORX, KOVR_LOCATOR_SESSION_GUID};
+// The transport as a session sets it up; only the socket options matter here.
+const kovr::TransportSettings kSettings{64, 0, 0, std::chrono::milliseconds(200)};
 
 struct Harness {
-    kovr::DiscoverySession *session;
+    kovr::ResultQueue results;
     kovr::platform::Socket receiver;
     int sender;
     sockaddr_in destination;
@@ -68,9 +68,9 @@ size_t ExpectedCount(const std::vector<Datagram> &datagrams, bool asynchronous)
     size_t accepted = 0;
     kovr::ReplyRecord record;
     for (const Datagram &datagram : datagrams) {
-        kovr::InitReplyRecord(g_harness->session, &record);
+        kovr::InitReplyRecord(kIdentity, &record);
         if (!datagram.empty() && datagram.size() <= kovr::kReceiveBufferSize &&
-            kovr::AcceptReply(g_harness->session, datagram.data(), datagram.size(), kovr::kDiscoveryReply,
+            kovr::AcceptReply(kIdentity, datagram.data(), datagram.size(), kovr::kDiscoveryReply,
                               kovr::kAllDevices, &record)) {
             ++accepted;
             devices.insert(MacKey(record.info.macAddress));
@@ -81,12 +81,10 @@ size_t ExpectedCount(const std::vector<Datagram> &datagrams, bool asynchronous)
 
 void CheckQueue(bool asynchronous, size_t expected)
 {
-    kovr::GuardedList *queue = g_harness->session->results;
-    const int32_t count = kovr::Count(queue);
+    const int32_t count = g_harness->results.Count();
     Require(count >= 0 && static_cast<size_t>(count) == expected);
     std::set<uint64_t> devices;
-    for (int32_t i = 0; i < count; ++i) {
-        const auto *record = static_cast<const kovr::ReplyRecord *>(kovr::EntryAt(queue, i));
+    g_harness->results.ForEach([&devices, asynchronous](const std::unique_ptr<kovr::ReplyRecord> &record) {
         const KOVRDeviceInfoRecord &info = record->info;
         Require((info.presentFields & KOVR_FIELD_MAC_ADDRESS) != 0);
         Require(info.interfaceAddress == Loopback());
@@ -95,7 +93,7 @@ void CheckQueue(bool asynchronous, size_t expected)
         Require(info.productName[sizeof info.productName - 1] == '\0');
         const bool fresh = devices.insert(MacKey(info.macAddress)).second;
         Require(fresh || asynchronous);
-    }
+    });
 }
 
 } // namespace
@@ -104,13 +102,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     kovr::fuzz::RequirePrivateNetwork();
     auto *harness = new Harness{};
-    harness->session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
-    harness->receiver = kovr::OpenInterfaceSocket(harness->session, Loopback());
+    Require(kovr::OpenInterfaceSocket(kSettings, Loopback(), &harness->receiver) == kovr::platform::kNoError);
     harness->sender = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     socklen_t length = sizeof local;
-    Require(harness->session != nullptr && harness->receiver != kovr::platform::kInvalidSocket &&
-            harness->sender >= 0 &&
+    Require(harness->sender >= 0 &&
             getsockname(harness->receiver, reinterpret_cast<sockaddr *>(&local), &length) == 0);
     harness->destination = local;
     g_harness = harness;
@@ -124,9 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const bool asynchronous = (data[0] & 1) != 0;
     const std::vector<Datagram> datagrams = kovr::fuzz::SplitDatagrams(data + 1, size - 1);
-    kovr::SetAsynchronous(g_harness->session, asynchronous);
-
     kovr::QueuedDevices queued;
+    const kovr::Intake intake{kIdentity, g_harness->results, !asynchronous, queued};
     for (size_t first = 0; first < datagrams.size(); first += kBatch) {
         for (size_t i = first; i < datagrams.size() && i < first + kBatch; ++i) {
             const Datagram &datagram = datagrams[i];
@@ -138,10 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         // As the worker does after each wait: drain while anything is readable.
         while (Pending(g_harness->receiver)) {
-            kovr::DrainSocket(g_harness->session, queued, g_harness->receiver);
+            kovr::DrainSocket(intake, g_harness->receiver);
         }
     }
     CheckQueue(asynchronous, ExpectedCount(datagrams, asynchronous));
-    kovr::DiscardResults(g_harness->session->results);
+    g_harness->results.Clear();
     return 0;
 }

@@ -1,7 +1,9 @@
 // kovr-sim's datagram log, and the ways it can be told to break the rules.
 #include "session.h"
 #include "sim_protocol.h"
-#include "wire_format.h"
+#include "replies.h"
+#include "reply_writer.h"
+#include "requests.h"
 
 namespace kovr::simtest {
 namespace {
@@ -123,8 +125,7 @@ TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanSt
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
     ASSERT_EQ(datagrams.size(), 11u) << "the device's reply and one datagram of each foreign kind";
     const KOVR_GUID guid = KOVR_LOCATOR_SESSION_GUID;
-    DiscoverySession *session = CreateSession(kLorx, &guid);
-    ASSERT_NE(session, nullptr);
+    const Identity session{kLorx, guid};
     int accepted = 0;
     int otherMagic = 0;
     int requestType = 0;
@@ -139,7 +140,6 @@ TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanSt
         requestType += reply.type == 1 ? 1 : 0;
         oversize += datagram.size() > kReceiveBufferSize ? 1 : 0;
     }
-    DestroySession(session);
     EXPECT_EQ(accepted, 1) << "only the real device's reply";
     EXPECT_EQ(otherMagic, 1);
     EXPECT_EQ(requestType, 1);

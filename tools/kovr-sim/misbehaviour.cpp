@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "wire_format.h"
+#include "reply_writer.h"
 
 namespace kovr::sim {
 namespace {
