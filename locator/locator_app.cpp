@@ -19,9 +19,16 @@ bool AnsweredCommandLine(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("kovr-locator"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KOVR_VERSION));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Finds the KOVR devices on the local network and configures them."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.setApplicationDescription(
+        QStringLiteral("Finds the KOVR devices on the local network and configures them."));
+    // Qt's own help option would also offer --help-all, whose list of Qt's
+    // options only QApplication knows.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
