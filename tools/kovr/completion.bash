@@ -4,8 +4,9 @@
 _kovr_session_options='--magic --guid'
 _kovr_password_options='--password-file --password-stdin'
 
-# A command and its options; a new command is one more line here.
-declare -A _kovr_command_options=(
+# A command and its options; a new command is one more line here. Global,
+# since bash-completion sources this file inside a function.
+declare -gA _kovr_command_options=(
     [search]="--idle --total --json --csv $_kovr_session_options"
     [watch]="--total --json --csv $_kovr_session_options"
     [info]="--json $_kovr_session_options"
