@@ -4,16 +4,14 @@
 #   libkovr-dev   its header, the libkovr.so link, pkg-config and CMake files
 #   kovr-tools    kovr and kovr-sim
 #   kovr-locator  the Qt locator
-set(KOVR_PACKAGE_MAINTAINER "The kovr developers <kovr@example.org>"
-    CACHE STRING "Maintainer named in the Debian packages")
-
 set(KOVR_PACKAGES libkovr1 libkovr-dev kovr-tools)
 if(KOVR_BUILD_LOCATOR)
     list(APPEND KOVR_PACKAGES kovr-locator)
 endif()
 
 # The changelog's newest entry must be this version, or the packages would
-# describe another release than the one they hold.
+# describe another release than the one they hold; whoever signed that entry
+# maintains the packages.
 set(KOVR_CHANGELOG ${PROJECT_SOURCE_DIR}/packaging/changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KOVR_CHANGELOG})
 file(STRINGS ${KOVR_CHANGELOG} KOVR_CHANGELOG_TOP LIMIT_COUNT 1)
@@ -21,6 +19,8 @@ string(REPLACE "." "\\." KOVR_VERSION_PATTERN "${PROJECT_VERSION}")
 if(NOT KOVR_CHANGELOG_TOP MATCHES "^kovr \\(${KOVR_VERSION_PATTERN}\\) ")
     message(FATAL_ERROR "packaging/changelog must begin with an entry for kovr ${PROJECT_VERSION}")
 endif()
+file(STRINGS ${KOVR_CHANGELOG} KOVR_CHANGELOG_SIGNATURE REGEX "^ -- " LIMIT_COUNT 1)
+string(REGEX REPLACE "^ -- (.*>)  .*$" "\\1" KOVR_PACKAGE_MAINTAINER "${KOVR_CHANGELOG_SIGNATURE}")
 
 # Every package carries the copyright file and the changelog in its doc
 # folder, the changelog compressed as Debian's tools would.
