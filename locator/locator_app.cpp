@@ -29,6 +29,9 @@ bool AnsweredCommandLine(int argc, char *argv[])
                                      QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
+    // Qt's options are words after one dash: -platformtheme must not read
+    // as -p -l -a ... -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
