@@ -17,7 +17,7 @@ const uint8_t kDevice[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 
 TEST(DeviceOperationArguments, MissingArgumentsFailAtOnce)
 {
-    testing::DeviceSession device;
+    test::DeviceSession device;
     DiscoverySession *session = device.session();
     device.MarkErrorState();
     CommandArguments reboot{};
@@ -48,7 +48,7 @@ TEST(DeviceOperationArguments, MissingArgumentsFailAtOnce)
 
 TEST(DeviceOperationArguments, TheAllDevicesAddressIsNoTarget)
 {
-    testing::DeviceSession device;
+    test::DeviceSession device;
     AuthNonce nonce{};
     EXPECT_EQ(FetchAuthNonce(device.session(), kAllDevices, &nonce), -1);
     EXPECT_EQ(device.LastError(), -1);
@@ -58,7 +58,7 @@ TEST(DeviceOperationArguments, TheAllDevicesAddressIsNoTarget)
 
 TEST(DeviceOperationArguments, ARequestTypeThatIsNoCommandIsRefused)
 {
-    testing::DeviceSession device;
+    test::DeviceSession device;
     CommandArguments discovery{};
     discovery.requestType = kDiscoveryRequest;
     // Only lo is up here: one local address, so nothing is asked before the

@@ -9,16 +9,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "netlab.h"
 #include "session.h"
 #include "wire_format.h"
 
 namespace kovr::test {
-
-bool InPrivateNamespace()
-{
-    return !netlab::InDefaultNamespace();
-}
 
 static bool ChangeLoopbackAddresses(const char *verb, int count)
 {

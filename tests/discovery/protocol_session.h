@@ -5,7 +5,7 @@
 #include "device_session.h"
 #include "session.h"
 
-namespace kovr::testing {
+namespace kovr::test {
 
 inline DiscoverySession ProtocolSession(uint32_t magic, const KOVR_GUID &guid = kLocatorGuid)
 {
@@ -15,4 +15,4 @@ inline DiscoverySession ProtocolSession(uint32_t magic, const KOVR_GUID &guid = 
     return session;
 }
 
-} // namespace kovr::testing
+} // namespace kovr::test

@@ -18,7 +18,7 @@
 #include "guarded_list.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
-#include "netlab.h"
+#include "lab.h"
 #include "platform/net.h"
 #include "reply_intake.h"
 #include "search.h"
@@ -184,15 +184,15 @@ TEST(SearchStop, ASyncSearchEndsAtItsTotalLimitWhileAcceptableRepliesKeepComing)
 // no MAC, each kind of malformed field, or oversize.
 TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
 {
-    netlab::Lab lab(netlab::Topology::Single);
+    test::Lab lab(test::Topology::Single);
     KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
     ASSERT_NE(handle, nullptr);
     {
         // The first search makes what lives on: the worker's heap, the timer.
-        netlab::Simulator one(lab, {{"devices", {netlab::DeviceJson(1)}}});
+        test::Simulator one(lab, {{"devices", {test::DeviceJson(1)}}});
         ASSERT_EQ(KOVRStartSyncSearchEx(handle, 100, 2000), 1);
     }
-    netlab::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
+    test::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
                           {"--generate", "100", "--reply-window-ms", "1000", "--flood", "50000", "--flood-count",
                            "100000", "--flood-kind", "mixed", "--log-received-only"});
     const long residentBefore = ResidentKilobytes();

@@ -13,12 +13,12 @@
 
 #include "kovr/kovr.h"
 #include "loopback_device.h"
-#include "netlab.h"
+#include "lab.h"
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 

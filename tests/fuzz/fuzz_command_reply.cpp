@@ -27,8 +27,8 @@
 
 namespace {
 
-using kovr::fuzz::Datagram;
-using kovr::fuzz::Require;
+using kovr::test::Datagram;
+using kovr::test::Require;
 
 // More replies per stage than this are left out, so that the socket never
 // overflows and every stage still ends with its accepted reply.
@@ -115,7 +115,7 @@ Script ScriptFor(const uint8_t *data, size_t size)
 {
     const uint8_t mode = data[0];
     const size_t queryReplies = data[1];
-    std::vector<Datagram> datagrams = kovr::fuzz::SplitDatagrams(data + 2, size - 2);
+    std::vector<Datagram> datagrams = kovr::test::SplitDatagrams(data + 2, size - 2);
     Script script;
     for (size_t i = 0; i < datagrams.size(); ++i) {
         std::vector<Datagram> &stage = i < queryReplies ? script.query : script.command;
@@ -141,7 +141,7 @@ Script ScriptFor(const uint8_t *data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    kovr::fuzz::RequirePrivateNetwork();
+    kovr::test::RequirePrivateNetwork();
     g_device = new Device;
     g_session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
     Require(g_session != nullptr);

@@ -24,8 +24,8 @@
 
 namespace {
 
-using kovr::fuzz::Datagram;
-using kovr::fuzz::Require;
+using kovr::test::Datagram;
+using kovr::test::Require;
 
 // Sent between two drains; well within what the socket's buffer holds.
 constexpr size_t kBatch = 32;
@@ -102,7 +102,7 @@ void CheckQueue(bool asynchronous, size_t expected)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    kovr::fuzz::RequirePrivateNetwork();
+    kovr::test::RequirePrivateNetwork();
     auto *harness = new Harness{};
     harness->session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
     harness->receiver = kovr::OpenInterfaceSocket(harness->session, Loopback());
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const bool asynchronous = (data[0] & 1) != 0;
-    const std::vector<Datagram> datagrams = kovr::fuzz::SplitDatagrams(data + 1, size - 1);
+    const std::vector<Datagram> datagrams = kovr::test::SplitDatagrams(data + 1, size - 1);
     kovr::SetAsynchronous(g_harness->session, asynchronous);
 
     kovr::QueuedDevices queued;

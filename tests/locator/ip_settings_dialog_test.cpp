@@ -1,5 +1,6 @@
 // The IP settings dialog: its opening state, the mode switch, and the one
 // command that Apply sends.
+#include "gui_tests.h"
 #include "fake_library.h"
 #include "ip_address_control.h"
 #include "ip_settings_dialog.h"
@@ -250,5 +251,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(IpSettingsDialogTest)
+KOVR_GUI_TEST(IpSettingsDialogTest)
 #include "ip_settings_dialog_test.moc"
