@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace kovr::test;
+
 namespace {
 
 QString TextOf(const QWidget *widget)

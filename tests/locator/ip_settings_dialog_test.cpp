@@ -14,6 +14,8 @@
 
 #include <cstring>
 
+using namespace kovr::test;
+
 namespace {
 
 const FakeLibrary::Mac kMac = {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f};

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 
+using namespace kovr::test;
+
 namespace {
 
 const FakeLibrary::Mac kMac1 = {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
