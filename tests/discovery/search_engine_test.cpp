@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "guarded_list.h"
+#include "guids.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
 #include "platform/event.h"
@@ -27,12 +28,12 @@ using namespace kovr;
 using kovr::platform::ArmFault;
 using kovr::platform::Fault;
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 namespace {
 
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 bool WaitFor(const std::function<bool()> &condition, milliseconds limit = milliseconds(3000))
 {
@@ -82,7 +83,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(test::InPrivateNamespace());
-        handle_ = KOVROpenByGuid(&kGuid);
+        handle_ = KOVROpenByGuid(&kLocatorGuid);
         ASSERT_NE(handle_, nullptr);
         session_ = FindSession(handle_);
     }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "guarded_list.h"
+#include "guids.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
 #include "lab.h"
@@ -28,6 +29,7 @@
 
 using namespace kovr;
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -41,7 +43,6 @@ constexpr bool kSanitizedMemory = true;
 constexpr bool kSanitizedMemory = false;
 #endif
 
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 long MillisecondsSince(Clock::time_point start)
 {
@@ -71,7 +72,7 @@ long ResidentKilobytes()
 TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
-    DiscoverySession *session = CreateSession(kMagicLorx, &kGuid);
+    DiscoverySession *session = CreateSession(kMagicLorx, &kLocatorGuid);
     ASSERT_NE(session, nullptr);
     platform::Socket socket = OpenInterfaceSocket(session, inet_addr("127.0.0.1"));
     ASSERT_NE(socket, platform::kInvalidSocket);
@@ -166,7 +167,7 @@ private:
 TEST(SearchStop, ASyncSearchEndsAtItsTotalLimitWhileAcceptableRepliesKeepComing)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
-    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
     ValidReplyFlood flood;
     const auto start = Clock::now();
@@ -185,7 +186,7 @@ TEST(SearchStop, ASyncSearchEndsAtItsTotalLimitWhileAcceptableRepliesKeepComing)
 TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
 {
     test::Lab lab(test::Topology::Single);
-    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
     {
         // The first search makes what lives on: the worker's heap, the timer.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "guarded_list.h"
+#include "guids.h"
 #include "loopback_device.h"
 #include "platform/fault_injection.h"
 #include "session.h"
@@ -22,10 +23,10 @@ using kovr::platform::ArmFault;
 using kovr::platform::Fault;
 using kovr::platform::InterfaceAddress;
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 
 namespace {
 
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 uint32_t Address(const char *dotted)
 {
@@ -46,7 +47,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(test::InPrivateNamespace());
-        session_ = CreateSession(kMagicLorx, &kGuid);
+        session_ = CreateSession(kMagicLorx, &kLocatorGuid);
         ASSERT_NE(session_, nullptr);
     }
     void TearDown() override

@@ -19,21 +19,22 @@
 #include <mutex>
 #include <thread>
 
-#include "../discovery/process_resources.h"
 #include "commands.h"
 #include "fuzz_support.h"
+#include "guids.h"
+#include "process_resources.h"
 #include "session.h"
 #include "wire_format.h"
 
 namespace {
 
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 using kovr::test::Require;
 
 // More replies per stage than this are left out, so that the socket never
 // overflows and every stage still ends with its accepted reply.
 constexpr size_t kMaxRepliesPerStage = 16;
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 constexpr uint8_t kTarget[kovr::kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 constexpr uint8_t kChallenge[kovr::kNonceSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
 
@@ -143,7 +144,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     kovr::test::RequirePrivateNetwork();
     g_device = new Device;
-    g_session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
+    g_session = kovr::CreateSession(KOVR_MAGIC_LORX, &kLocatorGuid);
     Require(g_session != nullptr);
     // The closing replies come at once; these limits only bound a lost one.
     g_session->queryTimeout = -2000 * kovr::kTicksPerMillisecond;

@@ -16,6 +16,7 @@
 
 #include "fuzz_support.h"
 #include "guarded_list.h"
+#include "guids.h"
 #include "reply_intake.h"
 #include "search.h"
 #include "session.h"
@@ -25,11 +26,11 @@
 namespace {
 
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 using kovr::test::Require;
 
 // Sent between two drains; well within what the socket's buffer holds.
 constexpr size_t kBatch = 32;
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 struct Harness {
     kovr::DiscoverySession *session;
@@ -104,7 +105,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     kovr::test::RequirePrivateNetwork();
     auto *harness = new Harness{};
-    harness->session = kovr::CreateSession(KOVR_MAGIC_LORX, &kGuid);
+    harness->session = kovr::CreateSession(KOVR_MAGIC_LORX, &kLocatorGuid);
     harness->receiver = kovr::OpenInterfaceSocket(harness->session, Loopback());
     harness->sender = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
