@@ -21,14 +21,14 @@
 #include <vector>
 
 #include "kovr/kovr.h"
-#include "netlab.h"
+#include "lab.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 
 constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 const uint8_t kPlainDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
@@ -102,7 +102,7 @@ void Measure(Topology topology, int iterations)
     const std::string subnet = dual ? "10.77.2." : "10.77.1.";
     std::vector<nlohmann::json> devices;
     for (int i = 1; i <= 2; ++i) {
-        nlohmann::json device = kovr::netlab::DeviceJson(i, i == 1 ? "plain" : "digest", "secret");
+        nlohmann::json device = kovr::test::DeviceJson(i, i == 1 ? "plain" : "digest", "secret");
         device["ip"] = subnet + std::to_string(10 + i);
         device["interfaces"] = {link};
         devices.push_back(device);
@@ -138,7 +138,7 @@ void Measure(Topology topology, int iterations)
 
 int main(int argc, char **argv)
 {
-    if (kovr::netlab::InDefaultNamespace()) {
+    if (!kovr::test::InPrivateNamespace()) {
         std::fprintf(stderr, "command_bench: run it under tests/netlab/isolated\n");
         return 1;
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "netlab.h"
+#include "lab.h"
 #include "search_measure.h"
 
 int main(int argc, char **argv)
@@ -43,7 +43,7 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    kovr::netlab::Lab lab(kovr::netlab::Topology::Single);
+    kovr::test::Lab lab(kovr::test::Topology::Single);
     std::printf("%d devices over 1 s; flood of %ld %s datagrams a second for %ld s; idle limit %u ms, total %u ms\n\n",
                 devices, rate, kind.c_str(), seconds, options.idleMs, options.totalMs);
     std::printf("| flood | found/N | junk sent | datagrams to the socket | rejected by the search | UDP buffer drops | "
@@ -57,7 +57,7 @@ int main(int argc, char **argv)
             switches.insert(switches.end(), {"--flood", std::to_string(rate), "--flood-count",
                                              std::to_string(rate * seconds), "--flood-kind", kind});
         }
-        kovr::netlab::Simulator sim(lab, DevicesWith200ByteReplies(devices), switches);
+        kovr::test::Simulator sim(lab, DevicesWith200ByteReplies(devices), switches);
         SearchFigures figures;
         if (!MeasureSearch(options, &figures)) {
             std::fprintf(stderr, "flood_bench: the measurement failed\n");

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "netlab.h"
+#include "lab.h"
 #include "search_measure.h"
 
 int main(int argc, char **argv)
@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     if (counts.empty()) {
         counts = {1, 100, 1000, 10000};
     }
-    kovr::netlab::Lab lab(kovr::netlab::Topology::Single);
+    kovr::test::Lab lab(kovr::test::Topology::Single);
     std::printf("reply window %s ms, idle limit %u ms, %s%s\n\n", windowMs.c_str(), options.idleMs,
                 options.unprivileged ? "without CAP_NET_ADMIN" : "as root",
                 options.busyProcesses > 0 ? (", " + std::to_string(options.busyProcesses) + " busy processes").c_str()
@@ -60,7 +60,7 @@ int main(int argc, char **argv)
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     int status = 0;
     for (int devices : counts) {
-        kovr::netlab::Simulator sim(lab, DevicesWith200ByteReplies(devices), {"--reply-window-ms", windowMs, "--log-received-only"},
+        kovr::test::Simulator sim(lab, DevicesWith200ByteReplies(devices), {"--reply-window-ms", windowMs, "--log-received-only"},
                                     std::chrono::seconds(120));
         SearchFigures figures;
         if (!MeasureSearch(options, &figures)) {

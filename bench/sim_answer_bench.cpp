@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "netlab.h"
+#include "lab.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::vector<uint8_t> AllDevicesRequest() {
     return request;
 }
 
-Round RunRound(kovr::netlab::HostSocket &socket, const kovr::netlab::Simulator &sim, size_t devices) {
+Round RunRound(kovr::test::HostSocket &socket, const kovr::test::Simulator &sim, size_t devices) {
     Round round;
     std::set<std::vector<uint8_t>> macs;
     const double cpuBefore = CpuMilliseconds(sim.pid());
@@ -113,14 +113,14 @@ int main(int argc, char **argv) {
         return 2;
     }
     try {
-        kovr::netlab::Lab lab(kovr::netlab::Topology::Single);
+        kovr::test::Lab lab(kovr::test::Topology::Single);
         const nlohmann::json none = {{"devices", nlohmann::json::array()}};
         std::printf("machine: %ld cores\n", sysconf(_SC_NPROCESSORS_ONLN));
         for (const unsigned windowMs : {0u, 1000u}) {
-            kovr::netlab::Simulator sim(lab, none,
+            kovr::test::Simulator sim(lab, none,
                                         {"--generate", std::to_string(devices), "--reply-window-ms",
                                          std::to_string(windowMs)});
-            kovr::netlab::HostSocket socket(lab.HostAddresses().front());
+            kovr::test::HostSocket socket(lab.HostAddresses().front());
             // Room for every reply at once, so that the host never drops one.
             socket.SetReceiveBuffer(64 << 20);
             std::vector<Round> results;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "auth_digest.h"
+#include "hex.h"
 #include "md5.h"
 
 namespace kovr {
@@ -19,16 +20,7 @@ const uint8_t kRebootFields[7] = {0x02, 0, 0, 0, 0, 0x01, 16};
 // DHCP mode 1, MacAddress, authLength 16.
 const uint8_t kDhcpFields[8] = {0x01, 0x02, 0, 0, 0, 0, 0x01, 16};
 
-std::string Hex(const uint8_t *bytes, size_t length)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (size_t i = 0; i < length; ++i) {
-        out += digits[bytes[i] >> 4];
-        out += digits[bytes[i] & 0xF];
-    }
-    return out;
-}
+using test::Hex;
 
 // The expected values come from md5sum over the hand-assembled bytes, e.g.
 // printf '\x01...\x0esecret\x00\x05\x02\x00\x00\x00\x00\x01\x10' | md5sum

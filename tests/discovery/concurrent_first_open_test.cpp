@@ -12,7 +12,7 @@
 
 namespace {
 
-using kovr::testing::kLocatorGuid;
+using kovr::test::kLocatorGuid;
 
 constexpr int kThreads = 8;
 constexpr int kOpensPerThread = 20;

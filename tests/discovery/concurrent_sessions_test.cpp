@@ -22,19 +22,20 @@
 #include <thread>
 #include <vector>
 
+#include "guids.h"
 #include "kovr/kovr.h"
-#include "netlab.h"
+#include "lab.h"
 #include "process_resources.h"
 
 namespace {
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::kLocatorGuid;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using Clock = std::chrono::steady_clock;
 
-constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
 constexpr int kThreads = 16;
 constexpr int kDevices = 3;
 constexpr uint32_t kMessage = 0x8001;

@@ -8,12 +8,12 @@
 namespace kovr {
 namespace {
 
-using netlab::DeviceJson;
-using netlab::Lab;
-using netlab::Simulator;
-using netlab::Topology;
-using testing::DeviceSession;
-using testing::Limits;
+using test::DeviceJson;
+using test::Lab;
+using test::Simulator;
+using test::Topology;
+using test::DeviceSession;
+using test::Limits;
 using std::chrono::milliseconds;
 
 const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
@@ -22,7 +22,7 @@ const uint8_t kAbsent[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x63};
 TEST(DeviceCommandDescriptors, ThousandCommandsLeakNothing)
 {
     Lab lab(Topology::Single);
-    Simulator sim(lab, testing::Devices({DeviceJson(1, "digest", "secret")}));
+    Simulator sim(lab, test::Devices({DeviceJson(1, "digest", "secret")}));
     Limits limits;
     limits.query = milliseconds(1000);
     limits.command = milliseconds(1000);

@@ -18,7 +18,7 @@
 namespace kovr {
 namespace {
 
-using testing::DeviceSession;
+using test::DeviceSession;
 
 const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const uint8_t kAllDevices[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
@@ -75,7 +75,7 @@ TEST_F(DeviceCommandErrors, RejectedArgumentsKeepThePreviousErrorState)
     EXPECT_TRUE(RecordUntouched());
 
     // A closed handle is refused like any unknown one.
-    KOVR_HANDLE closed = KOVROpenByGuid(&testing::kLocatorGuid);
+    KOVR_HANDLE closed = KOVROpenByGuid(&test::kLocatorGuid);
     KOVRClose(closed);
     if (closed != h) {
         for (const Call &call : AllCalls(&record_)) {
@@ -161,7 +161,7 @@ TEST_F(DeviceCommandErrors, SocketFailureCarriesTheSystemReason)
         device_.MarkErrorState();
         int32_t result;
         {
-            testing::DescriptorLimit limit;
+            test::DescriptorLimit limit;
             result = call.run(device_.handle(), kDevice);
         }
         EXPECT_EQ(result, -1) << call.name;

@@ -10,12 +10,12 @@
 namespace kovr {
 namespace {
 
-using netlab::DeviceJson;
-using netlab::Lab;
-using netlab::Simulator;
-using netlab::Topology;
-using testing::DeviceSession;
-using testing::Logged;
+using test::DeviceJson;
+using test::Lab;
+using test::Simulator;
+using test::Topology;
+using test::DeviceSession;
+using test::Logged;
 
 const uint8_t kFirstLink[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const uint8_t kSecondLink[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x02};
@@ -28,7 +28,7 @@ nlohmann::json OneDevicePerLink()
     nlohmann::json second = DeviceJson(2);
     second["ip"] = "10.77.2.12";
     second["interfaces"] = {"d2"};
-    return testing::Devices({first, second});
+    return test::Devices({first, second});
 }
 
 bool FromAddress(const std::string &peer, const std::string &address)

@@ -14,13 +14,13 @@
 namespace kovr {
 namespace {
 
-using netlab::DeviceJson;
-using netlab::Lab;
-using netlab::Simulator;
-using netlab::Topology;
-using testing::DeviceSession;
-using testing::Limits;
-using testing::Logged;
+using test::DeviceJson;
+using test::Lab;
+using test::Simulator;
+using test::Topology;
+using test::DeviceSession;
+using test::Limits;
+using test::Logged;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -31,7 +31,7 @@ const uint8_t kAbsentDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x63};
 // Device 1 wants a digest of "secret", device 2 takes "abc" in plain.
 nlohmann::json TwoDevices()
 {
-    return testing::Devices({DeviceJson(1, "digest", "secret"), DeviceJson(2, "plain", "abc")});
+    return test::Devices({DeviceJson(1, "digest", "secret"), DeviceJson(2, "plain", "abc")});
 }
 
 class DeviceCommandReplies : public ::testing::Test {

@@ -12,15 +12,15 @@
 namespace kovr {
 namespace {
 
-using netlab::DeviceJson;
-using netlab::Lab;
-using netlab::Simulator;
-using netlab::Topology;
-using testing::AddressBytes;
-using testing::Append;
-using testing::Bytes;
-using testing::DeviceSession;
-using testing::Logged;
+using test::DeviceJson;
+using test::Lab;
+using test::Simulator;
+using test::Topology;
+using test::AddressBytes;
+using test::Append;
+using test::Bytes;
+using test::DeviceSession;
+using test::Logged;
 
 const uint8_t kMac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const Bytes kMacBytes(kMac, kMac + 6);
@@ -33,7 +33,7 @@ nlohmann::json OneDevice(const std::string &auth, const std::string &password)
 {
     nlohmann::json device = DeviceJson(1, auth, password);
     device["rebootDowntimeMs"] = 0;
-    return testing::Devices({device});
+    return test::Devices({device});
 }
 
 Bytes Header(uint8_t type, uint16_t payloadLength)
@@ -148,12 +148,12 @@ std::vector<ChallengedRequest> ChallengedRequests(const Simulator &sim)
     std::vector<ChallengedRequest> out;
     Bytes challenge;
     for (const nlohmann::json &line : sim.Log()) {
-        const Bytes bytes = testing::FromHex(line.value("bytes", ""));
+        const Bytes bytes = test::FromHex(line.value("bytes", ""));
         if (bytes.size() < 8) {
             continue;
         }
         if (line.value("direction", "") == "out" && bytes[5] == 2) {
-            challenge = testing::FieldOf(bytes, 23);
+            challenge = test::FieldOf(bytes, 23);
         } else if (line.value("direction", "") == "in" && bytes[5] != 1) {
             out.push_back({challenge, bytes});
         }

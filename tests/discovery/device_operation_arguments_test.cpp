@@ -16,7 +16,7 @@ const uint8_t kDevice[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 
 TEST(DeviceOperationArguments, TheAllDevicesAddressIsNoTarget)
 {
-    testing::DeviceSession device;
+    test::DeviceSession device;
     AuthNonce nonce{};
     EXPECT_EQ(FetchAuthNonce(device.session()->Device(), kAllDevices, &nonce), -1);
     EXPECT_EQ(device.LastError(), -1);

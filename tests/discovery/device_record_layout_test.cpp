@@ -13,7 +13,7 @@
 namespace kovr {
 namespace {
 
-using testing::ProtocolSession;
+using test::ProtocolSession;
 
 uint32_t LittleEndian32(const uint8_t *bytes)
 {

@@ -7,13 +7,11 @@
 #include <chrono>
 #include <string>
 
+#include "guids.h"
 #include "kovr/kovr.h"
 #include "session.h"
 
-namespace kovr::testing {
-
-// {4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5}: gives the LORX magic.
-inline const KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
+namespace kovr::test {
 
 struct Limits {
     std::chrono::milliseconds query{300};
@@ -54,4 +52,4 @@ private:
     KOVR_HANDLE handle_;
 };
 
-} // namespace kovr::testing
+} // namespace kovr::test

@@ -10,11 +10,11 @@
 namespace kovr {
 namespace {
 
-using netlab::DeviceJson;
-using netlab::Lab;
-using netlab::Simulator;
-using netlab::Topology;
-using testing::DeviceSession;
+using test::DeviceJson;
+using test::Lab;
+using test::Simulator;
+using test::Topology;
+using test::DeviceSession;
 
 const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 
@@ -36,7 +36,7 @@ KOVRDeviceInfoRecord Search(KOVR_HANDLE h)
 TEST(DeviceSettingsChange, SearchShowsTheNewSettings)
 {
     Lab lab(Topology::Single);
-    Simulator sim(lab, testing::Devices({DeviceJson(1, "digest", "secret"), DeviceJson(2, "plain", "abc")}));
+    Simulator sim(lab, test::Devices({DeviceJson(1, "digest", "secret"), DeviceJson(2, "plain", "abc")}));
     DeviceSession device;
 
     ASSERT_EQ(KOVRSetNetwork(device.handle(), kDevice, inet_addr("10.77.1.77"), inet_addr("255.255.0.0"),

@@ -64,11 +64,11 @@ TEST(HandleLifetime, CloseWhileEightThreadsCallEveryFunction)
     ASSERT_TRUE(test::InPrivateNamespace());
     for (int round = 0; round < kRounds; ++round) {
         // Short limits, so that every call returns within a few polls.
-        testing::Limits limits;
+        test::Limits limits;
         limits.query = milliseconds(10);
         limits.command = milliseconds(10);
         limits.poll = milliseconds(2);
-        auto device = std::make_unique<testing::DeviceSession>(limits);
+        auto device = std::make_unique<test::DeviceSession>(limits);
         FindSession(device->handle())->search->pollInterval = milliseconds(2);
         const Handles handles{device->handle(), KOVRCreateEvent(), KOVRCreateMessageWindow()};
 

@@ -111,7 +111,7 @@ protected:
         EXPECT_FALSE(bystander_.session()->search->searching.load());
     }
 
-    testing::DeviceSession bystander_;
+    test::DeviceSession bystander_;
 };
 
 TEST_F(HostileHandles, ArbitraryValuesAreRefusedEverywhere)
@@ -125,7 +125,7 @@ TEST_F(HostileHandles, ArbitraryValuesAreRefusedEverywhere)
 
 TEST_F(HostileHandles, ClosedHandlesOfEveryKindAreRefused)
 {
-    KOVR_HANDLE session = KOVROpenByGuid(&testing::kLocatorGuid);
+    KOVR_HANDLE session = KOVROpenByGuid(&test::kLocatorGuid);
     KOVR_EVENT event = KOVRCreateEvent();
     KOVR_WINDOW window = KOVRCreateMessageWindow();
     ASSERT_NE(session, nullptr);
@@ -145,7 +145,7 @@ TEST_F(HostileHandles, ClosedHandlesOfEveryKindAreRefused)
 
 TEST_F(HostileHandles, AHandleOfAnotherKindIsRefused)
 {
-    KOVR_HANDLE session = KOVROpenByGuid(&testing::kLocatorGuid);
+    KOVR_HANDLE session = KOVROpenByGuid(&test::kLocatorGuid);
     KOVR_EVENT event = KOVRCreateEvent();
     KOVR_WINDOW window = KOVRCreateMessageWindow();
     const auto sessionValue = reinterpret_cast<uintptr_t>(session);
@@ -174,7 +174,7 @@ TEST_F(HostileHandles, ANotificationTargetThatGoesAwayDuringASearch)
     test::LoopbackDevice device([](const test::Datagram &, const sockaddr_in &) {
         return std::vector<test::Datagram>{test::DiscoveryReplyFrom(kMagicLorx, 1)};
     });
-    testing::DeviceSession searcher;
+    test::DeviceSession searcher;
     const KOVR_HANDLE h = searcher.handle();
 
     KOVR_EVENT event = KOVRCreateEvent();

@@ -9,17 +9,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "netlab.h"
 #include "session.h"
 #include "wire_bytes.h"
 #include "reply_writer.h"
 
 namespace kovr::test {
-
-bool InPrivateNamespace()
-{
-    return !netlab::InDefaultNamespace();
-}
 
 static bool ChangeLoopbackAddresses(const char *verb, int count)
 {

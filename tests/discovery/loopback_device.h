@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "private_network.h"
 #include "process_resources.h"
 
 namespace kovr::test {
@@ -23,7 +24,6 @@ using Datagram = std::vector<uint8_t>;
 // private network namespace.
 bool AddLoopbackAddresses(int count);
 bool RemoveLoopbackAddresses(int count);
-bool InPrivateNamespace();
 
 // A DiscoveryReply from the device with this MAC (last byte `index`).
 Datagram DiscoveryReplyFrom(uint32_t magic, uint8_t index);

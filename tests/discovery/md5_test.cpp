@@ -1,5 +1,7 @@
 #include "md5.h"
 
+#include "hex.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,16 +14,7 @@
 namespace kovr {
 namespace {
 
-std::string Hex(const uint8_t digest[Md5::kDigestSize])
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < Md5::kDigestSize; ++i) {
-        text += kDigits[digest[i] >> 4];
-        text += kDigits[digest[i] & 0xF];
-    }
-    return text;
-}
+using test::Hex;
 
 std::string DigestOf(const void *data, size_t length)
 {
@@ -29,7 +22,7 @@ std::string DigestOf(const void *data, size_t length)
     md5.Update(data, length);
     uint8_t digest[Md5::kDigestSize];
     md5.Final(digest);
-    return Hex(digest);
+    return Hex(digest, sizeof digest);
 }
 
 std::string DigestOf(const std::string &text)
@@ -64,7 +57,7 @@ TEST(Md5Test, PiecewiseUpdatesMatchOneUpdate)
         }
         uint8_t digest[Md5::kDigestSize];
         pieces.Final(digest);
-        EXPECT_EQ(Hex(digest), DigestOf(data.data(), length)) << length;
+        EXPECT_EQ(Hex(digest, sizeof digest), DigestOf(data.data(), length)) << length;
     }
 }
 
@@ -76,7 +69,7 @@ TEST(Md5Test, FinalStartsAFreshDigest)
     md5.Final(digest);
     md5.Update("abc", 3);
     md5.Final(digest);
-    EXPECT_EQ(Hex(digest), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(Hex(digest, sizeof digest), "900150983cd24fb0d6963f7d28e17f72");
 }
 
 TEST(Md5Test, MillionBytesAgreeWithMd5sum)

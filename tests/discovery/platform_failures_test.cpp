@@ -77,11 +77,11 @@ protected:
         // Long polls, short limits: a reply that arrives is read in the
         // first wait, however slow the build, so the faults below land in
         // the stage they are aimed at.
-        testing::Limits limits;
+        test::Limits limits;
         limits.query = milliseconds(2000);
         limits.command = milliseconds(2000);
         limits.poll = milliseconds(1000);
-        session_ = std::make_unique<testing::DeviceSession>(limits);
+        session_ = std::make_unique<test::DeviceSession>(limits);
         device_ = std::make_unique<AnsweringDevice>();
         descriptors_ = test::OpenDescriptorCount();
         threads_ = test::ThreadCount();
@@ -125,7 +125,7 @@ protected:
         EXPECT_EQ(KOVRRebootDevice(handle(), kDevice, "pw"), 0);
     }
 
-    std::unique_ptr<testing::DeviceSession> session_;
+    std::unique_ptr<test::DeviceSession> session_;
     std::unique_ptr<AnsweringDevice> device_;
     int descriptors_ = 0;
     int threads_ = 0;
@@ -255,14 +255,14 @@ TEST_F(PlatformFailure, RunningOutOfDescriptors)
     const std::string outOfDescriptors = std::string("Network error: ") + std::strerror(EMFILE);
     KOVRDeviceInfoRecord record{};
     {
-        testing::DescriptorLimit limit;
+        test::DescriptorLimit limit;
         EXPECT_EQ(KOVRCreateEvent(), nullptr);
-        EXPECT_EQ(KOVROpenByGuid(&testing::kLocatorGuid), nullptr);
+        EXPECT_EQ(KOVROpenByGuid(&test::kLocatorGuid), nullptr);
         EXPECT_EQ(KOVRStartSyncSearchEx(handle(), 100, 300), 0) << "a worker without sockets finds nothing";
     }
     {
         // Room for the query's sockets, but not for its timer.
-        testing::DescriptorLimit limit(kExtraAddresses + 1);
+        test::DescriptorLimit limit(kExtraAddresses + 1);
         EXPECT_EQ(KOVRGetDeviceInfo(handle(), kDevice, &record), -1);
         EXPECT_EQ(session_->LastMessage(), outOfDescriptors);
     }

@@ -5,11 +5,11 @@
 #include "device_session.h"
 #include "wire_bytes.h"
 
-namespace kovr::testing {
+namespace kovr::test {
 
 inline Identity ProtocolSession(uint32_t magic, const KOVR_GUID &guid = kLocatorGuid)
 {
     return Identity{magic, guid};
 }
 
-} // namespace kovr::testing
+} // namespace kovr::test

@@ -13,7 +13,7 @@
 namespace kovr {
 namespace {
 
-using testing::ProtocolSession;
+using test::ProtocolSession;
 
 const uint8_t kDevice[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const uint8_t kOtherDevice[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x02};
@@ -77,7 +77,7 @@ TEST_F(ReplyParsing, WellFormedGuidFieldClearsAnEarlierFailure)
 {
     const uint8_t shortAddress[3] = {10, 0, 0};
     uint8_t guid[16];
-    EncodeGuid(testing::kLocatorGuid, guid);
+    EncodeGuid(test::kLocatorGuid, guid);
     const auto withGuid = Reply()
                               .Field(kTagMacAddress, kDevice, 6)
                               .Field(kTagIpAddress, shortAddress, 3)

@@ -13,7 +13,7 @@
 namespace kovr {
 namespace {
 
-using testing::ProtocolSession;
+using test::ProtocolSession;
 
 const uint8_t kDevice[kMacSize] = {0x02, 0x00, 0x00, 0xAB, 0xCD, 0xEF};
 // The locator GUID in the order it travels: Data1..Data3 big-endian, Data4 as is.
@@ -65,10 +65,10 @@ TEST(DiscoveryRequest, CarriesTheTargetAndTheSessionMagic)
 TEST(GuidEncoding, TravelsInRfc4122OrderAndComesBack)
 {
     uint8_t out[16];
-    EncodeGuid(testing::kLocatorGuid, out);
+    EncodeGuid(test::kLocatorGuid, out);
     EXPECT_EQ(std::vector<uint8_t>(out, out + 16), kLocatorGuidOnWire);
     const KOVR_GUID back = DecodeGuid(out);
-    EXPECT_EQ(std::memcmp(&back, &testing::kLocatorGuid, sizeof back), 0);
+    EXPECT_EQ(std::memcmp(&back, &test::kLocatorGuid, sizeof back), 0);
 }
 
 class CommandRequestTest : public ::testing::Test {

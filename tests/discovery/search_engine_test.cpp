@@ -14,6 +14,7 @@
 #include <thread>
 #include <variant>
 
+#include "guids.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
 #include "process_resources.h"
@@ -28,12 +29,12 @@ using namespace kovr;
 using kovr::platform::ArmFault;
 using kovr::platform::Fault;
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 namespace {
 
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 bool WaitFor(const std::function<bool()> &condition, milliseconds limit = milliseconds(3000))
 {
@@ -83,7 +84,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(test::InPrivateNamespace());
-        handle_ = KOVROpenByGuid(&kGuid);
+        handle_ = KOVROpenByGuid(&kLocatorGuid);
         ASSERT_NE(handle_, nullptr);
         session_ = FindSession(handle_);
     }

@@ -15,9 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "guids.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
-#include "netlab.h"
+#include "lab.h"
 #include "platform/net.h"
 #include "reply_intake.h"
 #include "search.h"
@@ -29,6 +30,7 @@
 
 using namespace kovr;
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -42,7 +44,6 @@ constexpr bool kSanitizedMemory = true;
 constexpr bool kSanitizedMemory = false;
 #endif
 
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 long MillisecondsSince(Clock::time_point start)
 {
@@ -72,7 +73,7 @@ long ResidentKilobytes()
 TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
-    const SessionPointer session = DiscoverySession::Create(kMagicLorx, kGuid);
+    const SessionPointer session = DiscoverySession::Create(kMagicLorx, kLocatorGuid);
     ASSERT_NE(session, nullptr);
     platform::Socket socket = platform::kInvalidSocket;
     ASSERT_EQ(OpenInterfaceSocket(session->transport, inet_addr("127.0.0.1"), &socket), platform::kNoError);
@@ -169,7 +170,7 @@ private:
 TEST(SearchStop, ASyncSearchEndsAtItsTotalLimitWhileAcceptableRepliesKeepComing)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
-    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
     ValidReplyFlood flood;
     const auto start = Clock::now();
@@ -187,15 +188,15 @@ TEST(SearchStop, ASyncSearchEndsAtItsTotalLimitWhileAcceptableRepliesKeepComing)
 // no MAC, each kind of malformed field, or oversize.
 TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
 {
-    netlab::Lab lab(netlab::Topology::Single);
-    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    test::Lab lab(test::Topology::Single);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
     {
         // The first search makes what lives on: the worker's heap, the timer.
-        netlab::Simulator one(lab, {{"devices", {netlab::DeviceJson(1)}}});
+        test::Simulator one(lab, {{"devices", {test::DeviceJson(1)}}});
         ASSERT_EQ(KOVRStartSyncSearchEx(handle, 100, 2000), 1);
     }
-    netlab::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
+    test::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
                           {"--generate", "100", "--reply-window-ms", "1000", "--flood", "50000", "--flood-count",
                            "100000", "--flood-kind", "mixed", "--log-received-only"});
     const long residentBefore = ResidentKilobytes();

@@ -11,25 +11,21 @@
 #include <thread>
 #include <vector>
 
+#include "guids.h"
 #include "kovr/kovr.h"
 #include "loopback_device.h"
-#include "netlab.h"
+#include "lab.h"
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::Devices;
+using kovr::test::kLocatorGuid;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 namespace {
-
-constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
-
-nlohmann::json Devices(const std::vector<nlohmann::json> &entries)
-{
-    return {{"devices", entries}};
-}
 
 // Devices 1..count, device i answering after (i - 1) * stepMs.
 nlohmann::json Staggered(int first, int count, int stepMs)

@@ -9,15 +9,15 @@
 
 #include "device_session.h"
 #include "kovr/kovr.h"
-#include "session_guids.h"
+#include "guids.h"
 #include "session.h"
 
 namespace kovr {
 namespace {
 
-using testing::kLocatorGuid;
-using testing::kQumaGuid;
-using testing::kSecondGuid;
+using test::kLocatorGuid;
+using test::kQumaGuid;
+using test::kSecondGuid;
 
 constexpr KOVR_GUID kZeroGuid = {};
 

@@ -4,7 +4,7 @@
 
 #include "device_session.h"
 #include "kovr/kovr.h"
-#include "session_guids.h"
+#include "guids.h"
 #include "platform/fault_injection.h"
 #include "platform/socket_library.h"
 #include "process_resources.h"
@@ -13,8 +13,8 @@
 namespace kovr {
 namespace {
 
-using testing::kLocatorGuid;
-using testing::kQumaGuid;
+using test::kLocatorGuid;
+using test::kQumaGuid;
 
 using platform::Fault;
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "guids.h"
 #include "loopback_device.h"
 #include "platform/fault_injection.h"
 #include "session.h"
@@ -21,10 +22,10 @@ using kovr::platform::ArmFault;
 using kovr::platform::Fault;
 using kovr::platform::InterfaceAddress;
 using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
 
 namespace {
 
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 
 uint32_t Address(const char *dotted)
 {
@@ -37,7 +38,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(test::InPrivateNamespace());
-        session_ = DiscoverySession::Create(kMagicLorx, kGuid);
+        session_ = DiscoverySession::Create(kMagicLorx, kLocatorGuid);
         ASSERT_NE(session_, nullptr);
     }
     void TearDown() override { platform::DisarmAllFaults(); }
@@ -99,7 +100,7 @@ TEST(SessionDefaults, AQueryReachesTheGroupAndWaitsFiveSeconds)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
     test::LoopbackDevice device([](const Datagram &, const sockaddr_in &) { return std::vector<Datagram>{}; });
-    KOVR_HANDLE handle = KOVROpenByGuid(&kGuid);
+    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
     const uint8_t absent[kMacSize] = {2, 0, 0, 0, 0, 0x33};
     KOVRDeviceInfoRecord record{};

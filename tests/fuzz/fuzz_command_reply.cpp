@@ -21,20 +21,21 @@
 #include <mutex>
 #include <thread>
 
-#include "../discovery/process_resources.h"
 #include "fuzz_support.h"
+#include "guids.h"
+#include "process_resources.h"
 #include "reply_writer.h"
 #include "session.h"
 
 namespace {
 
-using kovr::fuzz::Datagram;
-using kovr::fuzz::Require;
+using kovr::test::Datagram;
+using kovr::test::kLocatorGuid;
+using kovr::test::Require;
 
 // More replies per stage than this are left out, so that the socket never
 // overflows and every stage still ends with its accepted reply.
 constexpr size_t kMaxRepliesPerStage = 16;
-constexpr KOVR_GUID kGuid = KOVR_LOCATOR_SESSION_GUID;
 constexpr uint8_t kTarget[kovr::kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 constexpr uint8_t kChallenge[kovr::kNonceSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
 
@@ -116,7 +117,7 @@ Script ScriptFor(const uint8_t *data, size_t size)
 {
     const uint8_t mode = data[0];
     const size_t queryReplies = data[1];
-    std::vector<Datagram> datagrams = kovr::fuzz::SplitDatagrams(data + 2, size - 2);
+    std::vector<Datagram> datagrams = kovr::test::SplitDatagrams(data + 2, size - 2);
     Script script;
     for (size_t i = 0; i < datagrams.size(); ++i) {
         std::vector<Datagram> &stage = i < queryReplies ? script.query : script.command;
@@ -142,9 +143,9 @@ Script ScriptFor(const uint8_t *data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    kovr::fuzz::RequirePrivateNetwork();
+    kovr::test::RequirePrivateNetwork();
     g_device = new Device;
-    g_session = kovr::DiscoverySession::Create(KOVR_MAGIC_LORX, kGuid);
+    g_session = kovr::DiscoverySession::Create(KOVR_MAGIC_LORX, kLocatorGuid);
     Require(g_session != nullptr);
     // The closing replies come at once; these limits only bound a lost one.
     g_session->limits.queryTimeout = std::chrono::milliseconds(2000);

@@ -17,13 +17,14 @@
 #include <set>
 
 #include "fuzz_support.h"
+#include "guids.h"
 #include "reply_intake.h"
 #include "transport.h"
 
 namespace {
 
-using kovr::fuzz::Datagram;
-using kovr::fuzz::Require;
+using kovr::test::Datagram;
+using kovr::test::Require;
 
 // Sent between two drains; well within what the socket's buffer holds.
 constexpr size_t kBatch = 32;
@@ -100,7 +101,7 @@ void CheckQueue(bool asynchronous, size_t expected)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    kovr::fuzz::RequirePrivateNetwork();
+    kovr::test::RequirePrivateNetwork();
     auto *harness = new Harness{};
     Require(kovr::OpenInterfaceSocket(kSettings, Loopback(), &harness->receiver) == kovr::platform::kNoError);
     harness->sender = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -119,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const bool asynchronous = (data[0] & 1) != 0;
-    const std::vector<Datagram> datagrams = kovr::fuzz::SplitDatagrams(data + 1, size - 1);
+    const std::vector<Datagram> datagrams = kovr::test::SplitDatagrams(data + 1, size - 1);
     kovr::QueuedDevices queued;
     const kovr::Intake intake{kIdentity, g_harness->results, !asynchronous, queued};
     for (size_t first = 0; first < datagrams.size(); first += kBatch) {

@@ -3,14 +3,14 @@
 // network (they run under tests/netlab/isolated, where only lo is up).
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-namespace kovr::fuzz {
+#include "private_network.h"
+
+namespace kovr::test {
 
 using Datagram = std::vector<uint8_t>;
 
@@ -37,20 +37,15 @@ inline std::vector<Datagram> SplitDatagrams(const uint8_t *data, size_t size)
     return datagrams;
 }
 
-// Stops the process unless it runs in a network namespace other than the
-// one of pid 1, as tests/netlab/isolated provides.
+// Stops the process unless it runs in a private network namespace, as
+// tests/netlab/isolated provides.
 inline void RequirePrivateNetwork()
 {
-    // The kernel's own first namespace always has this inode number.
-    constexpr ino_t kInitialNamespace = 0xEFFFFFF9;
-    struct stat self {};
-    struct stat init {};
-    if (stat("/proc/self/ns/net", &self) != 0 || self.st_ino == kInitialNamespace ||
-        (stat("/proc/1/ns/net", &init) == 0 && init.st_ino == self.st_ino)) {
+    if (!InPrivateNamespace()) {
         std::fprintf(stderr, "fuzz: refusing to open sockets outside a private network namespace; "
                              "run under tests/netlab/isolated\n");
         std::exit(2);
     }
 }
 
-} // namespace kovr::fuzz
+} // namespace kovr::test

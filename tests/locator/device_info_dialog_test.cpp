@@ -1,4 +1,5 @@
 // The device information block: eleven lines rendered from the record.
+#include "gui_tests.h"
 #include "device_info_dialog.h"
 #include "fake_library.h"
 
@@ -8,6 +9,8 @@
 #include <QTest>
 
 #include <cstring>
+
+using namespace kovr::test;
 
 namespace {
 
@@ -148,5 +151,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DeviceInfoDialogTest)
+KOVR_GUI_TEST(DeviceInfoDialogTest)
 #include "device_info_dialog_test.moc"

@@ -1,6 +1,7 @@
 // The dialogs are laid out from their templates: dialog units scale with the
 // font, controls keep their order, texts and tab order, and message boxes
 // look as the locator's always have.
+#include "gui_tests.h"
 #include "device_info_dialog.h"
 #include "dialog_units.h"
 #include "fake_library.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+using namespace kovr::test;
 
 namespace {
 
@@ -203,12 +206,12 @@ private slots:
         QWidget owner;
         ShowMessage(&owner, QStringLiteral("No device is selected.\n"));
         QCOMPARE(title, QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-        QCOMPARE(title, QStringLiteral("dialog_templates_test"));
+        QCOMPARE(title, QStringLiteral("locator_gui_tests"));
         QCOMPARE(text, QStringLiteral("No device is selected.\n"));
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons.size(), qsizetype(1));
     }
 };
 
-QTEST_MAIN(DialogTemplatesTest)
+KOVR_GUI_TEST(DialogTemplatesTest)
 #include "dialog_templates_test.moc"

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
+namespace kovr::test {
+
 namespace {
 FakeLibrary *g_fake = nullptr;
 }
@@ -186,3 +188,5 @@ std::vector<QString> &MessageCapture::Texts()
     static std::vector<QString> texts;
     return texts;
 }
+
+} // namespace kovr::test

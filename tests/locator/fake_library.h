@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace kovr::test {
+
 // A scripted stand-in for libkovr behind the locator's library seam: it
 // answers from what a test put in it and records every call. One at a time.
 class FakeLibrary {
@@ -97,5 +99,7 @@ public:
     ~MessageCapture();
     static std::vector<QString> &Texts();
 };
+
+} // namespace kovr::test
 
 #endif

@@ -1,5 +1,6 @@
 // The four-field address entry: packing, typing from field to field, and the
 // disabled look.
+#include "gui_tests.h"
 #include "ip_address_control.h"
 
 #include <QApplication>
@@ -130,5 +131,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(IpAddressControlTest)
+KOVR_GUI_TEST(IpAddressControlTest)
 #include "ip_address_control_test.moc"

@@ -1,5 +1,6 @@
 // The IP settings dialog: its opening state, the mode switch, and the one
 // command that Apply sends.
+#include "gui_tests.h"
 #include "fake_library.h"
 #include "ip_address_control.h"
 #include "ip_settings_dialog.h"
@@ -12,6 +13,8 @@
 #include <QTest>
 
 #include <cstring>
+
+using namespace kovr::test;
 
 namespace {
 
@@ -250,5 +253,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(IpSettingsDialogTest)
+KOVR_GUI_TEST(IpSettingsDialogTest)
 #include "ip_settings_dialog_test.moc"

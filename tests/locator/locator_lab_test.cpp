@@ -7,7 +7,7 @@
 #include "reboot_dialog.h"
 #include "record_text.h"
 
-#include "netlab.h"
+#include "lab.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -21,7 +21,7 @@
 #include <functional>
 #include <memory>
 
-using namespace kovr::netlab;
+using namespace kovr::test;
 
 namespace {
 

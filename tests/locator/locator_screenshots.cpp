@@ -9,7 +9,7 @@
 #include "message_box.h"
 #include "reboot_dialog.h"
 
-#include "netlab.h"
+#include "lab.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,8 +57,8 @@ int main(int argc, char *argv[])
     const QString directory = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(directory);
 
-    kovr::netlab::Lab lab(kovr::netlab::Topology::Single);
-    kovr::netlab::Simulator simulator(lab, nlohmann::json::parse(std::ifstream(argv[1])));
+    kovr::test::Lab lab(kovr::test::Topology::Single);
+    kovr::test::Simulator simulator(lab, nlohmann::json::parse(std::ifstream(argv[1])));
     bool ok = true;
 
     LocatorDialog window(RealLibrary());

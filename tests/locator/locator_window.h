@@ -10,6 +10,8 @@
 
 #include <memory>
 
+namespace kovr::test {
+
 inline QStringList RowTexts(const QTreeWidget *list, int column = 0)
 {
     QStringList texts;
@@ -28,5 +30,7 @@ inline std::unique_ptr<LocatorDialog> OpenWindow(FakeLibrary &fake)
         [&] { return fake.searches == 1 && !RowTexts(window->List()).contains(QStringLiteral("Searching...")); });
     return listed ? std::move(window) : nullptr;
 }
+
+} // namespace kovr::test
 
 #endif

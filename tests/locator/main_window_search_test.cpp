@@ -1,5 +1,6 @@
 // The main window's search flow: what the list shows before, during and after
 // a search, and who owns the record copies behind the rows.
+#include "gui_tests.h"
 #include "locator_window.h"
 #include "paint_counter.h"
 
@@ -9,6 +10,8 @@
 #include <QTreeWidget>
 
 #include <memory>
+
+using namespace kovr::test;
 
 namespace {
 
@@ -172,5 +175,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowSearchTest)
+KOVR_GUI_TEST(MainWindowSearchTest)
 #include "main_window_search_test.moc"

@@ -1,5 +1,6 @@
 // The main window's task buttons: what they do with the selected row, and
 // how the window lets go of its session and records when it closes.
+#include "gui_tests.h"
 #include "device_info_dialog.h"
 #include "ip_settings_dialog.h"
 #include "locator_window.h"
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+
+using namespace kovr::test;
 
 namespace {
 
@@ -197,5 +200,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowTasksTest)
+KOVR_GUI_TEST(MainWindowTasksTest)
 #include "main_window_tasks_test.moc"

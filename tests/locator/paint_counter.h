@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QWidget>
 
+namespace kovr::test {
+
 // Counts the paint events that reach a widget.
 class PaintCounter : public QObject {
 public:
@@ -18,5 +20,7 @@ protected:
         return false;
     }
 };
+
+} // namespace kovr::test
 
 #endif

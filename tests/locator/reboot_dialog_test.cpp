@@ -1,5 +1,6 @@
 // The reboot dialog: the command, the wait for the device and the status
 // line, with the pauses between polls taken out.
+#include "gui_tests.h"
 #include "fake_library.h"
 #include "paint_counter.h"
 #include "reboot_dialog.h"
@@ -9,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+using namespace kovr::test;
 
 namespace {
 
@@ -191,5 +194,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(RebootDialogTest)
+KOVR_GUI_TEST(RebootDialogTest)
 #include "reboot_dialog_test.moc"

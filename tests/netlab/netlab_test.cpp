@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "netlab.h"
+#include "lab.h"
 
-namespace kovr::netlab {
+namespace kovr::test {
 namespace {
 
 // A DiscoveryRequest built by hand: "LORX", type 1, payload 28, the target,
@@ -40,8 +40,6 @@ std::string ReplyMac(const std::vector<uint8_t> &reply) {
     return text;
 }
 
-nlohmann::json Devices(std::vector<nlohmann::json> entries) { return {{"devices", entries}}; }
-
 std::vector<std::string> MacsAnswering(HostSocket &socket, uint8_t target) {
     socket.SendToGroup(DiscoveryRequest(target));
     // A generous wait for the first reply, a short one for the rest.
@@ -60,7 +58,7 @@ std::vector<std::string> MacsAnswering(HostSocket &socket, uint8_t target) {
     return macs;
 }
 
-TEST(Netlab, TestsRunOutsideTheDefaultNamespace) { EXPECT_FALSE(InDefaultNamespace()); }
+TEST(Netlab, TestsRunOutsideTheDefaultNamespace) { EXPECT_TRUE(InPrivateNamespace()); }
 
 TEST(Netlab, SingleLinkCarriesARequestAndItsReply) {
     Lab lab(Topology::Single);
@@ -132,4 +130,4 @@ TEST(Netlab, SimulatorThatCannotStartIsReportedAndLeavesNoFilesBehind) {
 }
 
 } // namespace
-} // namespace kovr::netlab
+} // namespace kovr::test

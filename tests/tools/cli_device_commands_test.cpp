@@ -2,17 +2,17 @@
 // devices: what they show, the changes they make, how the password reaches
 // them, and what a refusal or a silent device looks like.
 #include "kovr_process.h"
-#include "lab_devices.h"
+#include "lab.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using kovr::test::KovrProcess;
 using kovr::test::RunKovr;
 using std::chrono::milliseconds;

@@ -2,7 +2,7 @@
 // JSON array field by field, CSV, the choice of session, and the progress
 // line that only a terminal gets; a device reachable over two links.
 #include "kovr_process.h"
-#include "lab_devices.h"
+#include "lab.h"
 
 #include <kovr/kovr.h>
 
@@ -12,10 +12,10 @@
 #include <regex>
 #include <set>
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using kovr::test::KovrProcess;
 using kovr::test::RunKovr;
 

@@ -1,14 +1,14 @@
 // Malformed arguments end kovr with exit status 2 and a message that names
 // the argument, before anything reaches a device.
 #include "kovr_process.h"
-#include "lab_devices.h"
+#include "lab.h"
 
 #include <gtest/gtest.h>
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using kovr::test::RunKovr;
 
 namespace {

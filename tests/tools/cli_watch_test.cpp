@@ -1,16 +1,16 @@
 // kovr watch from end to end: each device is printed the moment it
 // answers, and the watch ends cleanly on Ctrl-C, SIGTERM or --total.
 #include "kovr_process.h"
-#include "lab_devices.h"
+#include "lab.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
-using kovr::netlab::DeviceJson;
-using kovr::netlab::Lab;
-using kovr::netlab::Simulator;
-using kovr::netlab::Topology;
+using kovr::test::DeviceJson;
+using kovr::test::Lab;
+using kovr::test::Simulator;
+using kovr::test::Topology;
 using kovr::test::KovrProcess;
 using std::chrono::milliseconds;
 

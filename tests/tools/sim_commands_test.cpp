@@ -4,7 +4,7 @@
 
 #include "sim_protocol.h"
 
-namespace kovr::simtest {
+namespace kovr::test {
 namespace {
 
 constexpr uint16_t kSetNetwork = 3;
@@ -14,7 +14,7 @@ constexpr uint16_t kSetDhcp = 7;
 using SimCommands = SimTest;
 
 TEST_F(SimCommands, RightDigestIsAcceptedAndTheNewAddressShowsInLaterReplies) {
-    Start(Devices({netlab::DeviceJson(1, "digest", "s3cret")}));
+    Start(Devices({DeviceJson(1, "digest", "s3cret")}));
 
     const Bytes fields = SetNetworkFields("10.77.1.77", "255.255.0.0", "10.77.1.1", Mac(1));
     const Reply reply = ExchangeOne(DigestCommand(kLorx, kSetNetwork, fields, ChallengeOf(1), "s3cret"));
@@ -33,7 +33,7 @@ TEST_F(SimCommands, RightDigestIsAcceptedAndTheNewAddressShowsInLaterReplies) {
 }
 
 TEST_F(SimCommands, WrongDigestIsRefusedWithTheDefaultErrorAndChangesNothing) {
-    Start(Devices({netlab::DeviceJson(1, "digest", "s3cret")}));
+    Start(Devices({DeviceJson(1, "digest", "s3cret")}));
 
     const Bytes fields = SetDhcpFields(1, Mac(1));
     const Reply reply = ExchangeOne(DigestCommand(kLorx, kSetDhcp, fields, ChallengeOf(1), "guess"));
@@ -45,7 +45,7 @@ TEST_F(SimCommands, WrongDigestIsRefusedWithTheDefaultErrorAndChangesNothing) {
 }
 
 TEST_F(SimCommands, FailureReplyIsConfigurable) {
-    Start(Devices({netlab::DeviceJson(1, "plain", "pw")}),
+    Start(Devices({DeviceJson(1, "plain", "pw")}),
           {"--fail-result", "3", "--fail-errno", "5", "--fail-text", "Locked out"});
 
     const Reply reply = ExchangeOne(PlainCommand(kLorx, kReboot, RebootFields(Mac(1)), "nope"));
@@ -55,7 +55,7 @@ TEST_F(SimCommands, FailureReplyIsConfigurable) {
 }
 
 TEST_F(SimCommands, DigestNeedsTheLatestChallengeAndEachChallengeServesOnce) {
-    Start(Devices({netlab::DeviceJson(1, "digest", "pw")}));
+    Start(Devices({DeviceJson(1, "digest", "pw")}));
     const Bytes fields = SetDhcpFields(1, Mac(1));
 
     // Without any challenge handed out.
@@ -74,7 +74,7 @@ TEST_F(SimCommands, DigestNeedsTheLatestChallengeAndEachChallengeServesOnce) {
 }
 
 TEST_F(SimCommands, DigestCoversTheFixedFields) {
-    Start(Devices({netlab::DeviceJson(1, "digest", "pw")}));
+    Start(Devices({DeviceJson(1, "digest", "pw")}));
 
     // The digest was made for DHCP mode 1; the request says 0.
     Bytes request = DigestCommand(kLorx, kSetDhcp, SetDhcpFields(1, Mac(1)), ChallengeOf(1), "pw");
@@ -83,7 +83,7 @@ TEST_F(SimCommands, DigestCoversTheFixedFields) {
 }
 
 TEST_F(SimCommands, PlainPasswordSetsDhcpAndAnEmptyPasswordWorks) {
-    Start(Devices({netlab::DeviceJson(1, "plain", "admin"), netlab::DeviceJson(2, "plain", "")}));
+    Start(Devices({DeviceJson(1, "plain", "admin"), DeviceJson(2, "plain", "")}));
 
     EXPECT_EQ(ExchangeOne(PlainCommand(kLorx, kSetDhcp, SetDhcpFields(1, Mac(1)), "admi")).Number(10), 1u);
     EXPECT_EQ(ExchangeOne(PlainCommand(kLorx, kSetDhcp, SetDhcpFields(1, Mac(1)), "admin")).Number(10), 0u);
@@ -92,7 +92,7 @@ TEST_F(SimCommands, PlainPasswordSetsDhcpAndAnEmptyPasswordWorks) {
 }
 
 TEST_F(SimCommands, CommandsForOtherDevicesOrMagicsGoUnanswered) {
-    nlohmann::json onlyQuma = netlab::DeviceJson(1, "plain", "pw");
+    nlohmann::json onlyQuma = DeviceJson(1, "plain", "pw");
     onlyQuma["magics"] = {"QUMA"};
     Start(Devices({onlyQuma}));
 
@@ -103,9 +103,9 @@ TEST_F(SimCommands, CommandsForOtherDevicesOrMagicsGoUnanswered) {
 }
 
 TEST_F(SimCommands, RebootAnswersThenStaysSilentForItsDowntime) {
-    nlohmann::json device = netlab::DeviceJson(1, "digest", "pw");
+    nlohmann::json device = DeviceJson(1, "digest", "pw");
     device["rebootDowntimeMs"] = 2500;
-    Start(Devices({device, netlab::DeviceJson(2)}));
+    Start(Devices({device, DeviceJson(2)}));
 
     const Bytes request = DigestCommand(kLorx, kReboot, RebootFields(Mac(1)), ChallengeOf(1), "pw");
     const auto start = std::chrono::steady_clock::now();
@@ -126,4 +126,4 @@ TEST_F(SimCommands, RebootAnswersThenStaysSilentForItsDowntime) {
 }
 
 } // namespace
-} // namespace kovr::simtest
+} // namespace kovr::test

@@ -4,17 +4,17 @@
 
 #include "sim_protocol.h"
 
-namespace kovr::simtest {
+namespace kovr::test {
 namespace {
 
 using SimDiscovery = SimTest;
 
 TEST_F(SimDiscovery, EveryDeviceAnswersTheAllDevicesRequestWithItsFields) {
-    nlohmann::json first = netlab::DeviceJson(1);
+    nlohmann::json first = DeviceJson(1);
     first.update({{"ip", "10.77.1.21"}, {"mask", "255.255.0.0"}, {"gateway", "10.77.1.254"}, {"dns", "10.77.1.53"},
                   {"dhcp", 1}, {"name", "front-door"}, {"product", "7100-NT"}, {"version", 513}, {"advisory", 7},
                   {"guid", "{85CE4A71-1F89-4AA2-8B4D-3B1FCE4D2941}"}, {"tag22", "09"}, {"tag24", "a1b2c3"}});
-    Start(Devices({first, netlab::DeviceJson(2)}));
+    Start(Devices({first, DeviceJson(2)}));
 
     std::vector<Reply> replies = Exchange(DiscoveryRequest(kLorx, AllDevices()));
     ASSERT_EQ(replies.size(), 2u);
@@ -45,7 +45,7 @@ TEST_F(SimDiscovery, EveryDeviceAnswersTheAllDevicesRequestWithItsFields) {
 }
 
 TEST_F(SimDiscovery, DirectedRequestGetsOnlyThatDeviceAndAFreshChallengeEachTime) {
-    Start(Devices({netlab::DeviceJson(1), netlab::DeviceJson(2), netlab::DeviceJson(3, "plain")}));
+    Start(Devices({DeviceJson(1), DeviceJson(2), DeviceJson(3, "plain")}));
 
     const Reply first = ExchangeOne(DiscoveryRequest(kLorx, Mac(2)));
     EXPECT_EQ(first.fields.at(1), Mac(2));
@@ -60,9 +60,9 @@ TEST_F(SimDiscovery, DirectedRequestGetsOnlyThatDeviceAndAFreshChallengeEachTime
 }
 
 TEST_F(SimDiscovery, DevicesAnswerOnlyTheirMagicsAndEchoIt) {
-    nlohmann::json onlyQuma = netlab::DeviceJson(1);
+    nlohmann::json onlyQuma = DeviceJson(1);
     onlyQuma["magics"] = {"QUMA"};
-    Start(Devices({onlyQuma, netlab::DeviceJson(2)}));
+    Start(Devices({onlyQuma, DeviceJson(2)}));
 
     std::vector<Reply> lorx = Exchange(DiscoveryRequest(kLorx, AllDevices()));
     ASSERT_EQ(lorx.size(), 1u);
@@ -76,10 +76,10 @@ TEST_F(SimDiscovery, DevicesAnswerOnlyTheirMagicsAndEchoIt) {
 }
 
 TEST_F(SimDiscovery, EachDeviceWaitsItsReplyDelay) {
-    nlohmann::json slow = netlab::DeviceJson(1);
+    nlohmann::json slow = DeviceJson(1);
     slow["replyDelayMs"] = 400;
     slow["replyJitterMs"] = 100;
-    Start(Devices({slow, netlab::DeviceJson(2)}));
+    Start(Devices({slow, DeviceJson(2)}));
 
     socket_->SendToGroup(DiscoveryRequest(kLorx, AllDevices()));
     const auto start = std::chrono::steady_clock::now();
@@ -100,7 +100,7 @@ TEST_F(SimDiscovery, EachDeviceWaitsItsReplyDelay) {
 }
 
 TEST_F(SimDiscovery, JunkAndUnknownTargetsGetNoAnswerAndDoNoHarm) {
-    Start(Devices({netlab::DeviceJson(1)}));
+    Start(Devices({DeviceJson(1)}));
 
     EXPECT_TRUE(Exchange(DiscoveryRequest(kLorx, Mac(9))).empty());
     EXPECT_TRUE(Exchange({'L', 'O', 'R'}).empty());
@@ -122,7 +122,7 @@ TEST_F(SimDiscovery, JunkAndUnknownTargetsGetNoAnswerAndDoNoHarm) {
 }
 
 TEST_F(SimDiscovery, GeneratedDevicesHaveDistinctMacsAndNames) {
-    Start(Devices({netlab::DeviceJson(1)}), {"--generate", "300", "--reply-window-ms", "200"});
+    Start(Devices({DeviceJson(1)}), {"--generate", "300", "--reply-window-ms", "200"});
 
     const std::vector<Reply> replies = Exchange(DiscoveryRequest(kLorx, AllDevices()));
     std::set<Bytes> macs;
@@ -138,7 +138,7 @@ TEST_F(SimDiscovery, GeneratedDevicesHaveDistinctMacsAndNames) {
 }
 
 TEST_F(SimDiscovery, TenThousandDevicesAllAnswerOneRequest) {
-    Start(Devices({netlab::DeviceJson(1)}), {"--generate", "9999", "--reply-window-ms", "1000"});
+    Start(Devices({DeviceJson(1)}), {"--generate", "9999", "--reply-window-ms", "1000"});
     socket_->SetReceiveBuffer(32 << 20);
 
     socket_->SendToGroup(DiscoveryRequest(kLorx, AllDevices()));
@@ -160,4 +160,4 @@ TEST_F(SimDiscovery, TenThousandDevicesAllAnswerOneRequest) {
 }
 
 } // namespace
-} // namespace kovr::simtest
+} // namespace kovr::test

@@ -5,14 +5,14 @@
 #include "reply_writer.h"
 #include "requests.h"
 
-namespace kovr::simtest {
+namespace kovr::test {
 namespace {
 
 using SimLog = SimTest;
 using SimMisbehaviour = SimTest;
 
 TEST_F(SimLog, RecordsEachRequestAndReplyByteForByte) {
-    Start(Devices({netlab::DeviceJson(1)}));
+    Start(Devices({DeviceJson(1)}));
 
     const Bytes request = DiscoveryRequest(kLorx, Mac(1));
     socket_->SendToGroup(request);
@@ -35,7 +35,7 @@ TEST_F(SimLog, RecordsEachRequestAndReplyByteForByte) {
 }
 
 TEST_F(SimLog, AllDevicesRequestNamesNoDevice) {
-    Start(Devices({netlab::DeviceJson(1), netlab::DeviceJson(2)}));
+    Start(Devices({DeviceJson(1), DeviceJson(2)}));
 
     Exchange(DiscoveryRequest(kLorx, AllDevices()));
     const std::vector<nlohmann::json> log = sim_->Log();
@@ -45,7 +45,7 @@ TEST_F(SimLog, AllDevicesRequestNamesNoDevice) {
 }
 
 TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice) {
-    Start(Devices({netlab::DeviceJson(1, "plain")}), {"--answer-twice"});
+    Start(Devices({DeviceJson(1, "plain")}), {"--answer-twice"});
 
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
     ASSERT_EQ(datagrams.size(), 2u);
@@ -53,17 +53,17 @@ TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice) {
 }
 
 TEST_F(SimMisbehaviour, WrongMagicWrongTypeAndMissingMac) {
-    Start(Devices({netlab::DeviceJson(1)}), {"--wrong-magic"});
+    Start(Devices({DeviceJson(1)}), {"--wrong-magic"});
     const Reply otherMagic = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_NE(otherMagic.magic, kLorx);
     EXPECT_EQ(otherMagic.type, 2);
 
-    Start(Devices({netlab::DeviceJson(1)}), {"--wrong-type"});
+    Start(Devices({DeviceJson(1)}), {"--wrong-type"});
     const Reply otherType = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_EQ(otherType.magic, kLorx);
     EXPECT_EQ(otherType.type, 1);
 
-    Start(Devices({netlab::DeviceJson(1)}), {"--no-mac"});
+    Start(Devices({DeviceJson(1)}), {"--no-mac"});
     const Reply noMac = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_FALSE(noMac.Has(1));
     EXPECT_TRUE(noMac.Has(2));
@@ -78,37 +78,37 @@ TEST_F(SimMisbehaviour, MalformedFieldsAreTheOnesAskedFor) {
         }
         return size_t{0};
     };
-    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "mac-length"});
+    Start(Devices({DeviceJson(1)}), {"--malformed", "mac-length"});
     EXPECT_EQ(lengthOf(ExchangeOne(DiscoveryRequest(kLorx, Mac(1))), 1), 4u);
 
-    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "nonce-length"});
+    Start(Devices({DeviceJson(1)}), {"--malformed", "nonce-length"});
     EXPECT_EQ(lengthOf(ExchangeOne(DiscoveryRequest(kLorx, Mac(1))), 23), 13u);
 
-    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "truncated"});
+    Start(Devices({DeviceJson(1)}), {"--malformed", "truncated"});
     const Reply truncated = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_EQ(truncated.payloadLength, truncated.size - 8 + 16);
 
-    Start(Devices({netlab::DeviceJson(1)}), {"--malformed", "overrun"});
+    Start(Devices({DeviceJson(1)}), {"--malformed", "overrun"});
     const Reply overrun = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_EQ(overrun.payloadLength, overrun.size - 8);
     EXPECT_EQ(overrun.tagLengths.back(), std::make_pair(uint8_t{4}, size_t{200}));
 }
 
 TEST_F(SimMisbehaviour, OversizeRepliesExceedTheReceiveBuffer) {
-    Start(Devices({netlab::DeviceJson(1)}), {"--oversize"});
+    Start(Devices({DeviceJson(1)}), {"--oversize"});
     const Reply reply = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_GT(reply.size, 1456u);
     EXPECT_EQ(reply.fields.at(1), Mac(1));
 }
 
 TEST_F(SimMisbehaviour, DropEverythingMeansNoReplies) {
-    Start(Devices({netlab::DeviceJson(1)}), {"--drop", "1"});
+    Start(Devices({DeviceJson(1)}), {"--drop", "1"});
     EXPECT_TRUE(Exchange(DiscoveryRequest(kLorx, AllDevices())).empty());
     EXPECT_EQ(sim_->Log().front()["note"], "dropped");
 }
 
 TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
-    Start(Devices({netlab::DeviceJson(1)}), {"--flood", "1000", "--flood-count", "50"});
+    Start(Devices({DeviceJson(1)}), {"--flood", "1000", "--flood-count", "50"});
 
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
     // The device's reply and the junk.
@@ -119,7 +119,7 @@ TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
 }
 
 TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanStayOutOfTheLog) {
-    Start(Devices({netlab::DeviceJson(1)}),
+    Start(Devices({DeviceJson(1)}),
           {"--flood", "1000", "--flood-count", "10", "--flood-kind", "foreign", "--log-received-only"});
 
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
@@ -150,4 +150,4 @@ TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanSt
 }
 
 } // namespace
-} // namespace kovr::simtest
+} // namespace kovr::test

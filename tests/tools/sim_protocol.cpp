@@ -9,7 +9,7 @@
 
 #include "md5.h"
 
-namespace kovr::simtest {
+namespace kovr::test {
 namespace {
 
 void Put16(Bytes &out, uint16_t value) {
@@ -158,19 +158,9 @@ Reply Parse(const Bytes &datagram) {
     return reply;
 }
 
-std::string Hex(const Bytes &bytes) {
-    std::string out;
-    char digits[3];
-    for (uint8_t byte : bytes) {
-        std::snprintf(digits, sizeof digits, "%02x", byte);
-        out += digits;
-    }
-    return out;
-}
+std::unique_ptr<Lab> SimTest::lab_;
 
-std::unique_ptr<netlab::Lab> SimTest::lab_;
-
-void SimTest::SetUpTestSuite() { lab_ = std::make_unique<netlab::Lab>(netlab::Topology::Single); }
+void SimTest::SetUpTestSuite() { lab_ = std::make_unique<Lab>(Topology::Single); }
 
 void SimTest::TearDownTestSuite() { lab_.reset(); }
 
@@ -186,8 +176,8 @@ void SimTest::Start(const nlohmann::json &config, std::vector<std::string> args)
     if (sim_) {
         TearDown();
     }
-    sim_ = std::make_unique<netlab::Simulator>(*lab_, config, std::move(args));
-    socket_ = std::make_unique<netlab::HostSocket>(lab_->HostAddresses().front());
+    sim_ = std::make_unique<Simulator>(*lab_, config, std::move(args));
+    socket_ = std::make_unique<HostSocket>(lab_->HostAddresses().front());
 }
 
 std::vector<Bytes> SimTest::ExchangeDatagrams(const Bytes &request) {
@@ -232,4 +222,4 @@ Bytes SimTest::ChallengeOf(int index) {
     return reply.fields.count(23) ? reply.fields.at(23) : Bytes(14, 0);
 }
 
-} // namespace kovr::simtest
+} // namespace kovr::test

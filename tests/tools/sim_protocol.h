@@ -11,16 +11,14 @@
 
 #include <gtest/gtest.h>
 
-#include "netlab.h"
+#include "lab.h"
 
-namespace kovr::simtest {
-
-using Bytes = std::vector<uint8_t>;
+namespace kovr::test {
 
 constexpr uint32_t kLorx = 0x4C4F5258;
 constexpr uint32_t kQuma = 0x51554D41;
 
-// The MAC that netlab::DeviceJson(index) gives a device.
+// The MAC that DeviceJson(index) gives a device.
 Bytes Mac(int index);
 Bytes AllDevices();
 
@@ -50,7 +48,6 @@ struct Reply {
     uint32_t Number(uint8_t tag) const;
 };
 Reply Parse(const Bytes &datagram);
-std::string Hex(const Bytes &bytes);
 
 // One Single lab for a whole test suite, and a host socket on its link.
 class SimTest : public testing::Test {
@@ -60,7 +57,6 @@ protected:
     // The simulator must have survived the test and exit cleanly.
     void TearDown() override;
 
-    static nlohmann::json Devices(std::vector<nlohmann::json> entries) { return {{"devices", entries}}; }
     void Start(const nlohmann::json &config, std::vector<std::string> args = {});
     // Sends the request, waits until the simulator has logged it, and collects
     // the replies until 300 ms pass without one.
@@ -69,9 +65,9 @@ protected:
     Reply ExchangeOne(const Bytes &request);
     Bytes ChallengeOf(int index);
 
-    static std::unique_ptr<netlab::Lab> lab_;
-    std::unique_ptr<netlab::Simulator> sim_;
-    std::unique_ptr<netlab::HostSocket> socket_;
+    static std::unique_ptr<Lab> lab_;
+    std::unique_ptr<Simulator> sim_;
+    std::unique_ptr<HostSocket> socket_;
 };
 
-} // namespace kovr::simtest
+} // namespace kovr::test

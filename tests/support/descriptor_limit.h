@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 
-namespace kovr::testing {
+namespace kovr::test {
 
 class DescriptorLimit {
 public:
@@ -34,4 +34,4 @@ private:
     rlimit saved_{};
 };
 
-} // namespace kovr::testing
+} // namespace kovr::test

@@ -1,16 +1,13 @@
-#include "netlab.h"
+#include "lab.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,11 +19,9 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace kovr::netlab {
+namespace kovr::test {
 namespace {
 
-// The inode number the kernel gives the initial network namespace.
-constexpr ino_t kInitNetInode = 0xEFFFFFF9;
 const char *const kNamespacePrefix = "kovr-lab-";
 const char *const kNetnsDir = "/run/netns";
 
@@ -52,32 +47,6 @@ private:
     const std::string &directory_;
     bool armed_ = true;
 };
-
-ino_t NamespaceInode(const char *path) {
-    struct stat st {};
-    if (stat(path, &st) != 0) {
-        return 0;
-    }
-    return st.st_ino;
-}
-
-// Any interface that is up and is not ours means this is not a namespace
-// that tests/netlab/isolated made for us.
-bool HasForeignInterfaceUp() {
-    struct ifaddrs *list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return true;
-    }
-    bool foreign = false;
-    for (struct ifaddrs *it = list; it != nullptr; it = it->ifa_next) {
-        const std::string name = it->ifa_name;
-        if ((it->ifa_flags & IFF_UP) && name != "lo" && name != "h1" && name != "h2") {
-            foreign = true;
-        }
-    }
-    freeifaddrs(list);
-    return foreign;
-}
 
 std::string ReadAll(int fd) {
     std::string out;
@@ -180,24 +149,10 @@ void RunCommand(const std::vector<std::string> &argv) {
     }
 }
 
-bool InDefaultNamespace() {
-    const ino_t self = NamespaceInode("/proc/self/ns/net");
-    if (self == 0 || self == kInitNetInode) {
-        return true;
-    }
-    // pid 1's namespace is unreadable in some sandboxes; then the inode
-    // check above and the interface check below have to do.
-    const ino_t init = NamespaceInode("/proc/1/ns/net");
-    if (init != 0 && init == self) {
-        return true;
-    }
-    return HasForeignInterfaceUp();
-}
-
 std::string SimulatorPath() { return KOVR_SIM_PATH; }
 
 Lab::Lab(Topology topology) : topology_(topology) {
-    if (InDefaultNamespace()) {
+    if (!InPrivateNamespace()) {
         throw std::runtime_error(
             "netlab: refusing to build a lab in the machine's default network namespace; "
             "run under tests/netlab/isolated");
@@ -569,4 +524,30 @@ nlohmann::json DeviceJson(int index, const std::string &auth, const std::string 
     };
 }
 
-} // namespace kovr::netlab
+nlohmann::json Devices(const std::vector<nlohmann::json> &entries) { return {{"devices", entries}}; }
+
+std::vector<LoggedDatagram> Logged(const Simulator &simulator, const std::string &direction, uint16_t type) {
+    std::vector<LoggedDatagram> out;
+    for (const nlohmann::json &line : simulator.Log()) {
+        if (line.value("direction", "") != direction) {
+            continue;
+        }
+        Bytes bytes = FromHex(line.value("bytes", ""));
+        if (bytes.size() >= 8 && ((bytes[4] << 8) | bytes[5]) == type) {
+            out.push_back({bytes, line.value("peer", "")});
+        }
+    }
+    return out;
+}
+
+size_t DatagramsReceived(const Simulator &simulator) {
+    size_t count = 0;
+    for (const nlohmann::json &line : simulator.Log()) {
+        if (line.value("direction", "") == "in") {
+            ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace kovr::test

@@ -13,17 +13,16 @@
 
 #include <nlohmann/json.hpp>
 
-namespace kovr::netlab {
+#include "hex.h"
+#include "private_network.h"
+
+namespace kovr::test {
 
 enum class Topology {
     Single,   // one host interface h1 (10.77.1.1/24), devices behind d1 (10.77.1.2/24)
     Dual,     // also h2 (10.77.2.1/24) on a second link to d2 (10.77.2.2/24)
     Loopback, // devices share the host's namespace and talk over lo (127.0.0.1)
 };
-
-// True when the calling process shares the machine's default network
-// namespace (or when that can't be ruled out).
-bool InDefaultNamespace();
 
 // Builds the topology around the calling process's own network namespace,
 // which must be private (tests run under tests/netlab/isolated); refuses to run
@@ -119,8 +118,20 @@ std::string SimulatorPath();
 
 // A JSON device entry with every key filled, for tests to adjust.
 nlohmann::json DeviceJson(int index, const std::string &auth = "digest", const std::string &password = "secret");
+// A simulator config holding these device entries.
+nlohmann::json Devices(const std::vector<nlohmann::json> &entries);
+
+struct LoggedDatagram {
+    Bytes bytes;
+    std::string peer; // "address:port" of the host side
+};
+// The datagrams of one direction ("in" to the simulator, "out" from it) and
+// one message type, in the order they were logged.
+std::vector<LoggedDatagram> Logged(const Simulator &simulator, const std::string &direction, uint16_t type);
+// How many datagrams the simulated devices have received.
+size_t DatagramsReceived(const Simulator &simulator);
 
 // Runs argv in the foreground; throws std::runtime_error with its stderr when it fails.
 void RunCommand(const std::vector<std::string> &argv);
 
-} // namespace kovr::netlab
+} // namespace kovr::test
