@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "kovr/kovr.h"
-#include "lab.h"
+#include "tests/support/lab.h"
 
 namespace {
 
@@ -62,7 +62,9 @@ double RawRoundTrip(const char *localAddress, const uint8_t mac[6])
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = inet_addr(localAddress);
-    in_addr interface{local.sin_addr};
+    in_addr interface {
+        local.sin_addr
+    };
     timeval limit{2, 0};
     if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
         setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &interface, sizeof interface) != 0 ||

@@ -13,8 +13,8 @@
 
 #include <memory>
 
-#include "reply_intake.h"
-#include "search.h"
+#include "discovery/reply_intake.h"
+#include "discovery/search.h"
 
 namespace {
 
@@ -35,8 +35,12 @@ Records Replies(int devices)
                 std::fprintf(stderr, "dedup_bench: out of memory\n");
                 std::exit(1);
             }
-            const uint8_t mac[kMacSize] = {0x02, 0x00, 0x01, static_cast<uint8_t>(device >> 16),
-                                           static_cast<uint8_t>(device >> 8), static_cast<uint8_t>(device)};
+            const uint8_t mac[kMacSize] = {0x02,
+                                           0x00,
+                                           0x01,
+                                           static_cast<uint8_t>(device >> 16),
+                                           static_cast<uint8_t>(device >> 8),
+                                           static_cast<uint8_t>(device)};
             std::copy(mac, mac + kMacSize, record->info.macAddress);
             records.push_back(std::move(record));
         }

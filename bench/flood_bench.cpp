@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "lab.h"
-#include "search_measure.h"
+#include "bench/search_measure.h"
+#include "tests/support/lab.h"
 
 int main(int argc, char **argv)
 {

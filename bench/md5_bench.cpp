@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "md5.h"
+#include "discovery/md5.h"
 
 namespace {
 
@@ -45,9 +45,9 @@ std::string DigestOf(const std::vector<uint8_t> &data)
 // Decimal megabytes per second, as md5sum's figure below.
 void CountMegabytes(benchmark::State &state, size_t bytesPerIteration)
 {
-    state.counters["MB/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * static_cast<double>(bytesPerIteration) / 1e6,
-        benchmark::Counter::kIsRate);
+    state.counters["MB/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(bytesPerIteration) / 1e6,
+                           benchmark::Counter::kIsRate);
 }
 
 // A command's digest input is a few dozen bytes: challenge, password,

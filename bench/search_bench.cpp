@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "lab.h"
-#include "search_measure.h"
+#include "bench/search_measure.h"
+#include "tests/support/lab.h"
 
 int main(int argc, char **argv)
 {
@@ -60,8 +60,8 @@ int main(int argc, char **argv)
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
     int status = 0;
     for (int devices : counts) {
-        kovr::test::Simulator sim(lab, DevicesWith200ByteReplies(devices), {"--reply-window-ms", windowMs, "--log-received-only"},
-                                    std::chrono::seconds(120));
+        kovr::test::Simulator sim(lab, DevicesWith200ByteReplies(devices),
+                                  {"--reply-window-ms", windowMs, "--log-received-only"}, std::chrono::seconds(120));
         SearchFigures figures;
         if (!MeasureSearch(options, &figures)) {
             std::fprintf(stderr, "search_bench: the measurement for N = %d failed\n", devices);

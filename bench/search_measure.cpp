@@ -1,4 +1,4 @@
-#include "search_measure.h"
+#include "bench/search_measure.h"
 
 #include <arpa/inet.h>
 #include <linux/capability.h>
@@ -111,8 +111,8 @@ long SearchSocketBuffer(int except)
         sockaddr_in local{};
         socklen_t addressLength = sizeof local;
         if (fd == except || getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_DGRAM ||
-            getsockname(fd, reinterpret_cast<sockaddr *>(&local), &addressLength) != 0 ||
-            local.sin_family != AF_INET || local.sin_addr.s_addr != inet_addr(kHostAddress)) {
+            getsockname(fd, reinterpret_cast<sockaddr *>(&local), &addressLength) != 0 || local.sin_family != AF_INET ||
+            local.sin_addr.s_addr != inet_addr(kHostAddress)) {
             continue;
         }
         int size = 0;

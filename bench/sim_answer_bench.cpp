@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "lab.h"
+#include "tests/support/lab.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ struct Round {
 };
 
 // User plus system time of a process, from /proc/PID/stat.
-double CpuMilliseconds(pid_t pid) {
+double CpuMilliseconds(pid_t pid)
+{
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const size_t close = text.rfind(')');
@@ -50,14 +51,16 @@ double CpuMilliseconds(pid_t pid) {
     return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-std::vector<uint8_t> AllDevicesRequest() {
-    std::vector<uint8_t> request = {'L', 'O', 'R', 'X', 0x00, 0x01, 0x00, 0x1c, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
-                                    0x14, 0x02, 0x02, 0x00, 0x15, 0x10, 0x47, 0x24, 0x14, 0x1b, 0xae, 0xb4,
-                                    0x4d, 0xba, 0xbe, 0x7f, 0xd4, 0xa1, 0x8a, 0xfa, 0x6e, 0xa5};
+std::vector<uint8_t> AllDevicesRequest()
+{
+    std::vector<uint8_t> request = {'L',  'O',  'R',  'X',  0x00, 0x01, 0x00, 0x1c, 0xff, 0xff, 0xff, 0xff,
+                                    0xff, 0xff, 0x14, 0x02, 0x02, 0x00, 0x15, 0x10, 0x47, 0x24, 0x14, 0x1b,
+                                    0xae, 0xb4, 0x4d, 0xba, 0xbe, 0x7f, 0xd4, 0xa1, 0x8a, 0xfa, 0x6e, 0xa5};
     return request;
 }
 
-Round RunRound(kovr::test::HostSocket &socket, const kovr::test::Simulator &sim, size_t devices) {
+Round RunRound(kovr::test::HostSocket &socket, const kovr::test::Simulator &sim, size_t devices)
+{
     Round round;
     std::set<std::vector<uint8_t>> macs;
     const double cpuBefore = CpuMilliseconds(sim.pid());
@@ -82,12 +85,14 @@ Round RunRound(kovr::test::HostSocket &socket, const kovr::test::Simulator &sim,
     return round;
 }
 
-double Median(std::vector<double> values) {
+double Median(std::vector<double> values)
+{
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
 
-void Report(const char *label, const std::vector<Round> &rounds, size_t devices) {
+void Report(const char *label, const std::vector<Round> &rounds, size_t devices)
+{
     std::vector<double> first, last, cpu;
     size_t worstReplies = devices;
     for (const Round &round : rounds) {
@@ -105,7 +110,8 @@ void Report(const char *label, const std::vector<Round> &rounds, size_t devices)
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     const size_t devices = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 10000;
     const size_t rounds = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 5;
     if (devices == 0 || rounds == 0) {
@@ -117,9 +123,8 @@ int main(int argc, char **argv) {
         const nlohmann::json none = {{"devices", nlohmann::json::array()}};
         std::printf("machine: %ld cores\n", sysconf(_SC_NPROCESSORS_ONLN));
         for (const unsigned windowMs : {0u, 1000u}) {
-            kovr::test::Simulator sim(lab, none,
-                                        {"--generate", std::to_string(devices), "--reply-window-ms",
-                                         std::to_string(windowMs)});
+            kovr::test::Simulator sim(
+                lab, none, {"--generate", std::to_string(devices), "--reply-window-ms", std::to_string(windowMs)});
             kovr::test::HostSocket socket(lab.HostAddresses().front());
             // Room for every reply at once, so that the host never drops one.
             socket.SetReceiveBuffer(64 << 20);

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
 
 namespace {
 
@@ -60,8 +60,7 @@ void BM_AcceptReply(benchmark::State &state)
     ReplyRecord record;
     InitReplyRecord(session, &record);
     for (auto _ : state) {
-        const bool accepted =
-            AcceptReply(session, reply.data(), reply.size(), kDiscoveryReply, kAllDevices, &record);
+        const bool accepted = AcceptReply(session, reply.data(), reply.size(), kDiscoveryReply, kAllDevices, &record);
         benchmark::DoNotOptimize(accepted);
         benchmark::ClobberMemory();
     }
@@ -81,8 +80,7 @@ void BM_InitRecordAndAcceptReply(benchmark::State &state)
     ReplyRecord record;
     for (auto _ : state) {
         InitReplyRecord(session, &record);
-        const bool accepted =
-            AcceptReply(session, reply.data(), reply.size(), kDiscoveryReply, kAllDevices, &record);
+        const bool accepted = AcceptReply(session, reply.data(), reply.size(), kDiscoveryReply, kAllDevices, &record);
         benchmark::DoNotOptimize(accepted);
         benchmark::ClobberMemory();
     }

@@ -47,12 +47,22 @@ std::optional<KOVR_GUID> ParseGuid(std::string_view text)
 
 std::string FormatGuid(const KOVR_GUID &guid)
 {
-    const uint8_t bytes[16] = {static_cast<uint8_t>(guid.Data1 >> 24), static_cast<uint8_t>(guid.Data1 >> 16),
-                               static_cast<uint8_t>(guid.Data1 >> 8),  static_cast<uint8_t>(guid.Data1),
-                               static_cast<uint8_t>(guid.Data2 >> 8),  static_cast<uint8_t>(guid.Data2),
-                               static_cast<uint8_t>(guid.Data3 >> 8),  static_cast<uint8_t>(guid.Data3),
-                               guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
-                               guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]};
+    const uint8_t bytes[16] = {static_cast<uint8_t>(guid.Data1 >> 24),
+                               static_cast<uint8_t>(guid.Data1 >> 16),
+                               static_cast<uint8_t>(guid.Data1 >> 8),
+                               static_cast<uint8_t>(guid.Data1),
+                               static_cast<uint8_t>(guid.Data2 >> 8),
+                               static_cast<uint8_t>(guid.Data2),
+                               static_cast<uint8_t>(guid.Data3 >> 8),
+                               static_cast<uint8_t>(guid.Data3),
+                               guid.Data4[0],
+                               guid.Data4[1],
+                               guid.Data4[2],
+                               guid.Data4[3],
+                               guid.Data4[4],
+                               guid.Data4[5],
+                               guid.Data4[6],
+                               guid.Data4[7]};
     std::string text = "{";
     for (size_t i = 0; i < 16; ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10) {

@@ -1,8 +1,8 @@
-#include "auth_digest.h"
+#include "discovery/auth_digest.h"
 
 #include <cstring>
 
-#include "md5.h"
+#include "discovery/md5.h"
 
 namespace kovr {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "wire_bytes.h"
+#include "discovery/wire_bytes.h"
 
 namespace kovr {
 

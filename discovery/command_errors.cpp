@@ -1,4 +1,4 @@
-#include "command_errors.h"
+#include "discovery/command_errors.h"
 
 namespace kovr {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "errors.h"
-#include "transport.h"
+#include "discovery/errors.h"
+#include "discovery/transport.h"
 
 namespace kovr {
 

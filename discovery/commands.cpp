@@ -1,11 +1,11 @@
 // The common procedure of the password-protected commands.
-#include "commands.h"
+#include "discovery/commands.h"
 
 #include <cassert>
 #include <cstring>
 
-#include "auth_digest.h"
-#include "command_errors.h"
+#include "discovery/auth_digest.h"
+#include "discovery/command_errors.h"
 
 namespace kovr {
 
@@ -19,8 +19,8 @@ void BeginRequest(const Identity &identity, const uint8_t target[kMacSize], cons
         BeginRebootRequest(identity, target, request);
         break;
     case kSetNetworkRequest:
-        BeginSetNetworkRequest(identity, target, arguments.ipAddress, arguments.subnetMask,
-                               arguments.gatewayAddress, request);
+        BeginSetNetworkRequest(identity, target, arguments.ipAddress, arguments.subnetMask, arguments.gatewayAddress,
+                               request);
         break;
     default:
         assert(arguments.requestType == kSetDhcpRequest);
@@ -63,10 +63,9 @@ int32_t Exchange(const DeviceContext &context, uint32_t localAddress, const uint
 {
     ReplyRecord reply;
     InitReplyRecord(context.identity, &reply);
-    const TransportStatus status =
-        ExchangeOnInterface(context.identity, context.transport, context.limits.commandTimeout, localAddress,
-                            static_cast<uint16_t>(arguments.requestType + 1), target, request.bytes, request.length,
-                            &reply);
+    const TransportStatus status = ExchangeOnInterface(
+        context.identity, context.transport, context.limits.commandTimeout, localAddress,
+        static_cast<uint16_t>(arguments.requestType + 1), target, request.bytes, request.length, &reply);
     if (status.outcome != Outcome::Accepted) {
         return RecordTransportFailure(context.errors, status);
     }

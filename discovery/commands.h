@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "errors.h"
-#include "replies.h"
-#include "requests.h"
-#include "transport.h"
+#include "discovery/errors.h"
+#include "discovery/replies.h"
+#include "discovery/requests.h"
+#include "discovery/transport.h"
 
 namespace kovr {
 

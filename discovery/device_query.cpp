@@ -2,8 +2,8 @@
 #include <cstring>
 #include <memory>
 
-#include "command_errors.h"
-#include "commands.h"
+#include "discovery/command_errors.h"
+#include "discovery/commands.h"
 
 namespace kovr {
 

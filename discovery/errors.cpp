@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "discovery/errors.h"
 
 #include <cstdio>
 #include <cstring>

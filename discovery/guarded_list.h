@@ -9,7 +9,7 @@
 #include <new>
 #include <utility>
 
-#include "platform/fault_injection.h"
+#include "discovery/platform/fault_injection.h"
 
 namespace kovr {
 

@@ -1,4 +1,4 @@
-#include "handle_registry.h"
+#include "discovery/handle_registry.h"
 
 #include <atomic>
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <utility>
 
-#include "guarded_list.h"
+#include "discovery/guarded_list.h"
 
 namespace kovr {
 

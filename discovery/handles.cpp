@@ -1,4 +1,4 @@
-#include "handles.h"
+#include "discovery/handles.h"
 
 namespace kovr {
 

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "handle_registry.h"
+#include "discovery/handle_registry.h"
+#include "discovery/platform/event.h"
+#include "discovery/platform/message_window.h"
 #include "kovr/kovr.h"
-#include "platform/event.h"
-#include "platform/message_window.h"
 
 namespace kovr {
 

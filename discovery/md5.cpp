@@ -1,4 +1,4 @@
-#include "md5.h"
+#include "discovery/md5.h"
 
 #include <cstring>
 
@@ -8,10 +8,9 @@ namespace {
 
 // Per-step shift amounts, four per round.
 constexpr uint8_t kShifts[64] = {
-    7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-    5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-    4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-    6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21,
+    7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+    14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+    4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21,
 };
 
 // floor(abs(sin(i + 1)) * 2^32), the additive constants of RFC 1321.
@@ -46,9 +45,7 @@ void StoreLittleEndian(uint32_t value, uint8_t *bytes)
 
 } // namespace
 
-Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}, bitCount_(0), buffer_{}
-{
-}
+Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}, bitCount_(0), buffer_{} {}
 
 void Md5::Update(const void *data, size_t length)
 {

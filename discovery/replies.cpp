@@ -1,4 +1,4 @@
-#include "replies.h"
+#include "discovery/replies.h"
 
 #include <cstring>
 
@@ -196,8 +196,7 @@ bool ParseReply(const Identity &identity, const uint8_t *data, size_t length, ui
     }
     // A datagram of another magic or type, or one shorter than its declared
     // payload, is refused before any field of the record is touched.
-    if (header.magic != identity.magic || header.type != expectedType ||
-        header.payloadLength > length - kHeaderSize) {
+    if (header.magic != identity.magic || header.type != expectedType || header.payloadLength > length - kHeaderSize) {
         return false;
     }
     record->info.presentFields = 0;

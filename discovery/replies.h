@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "discovery/wire_bytes.h"
 #include "kovr/kovr.h"
-#include "wire_bytes.h"
 
 namespace kovr {
 

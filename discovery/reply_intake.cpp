@@ -1,10 +1,10 @@
-#include "reply_intake.h"
+#include "discovery/reply_intake.h"
 
 #include <algorithm>
 #include <new>
 
-#include "platform/fault_injection.h"
-#include "transport.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/transport.h"
 
 namespace kovr {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <unordered_set>
 
-#include "guarded_list.h"
-#include "platform/net.h"
-#include "replies.h"
+#include "discovery/guarded_list.h"
+#include "discovery/platform/net.h"
+#include "discovery/replies.h"
 
 namespace kovr {
 

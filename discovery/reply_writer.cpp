@@ -1,4 +1,4 @@
-#include "reply_writer.h"
+#include "discovery/reply_writer.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "wire_bytes.h"
+#include "discovery/wire_bytes.h"
 
 namespace kovr {
 

@@ -1,4 +1,4 @@
-#include "requests.h"
+#include "discovery/requests.h"
 
 #include <cstring>
 
@@ -48,8 +48,7 @@ const RequestLayout *FindRequestLayout(uint16_t type)
     return nullptr;
 }
 
-void BuildDiscoveryRequest(const Identity &identity, const uint8_t target[kMacSize],
-                           uint8_t out[kDiscoveryRequestSize])
+void BuildDiscoveryRequest(const Identity &identity, const uint8_t target[kMacSize], uint8_t out[kDiscoveryRequestSize])
 {
     WriteHeader(out, identity.magic, kDiscoveryRequest, kDiscoveryPayloadLength);
     uint8_t version[kVersionFieldSize];
@@ -75,8 +74,7 @@ void BeginSetNetworkRequest(const Identity &identity, const uint8_t mac[kMacSize
     ByteWriter(fixed, 12).PutBytes(&ip, 4).PutBytes(&mask, 4).PutBytes(&gateway, 4);
 }
 
-void BeginSetDhcpRequest(const Identity &identity, const uint8_t mac[kMacSize], uint8_t mode,
-                         CommandRequest *request)
+void BeginSetDhcpRequest(const Identity &identity, const uint8_t mac[kMacSize], uint8_t mode, CommandRequest *request)
 {
     uint8_t *fixed = BeginCommandRequest(identity, kSetDhcpRequest, mac, request);
     fixed[0] = mode;

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "wire_bytes.h"
+#include "discovery/wire_bytes.h"
 
 namespace kovr {
 
@@ -38,8 +38,7 @@ struct CommandRequest {
 void BeginRebootRequest(const Identity &identity, const uint8_t mac[kMacSize], CommandRequest *request);
 void BeginSetNetworkRequest(const Identity &identity, const uint8_t mac[kMacSize], uint32_t ip, uint32_t mask,
                             uint32_t gateway, CommandRequest *request);
-void BeginSetDhcpRequest(const Identity &identity, const uint8_t mac[kMacSize], uint8_t mode,
-                         CommandRequest *request);
+void BeginSetDhcpRequest(const Identity &identity, const uint8_t mac[kMacSize], uint8_t mode, CommandRequest *request);
 // The password in clear: authLength n, n bytes, no trailer. False when n > 255.
 bool FinishPlainRequest(CommandRequest *request, const char *password, size_t passwordLength);
 // authLength 16, the digest, the version field and the GUID field.

@@ -1,10 +1,10 @@
-#include "search.h"
+#include "discovery/search.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "handles.h"
-#include "requests.h"
+#include "discovery/handles.h"
+#include "discovery/requests.h"
 
 namespace kovr {
 
@@ -13,9 +13,9 @@ namespace {
 // Thousands of devices may answer one request within a few milliseconds,
 // and every reply the socket can't hold is a device silently missed. The
 // kernel charges a datagram's whole allocation, 1,280 bytes for a 200-byte
-// reply and 2,304 for the largest, and grants twice the size asked for: 16 MiB holds the replies of 10,000 devices even while the
-// worker gets no processor at all. Without the right to administer the
-// network the system caps it (net.core.rmem_max), and the worker must keep up.
+// reply and 2,304 for the largest, and grants twice the size asked for: 16 MiB holds the replies of 10,000 devices even
+// while the worker gets no processor at all. Without the right to administer the network the system caps it
+// (net.core.rmem_max), and the worker must keep up.
 constexpr int kSearchReceiveBufferBytes = 16 << 20;
 
 template <typename... Handlers>
@@ -210,8 +210,7 @@ int32_t RunSyncSearch(SearchState &state, const Identity &identity, const Transp
         }
         state.asynchronous.store(false);
         errors.Record(kSucceeded);
-        if (idleLimitMs == 0 || totalLimitMs == 0 ||
-            (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {
+        if (idleLimitMs == 0 || totalLimitMs == 0 || (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {
             return -1;
         }
         state.idleLimit = std::chrono::milliseconds(idleLimitMs);

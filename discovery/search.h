@@ -10,13 +10,13 @@
 #include <thread>
 #include <variant>
 
-#include "errors.h"
+#include "discovery/errors.h"
+#include "discovery/platform/event.h"
+#include "discovery/platform/thread.h"
+#include "discovery/platform/timer.h"
+#include "discovery/reply_intake.h"
+#include "discovery/transport.h"
 #include "kovr/kovr.h"
-#include "platform/event.h"
-#include "platform/thread.h"
-#include "platform/timer.h"
-#include "reply_intake.h"
-#include "transport.h"
 
 namespace kovr {
 

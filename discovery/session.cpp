@@ -1,13 +1,13 @@
-#include "session.h"
+#include "discovery/session.h"
 
 #include <arpa/inet.h>
 
 #include <new>
 
-#include "handle_registry.h"
-#include "handles.h"
-#include "platform/fault_injection.h"
-#include "platform/socket_library.h"
+#include "discovery/handle_registry.h"
+#include "discovery/handles.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/platform/socket_library.h"
 
 namespace kovr {
 
@@ -35,12 +35,9 @@ uint32_t GroupAddress()
 } // namespace
 
 DiscoverySession::DiscoverySession(CreateKey, uint32_t magic, const KOVR_GUID &guid)
-    : identity{magic, guid},
-      transport{kDefaultMulticastTtl, GroupAddress(), kDefaultPort, kDefaultPollInterval},
-      limits(kDefaultLimits),
-      search(std::make_shared<SearchState>())
-{
-}
+    : identity{magic, guid}, transport{kDefaultMulticastTtl, GroupAddress(), kDefaultPort, kDefaultPollInterval},
+      limits(kDefaultLimits), search(std::make_shared<SearchState>())
+{}
 
 std::shared_ptr<DiscoverySession> DiscoverySession::Create(uint32_t magic, const KOVR_GUID &guid)
 {

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "commands.h"
-#include "errors.h"
+#include "discovery/commands.h"
+#include "discovery/errors.h"
+#include "discovery/search.h"
+#include "discovery/transport.h"
 #include "kovr/kovr.h"
-#include "search.h"
-#include "transport.h"
 
 namespace kovr {
 

@@ -1,4 +1,4 @@
-#include "transport.h"
+#include "discovery/transport.h"
 
 #include <algorithm>
 #include <memory>
@@ -22,8 +22,7 @@ int32_t PollMilliseconds(std::chrono::microseconds interval)
     return static_cast<int32_t>(std::clamp<int64_t>(milliseconds, 1, INT32_MAX));
 }
 
-void FillLocalAddressList(std::vector<uint32_t> *addresses,
-                          const std::vector<platform::InterfaceAddress> &interfaces)
+void FillLocalAddressList(std::vector<uint32_t> *addresses, const std::vector<platform::InterfaceAddress> &interfaces)
 {
     addresses->clear();
     // Loopback reaches no device, so it is used only on a host with nothing else.
@@ -143,9 +142,9 @@ bool ReceiveReply(const Identity &identity, platform::Socket socket, uint16_t ex
     return true;
 }
 
-TransportStatus AwaitReply(const Identity &identity, const TransportSettings &settings,
-                           const platform::Socket *sockets, size_t count, platform::Timer &timer,
-                           uint16_t expectedType, const uint8_t target[kMacSize], ReplyRecord *record)
+TransportStatus AwaitReply(const Identity &identity, const TransportSettings &settings, const platform::Socket *sockets,
+                           size_t count, platform::Timer &timer, uint16_t expectedType, const uint8_t target[kMacSize],
+                           ReplyRecord *record)
 {
     const size_t watched = std::min(count, kMaxWatchedSockets);
     const int32_t pollMs = PollMilliseconds(settings.pollInterval);

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/net.h"
-#include "platform/timer.h"
-#include "replies.h"
+#include "discovery/platform/net.h"
+#include "discovery/platform/timer.h"
+#include "discovery/replies.h"
 
 namespace kovr {
 
@@ -59,8 +59,7 @@ platform::SystemError EnumerateLocalAddresses(std::vector<uint32_t> *addresses);
 // The rule behind it, apart from the system call: every address of an
 // interface that is up, in the given order, each once; loopback addresses
 // only when there is no other.
-void FillLocalAddressList(std::vector<uint32_t> *addresses,
-                          const std::vector<platform::InterfaceAddress> &interfaces);
+void FillLocalAddressList(std::vector<uint32_t> *addresses, const std::vector<platform::InterfaceAddress> &interfaces);
 // One wait of a polling loop in whole milliseconds: rounded up, at least 1.
 int32_t PollMilliseconds(std::chrono::microseconds interval);
 platform::SystemError OpenInterfaceSocket(const TransportSettings &settings, uint32_t localAddress,
@@ -77,9 +76,9 @@ bool ReceiveReply(const Identity &identity, platform::Socket socket, uint16_t ex
 // Waits for the reply to a request sent through `sockets`: each pass reads
 // one datagram from every readable socket (the first 64 are watched), in
 // order, until one is accepted into `record` or `timer` has fired.
-TransportStatus AwaitReply(const Identity &identity, const TransportSettings &settings,
-                           const platform::Socket *sockets, size_t count, platform::Timer &timer,
-                           uint16_t expectedType, const uint8_t target[kMacSize], ReplyRecord *record);
+TransportStatus AwaitReply(const Identity &identity, const TransportSettings &settings, const platform::Socket *sockets,
+                           size_t count, platform::Timer &timer, uint16_t expectedType, const uint8_t target[kMacSize],
+                           ReplyRecord *record);
 // Sends `request` once through the interface that owns localAddress and
 // waits up to `timeout` for the reply.
 TransportStatus ExchangeOnInterface(const Identity &identity, const TransportSettings &settings,

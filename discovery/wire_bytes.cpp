@@ -1,4 +1,4 @@
-#include "wire_bytes.h"
+#include "discovery/wire_bytes.h"
 
 #include <cstring>
 
@@ -86,8 +86,7 @@ void WriteHeader(uint8_t out[kHeaderSize], uint32_t magic, uint16_t type, uint16
 bool ReadHeader(const uint8_t *data, size_t length, DatagramHeader *header)
 {
     ByteReader reader(data, length);
-    return reader.GetBig32(&header->magic) && reader.GetBig16(&header->type) &&
-           reader.GetBig16(&header->payloadLength);
+    return reader.GetBig32(&header->magic) && reader.GetBig16(&header->type) && reader.GetBig16(&header->payloadLength);
 }
 
 void EncodeGuid(const KOVR_GUID &guid, uint8_t out[kGuidSize])

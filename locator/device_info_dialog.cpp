@@ -1,12 +1,10 @@
-#include "device_info_dialog.h"
+#include "locator/device_info_dialog.h"
 
 #include "common/device_info_lines.h"
 
 #include <QLabel>
 
-DeviceInfoDialog::DeviceInfoDialog(QWidget *parent) : TemplateDialog(kDeviceInfoTemplate, parent)
-{
-}
+DeviceInfoDialog::DeviceInfoDialog(QWidget *parent) : TemplateDialog(kDeviceInfoTemplate, parent) {}
 
 void DeviceInfoDialog::OnInitDialog()
 {

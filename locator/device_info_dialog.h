@@ -1,7 +1,7 @@
 #ifndef KOVR_LOCATOR_DEVICE_INFO_DIALOG_H
 #define KOVR_LOCATOR_DEVICE_INFO_DIALOG_H
 
-#include "template_dialog.h"
+#include "locator/template_dialog.h"
 
 #include <kovr/kovr.h>
 

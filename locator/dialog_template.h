@@ -75,9 +75,9 @@ enum : int {
 };
 }
 
-extern const DialogTemplate kLocatorTemplate;     // 102
-extern const DialogTemplate kIpSettingsTemplate;  // 138
-extern const DialogTemplate kRebootTemplate;      // 139
-extern const DialogTemplate kDeviceInfoTemplate;  // 140
+extern const DialogTemplate kLocatorTemplate;    // 102
+extern const DialogTemplate kIpSettingsTemplate; // 138
+extern const DialogTemplate kRebootTemplate;     // 139
+extern const DialogTemplate kDeviceInfoTemplate; // 140
 
 #endif

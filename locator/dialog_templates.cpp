@@ -1,4 +1,4 @@
-#include "dialog_template.h"
+#include "locator/dialog_template.h"
 
 #include <QtGlobal>
 
@@ -73,18 +73,34 @@ const ControlTemplate kDeviceInfoControls[] = {
 
 } // namespace
 
-const DialogTemplate kLocatorTemplate = {
-    "LocatorDialog", QT_TRANSLATE_NOOP("LocatorDialog", "Korvel-Arden 7100-NT Locator"),
-    429, 186, 8, kLocatorControls, std::size(kLocatorControls)};
+const DialogTemplate kLocatorTemplate = {"LocatorDialog",
+                                         QT_TRANSLATE_NOOP("LocatorDialog", "Korvel-Arden 7100-NT Locator"),
+                                         429,
+                                         186,
+                                         8,
+                                         kLocatorControls,
+                                         std::size(kLocatorControls)};
 
-const DialogTemplate kIpSettingsTemplate = {
-    "IpSettingsDialog", QT_TRANSLATE_NOOP("IpSettingsDialog", "Set IP Address"),
-    193, 201, 8, kIpSettingsControls, std::size(kIpSettingsControls)};
+const DialogTemplate kIpSettingsTemplate = {"IpSettingsDialog",
+                                            QT_TRANSLATE_NOOP("IpSettingsDialog", "Set IP Address"),
+                                            193,
+                                            201,
+                                            8,
+                                            kIpSettingsControls,
+                                            std::size(kIpSettingsControls)};
 
-const DialogTemplate kRebootTemplate = {
-    "RebootDialog", QT_TRANSLATE_NOOP("RebootDialog", "Reboot Device"),
-    143, 90, 8, kRebootControls, std::size(kRebootControls)};
+const DialogTemplate kRebootTemplate = {"RebootDialog",
+                                        QT_TRANSLATE_NOOP("RebootDialog", "Reboot Device"),
+                                        143,
+                                        90,
+                                        8,
+                                        kRebootControls,
+                                        std::size(kRebootControls)};
 
-const DialogTemplate kDeviceInfoTemplate = {
-    "DeviceInfoDialog", QT_TRANSLATE_NOOP("DeviceInfoDialog", "Device Information"),
-    213, 215, 8, kDeviceInfoControls, std::size(kDeviceInfoControls)};
+const DialogTemplate kDeviceInfoTemplate = {"DeviceInfoDialog",
+                                            QT_TRANSLATE_NOOP("DeviceInfoDialog", "Device Information"),
+                                            213,
+                                            215,
+                                            8,
+                                            kDeviceInfoControls,
+                                            std::size(kDeviceInfoControls)};

@@ -1,4 +1,4 @@
-#include "dialog_units.h"
+#include "locator/dialog_units.h"
 
 #include <QFontMetrics>
 #include <QString>
@@ -24,13 +24,11 @@ int Scale(int units, int base, int divisor)
 
 DialogUnits::DialogUnits(const QFont &font)
     : DialogUnits(AverageCharWidthOf(QFontMetrics(font)), QFontMetrics(font).height())
-{
-}
+{}
 
 DialogUnits::DialogUnits(int averageCharWidth, int charHeight)
     : m_averageCharWidth(averageCharWidth), m_charHeight(charHeight)
-{
-}
+{}
 
 int DialogUnits::ToPixelsX(int units) const
 {

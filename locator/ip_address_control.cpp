@@ -1,4 +1,4 @@
-#include "ip_address_control.h"
+#include "locator/ip_address_control.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,23 +1,21 @@
-#include "ip_settings_dialog.h"
+#include "locator/ip_settings_dialog.h"
 
-#include "ip_address_control.h"
-#include "last_error.h"
-#include "message_box.h"
-#include "radio_group.h"
-#include "record_text.h"
+#include "locator/ip_address_control.h"
+#include "locator/last_error.h"
+#include "locator/message_box.h"
+#include "locator/radio_group.h"
+#include "locator/record_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
 IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, QWidget *parent)
-    : TemplateDialog(kIpSettingsTemplate, parent),
-      m_library(library),
+    : TemplateDialog(kIpSettingsTemplate, parent), m_library(library),
       m_ipAddressCtrl(ControlAs<IpAddressControl>(ControlId::IpAddress)),
       m_gatewayCtrl(ControlAs<IpAddressControl>(ControlId::Gateway)),
       m_subnetMaskCtrl(ControlAs<IpAddressControl>(ControlId::SubnetMask)),
-      m_passwordEdit(ControlAs<QLineEdit>(ControlId::Password)),
-      m_macLabel(ControlAs<QLabel>(ControlId::MacText)),
+      m_passwordEdit(ControlAs<QLineEdit>(ControlId::Password)), m_macLabel(ControlAs<QLabel>(ControlId::MacText)),
       m_productLabel(ControlAs<QLabel>(ControlId::ProductText)),
       m_dhcpRadio(ControlAs<QRadioButton>(ControlId::DhcpRadio)),
       m_manualRadio(ControlAs<QRadioButton>(ControlId::ManualRadio))
@@ -100,6 +98,6 @@ void IpSettingsDialog::OnOK()
 
 void IpSettingsDialog::ShowLastError(KOVR_HANDLE session)
 {
-    ShowMessage(this, FormatLastError(m_library, session,
-                                      tr("An Error occurred.\nError Number: %1\nError Message: %2\n")));
+    ShowMessage(this,
+                FormatLastError(m_library, session, tr("An Error occurred.\nError Number: %1\nError Message: %2\n")));
 }

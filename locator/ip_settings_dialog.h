@@ -1,8 +1,8 @@
 #ifndef KOVR_LOCATOR_IP_SETTINGS_DIALOG_H
 #define KOVR_LOCATOR_IP_SETTINGS_DIALOG_H
 
-#include "library_seam.h"
-#include "template_dialog.h"
+#include "locator/library_seam.h"
+#include "locator/template_dialog.h"
 
 class IpAddressControl;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "last_error.h"
+#include "locator/last_error.h"
 
 QString FormatLastError(const LibrarySeam &library, KOVR_HANDLE session, const QString &format)
 {

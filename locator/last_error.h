@@ -1,7 +1,7 @@
 #ifndef KOVR_LOCATOR_LAST_ERROR_H
 #define KOVR_LOCATOR_LAST_ERROR_H
 
-#include "library_seam.h"
+#include "locator/library_seam.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "library_seam.h"
+#include "locator/library_seam.h"
 
 const KOVR_GUID kLocatorSessionGuid = KOVR_LOCATOR_SESSION_GUID;
 

@@ -1,8 +1,8 @@
 // kovr-locator: finds the KOVR devices on the local network and configures
 // them. The whole program is one modal main window.
 
-#include "library_seam.h"
-#include "locator_dialog.h"
+#include "locator/library_seam.h"
+#include "locator/locator_dialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,11 +1,11 @@
-#include "locator_dialog.h"
+#include "locator/locator_dialog.h"
 
-#include "device_info_dialog.h"
-#include "ip_settings_dialog.h"
-#include "message_box.h"
-#include "reboot_dialog.h"
-#include "record_text.h"
-#include "window_icon.h"
+#include "locator/device_info_dialog.h"
+#include "locator/ip_settings_dialog.h"
+#include "locator/message_box.h"
+#include "locator/reboot_dialog.h"
+#include "locator/record_text.h"
+#include "locator/window_icon.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -34,24 +34,20 @@ constexpr int kRecordRole = Qt::UserRole;
 } // namespace
 
 LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
-    : TemplateDialog(kLocatorTemplate, parent),
-      m_library(library),
-      m_list(ControlAs<QTreeWidget>(ControlId::DeviceList)),
-      m_hIcon(LoadWindowIcon())
+    : TemplateDialog(kLocatorTemplate, parent), m_library(library),
+      m_list(ControlAs<QTreeWidget>(ControlId::DeviceList)), m_hIcon(LoadWindowIcon())
 {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 
     connect(ControlAs<QPushButton>(ControlId::OpenWebInterface), &QPushButton::clicked, this,
             &LocatorDialog::OnOpenWebInterface);
     connect(ControlAs<QPushButton>(ControlId::ConfigureIpSettings), &QPushButton::clicked, this,
             &LocatorDialog::OnConfigureIpSettings);
-    connect(ControlAs<QPushButton>(ControlId::RefreshList), &QPushButton::clicked, this,
-            &LocatorDialog::RefreshList);
+    connect(ControlAs<QPushButton>(ControlId::RefreshList), &QPushButton::clicked, this, &LocatorDialog::RefreshList);
     connect(ControlAs<QPushButton>(ControlId::RebootDevice), &QPushButton::clicked, this,
             &LocatorDialog::OnRebootDevice);
-    connect(ControlAs<QPushButton>(ControlId::DeviceInfo), &QPushButton::clicked, this,
-            &LocatorDialog::OnDeviceInfo);
+    connect(ControlAs<QPushButton>(ControlId::DeviceInfo), &QPushButton::clicked, this, &LocatorDialog::OnDeviceInfo);
 }
 
 LocatorDialog::~LocatorDialog()
@@ -117,8 +113,8 @@ void LocatorDialog::OnStartSearch()
 
 bool LocatorDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Expose && m_startSearchWhenExposed && watched == windowHandle()
-        && windowHandle()->isExposed()) {
+    if (event->type() == QEvent::Expose && m_startSearchWhenExposed && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
         m_startSearchWhenExposed = false;
         PostStartSearch();
     }

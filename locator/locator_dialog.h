@@ -1,8 +1,8 @@
 #ifndef KOVR_LOCATOR_LOCATOR_DIALOG_H
 #define KOVR_LOCATOR_LOCATOR_DIALOG_H
 
-#include "library_seam.h"
-#include "template_dialog.h"
+#include "locator/library_seam.h"
+#include "locator/template_dialog.h"
 
 #include <QIcon>
 

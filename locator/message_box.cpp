@@ -1,4 +1,4 @@
-#include "message_box.h"
+#include "locator/message_box.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

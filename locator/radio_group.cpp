@@ -1,4 +1,4 @@
-#include "radio_group.h"
+#include "locator/radio_group.h"
 
 #include <QRadioButton>
 

@@ -1,8 +1,8 @@
-#include "reboot_dialog.h"
+#include "locator/reboot_dialog.h"
 
-#include "last_error.h"
-#include "message_box.h"
-#include "record_text.h"
+#include "locator/last_error.h"
+#include "locator/message_box.h"
+#include "locator/record_text.h"
 
 #include "common/reboot_wait.h"
 
@@ -13,10 +13,8 @@
 #include <QThread>
 
 RebootDialog::RebootDialog(const LibrarySeam &library, QWidget *parent)
-    : TemplateDialog(kRebootTemplate, parent),
-      m_library(library),
-      m_productLabel(ControlAs<QLabel>(ControlId::ProductLine)),
-      m_macLabel(ControlAs<QLabel>(ControlId::MacLine)),
+    : TemplateDialog(kRebootTemplate, parent), m_library(library),
+      m_productLabel(ControlAs<QLabel>(ControlId::ProductLine)), m_macLabel(ControlAs<QLabel>(ControlId::MacLine)),
       m_passwordEdit(ControlAs<QLineEdit>(ControlId::RebootPassword)),
       m_statusLabel(ControlAs<QLabel>(ControlId::Status)),
       m_pause([](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); })

@@ -1,4 +1,4 @@
-#include "record_text.h"
+#include "locator/record_text.h"
 
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"

@@ -1,6 +1,6 @@
-#include "template_dialog.h"
+#include "locator/template_dialog.h"
 
-#include "ip_address_control.h"
+#include "locator/ip_address_control.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -107,8 +107,8 @@ void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
 {
     for (size_t i = 0; i < dialogTemplate.controlCount; ++i) {
         const ControlTemplate &control = dialogTemplate.controls[i];
-        const QString text = control.text ? QCoreApplication::translate(dialogTemplate.context, control.text)
-                                          : QString();
+        const QString text =
+            control.text ? QCoreApplication::translate(dialogTemplate.context, control.text) : QString();
         QWidget *widget = CreateControl(control, text, this);
         QRect geometry = m_units.ToPixels(control.x, control.y, control.width, control.height);
         if (control.kind == ControlKind::GroupBox && text.isEmpty()) {

@@ -1,8 +1,8 @@
 #ifndef KOVR_LOCATOR_TEMPLATE_DIALOG_H
 #define KOVR_LOCATOR_TEMPLATE_DIALOG_H
 
-#include "dialog_template.h"
-#include "dialog_units.h"
+#include "locator/dialog_template.h"
+#include "locator/dialog_units.h"
 
 #include <QDialog>
 #include <QHash>
@@ -22,7 +22,10 @@ public:
     // The control with this id (ids other than -1 are unique in a template).
     QWidget *Control(int id) const { return m_controls.value(id); }
     template <typename T>
-    T *ControlAs(int id) const { return qobject_cast<T *>(Control(id)); }
+    T *ControlAs(int id) const
+    {
+        return qobject_cast<T *>(Control(id));
+    }
 
     const DialogUnits &Units() const { return m_units; }
 

@@ -1,4 +1,4 @@
-#include "window_icon.h"
+#include "locator/window_icon.h"
 
 #include <QPainter>
 #include <QPixmap>

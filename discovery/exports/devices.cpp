@@ -2,8 +2,8 @@
 // password-protected commands.
 #include <cstring>
 
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "session.h"
 
 using namespace kovr;
 
@@ -11,8 +11,7 @@ namespace {
 
 // The frame of the three commands: argument checks leave the error state
 // alone; after them it is reset and the command records its own outcome.
-int32_t RunExportedCommand(KOVR_HANDLE h, const uint8_t *mac, const char *password,
-                           const CommandArguments &arguments)
+int32_t RunExportedCommand(KOVR_HANDLE h, const uint8_t *mac, const char *password, const CommandArguments &arguments)
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr || mac == nullptr || password == nullptr) {

@@ -1,7 +1,7 @@
 // The event objects that callers give to KOVRStartAsyncSearchEvent.
 #include <memory>
 
-#include "handles.h"
+#include "discovery/handles.h"
 #include "kovr/kovr.h"
 
 using namespace kovr;

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "handles.h"
+#include "discovery/handles.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "session.h"
 
 using namespace kovr;
 
@@ -93,5 +93,4 @@ KOVR_API void KOVRStopSearch(KOVR_HANDLE h)
         StopAsyncSearch(*session->search);
     }
 }
-
 }

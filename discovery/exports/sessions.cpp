@@ -1,8 +1,8 @@
 // Opening and closing sessions, and the error state, for callers.
 #include <cstring>
 
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "session.h"
 
 using namespace kovr;
 

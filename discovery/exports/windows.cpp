@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "handles.h"
+#include "discovery/handles.h"
 #include "kovr/kovr.h"
 
 using namespace kovr;
@@ -34,5 +34,4 @@ KOVR_API void KOVRDestroyMessageWindow(KOVR_WINDOW w)
         window->Destroy();
     }
 }
-
 }

@@ -1,4 +1,4 @@
-#include "fault_injection.h"
+#include "discovery/platform/fault_injection.h"
 
 #include <atomic>
 #include <cstddef>

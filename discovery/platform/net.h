@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "system_errors.h"
+#include "discovery/platform/system_errors.h"
 
 namespace kovr::platform {
 

@@ -1,15 +1,15 @@
 // Auto-reset events on eventfd: a set adds to the counter, and the one read
 // that consumes the signal resets it, so any number of sets before a wait
 // release exactly one waiter, as an auto-reset event does.
-#include "event.h"
+#include "discovery/platform/event.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <new>
 
-#include "fault_injection.h"
-#include "poll_wait.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/platform/poll_wait.h"
 
 namespace kovr::platform {
 

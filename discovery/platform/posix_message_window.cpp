@@ -1,4 +1,4 @@
-#include "platform/message_window.h"
+#include "discovery/platform/message_window.h"
 
 #include <chrono>
 #include <new>

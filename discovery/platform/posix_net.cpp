@@ -1,4 +1,4 @@
-#include "platform/net.h"
+#include "discovery/platform/net.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -12,7 +12,7 @@
 
 #include <new>
 
-#include "platform/fault_injection.h"
+#include "discovery/platform/fault_injection.h"
 
 namespace kovr::platform {
 

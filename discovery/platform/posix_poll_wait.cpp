@@ -1,4 +1,4 @@
-#include "poll_wait.h"
+#include "discovery/platform/poll_wait.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
-#include "socket_library.h"
+#include "discovery/platform/socket_library.h"
 
 #include <atomic>
 
-#include "fault_injection.h"
+#include "discovery/platform/fault_injection.h"
 
 namespace kovr::platform {
 

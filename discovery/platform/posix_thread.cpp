@@ -1,9 +1,9 @@
-#include "platform/thread.h"
+#include "discovery/platform/thread.h"
 
 #include <new>
 #include <system_error>
 
-#include "platform/fault_injection.h"
+#include "discovery/platform/fault_injection.h"
 
 namespace kovr::platform {
 

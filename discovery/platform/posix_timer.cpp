@@ -1,15 +1,15 @@
 // One-shot timers on timerfd. Setting the time, whether to arm or to disarm,
 // also clears an expiry that no wait has consumed, which gives the restart
 // and cancel semantics of the waitable timers this stands in for.
-#include "timer.h"
+#include "discovery/platform/timer.h"
 
 #include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <new>
 
-#include "fault_injection.h"
-#include "poll_wait.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/platform/poll_wait.h"
 
 namespace kovr::platform {
 

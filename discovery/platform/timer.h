@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "system_errors.h"
+#include "discovery/platform/system_errors.h"
 
 namespace kovr::platform {
 

@@ -52,10 +52,12 @@ extern "C" {
 
 /* Initialisers for the two well-known session GUIDs. The first opens a QUMA
  * session; every other GUID opens LORX, the locator's among them. */
+/* clang-format off */
 #define KOVR_QUMA_SESSION_GUID \
     { 0x85CE4A71u, 0x1F89u, 0x4AA2u, { 0x8B, 0x4D, 0x3B, 0x1F, 0xCE, 0x4D, 0x29, 0x41 } }
 #define KOVR_LOCATOR_SESSION_GUID \
     { 0x4724141Bu, 0xAEB4u, 0x4DBAu, { 0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5 } }
+/* clang-format on */
 
 typedef struct KOVRSession *KOVR_HANDLE;
 typedef struct {
@@ -121,23 +123,30 @@ KOVR_API int32_t KOVRSetNetwork(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, 
 KOVR_API int32_t KOVRSetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password);
 
 /* Stand-ins for the Windows event and window handles on other platforms */
-KOVR_API KOVR_EVENT KOVRCreateEvent(void);                           /* auto-reset, initially clear */
-KOVR_API int32_t KOVRWaitEvent(KOVR_EVENT e, uint32_t timeoutMs); /* 0 signalled (and consumed), -2 timed out, -1 bad argument; 0xFFFFFFFF waits forever */
-KOVR_API int KOVREventFd(KOVR_EVENT e);                           /* readable for poll()/select() while the event is signalled */
+
+/* An auto-reset event, initially clear. */
+KOVR_API KOVR_EVENT KOVRCreateEvent(void);
+/* 0 signalled (and consumed), -2 timed out, -1 bad argument; 0xFFFFFFFF waits forever. */
+KOVR_API int32_t KOVRWaitEvent(KOVR_EVENT e, uint32_t timeoutMs);
+/* Readable for poll() and select() while the event is signalled. */
+KOVR_API int KOVREventFd(KOVR_EVENT e);
 KOVR_API void KOVRCloseEvent(KOVR_EVENT e);
-KOVR_API KOVR_WINDOW KOVRCreateMessageWindow(void);               /* a window that exists until destroyed: a FIFO of posted messages */
+/* A window that exists until destroyed: a FIFO of posted messages. */
+KOVR_API KOVR_WINDOW KOVRCreateMessageWindow(void);
+/* 0, -2 timed out, -1 bad argument. */
 KOVR_API int32_t KOVRGetWindowMessage(KOVR_WINDOW w, uint32_t timeoutMs, uint32_t *message, uintptr_t *wParam,
-                                      intptr_t *lParam);          /* 0, -2 timed out, -1 bad argument */
-KOVR_API void KOVRDestroyMessageWindow(KOVR_WINDOW w);            /* from then on the library's window-exists check fails for it */
+                                      intptr_t *lParam);
+/* From then on the library's window-exists check fails for it. */
+KOVR_API void KOVRDestroyMessageWindow(KOVR_WINDOW w);
 
 #ifdef __cplusplus
 }
 #endif
 
 #ifdef __cplusplus
-#define KOVR_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
+#  define KOVR_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
 #else
-#define KOVR_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
+#  define KOVR_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
 #endif
 #include <stddef.h>
 KOVR_STATIC_ASSERT(sizeof(KOVR_GUID) == 16, "KOVR_GUID is 16 bytes");

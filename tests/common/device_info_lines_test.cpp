@@ -84,8 +84,7 @@ TEST(DeviceInfoLinesTest, TheNameStopsAtItsFieldAndPassesThroughTheCallersFilter
     // A name that fills its field without a terminator ends at the field.
     std::memset(r.deviceName, 'x', sizeof r.deviceName);
     r.productName[0] = 'p';
-    EXPECT_NE(DeviceInfoText(r).find("\nDevice Name: " + std::string(256, 'x') + "\nAdvisory: 0\n"),
-              std::string::npos);
+    EXPECT_NE(DeviceInfoText(r).find("\nDevice Name: " + std::string(256, 'x') + "\nAdvisory: 0\n"), std::string::npos);
 
     std::strcpy(r.deviceName, "a\nb");
     const TextFilter bracket = [](const std::string &text) { return "[" + text + "]"; };

@@ -16,10 +16,10 @@ TEST(RebootWaitTest, PollsAtOnceThenFortyTimesAfterPauses)
         RebootOutcome outcome;
         const char *status;
     };
-    for (const Case &c : {Case{1, 1, 0, RebootOutcome::Ready, "Status: Ready"},
-                          Case{2, 2, 1, RebootOutcome::Ready, "Status: Ready"},
-                          Case{41, 41, 40, RebootOutcome::Ready, "Status: Ready"},
-                          Case{0, 41, 40, RebootOutcome::TimedOut, "Status: Timed out"}}) {
+    for (const Case &c :
+         {Case{1, 1, 0, RebootOutcome::Ready, "Status: Ready"}, Case{2, 2, 1, RebootOutcome::Ready, "Status: Ready"},
+          Case{41, 41, 40, RebootOutcome::Ready, "Status: Ready"},
+          Case{0, 41, 40, RebootOutcome::TimedOut, "Status: Timed out"}}) {
         int polls = 0;
         int pauses = 0;
         const RebootOutcome outcome = WaitForDevice([&] { return ++polls == c.answersAtPoll; }, [&] { ++pauses; });

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "auth_digest.h"
-#include "hex.h"
-#include "md5.h"
+#include "discovery/auth_digest.h"
+#include "discovery/md5.h"
+#include "tests/support/hex.h"
 
 namespace kovr {
 namespace {

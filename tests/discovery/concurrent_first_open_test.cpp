@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "device_session.h"
 #include "kovr/kovr.h"
+#include "tests/discovery/device_session.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
-#include "guids.h"
 #include "kovr/kovr.h"
-#include "lab.h"
-#include "process_resources.h"
+#include "tests/support/guids.h"
+#include "tests/support/lab.h"
+#include "tests/support/process_resources.h"
 
 namespace {
 
@@ -108,7 +108,8 @@ private:
         char text[8];
         bool refused = KOVRGetLastError(handle) == -1 && KOVRGetLastErrorMessage(handle, text, sizeof text) == -1 &&
                        KOVRStartSyncSearch(handle) == -1 && KOVRStartSyncSearchEx(handle, 1, 1) == -1 &&
-                       KOVRStartAsyncSearchCallback(handle, [](KOVR_HANDLE, uintptr_t) {}, 0) == -1 &&
+                       KOVRStartAsyncSearchCallback(
+                           handle, [](KOVR_HANDLE, uintptr_t) {}, 0) == -1 &&
                        KOVRGetSearchResultCount(handle) == -1 && KOVRGetSearchResults(handle, &record, 1) == -1 &&
                        KOVRGetDeviceInfo(handle, kMac, &record) == -1 && KOVRRebootDevice(handle, kMac, "x") == -1 &&
                        KOVRSetNetwork(handle, kMac, 1, 2, 3, "x") == -1 && KOVRSetDHCP(handle, kMac, 1, "x") == -1;
@@ -177,8 +178,7 @@ class Worker {
 public:
     Worker(int index, StaleHandles &stale, Closer &closer, Totals &totals)
         : index_(index), stale_(stale), closer_(closer), totals_(totals)
-    {
-    }
+    {}
 
     void Run(Clock::time_point end)
     {
@@ -305,10 +305,7 @@ private:
         return KOVRWaitEvent(event_, kSearchLimitMs) == 0;
     }
 
-    static void Notified(KOVR_HANDLE, uintptr_t userValue)
-    {
-        ++reinterpret_cast<Worker *>(userValue)->callbacks_;
-    }
+    static void Notified(KOVR_HANDLE, uintptr_t userValue) { ++reinterpret_cast<Worker *>(userValue)->callbacks_; }
 
     void QueryDevice(KOVR_HANDLE handle, const KOVRDeviceInfoRecord &device)
     {

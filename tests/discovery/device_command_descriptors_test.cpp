@@ -1,20 +1,20 @@
 // A thousand commands, successful and failing, leave no descriptor behind.
 #include <gtest/gtest.h>
 
-#include "device_lab.h"
-#include "device_session.h"
-#include "process_resources.h"
+#include "tests/discovery/device_lab.h"
+#include "tests/discovery/device_session.h"
+#include "tests/support/process_resources.h"
 
 namespace kovr {
 namespace {
 
+using std::chrono::milliseconds;
 using test::DeviceJson;
+using test::DeviceSession;
 using test::Lab;
+using test::Limits;
 using test::Simulator;
 using test::Topology;
-using test::DeviceSession;
-using test::Limits;
-using std::chrono::milliseconds;
 
 const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const uint8_t kAbsent[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x63};

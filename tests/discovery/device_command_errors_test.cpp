@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "descriptor_limit.h"
-#include "device_session.h"
-#include "platform/fault_injection.h"
+#include "discovery/platform/fault_injection.h"
+#include "tests/discovery/device_session.h"
+#include "tests/support/descriptor_limit.h"
 
 namespace kovr {
 namespace {
@@ -178,7 +178,8 @@ TEST_F(DeviceCommandErrors, TimerAndWaitFailuresAreNetworkErrors)
             platform::ArmFault(fault, 1);
             EXPECT_EQ(call.run(device_.handle(), kDevice), -1) << call.name;
             EXPECT_EQ(device_.LastError(), -1) << call.name;
-            EXPECT_EQ(device_.LastMessage().rfind("Network error: ", 0), 0u) << call.name << ": " << device_.LastMessage();
+            EXPECT_EQ(device_.LastMessage().rfind("Network error: ", 0), 0u)
+                << call.name << ": " << device_.LastMessage();
             platform::DisarmAllFaults();
         }
     }

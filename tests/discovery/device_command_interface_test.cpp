@@ -4,18 +4,18 @@
 
 #include <string>
 
-#include "device_lab.h"
-#include "device_session.h"
+#include "tests/discovery/device_lab.h"
+#include "tests/discovery/device_session.h"
 
 namespace kovr {
 namespace {
 
 using test::DeviceJson;
+using test::DeviceSession;
 using test::Lab;
+using test::Logged;
 using test::Simulator;
 using test::Topology;
-using test::DeviceSession;
-using test::Logged;
 
 const uint8_t kFirstLink[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const uint8_t kSecondLink[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x02};

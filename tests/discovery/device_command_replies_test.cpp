@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "device_lab.h"
-#include "device_session.h"
-#include "platform/fault_injection.h"
+#include "discovery/platform/fault_injection.h"
+#include "tests/discovery/device_lab.h"
+#include "tests/discovery/device_session.h"
 
 namespace kovr {
 namespace {
 
 using test::DeviceJson;
-using test::Lab;
-using test::Simulator;
-using test::Topology;
 using test::DeviceSession;
+using test::Lab;
 using test::Limits;
 using test::Logged;
+using test::Simulator;
+using test::Topology;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 

@@ -5,29 +5,29 @@
 #include <string>
 #include <vector>
 
-#include "device_lab.h"
-#include "device_session.h"
-#include "md5.h"
+#include "discovery/md5.h"
+#include "tests/discovery/device_lab.h"
+#include "tests/discovery/device_session.h"
 
 namespace kovr {
 namespace {
 
-using test::DeviceJson;
-using test::Lab;
-using test::Simulator;
-using test::Topology;
 using test::AddressBytes;
 using test::Append;
 using test::Bytes;
+using test::DeviceJson;
 using test::DeviceSession;
+using test::Lab;
 using test::Logged;
+using test::Simulator;
+using test::Topology;
 
 const uint8_t kMac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 const Bytes kMacBytes(kMac, kMac + 6);
 const Bytes kLorx = {'L', 'O', 'R', 'X'};
 // The locator GUID in wire order, after the version field.
-const Bytes kTrailer = {0x14, 0x02, 0x02, 0x00, 0x15, 0x10, 0x47, 0x24, 0x14, 0x1B, 0xAE, 0xB4,
-                        0x4D, 0xBA, 0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5};
+const Bytes kTrailer = {0x14, 0x02, 0x02, 0x00, 0x15, 0x10, 0x47, 0x24, 0x14, 0x1B, 0xAE,
+                        0xB4, 0x4D, 0xBA, 0xBE, 0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5};
 
 nlohmann::json OneDevice(const std::string &auth, const std::string &password)
 {
@@ -66,9 +66,9 @@ Bytes SetDhcpFields()
 void RunAllThree(KOVR_HANDLE h, const char *password)
 {
     EXPECT_EQ(KOVRRebootDevice(h, kMac, password), 0);
-    EXPECT_EQ(KOVRSetNetwork(h, kMac, inet_addr("10.77.1.50"), inet_addr("255.255.0.0"), inet_addr("10.77.1.254"),
-                             password),
-              0);
+    EXPECT_EQ(
+        KOVRSetNetwork(h, kMac, inet_addr("10.77.1.50"), inet_addr("255.255.0.0"), inet_addr("10.77.1.254"), password),
+        0);
     // Only the low byte of the mode travels.
     EXPECT_EQ(KOVRSetDHCP(h, kMac, 0x101, password), 0);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lab.h"
+#include "tests/support/lab.h"
 
 namespace kovr::test {
 

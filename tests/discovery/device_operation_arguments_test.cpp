@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "commands.h"
-#include "device_session.h"
-#include "replies.h"
-#include "requests.h"
+#include "discovery/commands.h"
+#include "discovery/replies.h"
+#include "discovery/requests.h"
+#include "tests/discovery/device_session.h"
 
 namespace kovr {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "protocol_session.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "tests/discovery/protocol_session.h"
 
 namespace kovr {
 namespace {
@@ -91,8 +91,8 @@ TEST(DeviceRecordLayout, EveryFieldAtItsOffset)
     EXPECT_EQ(Slice(bytes, 13, 3), std::vector<uint8_t>(3, 0));
     EXPECT_EQ(LittleEndian32(bytes + 16), KOVR_MAGIC_LORX);
     // The GUID in its in-memory layout: Data1..Data3 in host order.
-    EXPECT_EQ(Slice(bytes, 20, 16), (std::vector<uint8_t>{0x1B, 0x14, 0x24, 0x47, 0xB4, 0xAE, 0xBA, 0x4D, 0xBE,
-                                                          0x7F, 0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}));
+    EXPECT_EQ(Slice(bytes, 20, 16), (std::vector<uint8_t>{0x1B, 0x14, 0x24, 0x47, 0xB4, 0xAE, 0xBA, 0x4D, 0xBE, 0x7F,
+                                                          0xD4, 0xA1, 0x8A, 0xFA, 0x6E, 0xA5}));
     EXPECT_EQ(bytes[36], 14);
     EXPECT_EQ(Slice(bytes, 37, 14), Slice(nonce, 0, 14));
     EXPECT_EQ(bytes[51], 0);

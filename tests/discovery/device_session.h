@@ -7,9 +7,9 @@
 #include <chrono>
 #include <string>
 
-#include "guids.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "session.h"
+#include "tests/support/guids.h"
 
 namespace kovr::test {
 

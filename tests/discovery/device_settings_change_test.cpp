@@ -4,17 +4,17 @@
 
 #include <cstring>
 
-#include "device_lab.h"
-#include "device_session.h"
+#include "tests/discovery/device_lab.h"
+#include "tests/discovery/device_session.h"
 
 namespace kovr {
 namespace {
 
 using test::DeviceJson;
+using test::DeviceSession;
 using test::Lab;
 using test::Simulator;
 using test::Topology;
-using test::DeviceSession;
 
 const uint8_t kDevice[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 

@@ -1,4 +1,4 @@
-#include "guarded_list.h"
+#include "discovery/guarded_list.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "handle_registry.h"
-#include "platform/fault_injection.h"
+#include "discovery/handle_registry.h"
+#include "discovery/platform/fault_injection.h"
 
 namespace kovr {
 namespace {

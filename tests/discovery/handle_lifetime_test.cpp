@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "device_session.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "loopback_device.h"
-#include "session.h"
+#include "tests/discovery/device_session.h"
+#include "tests/discovery/loopback_device.h"
 
 namespace kovr {
 namespace {

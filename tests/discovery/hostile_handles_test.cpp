@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "device_session.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "loopback_device.h"
-#include "session.h"
+#include "tests/discovery/device_session.h"
+#include "tests/discovery/loopback_device.h"
 
 namespace kovr {
 namespace {
@@ -31,8 +31,7 @@ public:
     InaccessiblePage()
         : size_(static_cast<size_t>(sysconf(_SC_PAGESIZE))),
           page_(mmap(nullptr, size_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0))
-    {
-    }
+    {}
     ~InaccessiblePage() { munmap(page_, size_); }
     uintptr_t address() const { return reinterpret_cast<uintptr_t>(page_); }
 
@@ -89,7 +88,9 @@ void RefuseAsSessionAndTarget(uintptr_t value, KOVR_HANDLE bystander)
     EXPECT_EQ(KOVRGetLastErrorMessage(handle, text, sizeof text), -1);
     EXPECT_STREQ(text, "untouched");
     EXPECT_EQ(KOVRStartSyncSearchEx(handle, 10, 10), -1);
-    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(
+                  handle, [](KOVR_HANDLE, uintptr_t) {}, 0),
+              -1);
     EXPECT_EQ(KOVRGetSearchResults(handle, &record, 1), -1);
     EXPECT_EQ(KOVRGetDeviceInfo(handle, mac, &record), -1);
     EXPECT_EQ(KOVRSetDHCP(handle, mac, 1, "pw"), -1);

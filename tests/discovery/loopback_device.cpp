@@ -1,4 +1,4 @@
-#include "loopback_device.h"
+#include "tests/discovery/loopback_device.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -9,9 +9,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "session.h"
-#include "wire_bytes.h"
-#include "reply_writer.h"
+#include "discovery/reply_writer.h"
+#include "discovery/session.h"
+#include "discovery/wire_bytes.h"
 
 namespace kovr::test {
 
@@ -109,6 +109,5 @@ void LoopbackDevice::Serve()
         }
     }
 }
-
 
 } // namespace kovr::test

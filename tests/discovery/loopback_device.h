@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "private_network.h"
-#include "process_resources.h"
+#include "tests/support/private_network.h"
+#include "tests/support/process_resources.h"
 
 namespace kovr::test {
 

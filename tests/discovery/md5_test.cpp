@@ -1,6 +1,6 @@
-#include "md5.h"
+#include "discovery/md5.h"
 
-#include "hex.h"
+#include "tests/support/hex.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

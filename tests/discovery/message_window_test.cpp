@@ -7,10 +7,10 @@
 #include <memory>
 #include <thread>
 
+#include "discovery/handles.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/platform/thread.h"
 #include "kovr/kovr.h"
-#include "platform/fault_injection.h"
-#include "handles.h"
-#include "platform/thread.h"
 
 using namespace kovr;
 using namespace kovr::platform;

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <thread>
 
+#include "discovery/handles.h"
+#include "discovery/platform/fault_injection.h"
 #include "kovr/kovr.h"
-#include "handles.h"
-#include "platform/fault_injection.h"
 
 namespace kovr::platform {
 namespace {

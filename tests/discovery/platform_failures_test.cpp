@@ -12,16 +12,16 @@
 #include <string>
 #include <thread>
 
-#include "descriptor_limit.h"
-#include "device_session.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "loopback_device.h"
-#include "platform/fault_injection.h"
-#include "process_resources.h"
-#include "session.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "tests/discovery/device_session.h"
+#include "tests/discovery/loopback_device.h"
+#include "tests/support/descriptor_limit.h"
+#include "tests/support/process_resources.h"
 
 namespace kovr {
 namespace {
@@ -51,8 +51,7 @@ public:
                                                .Uint(kTagResultCode, 0, 1)
                                                .Finish()};
           })
-    {
-    }
+    {}
     int CommandsHeard() const { return commands_.load(); }
     // The device's thread counts a request a moment after it left.
     bool HearsCommands(int count) const
@@ -202,7 +201,9 @@ TEST_F(PlatformFailure, AWorkerThreadThatCannotBeStarted)
     KOVR_WINDOW window = KOVRCreateMessageWindow();
     ArmFault(Fault::ThreadCreate, 1, true);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle(), 100, 300), -1);
-    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle(), [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(
+                  handle(), [](KOVR_HANDLE, uintptr_t) {}, 0),
+              -1);
     EXPECT_EQ(KOVRStartAsyncSearchMessage(handle(), window, 0x400, 0), -1);
     EXPECT_EQ(KOVRStartAsyncSearchEvent(handle(), event), -1);
     EXPECT_FALSE(Searching());

@@ -5,8 +5,8 @@
 #include <memory>
 #include <thread>
 
-#include "platform/fault_injection.h"
-#include "platform/timer.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/platform/timer.h"
 
 namespace kovr::platform {
 namespace {

@@ -2,8 +2,8 @@
 // the tests that build and parse datagrams need no open session.
 #pragma once
 
-#include "device_session.h"
-#include "wire_bytes.h"
+#include "discovery/wire_bytes.h"
+#include "tests/discovery/device_session.h"
 
 namespace kovr::test {
 

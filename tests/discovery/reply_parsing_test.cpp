@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "protocol_session.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "tests/discovery/protocol_session.h"
 
 namespace kovr {
 namespace {
@@ -87,8 +87,7 @@ TEST_F(ReplyParsing, WellFormedGuidFieldClearsAnEarlierFailure)
     EXPECT_EQ(record_.info.presentFields, KOVR_FIELD_MAC_ADDRESS | KOVR_FIELD_GUID);
     EXPECT_EQ(record_.info.ipAddress, 0u);
 
-    const auto withoutGuid =
-        Reply().Field(kTagMacAddress, kDevice, 6).Field(kTagIpAddress, shortAddress, 3).Finish();
+    const auto withoutGuid = Reply().Field(kTagMacAddress, kDevice, 6).Field(kTagIpAddress, shortAddress, 3).Finish();
     EXPECT_FALSE(Accept(withoutGuid, kDevice));
 }
 
@@ -199,8 +198,8 @@ TEST_F(ReplyParsing, Tag22KeepsItsFirstByte)
 
 TEST_F(ReplyParsing, RepeatedMacKeepsTheLaterValue)
 {
-    EXPECT_TRUE(Accept(Reply().Field(kTagMacAddress, kOtherDevice, 6).Field(kTagMacAddress, kDevice, 6).Finish(),
-                       kDevice));
+    EXPECT_TRUE(
+        Accept(Reply().Field(kTagMacAddress, kOtherDevice, 6).Field(kTagMacAddress, kDevice, 6).Finish(), kDevice));
     EXPECT_EQ(std::memcmp(record_.info.macAddress, kDevice, kMacSize), 0);
 }
 

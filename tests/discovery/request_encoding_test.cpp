@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "protocol_session.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "tests/discovery/protocol_session.h"
 
 namespace kovr {
 namespace {

@@ -6,24 +6,24 @@
 
 #include <atomic>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <variant>
 
-#include "guids.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "discovery/search.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "loopback_device.h"
-#include "process_resources.h"
-#include "platform/fault_injection.h"
-#include "search.h"
-#include "session.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "tests/discovery/loopback_device.h"
+#include "tests/support/guids.h"
+#include "tests/support/process_resources.h"
 
 using namespace kovr;
 using kovr::platform::ArmFault;
@@ -34,7 +34,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 namespace {
-
 
 bool WaitFor(const std::function<bool()> &condition, milliseconds limit = milliseconds(3000))
 {
@@ -64,8 +63,7 @@ public:
               from_ = from;
               return std::vector<Datagram>{test::DiscoveryReplyFrom(kMagicLorx, ntohl(from.sin_addr.s_addr) & 0xFF)};
           })
-    {
-    }
+    {}
     void SendToSearcher(const Datagram &datagram)
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -130,8 +128,8 @@ TEST_F(SearchEngineTest, RefusedStartersLeaveThePreviousErrorState)
 
 TEST_F(SearchEngineTest, InvalidLimitsAreRefusedAfterTheErrorReset)
 {
-    for (auto limits : {std::make_pair(0u, 1000u), std::make_pair(1000u, 0u),
-                        std::make_pair(KOVR_INFINITE, KOVR_INFINITE)}) {
+    for (auto limits :
+         {std::make_pair(0u, 1000u), std::make_pair(1000u, 0u), std::make_pair(KOVR_INFINITE, KOVR_INFINITE)}) {
         session_->errors.Record(7, "earlier failure");
         EXPECT_EQ(KOVRStartSyncSearchEx(handle_, limits.first, limits.second), -1);
         EXPECT_EQ(KOVRGetLastError(handle_), 0);
@@ -204,7 +202,9 @@ TEST_F(SearchEngineTest, ALeftoverStopRequestDoesNotEndTheNextSearch)
 TEST_F(SearchEngineTest, ThreadCreationFailureLeavesTheSessionIdle)
 {
     ArmFault(Fault::ThreadCreate, 1);
-    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(
+                  handle_, [](KOVR_HANDLE, uintptr_t) {}, 0),
+              -1);
     EXPECT_FALSE(session_->search->searching.load());
     ArmFault(Fault::ThreadCreate, 1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 100), -1);

@@ -15,18 +15,18 @@
 #include <thread>
 #include <vector>
 
-#include "guids.h"
+#include "discovery/platform/net.h"
+#include "discovery/replies.h"
+#include "discovery/reply_intake.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "discovery/search.h"
+#include "discovery/session.h"
+#include "discovery/transport.h"
 #include "kovr/kovr.h"
-#include "loopback_device.h"
-#include "lab.h"
-#include "platform/net.h"
-#include "reply_intake.h"
-#include "search.h"
-#include "session.h"
-#include "transport.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "tests/discovery/loopback_device.h"
+#include "tests/support/guids.h"
+#include "tests/support/lab.h"
 
 using namespace kovr;
 using kovr::test::Datagram;
@@ -44,7 +44,6 @@ constexpr bool kSanitizedMemory = true;
 constexpr bool kSanitizedMemory = false;
 #endif
 
-
 long MillisecondsSince(Clock::time_point start)
 {
     return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
@@ -52,8 +51,12 @@ long MillisecondsSince(Clock::time_point start)
 
 Datagram ReplyFromDevice(uint32_t number)
 {
-    const uint8_t mac[kMacSize] = {0x02, 0x00, static_cast<uint8_t>(number >> 24), static_cast<uint8_t>(number >> 16),
-                                   static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number)};
+    const uint8_t mac[kMacSize] = {0x02,
+                                   0x00,
+                                   static_cast<uint8_t>(number >> 24),
+                                   static_cast<uint8_t>(number >> 16),
+                                   static_cast<uint8_t>(number >> 8),
+                                   static_cast<uint8_t>(number)};
     return ReplyWriter(kMagicLorx, kDiscoveryReply).Field(kTagMacAddress, mac, sizeof mac).Finish();
 }
 
@@ -197,8 +200,8 @@ TEST(SearchUnderFlood, FindsEveryRealDeviceEndsOnTimeAndKeepsItsMemoryFlat)
         ASSERT_EQ(KOVRStartSyncSearchEx(handle, 100, 2000), 1);
     }
     test::Simulator sim(lab, {{"devices", nlohmann::json::array()}},
-                          {"--generate", "100", "--reply-window-ms", "1000", "--flood", "50000", "--flood-count",
-                           "100000", "--flood-kind", "mixed", "--log-received-only"});
+                        {"--generate", "100", "--reply-window-ms", "1000", "--flood", "50000", "--flood-count",
+                         "100000", "--flood-kind", "mixed", "--log-received-only"});
     const long residentBefore = ResidentKilobytes();
     const auto start = Clock::now();
     EXPECT_EQ(KOVRStartSyncSearchEx(handle, 500, 5000), 100);

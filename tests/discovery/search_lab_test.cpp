@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "guids.h"
 #include "kovr/kovr.h"
-#include "loopback_device.h"
-#include "lab.h"
+#include "tests/discovery/loopback_device.h"
+#include "tests/support/guids.h"
+#include "tests/support/lab.h"
 
 using kovr::test::DeviceJson;
 using kovr::test::Devices;
@@ -236,7 +236,9 @@ TEST_F(SearchLabTest, ASecondStarterDuringASearchIsRefused)
     ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 100, 100), -1);
     EXPECT_EQ(KOVRStartAsyncSearchEvent(handle_, event), -1);
-    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle_, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(
+                  handle_, [](KOVR_HANDLE, uintptr_t) {}, 0),
+              -1);
     std::this_thread::sleep_for(milliseconds(700));
     EXPECT_EQ(KOVRGetSearchResultCount(handle_), 2) << "the first search went on";
     KOVRStopSearch(handle_);

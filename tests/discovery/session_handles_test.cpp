@@ -7,10 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "device_session.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "guids.h"
-#include "session.h"
+#include "tests/discovery/device_session.h"
+#include "tests/support/guids.h"
 
 namespace kovr {
 namespace {
@@ -199,7 +199,9 @@ void CallEveryFunctionWith(KOVR_HANDLE handle)
     EXPECT_STREQ(text, "untouched");
     EXPECT_EQ(KOVRStartSyncSearch(handle), -1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle, 10, 10), -1);
-    EXPECT_EQ(KOVRStartAsyncSearchCallback(handle, [](KOVR_HANDLE, uintptr_t) {}, 0), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchCallback(
+                  handle, [](KOVR_HANDLE, uintptr_t) {}, 0),
+              -1);
     EXPECT_EQ(KOVRStartAsyncSearchEvent(handle, nullptr), -1);
     EXPECT_EQ(KOVRStartAsyncSearchMessage(handle, nullptr, 1, 0), -1);
     EXPECT_EQ(KOVRGetSearchResultCount(handle), -1);

@@ -2,13 +2,13 @@
 // behind; a LORX session that can't be made is retried once as TESK.
 #include <gtest/gtest.h>
 
-#include "device_session.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/platform/socket_library.h"
+#include "discovery/session.h"
 #include "kovr/kovr.h"
-#include "guids.h"
-#include "platform/fault_injection.h"
-#include "platform/socket_library.h"
-#include "process_resources.h"
-#include "session.h"
+#include "tests/discovery/device_session.h"
+#include "tests/support/guids.h"
+#include "tests/support/process_resources.h"
 
 namespace kovr {
 namespace {

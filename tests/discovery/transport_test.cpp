@@ -10,12 +10,12 @@
 #include <cstring>
 #include <string>
 
-#include "guids.h"
-#include "loopback_device.h"
-#include "platform/fault_injection.h"
-#include "session.h"
-#include "reply_writer.h"
-#include "transport.h"
+#include "discovery/platform/fault_injection.h"
+#include "discovery/reply_writer.h"
+#include "discovery/session.h"
+#include "discovery/transport.h"
+#include "tests/discovery/loopback_device.h"
+#include "tests/support/guids.h"
 
 using namespace kovr;
 using kovr::platform::ArmFault;
@@ -25,7 +25,6 @@ using kovr::test::Datagram;
 using kovr::test::kLocatorGuid;
 
 namespace {
-
 
 uint32_t Address(const char *dotted)
 {
@@ -60,9 +59,8 @@ TEST(LocalAddressRule, KeepsUpInterfacesInOrderOnceEachAndLoopbackOnlyAlone)
 {
     std::vector<uint32_t> list = {Address("192.0.2.99")}; // emptied first
     const std::vector<InterfaceAddress> mixed = {
-        {Address("127.0.0.1"), true, true},   {Address("10.0.0.1"), true, false},
-        {Address("10.0.0.2"), false, false},  {Address("192.168.1.5"), true, false},
-        {Address("10.0.0.1"), true, false},   {0, true, false},
+        {Address("127.0.0.1"), true, true},    {Address("10.0.0.1"), true, false}, {Address("10.0.0.2"), false, false},
+        {Address("192.168.1.5"), true, false}, {Address("10.0.0.1"), true, false}, {0, true, false},
     };
     FillLocalAddressList(&list, mixed);
     EXPECT_EQ(list, (std::vector<uint32_t>{Address("10.0.0.1"), Address("192.168.1.5")}));

@@ -14,18 +14,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
 
-#include "fuzz_support.h"
-#include "guids.h"
-#include "process_resources.h"
-#include "reply_writer.h"
-#include "session.h"
+#include "discovery/reply_writer.h"
+#include "discovery/session.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/support/guids.h"
+#include "tests/support/process_resources.h"
 
 namespace {
 
@@ -79,8 +79,8 @@ private:
         for (;;) {
             sockaddr_in from{};
             socklen_t fromLength = sizeof from;
-            const ssize_t received = recvfrom(socket_, buffer.data(), buffer.size(), 0,
-                                              reinterpret_cast<sockaddr *>(&from), &fromLength);
+            const ssize_t received =
+                recvfrom(socket_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
             if (received < static_cast<ssize_t>(kovr::kHeaderSize)) {
                 continue;
             }

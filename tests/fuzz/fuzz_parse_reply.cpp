@@ -3,18 +3,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "replies.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
 
 namespace {
 
-constexpr uint32_t kKnownFields = KOVR_FIELD_MAC_ADDRESS | KOVR_FIELD_IP_ADDRESS | KOVR_FIELD_SUBNET_MASK |
-                                  KOVR_FIELD_GATEWAY_ADDRESS | KOVR_FIELD_DNS_ADDRESS | KOVR_FIELD_DHCP_MODE |
-                                  KOVR_FIELD_DEVICE_NAME | KOVR_FIELD_PRODUCT_NAME | KOVR_FIELD_ADVISORY |
-                                  KOVR_FIELD_VERSION | KOVR_FIELD_GUID | KOVR_FIELD_TAG22 | KOVR_FIELD_NONCE |
-                                  KOVR_FIELD_TAG24;
+constexpr uint32_t kKnownFields =
+    KOVR_FIELD_MAC_ADDRESS | KOVR_FIELD_IP_ADDRESS | KOVR_FIELD_SUBNET_MASK | KOVR_FIELD_GATEWAY_ADDRESS |
+    KOVR_FIELD_DNS_ADDRESS | KOVR_FIELD_DHCP_MODE | KOVR_FIELD_DEVICE_NAME | KOVR_FIELD_PRODUCT_NAME |
+    KOVR_FIELD_ADVISORY | KOVR_FIELD_VERSION | KOVR_FIELD_GUID | KOVR_FIELD_TAG22 | KOVR_FIELD_NONCE | KOVR_FIELD_TAG24;
 constexpr uint8_t kTarget[kovr::kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 
 void Require(bool condition)

@@ -11,15 +11,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <set>
 
-#include "fuzz_support.h"
-#include "guids.h"
-#include "reply_intake.h"
-#include "transport.h"
+#include "discovery/reply_intake.h"
+#include "discovery/transport.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/support/guids.h"
 
 namespace {
 
@@ -71,8 +71,8 @@ size_t ExpectedCount(const std::vector<Datagram> &datagrams, bool asynchronous)
     for (const Datagram &datagram : datagrams) {
         kovr::InitReplyRecord(kIdentity, &record);
         if (!datagram.empty() && datagram.size() <= kovr::kReceiveBufferSize &&
-            kovr::AcceptReply(kIdentity, datagram.data(), datagram.size(), kovr::kDiscoveryReply,
-                              kovr::kAllDevices, &record)) {
+            kovr::AcceptReply(kIdentity, datagram.data(), datagram.size(), kovr::kDiscoveryReply, kovr::kAllDevices,
+                              &record)) {
             ++accepted;
             devices.insert(MacKey(record.info.macAddress));
         }
@@ -107,8 +107,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     harness->sender = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     socklen_t length = sizeof local;
-    Require(harness->sender >= 0 &&
-            getsockname(harness->receiver, reinterpret_cast<sockaddr *>(&local), &length) == 0);
+    Require(harness->sender >= 0 && getsockname(harness->receiver, reinterpret_cast<sockaddr *>(&local), &length) == 0);
     harness->destination = local;
     g_harness = harness;
     return 0;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "private_network.h"
+#include "tests/support/private_network.h"
 
 namespace kovr::test {
 

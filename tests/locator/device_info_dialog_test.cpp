@@ -1,7 +1,7 @@
 // The device information block: eleven lines rendered from the record.
-#include "gui_tests.h"
-#include "device_info_dialog.h"
-#include "fake_library.h"
+#include "locator/device_info_dialog.h"
+#include "tests/locator/fake_library.h"
+#include "tests/locator/gui_tests.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -113,7 +113,9 @@ private slots:
     void aNameThatIsNotUtf8KeepsTheLinesAfterIt()
     {
         // A name cut in the middle of a character, and one with a stray byte.
-        for (const char *name : {"caf\xc3", "caf\xe2\x82", "a\xff" "b"}) {
+        for (const char *name : {"caf\xc3", "caf\xe2\x82",
+                                 "a\xff"
+                                 "b"}) {
             const KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5", name);
             const QString details = Details(record);
             QCOMPARE(Line(details, QStringLiteral("Device Name")), QString::fromUtf8(name));

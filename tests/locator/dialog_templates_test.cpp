@@ -1,14 +1,14 @@
 // The dialogs are laid out from their templates: dialog units scale with the
 // font, controls keep their order, texts and tab order, and message boxes
 // look as the locator's always have.
-#include "gui_tests.h"
-#include "device_info_dialog.h"
-#include "dialog_units.h"
-#include "fake_library.h"
-#include "ip_settings_dialog.h"
-#include "locator_dialog.h"
-#include "message_box.h"
-#include "reboot_dialog.h"
+#include "locator/device_info_dialog.h"
+#include "locator/dialog_units.h"
+#include "locator/ip_settings_dialog.h"
+#include "locator/locator_dialog.h"
+#include "locator/message_box.h"
+#include "locator/reboot_dialog.h"
+#include "tests/locator/fake_library.h"
+#include "tests/locator/gui_tests.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -147,10 +147,9 @@ private slots:
                 if (label == reboot.Control(ControlId::MacLine))
                     texts << mac;
                 for (const QString &text : texts) {
-                    const QRect needed = label->fontMetrics().boundingRect(
-                        QRect(0, 0, label->width(), 10000), Qt::TextWordWrap | Qt::TextExpandTabs, text);
-                    QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
-                             qPrintable(text));
+                    const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000),
+                                                                           Qt::TextWordWrap | Qt::TextExpandTabs, text);
+                    QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(), qPrintable(text));
                 }
             }
         }
@@ -161,11 +160,11 @@ private slots:
         FakeLibrary fake;
         LocatorDialog locator(fake.Seam());
         locator.show();
-        QCOMPARE(TabCycle(locator.Control(ControlId::ConfigureIpSettings)),
-                 (QList<QWidget *>{locator.Control(ControlId::ConfigureIpSettings),
-                                   locator.Control(ControlId::DeviceInfo), locator.Control(ControlId::RebootDevice),
-                                   locator.Control(ControlId::RefreshList), locator.Control(ControlId::DeviceList),
-                                   locator.Control(ControlId::Cancel)}));
+        QCOMPARE(
+            TabCycle(locator.Control(ControlId::ConfigureIpSettings)),
+            (QList<QWidget *>{locator.Control(ControlId::ConfigureIpSettings), locator.Control(ControlId::DeviceInfo),
+                              locator.Control(ControlId::RebootDevice), locator.Control(ControlId::RefreshList),
+                              locator.Control(ControlId::DeviceList), locator.Control(ControlId::Cancel)}));
         locator.reject();
 
         const KOVRDeviceInfoRecord record = MakeRecord({2, 0, 0, 0, 0, 1}, "10.77.1.10");
@@ -174,9 +173,9 @@ private slots:
         ip.show();
         const auto field = [&ip](int id) { return ip.Control(id)->focusProxy(); };
         QCOMPARE(TabCycle(field(ControlId::IpAddress)),
-                 (QList<QWidget *>{field(ControlId::IpAddress), field(ControlId::SubnetMask),
-                                   field(ControlId::Gateway), ip.Control(ControlId::Password),
-                                   ip.Control(ControlId::Ok), ip.Control(ControlId::Cancel)}));
+                 (QList<QWidget *>{field(ControlId::IpAddress), field(ControlId::SubnetMask), field(ControlId::Gateway),
+                                   ip.Control(ControlId::Password), ip.Control(ControlId::Ok),
+                                   ip.Control(ControlId::Cancel)}));
         ip.reject();
 
         RebootDialog reboot(fake.Seam());

@@ -1,6 +1,6 @@
-#include "fake_library.h"
+#include "tests/locator/fake_library.h"
 
-#include "message_box.h"
+#include "locator/message_box.h"
 
 #include <QtGlobal>
 
@@ -128,11 +128,11 @@ FakeLibrary::~FakeLibrary()
 const LibrarySeam &FakeLibrary::Seam() const
 {
     static const LibrarySeam table = {
-        FakeCalls::OpenByGuid,    FakeCalls::Close,         FakeCalls::GetLastError,
+        FakeCalls::OpenByGuid,          FakeCalls::Close,           FakeCalls::GetLastError,
         FakeCalls::GetLastErrorMessage, FakeCalls::StartSyncSearch, FakeCalls::GetSearchResultCount,
-        FakeCalls::GetSearchResults, FakeCalls::StopSearch,  FakeCalls::GetDeviceInfo,
-        FakeCalls::RebootDevice,  FakeCalls::SetNetwork,    FakeCalls::SetDHCP,
-        FakeCalls::CopyRecord,    FakeCalls::ReleaseRecord,
+        FakeCalls::GetSearchResults,    FakeCalls::StopSearch,      FakeCalls::GetDeviceInfo,
+        FakeCalls::RebootDevice,        FakeCalls::SetNetwork,      FakeCalls::SetDHCP,
+        FakeCalls::CopyRecord,          FakeCalls::ReleaseRecord,
     };
     return table;
 }
@@ -151,8 +151,8 @@ KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, con
     KOVRDeviceInfoRecord record{};
     record.recordSize = sizeof record;
     record.version = 512;
-    record.presentFields = KOVR_FIELD_MAC_ADDRESS | KOVR_FIELD_IP_ADDRESS | KOVR_FIELD_DEVICE_NAME
-        | KOVR_FIELD_PRODUCT_NAME;
+    record.presentFields =
+        KOVR_FIELD_MAC_ADDRESS | KOVR_FIELD_IP_ADDRESS | KOVR_FIELD_DEVICE_NAME | KOVR_FIELD_PRODUCT_NAME;
     std::memcpy(record.macAddress, mac.data(), mac.size());
     record.ipAddress = Address(ip);
     std::strncpy(record.deviceName, name, sizeof record.deviceName - 1);

@@ -1,7 +1,7 @@
 #ifndef KOVR_TESTS_LOCATOR_FAKE_LIBRARY_H
 #define KOVR_TESTS_LOCATOR_FAKE_LIBRARY_H
 
-#include "library_seam.h"
+#include "locator/library_seam.h"
 
 #include <QString>
 
@@ -68,10 +68,7 @@ public:
 
     int LiveCopies() const { return copies - releases; }
     bool IsOpen(KOVR_HANDLE h) const { return m_open.count(h) != 0; }
-    int CommandCount() const
-    {
-        return static_cast<int>(networkCalls.size() + dhcpCalls.size() + rebootCalls.size());
-    }
+    int CommandCount() const { return static_cast<int>(networkCalls.size() + dhcpCalls.size() + rebootCalls.size()); }
 
 private:
     friend struct FakeCalls;

@@ -2,7 +2,7 @@
 //   locator_gui_tests CLASS [QTEST ARGUMENTS...]   one class
 //   locator_gui_tests                              every class in turn
 //   locator_gui_tests --list                       the classes' names
-#include "gui_tests.h"
+#include "tests/locator/gui_tests.h"
 
 #include <QApplication>
 #include <QTest>

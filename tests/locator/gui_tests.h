@@ -16,6 +16,6 @@ bool RegisterGuiTest(const char *name, GuiTestFactory factory);
 
 } // namespace kovr::test
 
-#define KOVR_GUI_TEST(Class)                                                                                 \
-    static const bool kovrGuiTestRegistered##Class =                                                         \
-        kovr::test::RegisterGuiTest(#Class, []() -> std::unique_ptr<QObject> { return std::make_unique<Class>(); });
+#define KOVR_GUI_TEST(Class)                                                                                           \
+  static const bool kovrGuiTestRegistered##Class =                                                                     \
+      kovr::test::RegisterGuiTest(#Class, []() -> std::unique_ptr<QObject> { return std::make_unique<Class>(); });

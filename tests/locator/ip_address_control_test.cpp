@@ -1,7 +1,7 @@
 // The four-field address entry: packing, typing from field to field, and the
 // disabled look.
-#include "gui_tests.h"
-#include "ip_address_control.h"
+#include "locator/ip_address_control.h"
+#include "tests/locator/gui_tests.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 // The IP settings dialog: its opening state, the mode switch, and the one
 // command that Apply sends.
-#include "gui_tests.h"
-#include "fake_library.h"
-#include "ip_address_control.h"
-#include "ip_settings_dialog.h"
+#include "locator/ip_address_control.h"
+#include "locator/ip_settings_dialog.h"
+#include "tests/locator/fake_library.h"
+#include "tests/locator/gui_tests.h"
 
 #include <QApplication>
 #include <QLabel>

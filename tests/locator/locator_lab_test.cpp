@@ -1,13 +1,13 @@
 // The locator over the real library, against simulated devices in a private
 // network: the list shows what answers, and the dialogs change the devices.
-#include "ip_address_control.h"
-#include "ip_settings_dialog.h"
-#include "library_seam.h"
-#include "locator_dialog.h"
-#include "reboot_dialog.h"
-#include "record_text.h"
+#include "locator/ip_address_control.h"
+#include "locator/ip_settings_dialog.h"
+#include "locator/library_seam.h"
+#include "locator/locator_dialog.h"
+#include "locator/reboot_dialog.h"
+#include "locator/record_text.h"
 
-#include "lab.h"
+#include "tests/support/lab.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -142,7 +142,6 @@ private slots:
         QVERIFY(window.DeviceAt(0)->presentFields & KOVR_FIELD_DHCP_MODE);
         window.reject();
     }
-
 };
 
 QTEST_MAIN(LocatorLabTest)

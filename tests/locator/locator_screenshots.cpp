@@ -2,20 +2,20 @@
 // them: the real library against the demo's simulated devices in a private
 // lab. Run it under Xvfb and tests/netlab/isolated:
 //   locator_screenshots DEVICE-FILE OUTPUT-DIRECTORY
-#include "device_info_dialog.h"
-#include "ip_settings_dialog.h"
-#include "library_seam.h"
-#include "locator_dialog.h"
-#include "message_box.h"
-#include "reboot_dialog.h"
+#include "locator/device_info_dialog.h"
+#include "locator/ip_settings_dialog.h"
+#include "locator/library_seam.h"
+#include "locator/locator_dialog.h"
+#include "locator/message_box.h"
+#include "locator/reboot_dialog.h"
 
-#include "lab.h"
+#include "tests/support/lab.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>

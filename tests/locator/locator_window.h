@@ -1,8 +1,8 @@
 #ifndef KOVR_TESTS_LOCATOR_LOCATOR_WINDOW_H
 #define KOVR_TESTS_LOCATOR_LOCATOR_WINDOW_H
 
-#include "fake_library.h"
-#include "locator_dialog.h"
+#include "locator/locator_dialog.h"
+#include "tests/locator/fake_library.h"
 
 #include <QStringList>
 #include <QTest>

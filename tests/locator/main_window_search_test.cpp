@@ -1,8 +1,8 @@
 // The main window's search flow: what the list shows before, during and after
 // a search, and who owns the record copies behind the rows.
-#include "gui_tests.h"
-#include "locator_window.h"
-#include "paint_counter.h"
+#include "tests/locator/gui_tests.h"
+#include "tests/locator/locator_window.h"
+#include "tests/locator/paint_counter.h"
 
 #include <QApplication>
 #include <QHeaderView>

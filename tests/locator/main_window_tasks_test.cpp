@@ -1,10 +1,10 @@
 // The main window's task buttons: what they do with the selected row, and
 // how the window lets go of its session and records when it closes.
-#include "gui_tests.h"
-#include "device_info_dialog.h"
-#include "ip_settings_dialog.h"
-#include "locator_window.h"
-#include "reboot_dialog.h"
+#include "locator/device_info_dialog.h"
+#include "locator/ip_settings_dialog.h"
+#include "locator/reboot_dialog.h"
+#include "tests/locator/gui_tests.h"
+#include "tests/locator/locator_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,9 +1,9 @@
 // The reboot dialog: the command, the wait for the device and the status
 // line, with the pauses between polls taken out.
-#include "gui_tests.h"
-#include "fake_library.h"
-#include "paint_counter.h"
-#include "reboot_dialog.h"
+#include "locator/reboot_dialog.h"
+#include "tests/locator/fake_library.h"
+#include "tests/locator/gui_tests.h"
+#include "tests/locator/paint_counter.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -10,14 +10,15 @@
 
 #include <gtest/gtest.h>
 
-#include "lab.h"
+#include "tests/support/lab.h"
 
 namespace kovr::test {
 namespace {
 
 // A DiscoveryRequest built by hand: "LORX", type 1, payload 28, the target,
 // the version field and the locator's GUID field.
-std::vector<uint8_t> DiscoveryRequest(uint8_t lastMacByte) {
+std::vector<uint8_t> DiscoveryRequest(uint8_t lastMacByte)
+{
     std::vector<uint8_t> request = {'L', 'O', 'R', 'X', 0x00, 0x01, 0x00, 0x1c};
     const uint8_t target[6] = {0x02, 0x00, 0x00, 0x00, 0x00, lastMacByte};
     const uint8_t all[6] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
@@ -30,7 +31,8 @@ std::vector<uint8_t> DiscoveryRequest(uint8_t lastMacByte) {
 }
 
 // The MAC in a reply's first field, which the simulator always writes first.
-std::string ReplyMac(const std::vector<uint8_t> &reply) {
+std::string ReplyMac(const std::vector<uint8_t> &reply)
+{
     if (reply.size() < 16 || reply[8] != 1 || reply[9] != 6) {
         return "malformed";
     }
@@ -40,7 +42,8 @@ std::string ReplyMac(const std::vector<uint8_t> &reply) {
     return text;
 }
 
-std::vector<std::string> MacsAnswering(HostSocket &socket, uint8_t target) {
+std::vector<std::string> MacsAnswering(HostSocket &socket, uint8_t target)
+{
     socket.SendToGroup(DiscoveryRequest(target));
     // A generous wait for the first reply, a short one for the rest.
     std::vector<std::vector<uint8_t>> replies;
@@ -58,9 +61,13 @@ std::vector<std::string> MacsAnswering(HostSocket &socket, uint8_t target) {
     return macs;
 }
 
-TEST(Netlab, TestsRunOutsideTheDefaultNamespace) { EXPECT_TRUE(InPrivateNamespace()); }
+TEST(Netlab, TestsRunOutsideTheDefaultNamespace)
+{
+    EXPECT_TRUE(InPrivateNamespace());
+}
 
-TEST(Netlab, SingleLinkCarriesARequestAndItsReply) {
+TEST(Netlab, SingleLinkCarriesARequestAndItsReply)
+{
     Lab lab(Topology::Single);
     ASSERT_EQ(lab.HostAddresses(), std::vector<std::string>{"10.77.1.1"});
     ASSERT_EQ(lab.DeviceInterfaces(), std::vector<std::string>{"d1"});
@@ -74,7 +81,8 @@ TEST(Netlab, SingleLinkCarriesARequestAndItsReply) {
     EXPECT_EQ(log.front()["peer"], "10.77.1.1:" + std::to_string(socket.port()));
 }
 
-TEST(Netlab, DualLinksReachTheirOwnDevicesOnly) {
+TEST(Netlab, DualLinksReachTheirOwnDevicesOnly)
+{
     Lab lab(Topology::Dual);
     ASSERT_EQ(lab.HostAddresses(), (std::vector<std::string>{"10.77.1.1", "10.77.2.1"}));
     nlohmann::json first = DeviceJson(1);
@@ -91,7 +99,8 @@ TEST(Netlab, DualLinksReachTheirOwnDevicesOnly) {
     EXPECT_TRUE(MacsAnswering(one, 2).empty());
 }
 
-TEST(Netlab, LoopbackCarriesARequestAndItsReply) {
+TEST(Netlab, LoopbackCarriesARequestAndItsReply)
+{
     Lab lab(Topology::Loopback);
     EXPECT_TRUE(lab.DeviceNamespace().empty());
     Simulator sim(lab, Devices({DeviceJson(7)}));
@@ -99,7 +108,8 @@ TEST(Netlab, LoopbackCarriesARequestAndItsReply) {
     EXPECT_EQ(MacsAnswering(socket, 0xff), std::vector<std::string>{"02:00:00:00:00:07"});
 }
 
-TEST(Netlab, TearDownRemovesTheDeviceNamespace) {
+TEST(Netlab, TearDownRemovesTheDeviceNamespace)
+{
     std::string path;
     {
         Lab lab(Topology::Dual);
@@ -113,7 +123,8 @@ TEST(Netlab, TearDownRemovesTheDeviceNamespace) {
     Lab again(Topology::Single);
 }
 
-TEST(Netlab, SimulatorThatCannotStartIsReportedAndLeavesNoFilesBehind) {
+TEST(Netlab, SimulatorThatCannotStartIsReportedAndLeavesNoFilesBehind)
+{
     Lab lab(Topology::Single);
     nlohmann::json broken = DeviceJson(1);
     broken["mac"] = "not a mac, test " + std::to_string(getpid());

@@ -1,4 +1,4 @@
-#include "hex.h"
+#include "tests/support/hex.h"
 
 namespace kovr::test {
 

@@ -1,8 +1,8 @@
-#include "lab.h"
+#include "tests/support/lab.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
-#include <arpa/inet.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
@@ -26,7 +26,8 @@ const char *const kNamespacePrefix = "kovr-lab-";
 const char *const kNetnsDir = "/run/netns";
 
 // The device file, the log and their directory, whatever of them exists.
-void RemoveSimulatorFiles(const std::string &directory) {
+void RemoveSimulatorFiles(const std::string &directory)
+{
     std::remove((directory + "/config.json").c_str());
     std::remove((directory + "/log.jsonl").c_str());
     rmdir(directory.c_str());
@@ -36,7 +37,8 @@ void RemoveSimulatorFiles(const std::string &directory) {
 class FilesGuard {
 public:
     explicit FilesGuard(const std::string &directory) : directory_(directory) {}
-    ~FilesGuard() {
+    ~FilesGuard()
+    {
         if (armed_) {
             RemoveSimulatorFiles(directory_);
         }
@@ -48,7 +50,8 @@ private:
     bool armed_ = true;
 };
 
-std::string ReadAll(int fd) {
+std::string ReadAll(int fd)
+{
     std::string out;
     char buffer[4096];
     for (;;) {
@@ -63,7 +66,8 @@ std::string ReadAll(int fd) {
     }
 }
 
-std::string JoinArgs(const std::vector<std::string> &argv) {
+std::string JoinArgs(const std::vector<std::string> &argv)
+{
     std::string text;
     for (const std::string &arg : argv) {
         text += (text.empty() ? "" : " ") + arg;
@@ -71,7 +75,8 @@ std::string JoinArgs(const std::vector<std::string> &argv) {
     return text;
 }
 
-std::vector<char *> ArgvPointers(std::vector<std::string> &args) {
+std::vector<char *> ArgvPointers(std::vector<std::string> &args)
+{
     std::vector<char *> pointers;
     for (std::string &arg : args) {
         pointers.push_back(arg.data());
@@ -80,11 +85,15 @@ std::vector<char *> ArgvPointers(std::vector<std::string> &args) {
     return pointers;
 }
 
-bool ProcessAlive(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
+bool ProcessAlive(pid_t pid)
+{
+    return kill(pid, 0) == 0 || errno == EPERM;
+}
 
 // Namespaces of labs whose process died without its destructor running
 // (a crash, SIGKILL) are removed by the next lab.
-void RemoveStaleNamespaces() {
+void RemoveStaleNamespaces()
+{
     DIR *dir = opendir(kNetnsDir);
     if (dir == nullptr) {
         return;
@@ -110,16 +119,21 @@ void RemoveStaleNamespaces() {
     }
 }
 
-std::string UniqueNamespaceName() {
+std::string UniqueNamespaceName()
+{
     static std::atomic<unsigned> counter{0};
     return kNamespacePrefix + std::to_string(getpid()) + "-" + std::to_string(counter++);
 }
 
-int LinkCount(Topology topology) { return topology == Topology::Dual ? 2 : 1; }
+int LinkCount(Topology topology)
+{
+    return topology == Topology::Dual ? 2 : 1;
+}
 
 } // namespace
 
-void RunCommand(const std::vector<std::string> &argv) {
+void RunCommand(const std::vector<std::string> &argv)
+{
     int errPipe[2];
     if (pipe2(errPipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
@@ -149,13 +163,16 @@ void RunCommand(const std::vector<std::string> &argv) {
     }
 }
 
-std::string SimulatorPath() { return KOVR_SIM_PATH; }
+std::string SimulatorPath()
+{
+    return KOVR_SIM_PATH;
+}
 
-Lab::Lab(Topology topology) : topology_(topology) {
+Lab::Lab(Topology topology) : topology_(topology)
+{
     if (!InPrivateNamespace()) {
-        throw std::runtime_error(
-            "netlab: refusing to build a lab in the machine's default network namespace; "
-            "run under tests/netlab/isolated");
+        throw std::runtime_error("netlab: refusing to build a lab in the machine's default network namespace; "
+                                 "run under tests/netlab/isolated");
     }
     RemoveStaleNamespaces();
     try {
@@ -170,9 +187,13 @@ Lab::Lab(Topology topology) : topology_(topology) {
     }
 }
 
-Lab::~Lab() { TearDown(); }
+Lab::~Lab()
+{
+    TearDown();
+}
 
-void Lab::BuildVethLinks() {
+void Lab::BuildVethLinks()
+{
     deviceNamespace_ = UniqueNamespaceName();
     const std::string &ns = deviceNamespace_;
     RunCommand({"ip", "netns", "add", ns});
@@ -194,12 +215,14 @@ void Lab::BuildVethLinks() {
     RunCommand({"ip", "-n", ns, "route", "replace", "224.0.0.0/4", "dev", devices[0]});
 }
 
-void Lab::BuildLoopback() {
+void Lab::BuildLoopback()
+{
     RunCommand({"ip", "link", "set", "lo", "multicast", "on", "up"});
     RunCommand({"ip", "route", "replace", "224.0.0.0/4", "dev", "lo"});
 }
 
-void Lab::TearDown() noexcept {
+void Lab::TearDown() noexcept
+{
     if (deviceNamespace_.empty()) {
         return;
     }
@@ -220,7 +243,8 @@ void Lab::TearDown() noexcept {
     deviceNamespace_.clear();
 }
 
-std::vector<std::string> Lab::HostAddresses() const {
+std::vector<std::string> Lab::HostAddresses() const
+{
     if (topology_ == Topology::Loopback) {
         return {"127.0.0.1"};
     }
@@ -231,7 +255,8 @@ std::vector<std::string> Lab::HostAddresses() const {
     return out;
 }
 
-std::vector<std::string> Lab::HostInterfaces() const {
+std::vector<std::string> Lab::HostInterfaces() const
+{
     if (topology_ == Topology::Loopback) {
         return {"lo"};
     }
@@ -242,7 +267,8 @@ std::vector<std::string> Lab::HostInterfaces() const {
     return out;
 }
 
-std::vector<std::string> Lab::DeviceInterfaces() const {
+std::vector<std::string> Lab::DeviceInterfaces() const
+{
     if (topology_ == Topology::Loopback) {
         return {"lo"};
     }
@@ -253,7 +279,8 @@ std::vector<std::string> Lab::DeviceInterfaces() const {
     return out;
 }
 
-std::vector<std::string> Lab::DeviceAddresses() const {
+std::vector<std::string> Lab::DeviceAddresses() const
+{
     if (topology_ == Topology::Loopback) {
         return {"127.0.0.1"};
     }
@@ -265,7 +292,8 @@ std::vector<std::string> Lab::DeviceAddresses() const {
 }
 
 Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<std::string> extraArgs,
-                     std::chrono::milliseconds readyTimeout) {
+                     std::chrono::milliseconds readyTimeout)
+{
     char pattern[] = "/tmp/kovr-sim-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
@@ -338,7 +366,8 @@ Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<s
             }
             continue;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         struct pollfd pfd = {stdoutFd_, POLLIN, 0};
         const int ready = left.count() > 0 ? poll(&pfd, 1, static_cast<int>(left.count())) : 0;
         if (ready < 0 && errno == EINTR) {
@@ -358,12 +387,14 @@ Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<s
     }
 }
 
-Simulator::~Simulator() {
+Simulator::~Simulator()
+{
     Stop();
     RemoveSimulatorFiles(directory_);
 }
 
-int Simulator::Stop(std::string *output) {
+int Simulator::Stop(std::string *output)
+{
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         // The pipe closes when the simulator exits; a stuck one is killed.
@@ -401,7 +432,8 @@ int Simulator::Stop(std::string *output) {
     return status_;
 }
 
-std::vector<nlohmann::json> Simulator::Log() const {
+std::vector<nlohmann::json> Simulator::Log() const
+{
     std::vector<nlohmann::json> entries;
     std::ifstream in(logPath_);
     std::string line;
@@ -417,7 +449,8 @@ std::vector<nlohmann::json> Simulator::Log() const {
     return entries;
 }
 
-HostSocket::HostSocket(const std::string &localAddress) {
+HostSocket::HostSocket(const std::string &localAddress)
+{
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) {
         throw std::runtime_error("socket: " + std::string(std::strerror(errno)));
@@ -437,22 +470,28 @@ HostSocket::HostSocket(const std::string &localAddress) {
     }
 }
 
-HostSocket::~HostSocket() { close(fd_); }
+HostSocket::~HostSocket()
+{
+    close(fd_);
+}
 
-uint16_t HostSocket::port() const {
+uint16_t HostSocket::port() const
+{
     sockaddr_in local{};
     socklen_t length = sizeof local;
     getsockname(fd_, reinterpret_cast<sockaddr *>(&local), &length);
     return ntohs(local.sin_port);
 }
 
-void HostSocket::SetReceiveBuffer(int bytes) {
+void HostSocket::SetReceiveBuffer(int bytes)
+{
     if (setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
         setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
     }
 }
 
-void HostSocket::SendToGroup(const std::vector<uint8_t> &datagram, const std::string &group, uint16_t port) {
+void HostSocket::SendToGroup(const std::vector<uint8_t> &datagram, const std::string &group, uint16_t port)
+{
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
@@ -463,7 +502,8 @@ void HostSocket::SendToGroup(const std::vector<uint8_t> &datagram, const std::st
     }
 }
 
-std::optional<std::vector<uint8_t>> HostSocket::Receive(std::chrono::milliseconds timeout) {
+std::optional<std::vector<uint8_t>> HostSocket::Receive(std::chrono::milliseconds timeout)
+{
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         const auto left =
@@ -487,7 +527,8 @@ std::optional<std::vector<uint8_t>> HostSocket::Receive(std::chrono::millisecond
 }
 
 std::vector<std::vector<uint8_t>> HostSocket::ReceiveUntilQuiet(std::chrono::milliseconds quiet,
-                                                                std::chrono::milliseconds limit) {
+                                                                std::chrono::milliseconds limit)
+{
     std::vector<std::vector<uint8_t>> out;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -500,7 +541,8 @@ std::vector<std::vector<uint8_t>> HostSocket::ReceiveUntilQuiet(std::chrono::mil
     return out;
 }
 
-nlohmann::json DeviceJson(int index, const std::string &auth, const std::string &password) {
+nlohmann::json DeviceJson(int index, const std::string &auth, const std::string &password)
+{
     char mac[18];
     std::snprintf(mac, sizeof mac, "02:00:00:00:%02x:%02x", (index >> 8) & 0xff, index & 0xff);
     return {
@@ -524,9 +566,13 @@ nlohmann::json DeviceJson(int index, const std::string &auth, const std::string 
     };
 }
 
-nlohmann::json Devices(const std::vector<nlohmann::json> &entries) { return {{"devices", entries}}; }
+nlohmann::json Devices(const std::vector<nlohmann::json> &entries)
+{
+    return {{"devices", entries}};
+}
 
-std::vector<LoggedDatagram> Logged(const Simulator &simulator, const std::string &direction, uint16_t type) {
+std::vector<LoggedDatagram> Logged(const Simulator &simulator, const std::string &direction, uint16_t type)
+{
     std::vector<LoggedDatagram> out;
     for (const nlohmann::json &line : simulator.Log()) {
         if (line.value("direction", "") != direction) {
@@ -540,7 +586,8 @@ std::vector<LoggedDatagram> Logged(const Simulator &simulator, const std::string
     return out;
 }
 
-size_t DatagramsReceived(const Simulator &simulator) {
+size_t DatagramsReceived(const Simulator &simulator)
+{
     size_t count = 0;
     for (const nlohmann::json &line : simulator.Log()) {
         if (line.value("direction", "") == "in") {

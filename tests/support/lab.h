@@ -13,8 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "hex.h"
-#include "private_network.h"
+#include "tests/support/hex.h"
+#include "tests/support/private_network.h"
 
 namespace kovr::test {
 

@@ -1,6 +1,6 @@
 // The strict parsers behind kovr's own arguments (the shared text forms
 // are tested with the common library).
-#include "addresses.h"
+#include "tools/kovr/addresses.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@ TEST(CliArgumentParsingTest, OnlyTheAllDevicesAddressIsRefusedAsADevice)
 
 TEST(CliArgumentParsingTest, SubnetMasksHaveContiguousOnes)
 {
-    for (const char *good : {"255.255.255.0", "255.255.0.0", "255.255.255.252", "255.255.255.255", "0.0.0.0",
-                             "128.0.0.0"}) {
+    for (const char *good :
+         {"255.255.255.0", "255.255.0.0", "255.255.255.252", "255.255.255.255", "0.0.0.0", "128.0.0.0"}) {
         EXPECT_EQ(Dotted(ParseSubnetMask(good)), good);
     }
     for (const char *bad : {"255.0.255.0", "0.255.255.255", "255.255.255.1", "255.255.254.255", "255.255.255"}) {

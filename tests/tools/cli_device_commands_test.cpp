@@ -1,8 +1,8 @@
 // kovr info, set-ip, dhcp and reboot from end to end against simulated
 // devices: what they show, the changes they make, how the password reaches
 // them, and what a refusal or a silent device looks like.
-#include "kovr_process.h"
-#include "lab.h"
+#include "tests/support/lab.h"
+#include "tests/tools/kovr_process.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 #include <fstream>
 
 using kovr::test::DeviceJson;
+using kovr::test::KovrProcess;
 using kovr::test::Lab;
+using kovr::test::RunKovr;
 using kovr::test::Simulator;
 using kovr::test::Topology;
-using kovr::test::KovrProcess;
-using kovr::test::RunKovr;
 using std::chrono::milliseconds;
 
 namespace {
@@ -98,8 +98,8 @@ TEST_F(CliDeviceCommandsTest, InfoForASilentDeviceTimesOut)
 
 TEST_F(CliDeviceCommandsTest, SetIpChangesTheDevice)
 {
-    const auto result = RunKovr({"set-ip", kDigestDevice, "--ip", "10.77.1.42", "--mask", "255.255.0.0",
-                                 "--gateway", "10.77.0.1", "--password-file", PasswordFile("secret\n")});
+    const auto result = RunKovr({"set-ip", kDigestDevice, "--ip", "10.77.1.42", "--mask", "255.255.0.0", "--gateway",
+                                 "10.77.0.1", "--password-file", PasswordFile("secret\n")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const nlohmann::json device = Info(kDigestDevice);
     EXPECT_EQ(device["ipAddress"], "10.77.1.42");

@@ -1,6 +1,6 @@
 // Reading the device password from a file or a descriptor: one line, line
 // endings dropped, a bounded buffer, and nothing left behind.
-#include "password.h"
+#include "tools/kovr/password.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What kovr shows and notices while it waits, without a network: the
 // progress line, its ticker, and the interrupt pipe.
-#include "interrupt_pipe.h"
-#include "progress_line.h"
-#include "progress_ticker.h"
+#include "tools/kovr/interrupt_pipe.h"
+#include "tools/kovr/progress_line.h"
+#include "tools/kovr/progress_ticker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // How kovr writes device records: the Device Information lines, JSON with
 // every field, the table and CSV, and texts from devices that could upset
 // a terminal or a JSON writer.
-#include "record_fields.h"
-#include "record_json.h"
-#include "record_table.h"
-#include "record_writer.h"
+#include "tools/kovr/record_fields.h"
+#include "tools/kovr/record_json.h"
+#include "tools/kovr/record_table.h"
+#include "tools/kovr/record_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // kovr search from end to end against simulated devices: the table, the
 // JSON array field by field, CSV, the choice of session, and the progress
 // line that only a terminal gets; a device reachable over two links.
-#include "kovr_process.h"
-#include "lab.h"
+#include "tests/support/lab.h"
+#include "tests/tools/kovr_process.h"
 
 #include <kovr/kovr.h>
 
@@ -13,11 +13,11 @@
 #include <set>
 
 using kovr::test::DeviceJson;
+using kovr::test::KovrProcess;
 using kovr::test::Lab;
+using kovr::test::RunKovr;
 using kovr::test::Simulator;
 using kovr::test::Topology;
-using kovr::test::KovrProcess;
-using kovr::test::RunKovr;
 
 namespace {
 
@@ -104,10 +104,9 @@ TEST_F(CliSearchTest, JsonArrayHoldsEveryFieldOfEveryRecord)
     ASSERT_EQ(devices.size(), 3u);
 
     const std::set<std::string> fields = {
-        "recordSize", "version",  "interfaceAddress", "tag22Value",     "vendorId",   "guid",
-        "nonceLength", "nonce",   "presentFields",    "macAddress",     "ipAddress",  "subnetMask",
-        "gatewayAddress", "dnsAddress", "dhcpMode",   "deviceName",     "productName", "advisory",
-        "tag24Length", "tag24Data"};
+        "recordSize", "version",       "interfaceAddress", "tag22Value", "vendorId",    "guid",           "nonceLength",
+        "nonce",      "presentFields", "macAddress",       "ipAddress",  "subnetMask",  "gatewayAddress", "dnsAddress",
+        "dhcpMode",   "deviceName",    "productName",      "advisory",   "tag24Length", "tag24Data"};
     for (const nlohmann::json &device : devices) {
         std::set<std::string> keys;
         for (const auto &item : device.items()) {
@@ -127,10 +126,10 @@ TEST_F(CliSearchTest, JsonArrayHoldsEveryFieldOfEveryRecord)
     EXPECT_EQ(d["nonceLength"], 0);
     EXPECT_EQ(d["nonce"], "");
     const uint32_t present = d["presentFields"];
-    for (uint32_t bit : {KOVR_FIELD_MAC_ADDRESS, KOVR_FIELD_IP_ADDRESS, KOVR_FIELD_SUBNET_MASK,
-                         KOVR_FIELD_GATEWAY_ADDRESS, KOVR_FIELD_DNS_ADDRESS, KOVR_FIELD_DHCP_MODE,
-                         KOVR_FIELD_DEVICE_NAME, KOVR_FIELD_PRODUCT_NAME, KOVR_FIELD_ADVISORY, KOVR_FIELD_VERSION,
-                         KOVR_FIELD_GUID, KOVR_FIELD_TAG22, KOVR_FIELD_TAG24}) {
+    for (uint32_t bit :
+         {KOVR_FIELD_MAC_ADDRESS, KOVR_FIELD_IP_ADDRESS, KOVR_FIELD_SUBNET_MASK, KOVR_FIELD_GATEWAY_ADDRESS,
+          KOVR_FIELD_DNS_ADDRESS, KOVR_FIELD_DHCP_MODE, KOVR_FIELD_DEVICE_NAME, KOVR_FIELD_PRODUCT_NAME,
+          KOVR_FIELD_ADVISORY, KOVR_FIELD_VERSION, KOVR_FIELD_GUID, KOVR_FIELD_TAG22, KOVR_FIELD_TAG24}) {
         EXPECT_NE(present & bit, 0u) << std::hex << bit;
     }
     EXPECT_EQ(present & KOVR_FIELD_NONCE, 0u);
@@ -172,7 +171,8 @@ TEST_F(CliSearchTest, ProgressLineGoesOnlyToATerminal)
     onTerminal.CloseInput();
     ASSERT_EQ(onTerminal.Wait(std::chrono::seconds(30)), 0) << onTerminal.terminal();
     // It shows the time so far, redrawn in place.
-    EXPECT_TRUE(std::regex_search(onTerminal.terminal(), std::regex("^\\rSearching\\.\\.\\. [0-9]+\\.[0-9] s\\x1b\\[K")))
+    EXPECT_TRUE(
+        std::regex_search(onTerminal.terminal(), std::regex("^\\rSearching\\.\\.\\. [0-9]+\\.[0-9] s\\x1b\\[K")))
         << onTerminal.terminal();
     // The line is erased at the end, and the results are the same either way.
     EXPECT_EQ(onTerminal.terminal().substr(onTerminal.terminal().size() - 4), "\r\033[K");
@@ -181,8 +181,7 @@ TEST_F(CliSearchTest, ProgressLineGoesOnlyToATerminal)
 
 TEST_F(CliSearchTest, CtrlCEndsASearchOnATerminalAtOnce)
 {
-    KovrProcess search({"search", "--idle", "infinite", "--total", "60000", "--csv"},
-                       KovrProcess::Terminal::Stderr);
+    KovrProcess search({"search", "--idle", "infinite", "--total", "60000", "--csv"}, KovrProcess::Terminal::Stderr);
     search.CloseInput();
     ASSERT_TRUE(search.WaitFor([&] { return search.terminal().find("Searching... 1.") != std::string::npos; },
                                std::chrono::seconds(10)))
@@ -213,9 +212,10 @@ TEST_F(CliSessionChoiceTest, MagicOrGuidChoosesTheSession)
     ASSERT_EQ(byDefault.exitCode, 0) << byDefault.err;
     EXPECT_EQ(byDefault.out, "ip,mac,name,product,dhcp,interface\n");
 
-    for (const std::vector<std::string> &choice :
-         {std::vector<std::string>{"--magic", "QUMA"}, {"--magic", "quma"},
-          {"--guid", "{85CE4A71-1F89-4AA2-8B4D-3B1FCE4D2941}"}, {"--guid", "85ce4a71-1f89-4aa2-8b4d-3b1fce4d2941"}}) {
+    for (const std::vector<std::string> &choice : {std::vector<std::string>{"--magic", "QUMA"},
+                                                   {"--magic", "quma"},
+                                                   {"--guid", "{85CE4A71-1F89-4AA2-8B4D-3B1FCE4D2941}"},
+                                                   {"--guid", "85ce4a71-1f89-4aa2-8b4d-3b1fce4d2941"}}) {
         std::vector<std::string> args = QuickSearch({"--json"});
         args.insert(args.end(), choice.begin(), choice.end());
         const auto result = RunKovr(args);

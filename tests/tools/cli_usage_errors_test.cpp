@@ -1,15 +1,15 @@
 // Malformed arguments end kovr with exit status 2 and a message that names
 // the argument, before anything reaches a device.
-#include "kovr_process.h"
-#include "lab.h"
+#include "tests/support/lab.h"
+#include "tests/tools/kovr_process.h"
 
 #include <gtest/gtest.h>
 
 using kovr::test::DeviceJson;
 using kovr::test::Lab;
+using kovr::test::RunKovr;
 using kovr::test::Simulator;
 using kovr::test::Topology;
-using kovr::test::RunKovr;
 
 namespace {
 
@@ -32,11 +32,9 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         {{"set-ip", mac, "--ip", "10.77.1.256", "--mask", "255.255.255.0", "--gateway", "10.77.1.254",
           "--password-stdin"},
          "--ip"},
-        {{"set-ip", mac, "--ip", "10.77.1", "--mask", "255.255.255.0", "--gateway", "10.77.1.254",
-          "--password-stdin"},
+        {{"set-ip", mac, "--ip", "10.77.1", "--mask", "255.255.255.0", "--gateway", "10.77.1.254", "--password-stdin"},
          "--ip"},
-        {{"set-ip", mac, "--ip", "10.77.1.20", "--mask", "255.0.255.0", "--gateway", "10.77.1.254",
-          "--password-stdin"},
+        {{"set-ip", mac, "--ip", "10.77.1.20", "--mask", "255.0.255.0", "--gateway", "10.77.1.254", "--password-stdin"},
          "--mask"},
         {{"set-ip", mac, "--ip", "10.77.1.20", "--mask", "255.255.255.0", "--gateway", "10.77.01.254",
           "--password-stdin"},

@@ -1,17 +1,17 @@
 // kovr watch from end to end: each device is printed the moment it
 // answers, and the watch ends cleanly on Ctrl-C, SIGTERM or --total.
-#include "kovr_process.h"
-#include "lab.h"
+#include "tests/support/lab.h"
+#include "tests/tools/kovr_process.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
 using kovr::test::DeviceJson;
+using kovr::test::KovrProcess;
 using kovr::test::Lab;
 using kovr::test::Simulator;
 using kovr::test::Topology;
-using kovr::test::KovrProcess;
 using std::chrono::milliseconds;
 
 namespace {

@@ -1,6 +1,6 @@
-#include "kovr_process.h"
+#include "tests/tools/kovr_process.h"
 
-#include "write_all.h"
+#include "tools/kovr/write_all.h"
 
 #include <cerrno>
 #include <csignal>

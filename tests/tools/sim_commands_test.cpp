@@ -2,7 +2,7 @@
 // settings and going silent while it reboots.
 #include <thread>
 
-#include "sim_protocol.h"
+#include "tests/tools/sim_protocol.h"
 
 namespace kovr::test {
 namespace {
@@ -13,7 +13,8 @@ constexpr uint16_t kSetDhcp = 7;
 
 using SimCommands = SimTest;
 
-TEST_F(SimCommands, RightDigestIsAcceptedAndTheNewAddressShowsInLaterReplies) {
+TEST_F(SimCommands, RightDigestIsAcceptedAndTheNewAddressShowsInLaterReplies)
+{
     Start(Devices({DeviceJson(1, "digest", "s3cret")}));
 
     const Bytes fields = SetNetworkFields("10.77.1.77", "255.255.0.0", "10.77.1.1", Mac(1));
@@ -32,7 +33,8 @@ TEST_F(SimCommands, RightDigestIsAcceptedAndTheNewAddressShowsInLaterReplies) {
     EXPECT_EQ(after.Number(16), 0u);
 }
 
-TEST_F(SimCommands, WrongDigestIsRefusedWithTheDefaultErrorAndChangesNothing) {
+TEST_F(SimCommands, WrongDigestIsRefusedWithTheDefaultErrorAndChangesNothing)
+{
     Start(Devices({DeviceJson(1, "digest", "s3cret")}));
 
     const Bytes fields = SetDhcpFields(1, Mac(1));
@@ -44,7 +46,8 @@ TEST_F(SimCommands, WrongDigestIsRefusedWithTheDefaultErrorAndChangesNothing) {
     EXPECT_EQ(ExchangeOne(DiscoveryRequest(kLorx, AllDevices())).Number(16), 0u);
 }
 
-TEST_F(SimCommands, FailureReplyIsConfigurable) {
+TEST_F(SimCommands, FailureReplyIsConfigurable)
+{
     Start(Devices({DeviceJson(1, "plain", "pw")}),
           {"--fail-result", "3", "--fail-errno", "5", "--fail-text", "Locked out"});
 
@@ -54,7 +57,8 @@ TEST_F(SimCommands, FailureReplyIsConfigurable) {
     EXPECT_EQ(reply.Text(9), "Locked out");
 }
 
-TEST_F(SimCommands, DigestNeedsTheLatestChallengeAndEachChallengeServesOnce) {
+TEST_F(SimCommands, DigestNeedsTheLatestChallengeAndEachChallengeServesOnce)
+{
     Start(Devices({DeviceJson(1, "digest", "pw")}));
     const Bytes fields = SetDhcpFields(1, Mac(1));
 
@@ -73,7 +77,8 @@ TEST_F(SimCommands, DigestNeedsTheLatestChallengeAndEachChallengeServesOnce) {
     EXPECT_EQ(ExchangeOne(PlainCommand(kLorx, kSetDhcp, fields, "pw")).Number(10), 1u);
 }
 
-TEST_F(SimCommands, DigestCoversTheFixedFields) {
+TEST_F(SimCommands, DigestCoversTheFixedFields)
+{
     Start(Devices({DeviceJson(1, "digest", "pw")}));
 
     // The digest was made for DHCP mode 1; the request says 0.
@@ -82,7 +87,8 @@ TEST_F(SimCommands, DigestCoversTheFixedFields) {
     EXPECT_EQ(ExchangeOne(request).Number(10), 1u);
 }
 
-TEST_F(SimCommands, PlainPasswordSetsDhcpAndAnEmptyPasswordWorks) {
+TEST_F(SimCommands, PlainPasswordSetsDhcpAndAnEmptyPasswordWorks)
+{
     Start(Devices({DeviceJson(1, "plain", "admin"), DeviceJson(2, "plain", "")}));
 
     EXPECT_EQ(ExchangeOne(PlainCommand(kLorx, kSetDhcp, SetDhcpFields(1, Mac(1)), "admi")).Number(10), 1u);
@@ -91,7 +97,8 @@ TEST_F(SimCommands, PlainPasswordSetsDhcpAndAnEmptyPasswordWorks) {
     EXPECT_EQ(ExchangeOne(PlainCommand(kLorx, kSetDhcp, SetDhcpFields(1, Mac(2)), "")).Number(10), 0u);
 }
 
-TEST_F(SimCommands, CommandsForOtherDevicesOrMagicsGoUnanswered) {
+TEST_F(SimCommands, CommandsForOtherDevicesOrMagicsGoUnanswered)
+{
     nlohmann::json onlyQuma = DeviceJson(1, "plain", "pw");
     onlyQuma["magics"] = {"QUMA"};
     Start(Devices({onlyQuma}));
@@ -102,7 +109,8 @@ TEST_F(SimCommands, CommandsForOtherDevicesOrMagicsGoUnanswered) {
     EXPECT_EQ(ExchangeOne(PlainCommand(kQuma, kReboot, RebootFields(Mac(1)), "pw")).magic, kQuma);
 }
 
-TEST_F(SimCommands, RebootAnswersThenStaysSilentForItsDowntime) {
+TEST_F(SimCommands, RebootAnswersThenStaysSilentForItsDowntime)
+{
     nlohmann::json device = DeviceJson(1, "digest", "pw");
     device["rebootDowntimeMs"] = 2500;
     Start(Devices({device, DeviceJson(2)}));

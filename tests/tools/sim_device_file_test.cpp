@@ -4,12 +4,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "device_config.h"
+#include "tools/kovr-sim/device_config.h"
 
 namespace kovr::sim {
 namespace {
 
-TEST(SimDeviceFile, OmittedKeysTakeTheirDefaults) {
+TEST(SimDeviceFile, OmittedKeysTakeTheirDefaults)
+{
     DeviceDefaults defaults;
     defaults.password = "pw";
     defaults.rebootDowntime = std::chrono::milliseconds(750);
@@ -29,7 +30,8 @@ TEST(SimDeviceFile, OmittedKeysTakeTheirDefaults) {
     EXPECT_TRUE(device.interfaces.empty());
 }
 
-TEST(SimDeviceFile, GuidTextBecomesTheRecordGuid) {
+TEST(SimDeviceFile, GuidTextBecomesTheRecordGuid)
+{
     const Device device =
         DeviceFromJson({{"mac", "02:00:00:00:00:01"}, {"guid", "{4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5}"}}, {});
     EXPECT_EQ(device.guid.Data1, 0x4724141Bu);
@@ -39,7 +41,8 @@ TEST(SimDeviceFile, GuidTextBecomesTheRecordGuid) {
     EXPECT_EQ(device.guid.Data4[7], 0xA5);
 }
 
-TEST(SimDeviceFile, BadEntriesAreRefusedWithTheKeyNamed) {
+TEST(SimDeviceFile, BadEntriesAreRefusedWithTheKeyNamed)
+{
     const std::vector<std::pair<nlohmann::json, std::string>> cases = {
         {{{"ip", "10.0.0.1"}}, "\"mac\""},
         {{{"mac", "ff:ff:ff:ff:ff:ff"}}, "all-devices"},
@@ -64,7 +67,8 @@ TEST(SimDeviceFile, BadEntriesAreRefusedWithTheKeyNamed) {
     }
 }
 
-TEST(SimDeviceFile, GeneratedDevicesCountUpFromTheFirstMacAndAddress) {
+TEST(SimDeviceFile, GeneratedDevicesCountUpFromTheFirstMacAndAddress)
+{
     GenerateOptions options;
     options.count = 300;
     options.firstMac[5] = 0xff;

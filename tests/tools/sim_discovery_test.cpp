@@ -2,18 +2,28 @@
 // leaves unanswered.
 #include <set>
 
-#include "sim_protocol.h"
+#include "tests/tools/sim_protocol.h"
 
 namespace kovr::test {
 namespace {
 
 using SimDiscovery = SimTest;
 
-TEST_F(SimDiscovery, EveryDeviceAnswersTheAllDevicesRequestWithItsFields) {
+TEST_F(SimDiscovery, EveryDeviceAnswersTheAllDevicesRequestWithItsFields)
+{
     nlohmann::json first = DeviceJson(1);
-    first.update({{"ip", "10.77.1.21"}, {"mask", "255.255.0.0"}, {"gateway", "10.77.1.254"}, {"dns", "10.77.1.53"},
-                  {"dhcp", 1}, {"name", "front-door"}, {"product", "7100-NT"}, {"version", 513}, {"advisory", 7},
-                  {"guid", "{85CE4A71-1F89-4AA2-8B4D-3B1FCE4D2941}"}, {"tag22", "09"}, {"tag24", "a1b2c3"}});
+    first.update({{"ip", "10.77.1.21"},
+                  {"mask", "255.255.0.0"},
+                  {"gateway", "10.77.1.254"},
+                  {"dns", "10.77.1.53"},
+                  {"dhcp", 1},
+                  {"name", "front-door"},
+                  {"product", "7100-NT"},
+                  {"version", 513},
+                  {"advisory", 7},
+                  {"guid", "{85CE4A71-1F89-4AA2-8B4D-3B1FCE4D2941}"},
+                  {"tag22", "09"},
+                  {"tag24", "a1b2c3"}});
     Start(Devices({first, DeviceJson(2)}));
 
     std::vector<Reply> replies = Exchange(DiscoveryRequest(kLorx, AllDevices()));
@@ -44,7 +54,8 @@ TEST_F(SimDiscovery, EveryDeviceAnswersTheAllDevicesRequestWithItsFields) {
     EXPECT_EQ(replies[1].fields.at(1), Mac(2));
 }
 
-TEST_F(SimDiscovery, DirectedRequestGetsOnlyThatDeviceAndAFreshChallengeEachTime) {
+TEST_F(SimDiscovery, DirectedRequestGetsOnlyThatDeviceAndAFreshChallengeEachTime)
+{
     Start(Devices({DeviceJson(1), DeviceJson(2), DeviceJson(3, "plain")}));
 
     const Reply first = ExchangeOne(DiscoveryRequest(kLorx, Mac(2)));
@@ -59,7 +70,8 @@ TEST_F(SimDiscovery, DirectedRequestGetsOnlyThatDeviceAndAFreshChallengeEachTime
     EXPECT_FALSE(ExchangeOne(DiscoveryRequest(kLorx, Mac(3))).Has(23));
 }
 
-TEST_F(SimDiscovery, DevicesAnswerOnlyTheirMagicsAndEchoIt) {
+TEST_F(SimDiscovery, DevicesAnswerOnlyTheirMagicsAndEchoIt)
+{
     nlohmann::json onlyQuma = DeviceJson(1);
     onlyQuma["magics"] = {"QUMA"};
     Start(Devices({onlyQuma, DeviceJson(2)}));
@@ -75,7 +87,8 @@ TEST_F(SimDiscovery, DevicesAnswerOnlyTheirMagicsAndEchoIt) {
     EXPECT_TRUE(Exchange(DiscoveryRequest(0x58585858, AllDevices())).empty());
 }
 
-TEST_F(SimDiscovery, EachDeviceWaitsItsReplyDelay) {
+TEST_F(SimDiscovery, EachDeviceWaitsItsReplyDelay)
+{
     nlohmann::json slow = DeviceJson(1);
     slow["replyDelayMs"] = 400;
     slow["replyJitterMs"] = 100;
@@ -99,7 +112,8 @@ TEST_F(SimDiscovery, EachDeviceWaitsItsReplyDelay) {
     EXPECT_GE(times[1], std::chrono::milliseconds(390));
 }
 
-TEST_F(SimDiscovery, JunkAndUnknownTargetsGetNoAnswerAndDoNoHarm) {
+TEST_F(SimDiscovery, JunkAndUnknownTargetsGetNoAnswerAndDoNoHarm)
+{
     Start(Devices({DeviceJson(1)}));
 
     EXPECT_TRUE(Exchange(DiscoveryRequest(kLorx, Mac(9))).empty());
@@ -121,7 +135,8 @@ TEST_F(SimDiscovery, JunkAndUnknownTargetsGetNoAnswerAndDoNoHarm) {
     EXPECT_EQ(Exchange(DiscoveryRequest(kLorx, AllDevices())).size(), 1u);
 }
 
-TEST_F(SimDiscovery, GeneratedDevicesHaveDistinctMacsAndNames) {
+TEST_F(SimDiscovery, GeneratedDevicesHaveDistinctMacsAndNames)
+{
     Start(Devices({DeviceJson(1)}), {"--generate", "300", "--reply-window-ms", "200"});
 
     const std::vector<Reply> replies = Exchange(DiscoveryRequest(kLorx, AllDevices()));
@@ -137,7 +152,8 @@ TEST_F(SimDiscovery, GeneratedDevicesHaveDistinctMacsAndNames) {
     EXPECT_EQ(names.count("sim-300"), 1u);
 }
 
-TEST_F(SimDiscovery, TenThousandDevicesAllAnswerOneRequest) {
+TEST_F(SimDiscovery, TenThousandDevicesAllAnswerOneRequest)
+{
     Start(Devices({DeviceJson(1)}), {"--generate", "9999", "--reply-window-ms", "1000"});
     socket_->SetReceiveBuffer(32 << 20);
 

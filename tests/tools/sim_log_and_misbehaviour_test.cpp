@@ -1,9 +1,8 @@
 // kovr-sim's datagram log, and the ways it can be told to break the rules.
-#include "session.h"
-#include "sim_protocol.h"
-#include "replies.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/replies.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
+#include "tests/tools/sim_protocol.h"
 
 namespace kovr::test {
 namespace {
@@ -11,7 +10,8 @@ namespace {
 using SimLog = SimTest;
 using SimMisbehaviour = SimTest;
 
-TEST_F(SimLog, RecordsEachRequestAndReplyByteForByte) {
+TEST_F(SimLog, RecordsEachRequestAndReplyByteForByte)
+{
     Start(Devices({DeviceJson(1)}));
 
     const Bytes request = DiscoveryRequest(kLorx, Mac(1));
@@ -34,7 +34,8 @@ TEST_F(SimLog, RecordsEachRequestAndReplyByteForByte) {
     EXPECT_EQ(log[1]["device"], "02:00:00:00:00:01");
 }
 
-TEST_F(SimLog, AllDevicesRequestNamesNoDevice) {
+TEST_F(SimLog, AllDevicesRequestNamesNoDevice)
+{
     Start(Devices({DeviceJson(1), DeviceJson(2)}));
 
     Exchange(DiscoveryRequest(kLorx, AllDevices()));
@@ -44,7 +45,8 @@ TEST_F(SimLog, AllDevicesRequestNamesNoDevice) {
     EXPECT_EQ(log[0]["note"], "all-devices");
 }
 
-TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice) {
+TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice)
+{
     Start(Devices({DeviceJson(1, "plain")}), {"--answer-twice"});
 
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
@@ -52,7 +54,8 @@ TEST_F(SimMisbehaviour, AnswerTwiceSendsTheSameReplyTwice) {
     EXPECT_EQ(datagrams[0], datagrams[1]);
 }
 
-TEST_F(SimMisbehaviour, WrongMagicWrongTypeAndMissingMac) {
+TEST_F(SimMisbehaviour, WrongMagicWrongTypeAndMissingMac)
+{
     Start(Devices({DeviceJson(1)}), {"--wrong-magic"});
     const Reply otherMagic = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_NE(otherMagic.magic, kLorx);
@@ -69,7 +72,8 @@ TEST_F(SimMisbehaviour, WrongMagicWrongTypeAndMissingMac) {
     EXPECT_TRUE(noMac.Has(2));
 }
 
-TEST_F(SimMisbehaviour, MalformedFieldsAreTheOnesAskedFor) {
+TEST_F(SimMisbehaviour, MalformedFieldsAreTheOnesAskedFor)
+{
     const auto lengthOf = [](const Reply &reply, uint8_t tag) {
         for (const auto &[t, length] : reply.tagLengths) {
             if (t == tag) {
@@ -94,20 +98,23 @@ TEST_F(SimMisbehaviour, MalformedFieldsAreTheOnesAskedFor) {
     EXPECT_EQ(overrun.tagLengths.back(), std::make_pair(uint8_t{4}, size_t{200}));
 }
 
-TEST_F(SimMisbehaviour, OversizeRepliesExceedTheReceiveBuffer) {
+TEST_F(SimMisbehaviour, OversizeRepliesExceedTheReceiveBuffer)
+{
     Start(Devices({DeviceJson(1)}), {"--oversize"});
     const Reply reply = ExchangeOne(DiscoveryRequest(kLorx, Mac(1)));
     EXPECT_GT(reply.size, 1456u);
     EXPECT_EQ(reply.fields.at(1), Mac(1));
 }
 
-TEST_F(SimMisbehaviour, DropEverythingMeansNoReplies) {
+TEST_F(SimMisbehaviour, DropEverythingMeansNoReplies)
+{
     Start(Devices({DeviceJson(1)}), {"--drop", "1"});
     EXPECT_TRUE(Exchange(DiscoveryRequest(kLorx, AllDevices())).empty());
     EXPECT_EQ(sim_->Log().front()["note"], "dropped");
 }
 
-TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
+TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount)
+{
     Start(Devices({DeviceJson(1)}), {"--flood", "1000", "--flood-count", "50"});
 
     const auto datagrams = ExchangeDatagrams(DiscoveryRequest(kLorx, Mac(1)));
@@ -118,7 +125,8 @@ TEST_F(SimMisbehaviour, JunkFloodReachesTheRequesterAndStopsAtItsCount) {
     EXPECT_NE(stats.find("junk=50 "), std::string::npos) << stats;
 }
 
-TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanStayOutOfTheLog) {
+TEST_F(SimMisbehaviour, ForeignFloodDatagramsAreEachRefusedAndSentDatagramsCanStayOutOfTheLog)
+{
     Start(Devices({DeviceJson(1)}),
           {"--flood", "1000", "--flood-count", "10", "--flood-kind", "foreign", "--log-received-only"});
 

@@ -1,4 +1,4 @@
-#include "sim_protocol.h"
+#include "tests/tools/sim_protocol.h"
 
 #include <arpa/inet.h>
 #include <sys/wait.h>
@@ -7,22 +7,25 @@
 #include <cstdio>
 #include <thread>
 
-#include "md5.h"
+#include "discovery/md5.h"
 
 namespace kovr::test {
 namespace {
 
-void Put16(Bytes &out, uint16_t value) {
+void Put16(Bytes &out, uint16_t value)
+{
     out.push_back(static_cast<uint8_t>(value >> 8));
     out.push_back(static_cast<uint8_t>(value));
 }
 
-void Put32(Bytes &out, uint32_t value) {
+void Put32(Bytes &out, uint32_t value)
+{
     Put16(out, static_cast<uint16_t>(value >> 16));
     Put16(out, static_cast<uint16_t>(value));
 }
 
-Bytes Header(uint32_t magic, uint16_t type) {
+Bytes Header(uint32_t magic, uint16_t type)
+{
     Bytes out;
     Put32(out, magic);
     Put16(out, type);
@@ -30,13 +33,15 @@ Bytes Header(uint32_t magic, uint16_t type) {
     return out;
 }
 
-void FinishLength(Bytes &datagram) {
+void FinishLength(Bytes &datagram)
+{
     const size_t payload = datagram.size() - 8;
     datagram[6] = static_cast<uint8_t>(payload >> 8);
     datagram[7] = static_cast<uint8_t>(payload);
 }
 
-void PutAddress(Bytes &out, const std::string &text) {
+void PutAddress(Bytes &out, const std::string &text)
+{
     in_addr address{};
     inet_pton(AF_INET, text.c_str(), &address);
     const auto *bytes = reinterpret_cast<const uint8_t *>(&address.s_addr);
@@ -49,13 +54,18 @@ const Bytes kTrailer = {0x14, 0x02, 0x02, 0x00, 0x15, 0x10, 0x47, 0x24, 0x14, 0x
 
 } // namespace
 
-Bytes Mac(int index) {
+Bytes Mac(int index)
+{
     return {0x02, 0x00, 0x00, 0x00, static_cast<uint8_t>(index >> 8), static_cast<uint8_t>(index)};
 }
 
-Bytes AllDevices() { return Bytes(6, 0xff); }
+Bytes AllDevices()
+{
+    return Bytes(6, 0xff);
+}
 
-Bytes DiscoveryRequest(uint32_t magic, const Bytes &target) {
+Bytes DiscoveryRequest(uint32_t magic, const Bytes &target)
+{
     Bytes out = Header(magic, 1);
     out.insert(out.end(), target.begin(), target.end());
     out.insert(out.end(), kTrailer.begin(), kTrailer.end());
@@ -63,9 +73,13 @@ Bytes DiscoveryRequest(uint32_t magic, const Bytes &target) {
     return out;
 }
 
-Bytes RebootFields(const Bytes &mac) { return mac; }
+Bytes RebootFields(const Bytes &mac)
+{
+    return mac;
+}
 
-Bytes SetNetworkFields(const std::string &ip, const std::string &mask, const std::string &gateway, const Bytes &mac) {
+Bytes SetNetworkFields(const std::string &ip, const std::string &mask, const std::string &gateway, const Bytes &mac)
+{
     Bytes out;
     PutAddress(out, ip);
     PutAddress(out, mask);
@@ -74,13 +88,15 @@ Bytes SetNetworkFields(const std::string &ip, const std::string &mask, const std
     return out;
 }
 
-Bytes SetDhcpFields(uint8_t mode, const Bytes &mac) {
+Bytes SetDhcpFields(uint8_t mode, const Bytes &mac)
+{
     Bytes out = {mode};
     out.insert(out.end(), mac.begin(), mac.end());
     return out;
 }
 
-Bytes PlainCommand(uint32_t magic, uint16_t type, const Bytes &fixed, const std::string &password) {
+Bytes PlainCommand(uint32_t magic, uint16_t type, const Bytes &fixed, const std::string &password)
+{
     Bytes out = Header(magic, type);
     out.insert(out.end(), fixed.begin(), fixed.end());
     out.push_back(static_cast<uint8_t>(password.size()));
@@ -90,7 +106,8 @@ Bytes PlainCommand(uint32_t magic, uint16_t type, const Bytes &fixed, const std:
 }
 
 Bytes DigestCommand(uint32_t magic, uint16_t type, const Bytes &fixed, const Bytes &challenge,
-                    const std::string &password) {
+                    const std::string &password)
+{
     Bytes out = Header(magic, type);
     out.insert(out.end(), fixed.begin(), fixed.end());
     out.push_back(16);
@@ -107,12 +124,14 @@ Bytes DigestCommand(uint32_t magic, uint16_t type, const Bytes &fixed, const Byt
     return out;
 }
 
-std::string Reply::Text(uint8_t tag) const {
+std::string Reply::Text(uint8_t tag) const
+{
     const auto found = fields.find(tag);
     return found == fields.end() ? std::string() : std::string(found->second.begin(), found->second.end());
 }
 
-std::string Reply::Address(uint8_t tag) const {
+std::string Reply::Address(uint8_t tag) const
+{
     const auto found = fields.find(tag);
     if (found == fields.end() || found->second.size() != 4) {
         return "";
@@ -123,7 +142,8 @@ std::string Reply::Address(uint8_t tag) const {
     return text;
 }
 
-uint32_t Reply::Number(uint8_t tag) const {
+uint32_t Reply::Number(uint8_t tag) const
+{
     uint32_t value = 0;
     const auto found = fields.find(tag);
     if (found != fields.end()) {
@@ -134,7 +154,8 @@ uint32_t Reply::Number(uint8_t tag) const {
     return value;
 }
 
-Reply Parse(const Bytes &datagram) {
+Reply Parse(const Bytes &datagram)
+{
     Reply reply;
     reply.size = datagram.size();
     if (datagram.size() < 8) {
@@ -151,8 +172,8 @@ Reply Parse(const Bytes &datagram) {
         if (at + 2 + length > datagram.size()) {
             break;
         }
-        reply.fields[tag] = Bytes(datagram.begin() + static_cast<long>(at + 2),
-                                  datagram.begin() + static_cast<long>(at + 2 + length));
+        reply.fields[tag] =
+            Bytes(datagram.begin() + static_cast<long>(at + 2), datagram.begin() + static_cast<long>(at + 2 + length));
         at += 2 + length;
     }
     return reply;
@@ -160,18 +181,26 @@ Reply Parse(const Bytes &datagram) {
 
 std::unique_ptr<Lab> SimTest::lab_;
 
-void SimTest::SetUpTestSuite() { lab_ = std::make_unique<Lab>(Topology::Single); }
+void SimTest::SetUpTestSuite()
+{
+    lab_ = std::make_unique<Lab>(Topology::Single);
+}
 
-void SimTest::TearDownTestSuite() { lab_.reset(); }
+void SimTest::TearDownTestSuite()
+{
+    lab_.reset();
+}
 
-void SimTest::TearDown() {
+void SimTest::TearDown()
+{
     if (sim_) {
         const int status = sim_->Stop();
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "kovr-sim ended with status " << status;
     }
 }
 
-void SimTest::Start(const nlohmann::json &config, std::vector<std::string> args) {
+void SimTest::Start(const nlohmann::json &config, std::vector<std::string> args)
+{
     socket_.reset();
     if (sim_) {
         TearDown();
@@ -180,7 +209,8 @@ void SimTest::Start(const nlohmann::json &config, std::vector<std::string> args)
     socket_ = std::make_unique<HostSocket>(lab_->HostAddresses().front());
 }
 
-std::vector<Bytes> SimTest::ExchangeDatagrams(const Bytes &request) {
+std::vector<Bytes> SimTest::ExchangeDatagrams(const Bytes &request)
+{
     const size_t logged = sim_->Log().size();
     socket_->SendToGroup(request);
     // Waiting for the simulator to log the request, rather than for a fixed
@@ -202,7 +232,8 @@ std::vector<Bytes> SimTest::ExchangeDatagrams(const Bytes &request) {
     return socket_->ReceiveUntilQuiet(std::chrono::milliseconds(300), std::chrono::seconds(10));
 }
 
-std::vector<Reply> SimTest::Exchange(const Bytes &request) {
+std::vector<Reply> SimTest::Exchange(const Bytes &request)
+{
     std::vector<Reply> replies;
     for (const Bytes &datagram : ExchangeDatagrams(request)) {
         replies.push_back(Parse(datagram));
@@ -210,13 +241,15 @@ std::vector<Reply> SimTest::Exchange(const Bytes &request) {
     return replies;
 }
 
-Reply SimTest::ExchangeOne(const Bytes &request) {
+Reply SimTest::ExchangeOne(const Bytes &request)
+{
     std::vector<Reply> replies = Exchange(request);
     EXPECT_EQ(replies.size(), 1u);
     return replies.empty() ? Reply{} : replies.front();
 }
 
-Bytes SimTest::ChallengeOf(int index) {
+Bytes SimTest::ChallengeOf(int index)
+{
     const Reply reply = ExchangeOne(DiscoveryRequest(kLorx, Mac(index)));
     EXPECT_TRUE(reply.Has(23));
     return reply.fields.count(23) ? reply.fields.at(23) : Bytes(14, 0);

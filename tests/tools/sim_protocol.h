@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "lab.h"
+#include "tests/support/lab.h"
 
 namespace kovr::test {
 

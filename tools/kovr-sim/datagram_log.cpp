@@ -1,4 +1,4 @@
-#include "datagram_log.h"
+#include "tools/kovr-sim/datagram_log.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,11 +7,12 @@
 #include <nlohmann/json.hpp>
 
 #include "common/hex.h"
-#include "udp_endpoint.h"
+#include "tools/kovr-sim/udp_endpoint.h"
 
 namespace kovr::sim {
 
-DatagramLog::DatagramLog(const std::string &path) {
+DatagramLog::DatagramLog(const std::string &path)
+{
     if (path.empty()) {
         return;
     }
@@ -26,14 +27,16 @@ DatagramLog::DatagramLog(const std::string &path) {
     ownsFile_ = true;
 }
 
-DatagramLog::~DatagramLog() {
+DatagramLog::~DatagramLog()
+{
     if (ownsFile_) {
         std::fclose(file_);
     }
 }
 
 void DatagramLog::Write(const char *direction, const uint8_t *data, size_t length, const sockaddr_in &peer,
-                        const std::string &interfaceName, const std::string &device, const std::string &note) {
+                        const std::string &interfaceName, const std::string &device, const std::string &note)
+{
     if (file_ == nullptr) {
         return;
     }

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "device.h"
+#include "tools/kovr-sim/device.h"
 
 namespace kovr::sim {
 

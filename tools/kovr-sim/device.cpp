@@ -1,19 +1,22 @@
-#include "device.h"
+#include "tools/kovr-sim/device.h"
 
 #include <algorithm>
 
 namespace kovr::sim {
 
-bool Device::AnswersMagic(uint32_t magic) const {
+bool Device::AnswersMagic(uint32_t magic) const
+{
     return std::find(magics.begin(), magics.end(), magic) != magics.end();
 }
 
-bool Device::ReachableOn(int ifindex) const {
+bool Device::ReachableOn(int ifindex) const
+{
     return interfaceIndexes.empty() ||
            std::find(interfaceIndexes.begin(), interfaceIndexes.end(), ifindex) != interfaceIndexes.end();
 }
 
-uint64_t MacKey(const uint8_t mac[kMacSize]) {
+uint64_t MacKey(const uint8_t mac[kMacSize])
+{
     uint64_t key = 0;
     for (size_t i = 0; i < kMacSize; ++i) {
         key = (key << 8) | mac[i];
@@ -21,7 +24,8 @@ uint64_t MacKey(const uint8_t mac[kMacSize]) {
     return key;
 }
 
-bool ParseMagic(const std::string &text, uint32_t *magic) {
+bool ParseMagic(const std::string &text, uint32_t *magic)
+{
     if (text.size() != 4) {
         return false;
     }

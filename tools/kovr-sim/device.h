@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "wire_bytes.h"
+#include "discovery/wire_bytes.h"
 
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"

@@ -1,4 +1,4 @@
-#include "device_config.h"
+#include "tools/kovr-sim/device_config.h"
 
 #include <arpa/inet.h>
 
@@ -14,22 +14,25 @@ namespace kovr::sim {
 namespace {
 
 const char *const kKnownKeys[] = {
-    "mac",      "ip",      "mask",   "gateway", "dns",    "dhcp",         "name",          "product",
-    "version",  "advisory", "guid",  "tag22",   "tag24",  "password",     "auth",          "magics",
-    "replyDelayMs", "replyJitterMs", "rebootDowntimeMs", "interfaces",
+    "mac",    "ip",           "mask",          "gateway",          "dns",
+    "dhcp",   "name",         "product",       "version",          "advisory",
+    "guid",   "tag22",        "tag24",         "password",         "auth",
+    "magics", "replyDelayMs", "replyJitterMs", "rebootDowntimeMs", "interfaces",
 };
 
 class EntryReader {
 public:
     EntryReader(const nlohmann::json &entry, std::string where) : entry_(entry), where_(std::move(where)) {}
 
-    [[noreturn]] void Fail(const std::string &key, const std::string &why) const {
+    [[noreturn]] void Fail(const std::string &key, const std::string &why) const
+    {
         throw ConfigError(where_ + ": \"" + key + "\": " + why);
     }
 
     bool Has(const char *key) const { return entry_.contains(key); }
 
-    std::string Text(const char *key, const std::string &fallback) const {
+    std::string Text(const char *key, const std::string &fallback) const
+    {
         if (!Has(key)) {
             return fallback;
         }
@@ -39,7 +42,8 @@ public:
         return entry_[key].get<std::string>();
     }
 
-    uint64_t Unsigned(const char *key, uint64_t fallback, uint64_t maximum) const {
+    uint64_t Unsigned(const char *key, uint64_t fallback, uint64_t maximum) const
+    {
         if (!Has(key)) {
             return fallback;
         }
@@ -50,7 +54,8 @@ public:
         return value.get<uint64_t>();
     }
 
-    uint32_t Address(const char *key, const char *fallback) const {
+    uint32_t Address(const char *key, const char *fallback) const
+    {
         const std::optional<uint32_t> address = common::ParseIpv4(Text(key, fallback));
         if (!address) {
             Fail(key, "expected a dotted IPv4 address");
@@ -58,11 +63,13 @@ public:
         return *address;
     }
 
-    std::chrono::milliseconds Millis(const char *key, std::chrono::milliseconds fallback) const {
+    std::chrono::milliseconds Millis(const char *key, std::chrono::milliseconds fallback) const
+    {
         return std::chrono::milliseconds(Unsigned(key, static_cast<uint64_t>(fallback.count()), 3600000));
     }
 
-    std::optional<std::vector<uint8_t>> HexBytes(const char *key, size_t maximum) const {
+    std::optional<std::vector<uint8_t>> HexBytes(const char *key, size_t maximum) const
+    {
         if (!Has(key)) {
             return std::nullopt;
         }
@@ -73,7 +80,8 @@ public:
         return bytes;
     }
 
-    std::vector<std::string> Strings(const char *key, std::vector<std::string> fallback) const {
+    std::vector<std::string> Strings(const char *key, std::vector<std::string> fallback) const
+    {
         if (!Has(key)) {
             return fallback;
         }
@@ -96,7 +104,8 @@ private:
     std::string where_;
 };
 
-AuthMode ParseAuth(const EntryReader &reader, const std::string &text) {
+AuthMode ParseAuth(const EntryReader &reader, const std::string &text)
+{
     if (text == "digest") {
         return AuthMode::Digest;
     }
@@ -108,11 +117,13 @@ AuthMode ParseAuth(const EntryReader &reader, const std::string &text) {
 
 } // namespace
 
-Device DeviceFromJson(const nlohmann::json &entry, const DeviceDefaults &defaults) {
+Device DeviceFromJson(const nlohmann::json &entry, const DeviceDefaults &defaults)
+{
     if (!entry.is_object()) {
         throw ConfigError("device entry: expected an object");
     }
-    const std::string macText = entry.contains("mac") && entry["mac"].is_string() ? entry["mac"].get<std::string>() : "";
+    const std::string macText =
+        entry.contains("mac") && entry["mac"].is_string() ? entry["mac"].get<std::string>() : "";
     EntryReader reader(entry, "device " + (macText.empty() ? std::string("without a MAC") : macText));
     for (const auto &item : entry.items()) {
         if (std::find(std::begin(kKnownKeys), std::end(kKnownKeys), item.key()) == std::end(kKnownKeys)) {
@@ -141,7 +152,8 @@ Device DeviceFromJson(const nlohmann::json &entry, const DeviceDefaults &default
     }
     device.version = static_cast<uint16_t>(reader.Unsigned("version", kProtocolVersion, 0xffff));
     device.advisory = static_cast<uint16_t>(reader.Unsigned("advisory", 0, 0xffff));
-    const std::optional<KOVR_GUID> guid = common::ParseGuid(reader.Text("guid", "{00000000-0000-0000-0000-000000000000}"));
+    const std::optional<KOVR_GUID> guid =
+        common::ParseGuid(reader.Text("guid", "{00000000-0000-0000-0000-000000000000}"));
     if (!guid) {
         reader.Fail("guid", "expected {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}");
     }
@@ -167,7 +179,8 @@ Device DeviceFromJson(const nlohmann::json &entry, const DeviceDefaults &default
     return device;
 }
 
-std::vector<Device> LoadDeviceFile(const std::string &path, const DeviceDefaults &defaults) {
+std::vector<Device> LoadDeviceFile(const std::string &path, const DeviceDefaults &defaults)
+{
     std::ifstream in(path);
     if (!in) {
         throw ConfigError(path + ": cannot open");
@@ -192,7 +205,8 @@ std::vector<Device> LoadDeviceFile(const std::string &path, const DeviceDefaults
     return devices;
 }
 
-std::vector<Device> GenerateDevices(const GenerateOptions &options, const DeviceDefaults &defaults) {
+std::vector<Device> GenerateDevices(const GenerateOptions &options, const DeviceDefaults &defaults)
+{
     std::vector<Device> devices(options.count);
     const uint64_t firstMac = MacKey(options.firstMac);
     const uint32_t firstIp = ntohl(options.firstIp);

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "device.h"
+#include "tools/kovr-sim/device.h"
 
 namespace kovr::sim {
 

@@ -1,4 +1,4 @@
-#include "event_loop.h"
+#include "tools/kovr-sim/event_loop.h"
 
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -20,15 +20,16 @@ constexpr int kReceiveBatch = 256;
 constexpr auto kNoBuffersPause = std::chrono::milliseconds(1);
 const std::string kUnknownInterface = "?";
 
-
 } // namespace
 
 EventLoop::EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log,
                      std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logSent)
-    : endpoint_(endpoint), responder_(responder), log_(log), interfaces_(std::move(interfaces)),
-      flood_(flood), logSent_(logSent) {}
+    : endpoint_(endpoint), responder_(responder), log_(log), interfaces_(std::move(interfaces)), flood_(flood),
+      logSent_(logSent)
+{}
 
-void EventLoop::Run(int signalFd) {
+void EventLoop::Run(int signalFd)
+{
     for (;;) {
         const Clock::time_point now = Clock::now();
         pollfd fds[2] = {
@@ -58,7 +59,8 @@ void EventLoop::Run(int signalFd) {
     }
 }
 
-int EventLoop::WaitMilliseconds(Clock::time_point now) const {
+int EventLoop::WaitMilliseconds(Clock::time_point now) const
+{
     Clock::time_point wake = Clock::time_point::max();
     if (!heap_.empty() && !waitWritable_) {
         wake = std::max(heap_.front().reply.due, retryAt_);
@@ -77,7 +79,8 @@ int EventLoop::WaitMilliseconds(Clock::time_point now) const {
     return static_cast<int>(std::min<int64_t>(wait, 60000));
 }
 
-void EventLoop::ReceiveBatch(Clock::time_point now) {
+void EventLoop::ReceiveBatch(Clock::time_point now)
+{
     static uint8_t buffer[kReceiveCapacity];
     std::vector<Outgoing> replies;
     for (int i = 0; i < kReceiveBatch; ++i) {
@@ -93,8 +96,7 @@ void EventLoop::ReceiveBatch(Clock::time_point now) {
         if (handled.device >= 0) {
             device = FormatMac(responder_.devices()[handled.device].mac);
         }
-        log_.Write("in", buffer, received.length, received.peer, InterfaceName(received.ifindex), device,
-                   handled.note);
+        log_.Write("in", buffer, received.length, received.peer, InterfaceName(received.ifindex), device, handled.note);
         flood_.NoteRequester(received.peer, buffer, received.length, now);
         for (Outgoing &reply : replies) {
             Schedule(std::move(reply));
@@ -102,12 +104,14 @@ void EventLoop::ReceiveBatch(Clock::time_point now) {
     }
 }
 
-void EventLoop::Schedule(Outgoing reply) {
+void EventLoop::Schedule(Outgoing reply)
+{
     heap_.push_back(Scheduled{std::move(reply), nextSequence_++, false});
     std::push_heap(heap_.begin(), heap_.end(), Later());
 }
 
-void EventLoop::SendDue(Clock::time_point now) {
+void EventLoop::SendDue(Clock::time_point now)
+{
     while (!heap_.empty() && !waitWritable_ && now >= retryAt_ && heap_.front().reply.due <= now) {
         Scheduled &next = heap_.front();
         // Logged before it leaves, so that a reader who has the reply in
@@ -132,7 +136,8 @@ void EventLoop::SendDue(Clock::time_point now) {
 
 // A datagram that can't be sent at all is counted as lost and reported.
 EventLoop::Outcome EventLoop::Transmit(const uint8_t *data, size_t length, const sockaddr_in &to, int ifindex,
-                         Clock::time_point now) {
+                                       Clock::time_point now)
+{
     switch (endpoint_.Send(data, length, to, ifindex)) {
     case SendStatus::Sent:
         return Outcome::Sent;
@@ -153,7 +158,8 @@ EventLoop::Outcome EventLoop::Transmit(const uint8_t *data, size_t length, const
     return Outcome::Lost;
 }
 
-void EventLoop::SendJunk(Clock::time_point now) {
+void EventLoop::SendJunk(Clock::time_point now)
+{
     for (uint64_t due = flood_.Due(now); due > 0 && !waitWritable_ && now >= retryAt_; --due) {
         // Junk that finds the send queue full is skipped, not retried.
         std::vector<uint8_t> junk = flood_.Next(responder_.random());
@@ -166,7 +172,8 @@ void EventLoop::SendJunk(Clock::time_point now) {
     }
 }
 
-const std::string &EventLoop::InterfaceName(int ifindex) const {
+const std::string &EventLoop::InterfaceName(int ifindex) const
+{
     for (const NetworkInterface &entry : interfaces_) {
         if (entry.index == ifindex) {
             return entry.name;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "datagram_log.h"
-#include "misbehaviour.h"
-#include "responder.h"
-#include "udp_endpoint.h"
+#include "tools/kovr-sim/datagram_log.h"
+#include "tools/kovr-sim/misbehaviour.h"
+#include "tools/kovr-sim/responder.h"
+#include "tools/kovr-sim/udp_endpoint.h"
 
 namespace kovr::sim {
 
@@ -24,8 +24,8 @@ struct LoopStats {
 
 class EventLoop {
 public:
-    EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log,
-              std::vector<NetworkInterface> interfaces, JunkFlood flood, bool logSent = true);
+    EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log, std::vector<NetworkInterface> interfaces,
+              JunkFlood flood, bool logSent = true);
 
     // Runs until signalFd (a signalfd for SIGINT and SIGTERM) is readable.
     void Run(int signalFd);
@@ -38,7 +38,8 @@ private:
         bool logged;
     };
     struct Later {
-        bool operator()(const Scheduled &a, const Scheduled &b) const {
+        bool operator()(const Scheduled &a, const Scheduled &b) const
+        {
             return a.reply.due != b.reply.due ? a.reply.due > b.reply.due : a.sequence > b.sequence;
         }
     };

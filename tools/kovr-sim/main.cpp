@@ -9,12 +9,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include "datagram_log.h"
-#include "device_config.h"
-#include "event_loop.h"
-#include "misbehaviour.h"
-#include "responder.h"
-#include "udp_endpoint.h"
+#include "tools/kovr-sim/datagram_log.h"
+#include "tools/kovr-sim/device_config.h"
+#include "tools/kovr-sim/event_loop.h"
+#include "tools/kovr-sim/misbehaviour.h"
+#include "tools/kovr-sim/responder.h"
+#include "tools/kovr-sim/udp_endpoint.h"
 
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"
@@ -52,7 +52,8 @@ struct Options {
     uint64_t seed = 0;
 };
 
-void AddOptions(CLI::App &app, Options &o) {
+void AddOptions(CLI::App &app, Options &o)
+{
     app.add_option("-c,--config", o.configPath, "JSON device file (see tools/kovr-sim/examples)")
         ->check(CLI::ExistingFile);
     app.add_option("-g,--generate", o.generate, "Also play N generated devices with consecutive MACs and names");
@@ -142,7 +143,8 @@ void AddOptions(CLI::App &app, Options &o) {
     app.add_option("--seed", o.seed, "Seed for challenges, jitter, drops and junk (default: random)");
 }
 
-uint32_t ParseAddressOption(const std::string &option, const std::string &text) {
+uint32_t ParseAddressOption(const std::string &option, const std::string &text)
+{
     const std::optional<uint32_t> address = kovr::common::ParseIpv4(text);
     if (!address) {
         throw ConfigError(option + ": expected a dotted IPv4 address");
@@ -150,7 +152,8 @@ uint32_t ParseAddressOption(const std::string &option, const std::string &text) 
     return *address;
 }
 
-std::vector<Device> BuildDevices(Options &o) {
+std::vector<Device> BuildDevices(Options &o)
+{
     o.defaults.auth = o.auth == "plain" ? AuthMode::Plain : AuthMode::Digest;
     o.defaults.replyDelay = std::chrono::milliseconds(o.replyDelayMs);
     o.defaults.replyJitter = std::chrono::milliseconds(o.replyJitterMs);
@@ -181,7 +184,8 @@ std::vector<Device> BuildDevices(Options &o) {
 
 // Each device's interface names become indexes; a name the simulator
 // doesn't listen on is a mistake in the device file.
-void ResolveInterfaces(std::vector<Device> &devices, const std::vector<NetworkInterface> &interfaces) {
+void ResolveInterfaces(std::vector<Device> &devices, const std::vector<NetworkInterface> &interfaces)
+{
     for (Device &device : devices) {
         for (const std::string &name : device.interfaces) {
             int index = 0;
@@ -197,7 +201,8 @@ void ResolveInterfaces(std::vector<Device> &devices, const std::vector<NetworkIn
     }
 }
 
-int Run(Options &o) {
+int Run(Options &o)
+{
     std::vector<Device> devices = BuildDevices(o);
     const size_t deviceCount = devices.size();
     std::vector<NetworkInterface> interfaces = ChooseInterfaces(o.interfaces);
@@ -216,8 +221,7 @@ int Run(Options &o) {
     }
     const uint64_t seed = o.seed != 0 ? o.seed : std::random_device{}();
     FailureReply failure{static_cast<uint8_t>(o.failResult), static_cast<uint8_t>(o.failErrorNumber), o.failText};
-    Responder responder(std::move(devices), o.misbehaviour, failure, std::chrono::milliseconds(o.replyWindowMs),
-                        seed);
+    Responder responder(std::move(devices), o.misbehaviour, failure, std::chrono::milliseconds(o.replyWindowMs), seed);
     DatagramLog log(o.logPath);
 
     // Signals arrive through a descriptor that poll() watches, so the loop
@@ -262,7 +266,8 @@ int Run(Options &o) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     CLI::App app{"kovr-sim: simulated KOVR devices. Answers discovery requests and password-protected "
                  "commands for every device in the JSON file and every generated one, until SIGINT or SIGTERM. "
                  "Prints \"kovr-sim: ready ...\" on stdout once it has joined the group."};

@@ -1,18 +1,18 @@
-#include "misbehaviour.h"
+#include "tools/kovr-sim/misbehaviour.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "reply_writer.h"
+#include "discovery/reply_writer.h"
 
 namespace kovr::sim {
 namespace {
 
 const std::pair<const char *, Malformation> kMalformations[] = {
-    {"mac-length", Malformation::MacLength},       {"ip-length", Malformation::IpLength},
-    {"nonce-length", Malformation::NonceLength},   {"integer-length", Malformation::IntegerLength},
-    {"truncated", Malformation::Truncated},        {"overrun", Malformation::Overrun},
+    {"mac-length", Malformation::MacLength},     {"ip-length", Malformation::IpLength},
+    {"nonce-length", Malformation::NonceLength}, {"integer-length", Malformation::IntegerLength},
+    {"truncated", Malformation::Truncated},      {"overrun", Malformation::Overrun},
 };
 
 // An unknown tag that receivers skip, used to pad oversize datagrams.
@@ -24,10 +24,11 @@ const std::pair<const char *, FloodKind> kFloodKinds[] = {
     {"random", FloodKind::Random}, {"foreign", FloodKind::Foreign}, {"mixed", FloodKind::Mixed}};
 
 // The ways a foreign datagram is spoilt, one per datagram in turn.
-Misbehaviour Spoilt(size_t variant) {
-    static const Malformation kMalformed[] = {Malformation::MacLength,     Malformation::IpLength,
-                                              Malformation::NonceLength,   Malformation::IntegerLength,
-                                              Malformation::Truncated,     Malformation::Overrun};
+Misbehaviour Spoilt(size_t variant)
+{
+    static const Malformation kMalformed[] = {Malformation::MacLength,   Malformation::IpLength,
+                                              Malformation::NonceLength, Malformation::IntegerLength,
+                                              Malformation::Truncated,   Malformation::Overrun};
     constexpr size_t kMalformedCount = sizeof kMalformed / sizeof kMalformed[0];
     Misbehaviour spoil;
     switch (variant) {
@@ -54,7 +55,8 @@ constexpr size_t kForeignVariants = 4 + 6;
 
 } // namespace
 
-std::optional<FloodKind> ParseFloodKind(const std::string &name) {
+std::optional<FloodKind> ParseFloodKind(const std::string &name)
+{
     for (const auto &[text, kind] : kFloodKinds) {
         if (name == text) {
             return kind;
@@ -63,7 +65,8 @@ std::optional<FloodKind> ParseFloodKind(const std::string &name) {
     return std::nullopt;
 }
 
-std::optional<Malformation> ParseMalformation(const std::string &name) {
+std::optional<Malformation> ParseMalformation(const std::string &name)
+{
     for (const auto &[text, kind] : kMalformations) {
         if (name == text) {
             return kind;
@@ -72,7 +75,8 @@ std::optional<Malformation> ParseMalformation(const std::string &name) {
     return std::nullopt;
 }
 
-const std::vector<std::string> &MalformationNames() {
+const std::vector<std::string> &MalformationNames()
+{
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;
         for (const auto &entry : kMalformations) {
@@ -83,7 +87,8 @@ const std::vector<std::string> &MalformationNames() {
     return names;
 }
 
-uint32_t Misbehaviour::ReplyMagic(uint32_t requestMagic) const {
+uint32_t Misbehaviour::ReplyMagic(uint32_t requestMagic) const
+{
     if (!wrongMagic) {
         return requestMagic;
     }
@@ -97,12 +102,14 @@ uint32_t Misbehaviour::ReplyMagic(uint32_t requestMagic) const {
     return KOVR_MAGIC_QUMA;
 }
 
-uint16_t Misbehaviour::ReplyType(uint16_t requestType) const {
+uint16_t Misbehaviour::ReplyType(uint16_t requestType) const
+{
     // A wrong reply echoes the request's own type instead of the next one.
     return wrongType ? requestType : static_cast<uint16_t>(requestType + 1);
 }
 
-void Misbehaviour::Finish(std::vector<uint8_t> &datagram) const {
+void Misbehaviour::Finish(std::vector<uint8_t> &datagram) const
+{
     if (oversize) {
         const uint8_t filler[255] = {};
         while (datagram.size() < kOversizeLength) {
@@ -129,9 +136,11 @@ void Misbehaviour::Finish(std::vector<uint8_t> &datagram) const {
 JunkFlood::JunkFlood(double perSecond, uint64_t count, std::optional<sockaddr_in> target, FloodKind kind,
                      Clock::time_point now)
     : perSecond_(perSecond), count_(count), followRequester_(!target.has_value()), target_(target), kind_(kind),
-      start_(now) {}
+      start_(now)
+{}
 
-void JunkFlood::NoteRequester(const sockaddr_in &peer, const uint8_t *data, size_t length, Clock::time_point now) {
+void JunkFlood::NoteRequester(const sockaddr_in &peer, const uint8_t *data, size_t length, Clock::time_point now)
+{
     DatagramHeader header;
     if (ReadHeader(data, length, &header)) {
         magic_ = header.magic;
@@ -145,7 +154,8 @@ void JunkFlood::NoteRequester(const sockaddr_in &peer, const uint8_t *data, size
     target_ = peer;
 }
 
-uint64_t JunkFlood::Due(Clock::time_point now) const {
+uint64_t JunkFlood::Due(Clock::time_point now) const
+{
     if (!Active()) {
         return 0;
     }
@@ -154,12 +164,14 @@ uint64_t JunkFlood::Due(Clock::time_point now) const {
     return due > sent_ ? due - sent_ : 0;
 }
 
-Clock::time_point JunkFlood::NextDue() const {
+Clock::time_point JunkFlood::NextDue() const
+{
     return start_ + std::chrono::duration_cast<Clock::duration>(
                         std::chrono::duration<double>(static_cast<double>(sent_) / perSecond_));
 }
 
-std::vector<uint8_t> JunkFlood::Next(std::mt19937_64 &random) {
+std::vector<uint8_t> JunkFlood::Next(std::mt19937_64 &random)
+{
     const uint64_t number = sent_++;
     switch (kind_) {
     case FloodKind::Random:
@@ -173,7 +185,8 @@ std::vector<uint8_t> JunkFlood::Next(std::mt19937_64 &random) {
     return variant == kForeignVariants ? RandomBytes(random) : Foreign(variant);
 }
 
-std::vector<uint8_t> JunkFlood::RandomBytes(std::mt19937_64 &random) const {
+std::vector<uint8_t> JunkFlood::RandomBytes(std::mt19937_64 &random) const
+{
     std::uniform_int_distribution<size_t> length(1, kMaxJunkLength);
     std::vector<uint8_t> junk(length(random));
     // Eight random bytes per draw: a flood of tens of thousands a second
@@ -187,10 +200,15 @@ std::vector<uint8_t> JunkFlood::RandomBytes(std::mt19937_64 &random) const {
 
 // A discovery reply of a device that isn't there, spoilt in one way. It
 // carries no field that could make a malformed one count as well-formed.
-std::vector<uint8_t> JunkFlood::Foreign(size_t variant) const {
+std::vector<uint8_t> JunkFlood::Foreign(size_t variant) const
+{
     const Misbehaviour spoil = Spoilt(variant);
-    const uint8_t mac[kMacSize] = {0x02, 0xee, static_cast<uint8_t>(sent_ >> 24), static_cast<uint8_t>(sent_ >> 16),
-                                   static_cast<uint8_t>(sent_ >> 8), static_cast<uint8_t>(sent_)};
+    const uint8_t mac[kMacSize] = {0x02,
+                                   0xee,
+                                   static_cast<uint8_t>(sent_ >> 24),
+                                   static_cast<uint8_t>(sent_ >> 16),
+                                   static_cast<uint8_t>(sent_ >> 8),
+                                   static_cast<uint8_t>(sent_)};
     const uint8_t zeros[kNonceSize] = {};
     ReplyWriter writer(spoil.ReplyMagic(magic_), spoil.ReplyType(kDiscoveryRequest));
     if (!spoil.omitMac) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "device.h"
+#include "tools/kovr-sim/device.h"
 
 namespace kovr::sim {
 

@@ -1,11 +1,11 @@
-#include "responder.h"
+#include "tools/kovr-sim/responder.h"
 
 #include <cstring>
 #include <stdexcept>
 
-#include "auth_digest.h"
-#include "reply_writer.h"
-#include "requests.h"
+#include "discovery/auth_digest.h"
+#include "discovery/reply_writer.h"
+#include "discovery/requests.h"
 
 namespace kovr::sim {
 namespace {
@@ -17,7 +17,8 @@ bool WouldAnswer(const Device &device, uint32_t magic, const Arrival &arrival)
     return device.AnswersMagic(magic) && device.ReachableOn(arrival.ifindex) && !device.Silent(arrival.now);
 }
 
-bool SameBytes(const uint8_t *a, const uint8_t *b, size_t length) {
+bool SameBytes(const uint8_t *a, const uint8_t *b, size_t length)
+{
     // Constant time, as a device that compares secrets should.
     uint8_t difference = 0;
     for (size_t i = 0; i < length; ++i) {
@@ -26,13 +27,15 @@ bool SameBytes(const uint8_t *a, const uint8_t *b, size_t length) {
     return difference == 0;
 }
 
-uint32_t LoadAddress(const uint8_t *bytes) {
+uint32_t LoadAddress(const uint8_t *bytes)
+{
     uint32_t address = 0;
     std::memcpy(&address, bytes, sizeof address);
     return address;
 }
 
-ReplyWriter &Bytes(ReplyWriter &writer, uint8_t tag, const std::string &text) {
+ReplyWriter &Bytes(ReplyWriter &writer, uint8_t tag, const std::string &text)
+{
     return writer.Field(tag, text.data(), text.size());
 }
 
@@ -41,7 +44,8 @@ ReplyWriter &Bytes(ReplyWriter &writer, uint8_t tag, const std::string &text) {
 Responder::Responder(std::vector<Device> devices, Misbehaviour misbehaviour, FailureReply failure,
                      std::chrono::milliseconds replyWindow, uint64_t seed)
     : devices_(std::move(devices)), misbehaviour_(misbehaviour), failure_(std::move(failure)),
-      replyWindow_(replyWindow), random_(seed) {
+      replyWindow_(replyWindow), random_(seed)
+{
     byMac_.reserve(devices_.size());
     for (size_t i = 0; i < devices_.size(); ++i) {
         if (!byMac_.emplace(MacKey(devices_[i].mac), static_cast<int>(i)).second) {
@@ -50,7 +54,8 @@ Responder::Responder(std::vector<Device> devices, Misbehaviour misbehaviour, Fai
     }
 }
 
-Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arrival, std::vector<Outgoing> *out) {
+Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arrival, std::vector<Outgoing> *out)
+{
     DatagramHeader header{};
     if (!ReadHeader(data, length, &header)) {
         return {-1, "ignored: shorter than a header"};
@@ -74,7 +79,8 @@ Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arr
     return {-1, "ignored: not a request"};
 }
 
-Device *Responder::AddressedDevice(const uint8_t *target, uint32_t magic, const Arrival &arrival, Handled *why) {
+Device *Responder::AddressedDevice(const uint8_t *target, uint32_t magic, const Arrival &arrival, Handled *why)
+{
     const auto found = byMac_.find(MacKey(target));
     if (found == byMac_.end()) {
         *why = {-1, "ignored: unknown MAC"};
@@ -86,7 +92,8 @@ Device *Responder::AddressedDevice(const uint8_t *target, uint32_t magic, const 
 }
 
 Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
-                                   std::vector<Outgoing> *out) {
+                                   std::vector<Outgoing> *out)
+{
     if (length < kHeaderSize + kMacSize) {
         return {-1, "ignored: no target MAC"};
     }
@@ -116,15 +123,16 @@ Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t 
     const auto window = std::chrono::duration_cast<Clock::duration>(replyWindow_);
     for (size_t k = 0; k < answering.size(); ++k) {
         Device &device = devices_[answering[k]];
-        const Clock::time_point base = arrival.now + window * static_cast<int64_t>(k) /
-                                                         static_cast<int64_t>(answering.size());
+        const Clock::time_point base =
+            arrival.now + window * static_cast<int64_t>(k) / static_cast<int64_t>(answering.size());
         Queue(DiscoveryReply(device, magic, false), ReplyTime(device, base), arrival, answering[k], out);
     }
     return {-1, "all-devices"};
 }
 
 Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t magic, uint16_t type,
-                                 const Arrival &arrival, std::vector<Outgoing> *out) {
+                                 const Arrival &arrival, std::vector<Outgoing> *out)
+{
     const RequestLayout &layout = *FindRequestLayout(type);
     const size_t authLengthOffset = kHeaderSize + layout.fixedLength;
     if (length <= authLengthOffset || length < authLengthOffset + 1 + data[authLengthOffset]) {
@@ -140,8 +148,7 @@ Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t ma
     if (misbehaviour_.ignoreCommands) {
         return {index, "ignored: commands switched off"};
     }
-    const bool accepted =
-        Verify(device, data, layout.fixedLength, data + authLengthOffset + 1, data[authLengthOffset]);
+    const bool accepted = Verify(device, data, layout.fixedLength, data + authLengthOffset + 1, data[authLengthOffset]);
     const Clock::time_point due = ReplyTime(device, arrival.now);
     Queue(CommandReply(device, magic, type, accepted), due, arrival, index, out);
     if (!accepted) {
@@ -170,8 +177,8 @@ Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t ma
     return {index, "accepted"};
 }
 
-bool Responder::Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth,
-                       uint8_t authLength) {
+bool Responder::Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth, uint8_t authLength)
+{
     if (device.auth == AuthMode::Plain) {
         return authLength == device.password.size() &&
                SameBytes(auth, reinterpret_cast<const uint8_t *>(device.password.data()), authLength);
@@ -190,7 +197,8 @@ bool Responder::Verify(Device &device, const uint8_t *data, size_t fixedLength, 
     return SameBytes(expected, auth, kDigestSize);
 }
 
-std::vector<uint8_t> Responder::DiscoveryReply(Device &device, uint32_t magic, bool withChallenge) {
+std::vector<uint8_t> Responder::DiscoveryReply(Device &device, uint32_t magic, bool withChallenge)
+{
     const Malformation malformation = misbehaviour_.malformation;
     ReplyWriter writer(misbehaviour_.ReplyMagic(magic), misbehaviour_.ReplyType(kDiscoveryRequest));
     if (!misbehaviour_.omitMac) {
@@ -231,7 +239,8 @@ std::vector<uint8_t> Responder::DiscoveryReply(Device &device, uint32_t magic, b
     return bytes;
 }
 
-std::vector<uint8_t> Responder::CommandReply(const Device &device, uint32_t magic, uint16_t type, bool accepted) {
+std::vector<uint8_t> Responder::CommandReply(const Device &device, uint32_t magic, uint16_t type, bool accepted)
+{
     const Malformation malformation = misbehaviour_.malformation;
     ReplyWriter writer(misbehaviour_.ReplyMagic(magic), misbehaviour_.ReplyType(type));
     if (!misbehaviour_.omitMac) {
@@ -250,7 +259,8 @@ std::vector<uint8_t> Responder::CommandReply(const Device &device, uint32_t magi
     return bytes;
 }
 
-Clock::time_point Responder::ReplyTime(const Device &device, Clock::time_point base) {
+Clock::time_point Responder::ReplyTime(const Device &device, Clock::time_point base)
+{
     Clock::time_point due = base + device.replyDelay;
     if (device.replyJitter.count() > 0) {
         std::uniform_int_distribution<int64_t> jitter(0, device.replyJitter.count());
@@ -260,7 +270,8 @@ Clock::time_point Responder::ReplyTime(const Device &device, Clock::time_point b
 }
 
 void Responder::Queue(std::vector<uint8_t> bytes, Clock::time_point due, const Arrival &arrival, int device,
-                      std::vector<Outgoing> *out) {
+                      std::vector<Outgoing> *out)
+{
     const int copies = misbehaviour_.answerTwice ? 2 : 1;
     for (int i = 0; i < copies; ++i) {
         out->push_back(Outgoing{due, i + 1 < copies ? bytes : std::move(bytes), arrival.peer, arrival.ifindex, device});

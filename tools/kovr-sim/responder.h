@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "device.h"
-#include "misbehaviour.h"
+#include "tools/kovr-sim/device.h"
+#include "tools/kovr-sim/misbehaviour.h"
 
 namespace kovr::sim {
 
@@ -39,8 +39,8 @@ struct FailureReply {
 
 // What became of a received datagram, for the log.
 struct Handled {
-    int device = -1;   // the addressed device, when one was named
-    std::string note;  // "discovery", "all-devices", "accepted", "rejected", or why it was ignored
+    int device = -1;  // the addressed device, when one was named
+    std::string note; // "discovery", "all-devices", "accepted", "rejected", or why it was ignored
 };
 
 class Responder {

@@ -1,4 +1,4 @@
-#include "udp_endpoint.h"
+#include "tools/kovr-sim/udp_endpoint.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "device.h"
+#include "tools/kovr-sim/device.h"
 
 namespace kovr::sim {
 namespace {
@@ -19,15 +19,20 @@ namespace {
 constexpr int kSendBufferBytes = 4 << 20;
 constexpr int kReceiveBufferBytes = 4 << 20;
 
-std::string Errno(const std::string &what) { return what + ": " + std::strerror(errno); }
+std::string Errno(const std::string &what)
+{
+    return what + ": " + std::strerror(errno);
+}
 
-void SetOption(int fd, int level, int name, const void *value, socklen_t length, const char *what) {
+void SetOption(int fd, int level, int name, const void *value, socklen_t length, const char *what)
+{
     if (setsockopt(fd, level, name, value, length) != 0) {
         throw SocketError(Errno(what));
     }
 }
 
-void SetBuffer(int fd, int forceName, int name, int bytes) {
+void SetBuffer(int fd, int forceName, int name, int bytes)
+{
     // Forcing beyond the system limit needs privileges; without them the
     // ordinary option still gives what the system allows.
     if (setsockopt(fd, SOL_SOCKET, forceName, &bytes, sizeof bytes) != 0) {
@@ -37,7 +42,8 @@ void SetBuffer(int fd, int forceName, int name, int bytes) {
 
 } // namespace
 
-std::vector<NetworkInterface> ChooseInterfaces(const std::vector<std::string> &names) {
+std::vector<NetworkInterface> ChooseInterfaces(const std::vector<std::string> &names)
+{
     struct ifaddrs *list = nullptr;
     if (getifaddrs(&list) != 0) {
         throw SocketError(Errno("getifaddrs"));
@@ -94,7 +100,8 @@ std::vector<NetworkInterface> ChooseInterfaces(const std::vector<std::string> &n
     return chosen;
 }
 
-UdpEndpoint::UdpEndpoint(const std::vector<NetworkInterface> &interfaces, uint32_t group, uint16_t port) {
+UdpEndpoint::UdpEndpoint(const std::vector<NetworkInterface> &interfaces, uint32_t group, uint16_t port)
+{
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd_ < 0) {
         throw SocketError(Errno("socket"));
@@ -129,9 +136,13 @@ UdpEndpoint::UdpEndpoint(const std::vector<NetworkInterface> &interfaces, uint32
     }
 }
 
-UdpEndpoint::~UdpEndpoint() { close(fd_); }
+UdpEndpoint::~UdpEndpoint()
+{
+    close(fd_);
+}
 
-bool UdpEndpoint::Receive(uint8_t *buffer, size_t capacity, Received *received) {
+bool UdpEndpoint::Receive(uint8_t *buffer, size_t capacity, Received *received)
+{
     iovec io{buffer, capacity};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
     msghdr message{};
@@ -160,7 +171,8 @@ bool UdpEndpoint::Receive(uint8_t *buffer, size_t capacity, Received *received) 
     return true;
 }
 
-SendStatus UdpEndpoint::Send(const uint8_t *data, size_t length, const sockaddr_in &to, int ifindex) {
+SendStatus UdpEndpoint::Send(const uint8_t *data, size_t length, const sockaddr_in &to, int ifindex)
+{
     iovec io{const_cast<uint8_t *>(data), length};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
     msghdr message{};
@@ -195,11 +207,13 @@ SendStatus UdpEndpoint::Send(const uint8_t *data, size_t length, const sockaddr_
     return SendStatus::Failed;
 }
 
-std::string FormatPeer(const sockaddr_in &peer) {
+std::string FormatPeer(const sockaddr_in &peer)
+{
     return FormatIpv4(peer.sin_addr.s_addr) + ":" + std::to_string(ntohs(peer.sin_port));
 }
 
-bool ParsePeer(const std::string &text, sockaddr_in *peer) {
+bool ParsePeer(const std::string &text, sockaddr_in *peer)
+{
     const size_t colon = text.rfind(':');
     if (colon == std::string::npos) {
         return false;

@@ -1,4 +1,4 @@
-#include "addresses.h"
+#include "tools/kovr/addresses.h"
 
 namespace kovr::cli {
 

@@ -1,7 +1,7 @@
-#include "device_command.h"
+#include "tools/kovr/device_command.h"
 
-#include "exit_status.h"
-#include "password.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/password.h"
 
 #include <iostream>
 #include <optional>

@@ -3,9 +3,9 @@
 // one command from reading the password to reporting the device's answer.
 #pragma once
 
-#include "addresses.h"
-#include "options.h"
-#include "session.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/options.h"
+#include "tools/kovr/session.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 // kovr dhcp: let a device take its network settings from DHCP.
-#include "commands.h"
+#include "tools/kovr/commands.h"
 
-#include "device_command.h"
+#include "tools/kovr/device_command.h"
 
 #include <iostream>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "event_search.h"
+#include "tools/kovr/event_search.h"
 
-#include "session.h"
+#include "tools/kovr/session.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,12 +1,12 @@
 // kovr info: one device's current record, fetched from the device.
-#include "commands.h"
+#include "tools/kovr/commands.h"
 
-#include "addresses.h"
-#include "exit_status.h"
-#include "options.h"
-#include "record_fields.h"
-#include "record_json.h"
-#include "session.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/options.h"
+#include "tools/kovr/record_fields.h"
+#include "tools/kovr/record_json.h"
+#include "tools/kovr/session.h"
 
 #include <iostream>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "interrupt_pipe.h"
+#include "tools/kovr/interrupt_pipe.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,6 @@
 // kovr: find and configure KOVR devices from the command line.
-#include "commands.h"
-#include "exit_status.h"
+#include "tools/kovr/commands.h"
+#include "tools/kovr/exit_status.h"
 
 #include <exception>
 #include <iostream>

@@ -1,6 +1,6 @@
-#include "options.h"
+#include "tools/kovr/options.h"
 
-#include "addresses.h"
+#include "tools/kovr/addresses.h"
 
 namespace kovr::cli {
 
@@ -54,8 +54,7 @@ CLI::Validator GuidValidator()
 
 CLI::Validator MagicValidator()
 {
-    return MakeValidator([](const std::string &v) { return ParseMagic(v).has_value(); }, "QUMA, LORX or TESK",
-                         "MAGIC");
+    return MakeValidator([](const std::string &v) { return ParseMagic(v).has_value(); }, "QUMA, LORX or TESK", "MAGIC");
 }
 
 CLI::Validator MillisecondsValidator()
@@ -87,11 +86,10 @@ void AddSessionOptions(CLI::App &command, SessionChoice &choice)
 
 void AddPasswordOptions(CLI::App &command, PasswordSource &source)
 {
-    CLI::Option *file = command
-                            .add_option("--password-file", source.file,
-                                        "Read the device password from the first line of FILE")
-                            ->type_name("FILE")
-                            ->check(CLI::ExistingFile);
+    CLI::Option *file =
+        command.add_option("--password-file", source.file, "Read the device password from the first line of FILE")
+            ->type_name("FILE")
+            ->check(CLI::ExistingFile);
     CLI::Option *stdinFlag =
         command.add_flag("--password-stdin", source.fromStdin, "Read the device password from standard input");
     file->excludes(stdinFlag);

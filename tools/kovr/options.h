@@ -3,7 +3,7 @@
 // session is opened. A refused value is reported with the argument's name.
 #pragma once
 
-#include "record_writer.h"
+#include "tools/kovr/record_writer.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,11 +1,11 @@
-#include "password.h"
+#include "tools/kovr/password.h"
 
-#include "write_all.h"
+#include "tools/kovr/write_all.h"
 
 #include <cerrno>
 #include <csignal>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
 #include <string.h>

@@ -4,7 +4,7 @@
 // that no copy is left behind in freed memory.
 #pragma once
 
-#include "options.h"
+#include "tools/kovr/options.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
-#include "progress_line.h"
+#include "tools/kovr/progress_line.h"
 
-#include "write_all.h"
+#include "tools/kovr/write_all.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "progress_ticker.h"
+#include "tools/kovr/progress_ticker.h"
 
 namespace kovr::cli {
 
@@ -29,8 +29,8 @@ void ProgressTicker::Run()
     while (!stopping_) {
         // A terminal that is slow to take the line must not hold up the stop.
         lock.unlock();
-        line_.Show(
-            ElapsedProgressText(activity_, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_)));
+        line_.Show(ElapsedProgressText(activity_,
+                                       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_)));
         lock.lock();
         stop_.wait_for(lock, kProgressRedrawInterval, [this] { return stopping_; });
     }

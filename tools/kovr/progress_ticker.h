@@ -4,7 +4,7 @@
 // touches the session the caller is using.
 #pragma once
 
-#include "progress_line.h"
+#include "tools/kovr/progress_line.h"
 
 #include <chrono>
 #include <condition_variable>

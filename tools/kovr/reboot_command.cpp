@@ -1,8 +1,8 @@
 // kovr reboot: restart a device, and optionally wait until it answers again.
-#include "commands.h"
+#include "tools/kovr/commands.h"
 
-#include "device_command.h"
-#include "exit_status.h"
+#include "tools/kovr/device_command.h"
+#include "tools/kovr/exit_status.h"
 
 #include "common/reboot_wait.h"
 

@@ -1,4 +1,4 @@
-#include "record_fields.h"
+#include "tools/kovr/record_fields.h"
 
 namespace kovr::cli {
 

@@ -1,7 +1,7 @@
-#include "record_json.h"
+#include "tools/kovr/record_json.h"
 
-#include "addresses.h"
-#include "record_fields.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/record_fields.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "record_table.h"
+#include "tools/kovr/record_table.h"
 
-#include "addresses.h"
-#include "record_fields.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/record_fields.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "record_writer.h"
+#include "tools/kovr/record_writer.h"
 
-#include "record_json.h"
+#include "tools/kovr/record_json.h"
 
 namespace kovr::cli {
 

@@ -3,7 +3,7 @@
 // (JSON Lines instead of one array).
 #pragma once
 
-#include "record_table.h"
+#include "tools/kovr/record_table.h"
 
 #include <kovr/kovr.h>
 

@@ -1,12 +1,12 @@
 // kovr search: one synchronous search, then the devices it found.
-#include "commands.h"
+#include "tools/kovr/commands.h"
 
-#include "addresses.h"
-#include "exit_status.h"
-#include "options.h"
-#include "record_writer.h"
-#include "progress_ticker.h"
-#include "session.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/options.h"
+#include "tools/kovr/progress_ticker.h"
+#include "tools/kovr/record_writer.h"
+#include "tools/kovr/session.h"
 
 #include <iostream>
 #include <memory>
@@ -66,8 +66,7 @@ void AddSearchCommand(CLI::App &app, int &status)
                      "End the search after MS milliseconds in all (default 60000; 'infinite' for no limit)")
         ->type_name("MS")
         ->check(MillisecondsValidator());
-    AddFormatOptions(*command, options->format, true,
-                     "Write one JSON array with every field of every device record");
+    AddFormatOptions(*command, options->format, true, "Write one JSON array with every field of every device record");
     AddSessionOptions(*command, options->session);
     command->footer("Each device is listed once, with its first reply. While the search runs, a progress line\n"
                     "is shown on stderr when stderr is a terminal.\n\n"

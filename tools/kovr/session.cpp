@@ -1,8 +1,8 @@
-#include "session.h"
+#include "tools/kovr/session.h"
 
-#include "addresses.h"
-#include "exit_status.h"
-#include "record_fields.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/record_fields.h"
 
 #include <iostream>
 

@@ -2,7 +2,7 @@
 // --guid, and the reporting of a failed device operation through it.
 #pragma once
 
-#include "options.h"
+#include "tools/kovr/options.h"
 
 #include <kovr/kovr.h>
 

@@ -1,7 +1,7 @@
 // kovr set-ip: give a device a static address, subnet mask and gateway.
-#include "commands.h"
+#include "tools/kovr/commands.h"
 
-#include "device_command.h"
+#include "tools/kovr/device_command.h"
 
 #include <iostream>
 #include <memory>

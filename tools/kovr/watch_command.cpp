@@ -1,14 +1,14 @@
 // kovr watch: an asynchronous search that prints each device as it answers.
-#include "commands.h"
+#include "tools/kovr/commands.h"
 
-#include "addresses.h"
-#include "event_search.h"
-#include "exit_status.h"
-#include "interrupt_pipe.h"
-#include "options.h"
-#include "progress_line.h"
-#include "record_writer.h"
-#include "session.h"
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/event_search.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/interrupt_pipe.h"
+#include "tools/kovr/options.h"
+#include "tools/kovr/progress_line.h"
+#include "tools/kovr/record_writer.h"
+#include "tools/kovr/session.h"
 
 #include <iostream>
 #include <memory>
@@ -86,9 +86,7 @@ void AddWatchCommand(CLI::App &app, int &status)
     auto options = std::make_shared<WatchOptions>();
     CLI::App *command =
         app.add_subcommand("watch", "Search asynchronously and print each device the moment it answers");
-    command
-        ->add_option("--total", options->total,
-                     "Stop after MS milliseconds (default 'infinite': until Ctrl-C)")
+    command->add_option("--total", options->total, "Stop after MS milliseconds (default 'infinite': until Ctrl-C)")
         ->type_name("MS")
         ->check(MillisecondsValidator());
     AddFormatOptions(*command, options->format, true,

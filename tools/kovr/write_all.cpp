@@ -1,4 +1,4 @@
-#include "write_all.h"
+#include "tools/kovr/write_all.h"
 
 #include <cerrno>
 
