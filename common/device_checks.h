@@ -1,0 +1,60 @@
+// The configuration problems that a list of devices can show: shared
+// addresses and names, devices this host can't reach, and settings that
+// can't work. `kovr check` reports them and the locator marks them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kovr/kovr.h"
+
+namespace kovr::common {
+
+enum class ProblemKind {
+    DuplicateAddress,
+    Unreachable,
+    GatewayOutsideSubnet,
+    BadMask,
+    Unconfigured,
+    DuplicateName,
+};
+
+enum class Severity { Error, Warning };
+
+// A subnet of one of this host's interfaces, both values in network order.
+struct LocalSubnet {
+    uint32_t address;
+    uint32_t mask;
+};
+
+struct Problem {
+    ProblemKind kind;
+    Severity severity;
+    // Positions in the checked list, in list order.
+    std::vector<size_t> devices;
+    // The local interface the problem concerns (network order), or 0.
+    uint32_t interfaceAddress;
+    // One sentence: what is wrong, and what to do about it.
+    std::string message;
+};
+
+// "duplicate-address", "unreachable", "gateway-outside-subnet", "bad-mask",
+// "unconfigured", "duplicate-name".
+const char *ProblemKindName(ProblemKind kind);
+const char *SeverityName(Severity severity);
+
+// A mask of one run of ones from the top bit, not 0 (network order).
+bool IsContiguousMask(uint32_t mask);
+// "10.77.1.0/24" for an address and a contiguous mask.
+std::string SubnetText(uint32_t address, uint32_t mask);
+
+// Every problem of the list, grouped by kind in the order of ProblemKind,
+// and by device within a kind. A device is unreachable when its address
+// lies outside the subnet of the interface it answered through, or, when
+// that interface isn't among localSubnets, outside all of them.
+std::vector<Problem> CheckDevices(const std::vector<KOVRDeviceInfoRecord> &devices,
+                                  const std::vector<LocalSubnet> &localSubnets);
+
+} // namespace kovr::common
