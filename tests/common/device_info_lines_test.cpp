@@ -5,30 +5,14 @@
 
 #include <cstring>
 
+#include "tests/support/records.h"
+
 using namespace kovr::common;
 
 namespace {
 
-uint32_t Address(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
-{
-    const uint8_t octets[4] = {a, b, c, d};
-    uint32_t address;
-    std::memcpy(&address, octets, sizeof address);
-    return address;
-}
-
-// A record as a device that reported only its MAC leaves it.
-KOVRDeviceInfoRecord BareRecord()
-{
-    KOVRDeviceInfoRecord r{};
-    r.recordSize = 852;
-    r.version = 512;
-    r.vendorId = KOVR_MAGIC_LORX;
-    r.presentFields = KOVR_FIELD_MAC_ADDRESS;
-    const uint8_t mac[6] = {0x02, 0x4b, 0x52, 0x00, 0x0a, 0x01};
-    std::memcpy(r.macAddress, mac, sizeof mac);
-    return r;
-}
+using kovr::test::Address;
+using kovr::test::BareRecord;
 
 TEST(DeviceInfoLinesTest, FullRecordInElevenLines)
 {

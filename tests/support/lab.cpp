@@ -243,52 +243,38 @@ void Lab::TearDown() noexcept
     deviceNamespace_.clear();
 }
 
-std::vector<std::string> Lab::HostAddresses() const
+// One name per link, "<prefix><link><suffix>", or the loopback name alone.
+std::vector<std::string> Lab::PerLink(const std::string &loopback, const std::string &prefix,
+                                      const std::string &suffix) const
 {
     if (topology_ == Topology::Loopback) {
-        return {"127.0.0.1"};
+        return {loopback};
     }
     std::vector<std::string> out;
     for (int i = 1; i <= LinkCount(topology_); ++i) {
-        out.push_back("10.77." + std::to_string(i) + ".1");
+        out.push_back(prefix + std::to_string(i) + suffix);
     }
     return out;
+}
+
+std::vector<std::string> Lab::HostAddresses() const
+{
+    return PerLink("127.0.0.1", "10.77.", ".1");
 }
 
 std::vector<std::string> Lab::HostInterfaces() const
 {
-    if (topology_ == Topology::Loopback) {
-        return {"lo"};
-    }
-    std::vector<std::string> out;
-    for (int i = 1; i <= LinkCount(topology_); ++i) {
-        out.push_back("h" + std::to_string(i));
-    }
-    return out;
+    return PerLink("lo", "h", "");
 }
 
 std::vector<std::string> Lab::DeviceInterfaces() const
 {
-    if (topology_ == Topology::Loopback) {
-        return {"lo"};
-    }
-    std::vector<std::string> out;
-    for (int i = 1; i <= LinkCount(topology_); ++i) {
-        out.push_back("d" + std::to_string(i));
-    }
-    return out;
+    return PerLink("lo", "d", "");
 }
 
 std::vector<std::string> Lab::DeviceAddresses() const
 {
-    if (topology_ == Topology::Loopback) {
-        return {"127.0.0.1"};
-    }
-    std::vector<std::string> out;
-    for (int i = 1; i <= LinkCount(topology_); ++i) {
-        out.push_back("10.77." + std::to_string(i) + ".2");
-    }
-    return out;
+    return PerLink("127.0.0.1", "10.77.", ".2");
 }
 
 Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<std::string> extraArgs,

@@ -48,6 +48,8 @@ public:
     const std::string &DeviceNamespace() const { return deviceNamespace_; }
 
 private:
+    std::vector<std::string> PerLink(const std::string &loopback, const std::string &prefix,
+                                     const std::string &suffix) const;
     void BuildVethLinks();
     void BuildLoopback();
     void TearDown() noexcept;
