@@ -2,6 +2,8 @@
 // them: the real library against the demo's simulated devices in a private
 // lab. Run it under Xvfb and tests/netlab/isolated:
 //   locator_screenshots DEVICE-FILE OUTPUT-DIRECTORY
+// Without QT_SCALE_FACTOR it renders at the scales 1 and 2, each into a
+// folder of its own (scale-1, scale-2); with it, at that scale only.
 #include "locator/device_info_dialog.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/library_seam.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -45,6 +48,23 @@ const KOVRDeviceInfoRecord *DeviceWithDhcp(const LocatorDialog &window, uint8_t 
     return window.DeviceAt(0);
 }
 
+// Runs this program once per scale, since Qt reads the scale at start.
+int RenderAtEachScale(const QString &deviceFile, const QString &directory)
+{
+    bool ok = true;
+    for (const char *scale : {"1", "2"}) {
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(scale));
+        run.setProcessEnvironment(environment);
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {deviceFile, QDir(directory).filePath(QStringLiteral("scale-") + QLatin1String(scale))});
+        ok &= run.waitForFinished(120000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+    }
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,6 +75,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString directory = QString::fromLocal8Bit(argv[2]);
+    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+        return RenderAtEachScale(QString::fromLocal8Bit(argv[1]), directory);
     QDir().mkpath(directory);
 
     kovr::test::Lab lab(kovr::test::Topology::Single);
@@ -82,6 +104,7 @@ int main(int argc, char *argv[])
         ok &= Save(dialog, directory, QStringLiteral("reboot-opened"));
         dialog.ControlAs<QLineEdit>(ControlId::RebootPassword)->setText(QStringLiteral("secret"));
         dialog.OnReboot();
+        ok &= QTest::qWaitFor([&] { return !dialog.IsBusy(); }, 60000);
         ok &= Save(dialog, directory, QStringLiteral("reboot-done"));
     }
     {
