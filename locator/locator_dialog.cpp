@@ -126,7 +126,7 @@ void LocatorDialog::OnSearchEnded()
 {
     m_busy.reset();
     if (!m_destroyed)
-        QMetaObject::invokeMethod(this, &LocatorDialog::OnShowResults, Qt::QueuedConnection);
+        OnShowResults();
 }
 
 void LocatorDialog::OnShowResults()
