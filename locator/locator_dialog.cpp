@@ -91,6 +91,9 @@ void LocatorDialog::OnInitDialog()
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &LocatorDialog::OnHeaderClicked);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
         m_list->setColumnWidth(i, kColumns[i].width);
+    // A conflict mark no taller than the text keeps every row's height.
+    const int markSize = m_list->fontMetrics().height();
+    m_list->setIconSize(QSize(markSize, markSize));
 
     m_session = m_library.OpenByGuid(&kLocatorSessionGuid);
     RefreshList();

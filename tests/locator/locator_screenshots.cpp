@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <arpa/inet.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -111,6 +113,17 @@ int main(int argc, char *argv[])
         DeviceInfoDialog dialog(&window);
         dialog.m_device = window.DeviceAt(0);
         ok &= Save(dialog, directory, QStringLiteral("device-info"));
+    }
+    {
+        // Subnets that none of the devices is in: every row gets its mark.
+        LocatorDialog marked(RealLibrary());
+        marked.SetSubnetSource([] {
+            return std::vector<kovr::common::LocalSubnet>{{htonl(0xC0A80101), htonl(0xFFFFFF00)}};
+        });
+        marked.show();
+        ok &= QTest::qWaitFor([&] { return marked.DeviceAt(0) != nullptr; }, 30000);
+        ok &= Save(marked, directory, QStringLiteral("main-window-marked"));
+        marked.reject();
     }
     // The real message box, captured while it waits for its OK.
     QTimer::singleShot(0, [&] {
