@@ -9,6 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <array>
+#include <cstring>
 
 IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, QWidget *parent)
     : TemplateDialog(kIpSettingsTemplate, parent), m_library(library),
@@ -22,6 +26,7 @@ IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, QWidget *parent)
 {
     connect(m_dhcpRadio, &QRadioButton::clicked, this, &IpSettingsDialog::OnDhcpClicked);
     connect(m_manualRadio, &QRadioButton::clicked, this, &IpSettingsDialog::OnManualClicked);
+    connect(&m_command, &QFutureWatcher<int32_t>::finished, this, &IpSettingsDialog::OnCommandEnded);
 }
 
 void IpSettingsDialog::UpdateData(bool saveAndValidate)
@@ -74,26 +79,57 @@ void IpSettingsDialog::OnManualClicked()
 
 void IpSettingsDialog::OnOK()
 {
-    KOVR_HANDLE session = m_library.OpenByGuid(&kLocatorSessionGuid);
+    if (IsBusy())
+        return;
+    m_session = m_library.OpenByGuid(&kLocatorSessionGuid);
     UpdateData(true);
     const QByteArray password = m_password.toLocal8Bit();
+    std::array<uint8_t, 6> mac;
+    std::memcpy(mac.data(), m_device->macAddress, mac.size());
+    const LibrarySeam *library = &m_library;
+    KOVR_HANDLE session = m_session;
 
-    int32_t result;
+    m_busy = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Unchanged);
     if (m_mode == 0) {
-        result = m_library.SetDHCP(session, m_device->macAddress, 1, password.constData());
+        m_command.setFuture(QtConcurrent::run([library, session, mac, password] {
+            return library->SetDHCP(session, mac.data(), 1, password.constData());
+        }));
     } else {
         // Read as IP address, gateway, mask; passed as IP address, mask, gateway.
         const uint32_t ip = NetworkOrderFromPacked(m_ipAddressCtrl->GetAddress());
         const uint32_t gateway = NetworkOrderFromPacked(m_gatewayCtrl->GetAddress());
         const uint32_t mask = NetworkOrderFromPacked(m_subnetMaskCtrl->GetAddress());
-        result = m_library.SetNetwork(session, m_device->macAddress, ip, mask, gateway, password.constData());
+        m_command.setFuture(QtConcurrent::run([library, session, mac, ip, mask, gateway, password] {
+            return library->SetNetwork(session, mac.data(), ip, mask, gateway, password.constData());
+        }));
     }
-    if (result != 0)
-        ShowLastError(session);
-    m_library.Close(session);
+}
+
+void IpSettingsDialog::OnCommandEnded()
+{
+    m_busy.reset();
+    if (m_command.result() != 0)
+        ShowLastError(m_session);
+    m_library.Close(m_session);
+    m_session = nullptr;
 
     UpdateData(true);
     accept();
+}
+
+void IpSettingsDialog::done(int result)
+{
+    if (IsBusy()) {
+        // Closed while the command runs: the device gets it anyway, and the
+        // session is closed on the worker once the command has returned.
+        m_command.disconnect(this);
+        const LibrarySeam *library = &m_library;
+        KOVR_HANDLE session = m_session;
+        m_command.future().then([library, session](int32_t) { library->Close(session); });
+        m_session = nullptr;
+        m_busy.reset();
+    }
+    TemplateDialog::done(result);
 }
 
 void IpSettingsDialog::ShowLastError(KOVR_HANDLE session)

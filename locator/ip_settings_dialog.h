@@ -1,8 +1,13 @@
 #ifndef KOVR_LOCATOR_IP_SETTINGS_DIALOG_H
 #define KOVR_LOCATOR_IP_SETTINGS_DIALOG_H
 
+#include "locator/busy_window.h"
 #include "locator/library_seam.h"
 #include "locator/template_dialog.h"
+
+#include <QFutureWatcher>
+
+#include <memory>
 
 class IpAddressControl;
 class QLineEdit;
@@ -10,7 +15,8 @@ class QLabel;
 class QRadioButton;
 
 // Gives one device DHCP or a static address, mask and gateway. Apply sends
-// exactly one command through a session of its own and always closes.
+// exactly one command through a session of its own, on a worker thread, and
+// always closes.
 class IpSettingsDialog : public TemplateDialog {
     Q_OBJECT
 
@@ -25,6 +31,11 @@ public:
     void OnDhcpClicked();
     void OnManualClicked();
     void ShowLastError(KOVR_HANDLE session);
+    // While the command of Apply runs.
+    bool IsBusy() const { return m_busy != nullptr; }
+
+public slots:
+    void done(int result) override;
 
 protected:
     void OnInitDialog() override;
@@ -32,6 +43,7 @@ protected:
 
 private:
     void UpdateData(bool saveAndValidate);
+    void OnCommandEnded();
 
     const LibrarySeam &m_library;
     IpAddressControl *m_ipAddressCtrl;
@@ -47,6 +59,10 @@ private:
     QString m_macText;
     QString m_productText;
     int m_mode = -1; // 0 DHCP, 1 manual, -1 neither button checked
+
+    KOVR_HANDLE m_session = nullptr; // of the running command
+    std::unique_ptr<BusyWindow> m_busy;
+    QFutureWatcher<int32_t> m_command;
 };
 
 #endif

@@ -1,19 +1,29 @@
 #include "locator/locator_dialog.h"
 
+#include "common/device_csv.h"
+#include "locator/conflict_notes.h"
 #include "locator/device_info_dialog.h"
+#include "locator/device_row.h"
 #include "locator/ip_settings_dialog.h"
+#include "locator/local_subnets.h"
 #include "locator/message_box.h"
 #include "locator/reboot_dialog.h"
 #include "locator/record_text.h"
 #include "locator/window_icon.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QWindow>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -29,13 +39,16 @@ const Column kColumns[] = {
     {QT_TRANSLATE_NOOP("LocatorDialog", "Product"), 129},
 };
 
-constexpr int kRecordRole = Qt::UserRole;
+DeviceRow *AsDeviceRow(QTreeWidgetItem *item)
+{
+    return item && item->type() == QTreeWidgetItem::UserType ? static_cast<DeviceRow *>(item) : nullptr;
+}
 
 } // namespace
 
 LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     : TemplateDialog(kLocatorTemplate, parent), m_library(library),
-      m_list(ControlAs<QTreeWidget>(ControlId::DeviceList)), m_hIcon(LoadWindowIcon())
+      m_list(ControlAs<QTreeWidget>(ControlId::DeviceList)), m_hIcon(LoadWindowIcon()), m_subnets(LocalSubnets)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -48,6 +61,12 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     connect(ControlAs<QPushButton>(ControlId::RebootDevice), &QPushButton::clicked, this,
             &LocatorDialog::OnRebootDevice);
     connect(ControlAs<QPushButton>(ControlId::DeviceInfo), &QPushButton::clicked, this, &LocatorDialog::OnDeviceInfo);
+    connect(&m_search, &QFutureWatcher<void>::finished, this, &LocatorDialog::OnSearchEnded);
+
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &LocatorDialog::CopySelectedRow);
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &LocatorDialog::RefreshList);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
 }
 
 LocatorDialog::~LocatorDialog()
@@ -68,12 +87,13 @@ void LocatorDialog::OnInitDialog()
         titles << tr(column.title);
     m_list->setHeaderLabels(titles);
     m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->header()->setSectionsClickable(true);
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, &LocatorDialog::OnHeaderClicked);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
         m_list->setColumnWidth(i, kColumns[i].width);
-
-    // The search waits for the window's first exposure (see OnStartSearch).
-    if (windowHandle())
-        windowHandle()->installEventFilter(this);
+    // A conflict mark no taller than the text keeps every row's height.
+    const int markSize = m_list->fontMetrics().height();
+    m_list->setIconSize(QSize(markSize, markSize));
 
     m_session = m_library.OpenByGuid(&kLocatorSessionGuid);
     RefreshList();
@@ -81,13 +101,12 @@ void LocatorDialog::OnInitDialog()
 
 void LocatorDialog::RefreshList()
 {
+    // One search at a time; the window takes no input while it runs.
+    if (m_search.isRunning() || m_destroyed)
+        return;
     m_library.StopSearch(m_session);
-    m_list->setUpdatesEnabled(false);
     DeleteAllRows();
     InsertMessageRow(tr("Searching..."));
-    m_list->setUpdatesEnabled(true);
-    // The search blocks this thread, so the list is drawn now, not later.
-    m_list->viewport()->repaint();
     PostStartSearch();
 }
 
@@ -98,27 +117,19 @@ void LocatorDialog::PostStartSearch()
 
 void LocatorDialog::OnStartSearch()
 {
-    // A window that is shown but not on screen yet could not show
-    // "Searching..." during the search; it searches once it is exposed.
-    if (isVisible() && windowHandle() && !windowHandle()->isExposed()) {
-        m_startSearchWhenExposed = true;
+    if (m_search.isRunning() || m_destroyed)
         return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QGuiApplication::sync();
-    m_library.StartSyncSearch(m_session);
-    QApplication::restoreOverrideCursor();
-    QMetaObject::invokeMethod(this, &LocatorDialog::OnShowResults, Qt::QueuedConnection);
+    m_busy = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Wait);
+    const LibrarySeam *library = &m_library;
+    KOVR_HANDLE session = m_session;
+    m_search.setFuture(QtConcurrent::run([library, session] { library->StartSyncSearch(session); }));
 }
 
-bool LocatorDialog::eventFilter(QObject *watched, QEvent *event)
+void LocatorDialog::OnSearchEnded()
 {
-    if (event->type() == QEvent::Expose && m_startSearchWhenExposed && watched == windowHandle() &&
-        windowHandle()->isExposed()) {
-        m_startSearchWhenExposed = false;
-        PostStartSearch();
-    }
-    return TemplateDialog::eventFilter(watched, event);
+    m_busy.reset();
+    if (!m_destroyed)
+        OnShowResults();
 }
 
 void LocatorDialog::OnShowResults()
@@ -130,24 +141,46 @@ void LocatorDialog::OnShowResults()
         KOVRDeviceInfoRecord record;
         if (m_library.GetSearchResults(m_session, &record, 1) != 1)
             break;
-        KOVRDeviceInfoRecord *copy = m_library.CopyRecord(&record);
-
-        auto *row = new QTreeWidgetItem;
-        row->setText(0, FormatDottedAddress(copy->ipAddress));
-        row->setText(1, FormatMacAddress(copy->macAddress));
-        row->setText(2, RecordText(copy->deviceName));
-        row->setText(3, RecordText(copy->productName));
-        row->setData(0, kRecordRole, QVariant::fromValue(reinterpret_cast<quintptr>(copy)));
-        m_list->addTopLevelItem(row);
+        m_list->addTopLevelItem(new DeviceRow(m_library.CopyRecord(&record)));
     }
 
     if (m_list->topLevelItemCount() > 0) {
+        MarkConflicts();
+        if (m_sortColumn >= 0)
+            m_list->sortItems(m_sortColumn, m_sortOrder);
         QTreeWidgetItem *first = m_list->topLevelItem(0);
         m_list->setCurrentItem(first);
         first->setSelected(true);
     } else {
         InsertMessageRow(tr("No devices found."));
     }
+}
+
+void LocatorDialog::MarkConflicts()
+{
+    std::vector<KOVRDeviceInfoRecord> records;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        records.push_back(*DeviceAt(i));
+    const QStringList notes = ConflictNotes(records, m_subnets());
+    const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int i = 0; i < notes.size(); ++i) {
+        if (notes[i].isEmpty())
+            continue;
+        QTreeWidgetItem *row = m_list->topLevelItem(i);
+        row->setIcon(0, mark);
+        row->setToolTip(0, notes[i]);
+    }
+}
+
+void LocatorDialog::OnHeaderClicked(int column)
+{
+    m_sortOrder =
+        column == m_sortColumn && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_sortColumn = column;
+    m_list->header()->setSortIndicatorShown(true);
+    m_list->header()->setSortIndicator(column, m_sortOrder);
+    if (DeviceAt(0))
+        m_list->sortItems(column, m_sortOrder);
 }
 
 void LocatorDialog::InsertMessageRow(const QString &text)
@@ -170,17 +203,23 @@ const KOVRDeviceInfoRecord *LocatorDialog::DeviceAt(int index) const
 {
     if (index < 0 || index >= m_list->topLevelItemCount())
         return nullptr;
-    const quintptr copy = m_list->topLevelItem(index)->data(0, kRecordRole).value<quintptr>();
-    return reinterpret_cast<const KOVRDeviceInfoRecord *>(copy);
+    const DeviceRow *row = AsDeviceRow(m_list->topLevelItem(index));
+    return row ? row->Record() : nullptr;
+}
+
+DeviceRow *LocatorDialog::SelectedRow() const
+{
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        if (m_list->topLevelItem(i)->isSelected())
+            return AsDeviceRow(m_list->topLevelItem(i));
+    }
+    return nullptr;
 }
 
 const KOVRDeviceInfoRecord *LocatorDialog::GetSelectedDevice() const
 {
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        if (m_list->topLevelItem(i)->isSelected())
-            return DeviceAt(i);
-    }
-    return nullptr;
+    const DeviceRow *row = SelectedRow();
+    return row ? row->Record() : nullptr;
 }
 
 void LocatorDialog::ShowNoSelection()
@@ -194,6 +233,57 @@ const KOVRDeviceInfoRecord *LocatorDialog::SelectedDeviceOrNotice()
     if (!device)
         ShowNoSelection();
     return device;
+}
+
+void LocatorDialog::CopyText(const QString &text)
+{
+    QApplication::clipboard()->setText(text);
+}
+
+void LocatorDialog::CopySelectedRow()
+{
+    if (const DeviceRow *row = SelectedRow())
+        CopyText(row->Line());
+}
+
+void LocatorDialog::ShowContextMenu(const QPoint &position)
+{
+    DeviceRow *row = AsDeviceRow(m_list->itemAt(position));
+    if (!row)
+        return;
+    m_list->setCurrentItem(row);
+    row->setSelected(true);
+
+    QMenu menu(this);
+    menu.addAction(tr("Copy IP Address"), this, [this, row] { CopyText(row->text(0)); });
+    menu.addAction(tr("Copy MAC Address"), this, [this, row] { CopyText(row->text(1)); });
+    menu.addAction(tr("Copy Row"), this, [this, row] { CopyText(row->Line()); });
+    menu.addSeparator();
+    menu.addAction(tr("Open Web Page"), this, &LocatorDialog::OnOpenWebInterface);
+    menu.addSeparator();
+    menu.addAction(tr("Configure IP Settings"), this, &LocatorDialog::OnConfigureIpSettings);
+    menu.addAction(tr("Device Info"), this, &LocatorDialog::OnDeviceInfo);
+    menu.addAction(tr("Reboot Device"), this, &LocatorDialog::OnRebootDevice);
+    menu.addSeparator();
+    menu.addAction(tr("Save List As..."), this, &LocatorDialog::SaveListAs);
+    menu.exec(m_list->viewport()->mapToGlobal(position));
+}
+
+void LocatorDialog::SaveListAs()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save List As"), QStringLiteral("devices.csv"),
+                                                      tr("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    std::string csv = kovr::common::DeviceCsvHeader();
+    for (int i = 0; DeviceAt(i); ++i)
+        csv += kovr::common::DeviceCsvLine(*DeviceAt(i));
+    QFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) &&
+                         file.flush();
+    if (!written)
+        ShowMessage(this, tr("The list could not be saved to %1:\n%2\n").arg(path, file.errorString()));
 }
 
 void LocatorDialog::OnOpenWebInterface()
@@ -241,7 +331,18 @@ void LocatorDialog::done(int result)
 void LocatorDialog::OnDestroy()
 {
     m_destroyed = true;
+    m_busy.reset();
     m_library.StopSearch(m_session);
-    m_library.Close(m_session);
+    if (m_search.isRunning()) {
+        // A synchronous search can't be cut short: the session is closed
+        // on the worker as soon as the search returns, and its results are
+        // never fetched.
+        const LibrarySeam *library = &m_library;
+        KOVR_HANDLE session = m_session;
+        m_search.future().then([library, session] { library->Close(session); });
+    } else {
+        m_library.Close(m_session);
+    }
+    m_session = nullptr;
     DeleteAllRows();
 }

@@ -1,20 +1,31 @@
 #ifndef KOVR_LOCATOR_LOCATOR_DIALOG_H
 #define KOVR_LOCATOR_LOCATOR_DIALOG_H
 
+#include "common/device_checks.h"
+#include "locator/busy_window.h"
 #include "locator/library_seam.h"
 #include "locator/template_dialog.h"
 
+#include <QFutureWatcher>
 #include <QIcon>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 class QTreeWidget;
+class DeviceRow;
 
 // The main window: the devices that answered the last search, one row each,
 // and the tasks for the selected one. Each device row owns a heap copy of
-// its record; the device dialogs borrow it while they run.
+// its record; the device dialogs borrow it while they run. The search runs
+// on a worker thread, so the window keeps painting meanwhile.
 class LocatorDialog : public TemplateDialog {
     Q_OBJECT
 
 public:
+    using SubnetSource = std::function<std::vector<kovr::common::LocalSubnet>()>;
+
     explicit LocatorDialog(const LibrarySeam &library, QWidget *parent = nullptr);
     ~LocatorDialog() override;
 
@@ -31,6 +42,16 @@ public:
     void OnRebootDevice();
     void OnDeviceInfo();
 
+    // The selected device as IP, MAC, name and product, tab-separated, to
+    // the clipboard.
+    void CopySelectedRow();
+    void SaveListAs();
+
+    // Where the conflict marks take this machine's subnets from (tests
+    // give their own).
+    void SetSubnetSource(SubnetSource source) { m_subnets = std::move(source); }
+    bool IsSearching() const { return m_search.isRunning(); }
+
     QTreeWidget *List() const { return m_list; }
 
 public slots:
@@ -38,12 +59,17 @@ public slots:
 
 protected:
     void OnInitDialog() override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void OnDestroy();
+    void OnSearchEnded();
     void InsertMessageRow(const QString &text);
     void PostStartSearch();
+    void OnHeaderClicked(int column);
+    void ShowContextMenu(const QPoint &position);
+    void MarkConflicts();
+    DeviceRow *SelectedRow() const;
+    void CopyText(const QString &text);
     // The selected record copy, or none after telling the user so.
     const KOVRDeviceInfoRecord *SelectedDeviceOrNotice();
 
@@ -51,8 +77,13 @@ private:
     QTreeWidget *m_list = nullptr;
     QIcon m_hIcon;
     KOVR_HANDLE m_session = nullptr;
-    bool m_startSearchWhenExposed = false;
     bool m_destroyed = false;
+    QFutureWatcher<void> m_search;
+    std::unique_ptr<BusyWindow> m_busy;
+    SubnetSource m_subnets;
+    // -1 until the user sorts: rows stay in reply order.
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 #endif

@@ -3,23 +3,39 @@
 #include "locator/last_error.h"
 #include "locator/message_box.h"
 #include "locator/record_text.h"
+#include "locator/stop_signal.h"
 
-#include "common/reboot_wait.h"
-
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+using Mac = std::array<uint8_t, 6>;
+
+Mac MacOf(const KOVRDeviceInfoRecord &record)
+{
+    Mac mac;
+    std::memcpy(mac.data(), record.macAddress, mac.size());
+    return mac;
+}
+
+} // namespace
 
 RebootDialog::RebootDialog(const LibrarySeam &library, QWidget *parent)
     : TemplateDialog(kRebootTemplate, parent), m_library(library),
       m_productLabel(ControlAs<QLabel>(ControlId::ProductLine)), m_macLabel(ControlAs<QLabel>(ControlId::MacLine)),
       m_passwordEdit(ControlAs<QLineEdit>(ControlId::RebootPassword)),
-      m_statusLabel(ControlAs<QLabel>(ControlId::Status)),
-      m_pause([](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); })
+      m_statusLabel(ControlAs<QLabel>(ControlId::Status)), m_stop(std::make_shared<StopSignal>()),
+      m_pause([stop = m_stop](int milliseconds) { stop->Pause(std::chrono::milliseconds(milliseconds)); })
 {
     connect(ControlAs<QPushButton>(ControlId::Reboot), &QPushButton::clicked, this, &RebootDialog::OnReboot);
+    connect(&m_command, &QFutureWatcher<int32_t>::finished, this, &RebootDialog::OnRebootSent);
+    connect(&m_wait, &QFutureWatcher<kovr::common::RebootOutcome>::finished, this, &RebootDialog::OnWaitEnded);
 }
 
 void RebootDialog::UpdateData(bool saveAndValidate)
@@ -47,40 +63,78 @@ void RebootDialog::OnInitDialog()
 
 void RebootDialog::OnReboot()
 {
-    KOVR_HANDLE session = m_library.OpenByGuid(&kLocatorSessionGuid);
+    if (IsBusy())
+        return;
+    m_session = m_library.OpenByGuid(&kLocatorSessionGuid);
     UpdateData(true);
+    m_busy = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Unchanged);
+    const LibrarySeam *library = &m_library;
+    KOVR_HANDLE session = m_session;
     const QByteArray password = m_password.toLocal8Bit();
-    if (m_library.RebootDevice(session, m_device->macAddress, password.constData()) != 0) {
-        ShowRebootError(session);
-        m_library.Close(session);
+    m_command.setFuture(QtConcurrent::run([library, session, mac = MacOf(*m_device), password] {
+        return library->RebootDevice(session, mac.data(), password.constData());
+    }));
+}
+
+void RebootDialog::OnRebootSent()
+{
+    if (m_command.result() != 0) {
+        m_busy.reset();
+        ShowRebootError(m_session);
+        EndPress();
         return;
     }
 
     m_status = QString::fromLatin1(kovr::common::kRebootingStatus);
     UpdateData(false);
-    // The wait blocks this thread: the status goes on screen first.
-    m_statusLabel->repaint();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QGuiApplication::sync();
+    m_busy = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Wait);
 
-    m_status = WaitForDevice(session);
+    const LibrarySeam *library = &m_library;
+    KOVR_HANDLE session = m_session;
+    m_wait.setFuture(QtConcurrent::run([library, session, mac = MacOf(*m_device), pause = m_pause, stop = m_stop] {
+        namespace common = kovr::common;
+        return common::WaitForDevice(
+            [&] {
+                // Once the dialog has gone, nobody reads the outcome.
+                if (stop->Stopped())
+                    return true;
+                KOVRDeviceInfoRecord scratch;
+                return library->GetDeviceInfo(session, mac.data(), &scratch) == 0;
+            },
+            [&] { pause(static_cast<int>(common::kRebootPollPause.count())); });
+    }));
+}
+
+void RebootDialog::OnWaitEnded()
+{
+    m_status = QString::fromLatin1(kovr::common::RebootStatusText(m_wait.result()));
     UpdateData(false);
-    QApplication::restoreOverrideCursor();
-    m_library.Close(session);
+    m_busy.reset();
+    EndPress();
 }
 
-QString RebootDialog::WaitForDevice(KOVR_HANDLE session)
+void RebootDialog::EndPress()
 {
-    namespace common = kovr::common;
-    const common::RebootOutcome outcome = common::WaitForDevice(
-        [&] { return PollDevice(session); }, [&] { m_pause(static_cast<int>(common::kRebootPollPause.count())); });
-    return QString::fromLatin1(common::RebootStatusText(outcome));
+    m_library.Close(m_session);
+    m_session = nullptr;
 }
 
-bool RebootDialog::PollDevice(KOVR_HANDLE session)
+void RebootDialog::done(int result)
 {
-    KOVRDeviceInfoRecord scratch;
-    return m_library.GetDeviceInfo(session, m_device->macAddress, &scratch) == 0;
+    if (IsBusy()) {
+        // The device reboots anyway; the wait ends, and the session is
+        // closed on the worker once its call has returned.
+        m_stop->Stop();
+        m_command.disconnect(this);
+        m_wait.disconnect(this);
+        const LibrarySeam *library = &m_library;
+        KOVR_HANDLE session = m_session;
+        QFuture<void> running = m_wait.isRunning() ? QFuture<void>(m_wait.future()) : QFuture<void>(m_command.future());
+        running.then([library, session] { library->Close(session); });
+        m_session = nullptr;
+        m_busy.reset();
+    }
+    TemplateDialog::done(result);
 }
 
 void RebootDialog::ShowRebootError(KOVR_HANDLE session)

@@ -168,6 +168,28 @@ uint32_t Address(const char *dotted)
     return address.s_addr;
 }
 
+void Gate::Pass()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_reached = true;
+    m_opened.wait(lock, [this] { return m_open; });
+}
+
+bool Gate::Reached() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reached;
+}
+
+void Gate::Open()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = true;
+    }
+    m_opened.notify_all();
+}
+
 namespace {
 MessagePresenter g_previousPresenter = nullptr;
 }

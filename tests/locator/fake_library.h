@@ -6,8 +6,10 @@
 #include <QString>
 
 #include <array>
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +18,8 @@ namespace kovr::test {
 
 // A scripted stand-in for libkovr behind the locator's library seam: it
 // answers from what a test put in it and records every call. One at a time.
+// The windows call the blocking functions on worker threads: a test reads
+// what those record once the window has shown their outcome.
 class FakeLibrary {
 public:
     using Mac = std::array<uint8_t, 6>;
@@ -48,7 +52,7 @@ public:
     // Script.
     bool openFails = false;
     std::vector<KOVRDeviceInfoRecord> devices; // what each search finds, in reply order
-    std::function<void()> onSearch;            // runs inside the blocking search
+    std::function<void()> onSearch;            // runs inside the blocking search, on its thread
     int32_t commandResult = 0;                 // of RebootDevice, SetNetwork, SetDHCP
     int32_t errorNumber = 0;                   // recorded by a failing command
     std::string errorMessage;
@@ -80,6 +84,22 @@ private:
     uintptr_t m_nextHandle = 0x1000;
     int32_t m_lastError = 0;
     std::string m_lastErrorMessage;
+};
+
+// Holds a worker thread inside a blocking call (Pass) until the test opens
+// it; opened at the latest when it goes.
+class Gate {
+public:
+    ~Gate() { Open(); }
+    void Pass();
+    bool Reached() const;
+    void Open();
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_opened;
+    bool m_reached = false;
+    bool m_open = false;
 };
 
 // A device record as a search would deliver it.

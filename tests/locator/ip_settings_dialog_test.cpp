@@ -48,6 +48,12 @@ struct Dialog {
     QRadioButton *Radio(int id) const { return dialog.ControlAs<QRadioButton>(id); }
     QString Label(int id) const { return dialog.ControlAs<QLabel>(id)->text(); }
     QPushButton *Button(int id) const { return dialog.ControlAs<QPushButton>(id); }
+    // Applies, then waits until the command has returned.
+    bool Apply()
+    {
+        Button(ControlId::Ok)->click();
+        return QTest::qWaitFor([this] { return !dialog.IsBusy(); });
+    }
 
     IpSettingsDialog dialog;
 };
@@ -130,7 +136,7 @@ private slots:
         const KOVRDeviceInfoRecord record = DeviceRecord(1);
         Dialog d(fake, record);
         QTest::keyClicks(d.Password(), QStringLiteral("secret"));
-        d.Button(ControlId::Ok)->click();
+        QVERIFY(d.Apply());
         QCOMPARE(fake.dhcpCalls.size(), size_t(1));
         QVERIFY(fake.networkCalls.empty());
         const FakeLibrary::DhcpCall &call = fake.dhcpCalls[0];
@@ -153,6 +159,7 @@ private slots:
         QTest::keyClicks(d.Password(), QStringLiteral("pw"));
         // Enter in the password field is Apply.
         QTest::keyClick(d.Password(), Qt::Key_Return);
+        QTRY_VERIFY(!d.dialog.IsBusy());
         QCOMPARE(fake.networkCalls.size(), size_t(1));
         QVERIFY(fake.dhcpCalls.empty());
         const FakeLibrary::NetworkCall &call = fake.networkCalls[0];
@@ -172,7 +179,7 @@ private slots:
         for (int i = 0; i < IpAddressControl::kFieldCount; ++i)
             d.Address(ControlId::Gateway)->Field(i)->clear();
         d.Address(ControlId::SubnetMask)->Field(3)->clear();
-        d.Button(ControlId::Ok)->click();
+        QVERIFY(d.Apply());
         QCOMPARE(fake.networkCalls.size(), size_t(1));
         QCOMPARE(fake.networkCalls[0].gateway, 0u);
         QCOMPARE(Bytes(fake.networkCalls[0].mask), QByteArray::fromHex("FFFFFF00"));
@@ -199,7 +206,7 @@ private slots:
         MessageCapture messages;
         const KOVRDeviceInfoRecord record = DeviceRecord(1);
         Dialog d(fake, record);
-        d.Button(ControlId::Ok)->click();
+        QVERIFY(d.Apply());
         QCOMPARE(MessageCapture::Texts(), std::vector<QString>{text});
         QCOMPARE(fake.closed.size(), size_t(1));
         QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
@@ -215,7 +222,7 @@ private slots:
         MessageCapture messages;
         const KOVRDeviceInfoRecord record = DeviceRecord(1);
         Dialog d(fake, record);
-        d.Button(ControlId::Ok)->click();
+        QVERIFY(d.Apply());
         QCOMPARE(MessageCapture::Texts().size(), size_t(1));
         QVERIFY(MessageCapture::Texts()[0].endsWith(QStringLiteral("Error Message: ") + QString(254, 'x') + "\n"));
     }

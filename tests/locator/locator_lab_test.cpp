@@ -46,15 +46,16 @@ bool WaitForList(LocatorDialog &window)
         kSearchTimeoutMs);
 }
 
-// Clicks a task button and lets `drive` work the modal dialog it opens.
+// Clicks a task button and lets `drive` work the modal dialog it opens; a
+// command that `drive` started is waited for.
 template <typename Dialog>
 bool RunDialog(LocatorDialog &window, int button, const std::function<void(Dialog &)> &drive)
 {
     bool driven = false;
     QTimer::singleShot(0, [&] {
         if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
-            driven = true;
             drive(*dialog);
+            driven = QTest::qWaitFor([dialog] { return !dialog->IsBusy(); }, kSearchTimeoutMs);
             if (dialog->isVisible())
                 dialog->reject();
         }
@@ -131,6 +132,7 @@ private slots:
         QVERIFY(RunDialog<RebootDialog>(window, ControlId::RebootDevice, [&](RebootDialog &dialog) {
             dialog.ControlAs<QLineEdit>(ControlId::RebootPassword)->setText(QStringLiteral("secret"));
             dialog.ControlAs<QPushButton>(ControlId::Reboot)->click();
+            QVERIFY(QTest::qWaitFor([&] { return !dialog.IsBusy(); }, kSearchTimeoutMs));
             status = dialog.ControlAs<QLabel>(ControlId::Status)->text();
         }));
         QCOMPARE(status, QStringLiteral("Status: Ready"));

@@ -2,6 +2,8 @@
 // them: the real library against the demo's simulated devices in a private
 // lab. Run it under Xvfb and tests/netlab/isolated:
 //   locator_screenshots DEVICE-FILE OUTPUT-DIRECTORY
+// Without QT_SCALE_FACTOR it renders at the scales 1 and 2, each into a
+// folder of its own (scale-1, scale-2); with it, at that scale only.
 #include "locator/device_info_dialog.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/library_seam.h"
@@ -14,9 +16,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <arpa/inet.h>
 
 #include <cstdio>
 #include <fstream>
@@ -45,6 +50,23 @@ const KOVRDeviceInfoRecord *DeviceWithDhcp(const LocatorDialog &window, uint8_t 
     return window.DeviceAt(0);
 }
 
+// Runs this program once per scale, since Qt reads the scale at start.
+int RenderAtEachScale(const QString &deviceFile, const QString &directory)
+{
+    bool ok = true;
+    for (const char *scale : {"1", "2"}) {
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(scale));
+        run.setProcessEnvironment(environment);
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {deviceFile, QDir(directory).filePath(QStringLiteral("scale-") + QLatin1String(scale))});
+        ok &= run.waitForFinished(120000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+    }
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,6 +77,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString directory = QString::fromLocal8Bit(argv[2]);
+    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+        return RenderAtEachScale(QString::fromLocal8Bit(argv[1]), directory);
     QDir().mkpath(directory);
 
     kovr::test::Lab lab(kovr::test::Topology::Single);
@@ -82,12 +106,24 @@ int main(int argc, char *argv[])
         ok &= Save(dialog, directory, QStringLiteral("reboot-opened"));
         dialog.ControlAs<QLineEdit>(ControlId::RebootPassword)->setText(QStringLiteral("secret"));
         dialog.OnReboot();
+        ok &= QTest::qWaitFor([&] { return !dialog.IsBusy(); }, 60000);
         ok &= Save(dialog, directory, QStringLiteral("reboot-done"));
     }
     {
         DeviceInfoDialog dialog(&window);
         dialog.m_device = window.DeviceAt(0);
         ok &= Save(dialog, directory, QStringLiteral("device-info"));
+    }
+    {
+        // Subnets that none of the devices is in: every row gets its mark.
+        LocatorDialog marked(RealLibrary());
+        marked.SetSubnetSource([] {
+            return std::vector<kovr::common::LocalSubnet>{{htonl(0xC0A80101), htonl(0xFFFFFF00)}};
+        });
+        marked.show();
+        ok &= QTest::qWaitFor([&] { return marked.DeviceAt(0) != nullptr; }, 30000);
+        ok &= Save(marked, directory, QStringLiteral("main-window-marked"));
+        marked.reject();
     }
     // The real message box, captured while it waits for its OK.
     QTimer::singleShot(0, [&] {

@@ -27,7 +27,7 @@ inline std::unique_ptr<LocatorDialog> OpenWindow(FakeLibrary &fake)
     auto window = std::make_unique<LocatorDialog>(fake.Seam());
     window->show();
     const bool listed = QTest::qWaitFor(
-        [&] { return fake.searches == 1 && !RowTexts(window->List()).contains(QStringLiteral("Searching...")); });
+        [&] { return !RowTexts(window->List()).contains(QStringLiteral("Searching...")) && fake.searches == 1; });
     return listed ? std::move(window) : nullptr;
 }
 

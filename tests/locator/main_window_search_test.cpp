@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTest>
+#include <QThreadPool>
 #include <QTreeWidget>
 
 #include <memory>
@@ -27,33 +29,58 @@ class MainWindowSearchTest : public QObject {
 private slots:
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-    void showsSearchingOnScreenBeforeTheSearchBlocks()
+    void paintsAndDropsInputWhileTheSearchRuns()
     {
         FakeLibrary fake;
+        Gate gate;
+        fake.onSearch = [&] { gate.Pass(); };
+        MessageCapture messages;
         LocatorDialog window(fake.Seam());
         PaintCounter counter(window.List()->viewport());
-        QStringList rowsDuringSearch;
-        int paintsBeforeSearch = -1;
-        bool waitCursor = false;
-        fake.onSearch = [&] {
-            rowsDuringSearch = RowTexts(window.List());
-            paintsBeforeSearch = counter.paints;
-            waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        };
         window.show();
-        QTRY_COMPARE(fake.searches, 1);
-        QCOMPARE(rowsDuringSearch, QStringList{QStringLiteral("Searching...")});
-        QVERIFY(paintsBeforeSearch > 0);
-        QVERIFY(waitCursor);
+        QTRY_VERIFY(gate.Reached());
 
-        // A refresh repaints the list itself before its search.
+        QCOMPARE(RowTexts(window.List()), QStringList{QStringLiteral("Searching...")});
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QTRY_VERIFY(counter.paints > 0);
         counter.paints = 0;
-        paintsBeforeSearch = -1;
-        window.RefreshList();
-        QTRY_COMPARE(fake.searches, 2);
-        QVERIFY(paintsBeforeSearch > 0);
-        QCOMPARE(rowsDuringSearch, QStringList{QStringLiteral("Searching...")});
-        QTRY_VERIFY(!QApplication::overrideCursor());
+        window.List()->viewport()->update();
+        QTRY_VERIFY(counter.paints > 0);
+        // Clicks and keys don't land: with no device selected, this button
+        // would tell the user so.
+        QTest::mouseClick(window.ControlAs<QPushButton>(ControlId::ConfigureIpSettings), Qt::LeftButton);
+        QTest::keyClick(window.List(), Qt::Key_F5);
+        QVERIFY(MessageCapture::Texts().empty());
+
+        gate.Open();
+        QTRY_COMPARE(RowTexts(window.List()), QStringList{QStringLiteral("No devices found.")});
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(fake.searches, 1);
+        // Now they do.
+        QTest::mouseClick(window.ControlAs<QPushButton>(ControlId::ConfigureIpSettings), Qt::LeftButton);
+        QCOMPARE(MessageCapture::Texts().size(), size_t(1));
+    }
+
+    void closingDuringTheSearchLeavesNoSessionOpen()
+    {
+        FakeLibrary fake;
+        fake.devices = {MakeRecord(kMac1, "10.77.1.10")};
+        Gate gate;
+        fake.onSearch = [&] { gate.Pass(); };
+        auto window = std::make_unique<LocatorDialog>(fake.Seam());
+        window->show();
+        QTRY_VERIFY(gate.Reached());
+
+        window->reject();
+        QVERIFY(!window->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        window.reset();
+        gate.Open();
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        QCOMPARE(fake.opens, 1);
+        QCOMPARE(fake.closed.size(), size_t(1));
+        QVERIFY(!fake.IsOpen(fake.closed[0]));
+        QCOMPARE(fake.copies, 0);
     }
 
     void listsDevicesInReplyOrderWithTheFirstSelected()
@@ -133,10 +160,10 @@ private slots:
         };
         const int stops = fake.stopSearches;
         window->RefreshList();
-        QTRY_COMPARE(fake.searches, 2);
+        QTRY_COMPARE(window->List()->topLevelItemCount(), 3);
+        QCOMPARE(fake.searches, 2);
         QCOMPARE(liveDuringSearch, 0);
         QCOMPARE(stopsBeforeSearch, stops + 1);
-        QTRY_COMPARE(window->List()->topLevelItemCount(), 3);
         QCOMPARE(fake.copies, 6);
         QCOMPARE(fake.LiveCopies(), 3);
         window.reset();
@@ -148,12 +175,9 @@ private slots:
         FakeLibrary fake;
         auto window = OpenWindow(fake);
         QVERIFY(window);
-        QStringList rowsDuringSearch;
-        fake.onSearch = [&] { rowsDuringSearch = RowTexts(window->List()); };
         fake.devices = {MakeRecord(kMac1, "10.77.1.10")};
         window->RefreshList();
-        QTRY_COMPARE(fake.searches, 2);
-        QCOMPARE(rowsDuringSearch, QStringList{QStringLiteral("Searching...")});
+        QCOMPARE(RowTexts(window->List()), QStringList{QStringLiteral("Searching...")});
         QTRY_COMPARE(RowTexts(window->List()), QStringList{QStringLiteral("10.77.1.10")});
     }
 
@@ -167,8 +191,8 @@ private slots:
         QVERIFY(window);
         QCOMPARE(RowTexts(window->List()), QStringList{QStringLiteral("No devices found.")});
         window->RefreshList();
-        QTRY_COMPARE(fake.searches, 2);
         QTRY_COMPARE(RowTexts(window->List()), QStringList{QStringLiteral("No devices found.")});
+        QCOMPARE(fake.searches, 2);
         window->reject();
         QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{nullptr});
         QVERIFY(MessageCapture::Texts().empty());

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace kovr::test;
 
@@ -31,10 +32,16 @@ struct Dialog {
     QString Text(int id) const { return dialog.ControlAs<QLabel>(id)->text(); }
     QLineEdit *Password() const { return dialog.ControlAs<QLineEdit>(ControlId::RebootPassword); }
     QPushButton *Button(int id) const { return dialog.ControlAs<QPushButton>(id); }
-    void Reboot(const QString &password)
+    // Presses Reboot and waits until the command, and the wait if any, ended.
+    bool Reboot(const QString &password)
     {
         Password()->setText(password);
+        return Press();
+    }
+    bool Press()
+    {
         Button(ControlId::Reboot)->click();
+        return QTest::qWaitFor([this] { return !dialog.IsBusy(); });
     }
 
     KOVRDeviceInfoRecord record;
@@ -73,7 +80,7 @@ private slots:
         fake.errorMessage = "Authentication Failed";
         MessageCapture messages;
         Dialog d(fake);
-        d.Reboot(QStringLiteral("wrong"));
+        QVERIFY(d.Reboot(QStringLiteral("wrong")));
         QCOMPARE(MessageCapture::Texts(),
                  std::vector<QString>{QStringLiteral("An Error occured while rebooting the device.\nError Number: "
                                                      "1\nError Message: Authentication Failed\n")});
@@ -93,7 +100,7 @@ private slots:
         fake.openFails = true;
         MessageCapture messages;
         Dialog d(fake);
-        d.Reboot(QStringLiteral("secret"));
+        QVERIFY(d.Reboot(QStringLiteral("secret")));
         QCOMPARE(MessageCapture::Texts(),
                  std::vector<QString>{QStringLiteral(
                      "An Error occured while rebooting the device.\nError Number: -1\nError Message: \n")});
@@ -119,7 +126,7 @@ private slots:
         FakeLibrary fake;
         fake.deviceAnswers = [answeringPoll](int poll) { return poll == answeringPoll; };
         Dialog d(fake);
-        d.Reboot(QStringLiteral("secret"));
+        QVERIFY(d.Reboot(QStringLiteral("secret")));
         QCOMPARE(fake.rebootCalls.size(), size_t(1));
         QCOMPARE(fake.deviceInfoPolls, polls);
         QCOMPARE(d.pauses, QList<int>(polls - 1, 500));
@@ -130,26 +137,50 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
-    void showsRebootingAndTheWaitCursorDuringTheWait()
+    void paintsAndShowsRebootingWhileTheWaitRuns()
     {
         FakeLibrary fake;
-        fake.deviceAnswers = [](int poll) { return poll == 3; };
+        fake.deviceAnswers = [](int poll) { return poll == 2; };
         Dialog d(fake);
+        Gate gate;
+        d.onPause = [&] { gate.Pass(); };
         PaintCounter counter(d.dialog.Control(ControlId::Status));
-        QStringList statusDuringWait;
-        int paintsBeforeWait = -1;
-        bool waitCursor = false;
-        d.onPause = [&] {
-            statusDuringWait << d.Text(ControlId::Status);
-            if (paintsBeforeWait < 0)
-                paintsBeforeWait = counter.paints;
-            waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        };
-        d.Reboot(QStringLiteral("secret"));
-        QCOMPARE(statusDuringWait, (QStringList{"Status: Rebooting", "Status: Rebooting"}));
-        QVERIFY(paintsBeforeWait > 0);
-        QVERIFY(waitCursor);
+        d.Password()->setText(QStringLiteral("secret"));
+        d.Button(ControlId::Reboot)->click();
+        QTRY_VERIFY(gate.Reached());
+
+        QCOMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Rebooting"));
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QTRY_VERIFY(counter.paints > 0);
+        // Input doesn't land while the dialog waits: Escape would close it.
+        QTest::keyClick(d.Password(), Qt::Key_Escape);
+        QVERIFY(d.dialog.isVisible());
+
+        gate.Open();
+        QTRY_COMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Ready"));
         QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(fake.deviceInfoPolls, 2);
+    }
+
+    void closingDuringTheWaitEndsItAndClosesTheSession()
+    {
+        FakeLibrary fake;
+        fake.deviceAnswers = [](int) { return false; };
+        Dialog d(fake);
+        Gate gate;
+        d.onPause = [&] { gate.Pass(); };
+        d.Password()->setText(QStringLiteral("secret"));
+        d.Button(ControlId::Reboot)->click();
+        QTRY_VERIFY(gate.Reached());
+
+        d.dialog.close();
+        QVERIFY(!d.dialog.isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        gate.Open();
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        QCOMPARE(fake.closed.size(), size_t(1));
+        QCOMPARE(fake.closed[0], fake.rebootCalls[0].session);
+        QCOMPARE(fake.deviceInfoPolls, 1);
     }
 
     void rebootCanBePressedAgain()
@@ -157,10 +188,10 @@ private slots:
         FakeLibrary fake;
         fake.deviceAnswers = [](int) { return false; };
         Dialog d(fake);
-        d.Reboot(QStringLiteral("secret"));
+        QVERIFY(d.Reboot(QStringLiteral("secret")));
         QCOMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Timed out"));
         fake.deviceAnswers = [](int) { return true; };
-        d.Button(ControlId::Reboot)->click();
+        QVERIFY(d.Press());
         QCOMPARE(fake.rebootCalls.size(), size_t(2));
         QCOMPARE(fake.rebootCalls[1].password, std::string("secret"));
         QCOMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Ready"));

@@ -1,0 +1,165 @@
+// The main window's conveniences: sorting by a column, conflict marks, the
+// clipboard, the context menu and F5.
+#include "locator/record_text.h"
+#include "tests/locator/gui_tests.h"
+#include "tests/locator/locator_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+using namespace kovr::test;
+
+namespace {
+
+const FakeLibrary::Mac kMac1 = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
+const FakeLibrary::Mac kMac2 = {0x02, 0x00, 0x00, 0x00, 0x00, 0x02};
+const FakeLibrary::Mac kMac3 = {0x02, 0x00, 0x00, 0x00, 0x00, 0x03};
+
+// In reply order; the names sort differently from the addresses, and the
+// addresses sort differently as numbers than as text.
+std::vector<KOVRDeviceInfoRecord> ThreeDevices()
+{
+    return {MakeRecord(kMac3, "10.77.1.9", "bravo", "7100-NT"), MakeRecord(kMac1, "10.77.1.10", "Charlie", "7100-NT"),
+            MakeRecord(kMac2, "9.1.1.1", "alpha", "7100-NT")};
+}
+
+void ClickHeader(QTreeWidget *list, int column)
+{
+    QHeaderView *header = list->header();
+    const QPoint point(header->sectionViewportPosition(column) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+// Opens the context menu on a row and hands it to `use` before it closes.
+void UseContextMenu(LocatorDialog &window, int row, const std::function<void(QMenu &)> &use)
+{
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            use(*menu);
+            menu->close();
+        }
+    });
+    QTreeWidget *list = window.List();
+    const QPoint point = list->visualItemRect(list->topLevelItem(row)).center();
+    emit list->customContextMenuRequested(point);
+}
+
+} // namespace
+
+class MainWindowConveniencesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+
+    void sortsByTheClickedColumnAndReversesOnTheSecondClick_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("ascending"); // addresses
+        QTest::newRow("IP address, as numbers") << 0 << QStringList{"9.1.1.1", "10.77.1.9", "10.77.1.10"};
+        QTest::newRow("MAC address") << 1 << QStringList{"10.77.1.10", "9.1.1.1", "10.77.1.9"};
+        QTest::newRow("name, whatever the case") << 2 << QStringList{"9.1.1.1", "10.77.1.9", "10.77.1.10"};
+    }
+
+    void sortsByTheClickedColumnAndReversesOnTheSecondClick()
+    {
+        QFETCH(int, column);
+        QFETCH(QStringList, ascending);
+        FakeLibrary fake;
+        fake.devices = ThreeDevices();
+        auto window = OpenWindow(fake);
+        QVERIFY(window);
+        QTreeWidget *list = window->List();
+        QCOMPARE(RowTexts(list), (QStringList{"10.77.1.9", "10.77.1.10", "9.1.1.1"}));
+
+        ClickHeader(list, column);
+        QCOMPARE(RowTexts(list), ascending);
+        ClickHeader(list, column);
+        std::reverse(ascending.begin(), ascending.end());
+        QCOMPARE(RowTexts(list), ascending);
+        // Each row keeps its own record.
+        QCOMPARE(FormatDottedAddress(window->DeviceAt(0)->ipAddress), ascending[0]);
+
+        // A refresh lists the new search in the chosen order.
+        window->RefreshList();
+        QTRY_COMPARE(RowTexts(list), ascending);
+        QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(0));
+    }
+
+    void marksSharedAddressesAndUnreachableDevices()
+    {
+        FakeLibrary fake;
+        fake.devices = {MakeRecord(kMac1, "10.77.1.10"), MakeRecord(kMac2, "10.77.1.10"),
+                        MakeRecord(kMac3, "192.168.5.5"), MakeRecord({2, 0, 0, 0, 0, 4}, "10.77.1.20")};
+        auto window = std::make_unique<LocatorDialog>(fake.Seam());
+        window->SetSubnetSource([] {
+            return std::vector<kovr::common::LocalSubnet>{{Address("10.77.1.1"), Address("255.255.255.0")}};
+        });
+        window->show();
+        QTRY_COMPARE(window->List()->topLevelItemCount(), 4);
+
+        const QTreeWidgetItem *list[4];
+        for (int i = 0; i < 4; ++i)
+            list[i] = window->List()->topLevelItem(i);
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(!list[i]->icon(0).isNull());
+            QVERIFY(list[i]->toolTip(0).contains(QStringLiteral("Configure IP Settings")));
+        }
+        QVERIFY(
+            list[0]->toolTip(0).contains(QStringLiteral("10.77.1.10 is used by 02:00:00:00:00:01, 02:00:00:00:00:02")));
+        QCOMPARE(list[1]->toolTip(0), list[0]->toolTip(0));
+        QVERIFY(list[2]->toolTip(0).contains(QStringLiteral("move it into 10.77.1.0/24")));
+        QVERIFY(list[3]->icon(0).isNull());
+        QVERIFY(list[3]->toolTip(0).isEmpty());
+        window->reject();
+    }
+
+    void copiesTheSelectedDevice()
+    {
+        FakeLibrary fake;
+        fake.devices = ThreeDevices();
+        auto window = OpenWindow(fake);
+        QVERIFY(window);
+        window->List()->setCurrentItem(window->List()->topLevelItem(1));
+        QApplication::clipboard()->clear();
+
+        QTest::keyClick(window->List(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("10.77.1.10\t02:00:00:00:00:01\tCharlie\t7100-NT"));
+
+        const QStringList entries = {
+            "Copy IP Address",       "Copy MAC Address", "Copy Row",      "", "Open Web Page",  "",
+            "Configure IP Settings", "Device Info",      "Reboot Device", "", "Save List As..."};
+        const QStringList copied = {"9.1.1.1", "02:00:00:00:00:02", "9.1.1.1\t02:00:00:00:00:02\talpha\t7100-NT"};
+        for (int i = 0; i < copied.size(); ++i) {
+            QStringList texts;
+            UseContextMenu(*window, 2, [&](QMenu &menu) {
+                for (QAction *action : menu.actions())
+                    texts << action->text();
+                menu.actions()[i]->trigger();
+            });
+            QCOMPARE(texts, entries);
+            QCOMPARE(QApplication::clipboard()->text(), copied[i]);
+        }
+        // The menu's row became the selected one.
+        QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(2));
+    }
+
+    void f5Refreshes()
+    {
+        FakeLibrary fake;
+        auto window = OpenWindow(fake);
+        QVERIFY(window);
+        fake.devices = ThreeDevices();
+        QTest::keyClick(window->List(), Qt::Key_F5);
+        QCOMPARE(RowTexts(window->List()), QStringList{QStringLiteral("Searching...")});
+        QTRY_COMPARE(window->List()->topLevelItemCount(), 3);
+        QCOMPARE(fake.searches, 2);
+    }
+};
+
+KOVR_GUI_TEST(MainWindowConveniencesTest)
+#include "main_window_conveniences_test.moc"
