@@ -190,9 +190,23 @@ void StopAsyncSearch(SearchState &state)
     }
 }
 
+void EndSearches(SearchState &state)
+{
+    {
+        std::lock_guard<std::mutex> lock(state.closing);
+        state.closed = true;
+        if (state.searching.load() && !state.asynchronous.load()) {
+            // The shortest due time the timer takes: its starter wakes now.
+            state.timer->Start(std::chrono::nanoseconds(1));
+        }
+    }
+    StopAsyncSearch(state);
+}
+
 void SyncSearchNotify(SearchState &state)
 {
-    if (!state.idleLimitInfinite) {
+    std::lock_guard<std::mutex> lock(state.closing);
+    if (!state.idleLimitInfinite && !state.closed) {
         state.timer->Start(state.idleLimit);
     }
 }
@@ -218,7 +232,10 @@ int32_t RunSyncSearch(SearchState &state, const Identity &identity, const Transp
         SetSearchNotification(state, SyncSearchTarget{});
         // An expiry left over from an earlier search would end this one at once.
         state.timer->Cancel();
-        if (StartSearchWorker(state, identity, transport) != 0) {
+        // A close on another thread either comes first and refuses this
+        // search, or finds it running and ends it.
+        std::lock_guard<std::mutex> closing(state.closing);
+        if (state.closed || StartSearchWorker(state, identity, transport) != 0) {
             return -1;
         }
     }

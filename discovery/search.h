@@ -59,6 +59,11 @@ struct SearchState : std::enable_shared_from_this<SearchState> {
     std::unique_ptr<platform::Event> stopEvent;
     std::unique_ptr<platform::Timer> timer;
     ResultQueue results;
+    // Guards arming the timer of a synchronous search against its session's
+    // close, which ends the search by firing the timer: the worker must not
+    // re-arm it after that.
+    std::mutex closing;
+    bool closed = false;
 };
 
 // Both take state.control themselves.
@@ -66,6 +71,10 @@ int32_t StartAsyncSearch(SearchState &state, const Identity &identity, const Tra
                          ErrorState &errors, const NotifyTarget &target);
 // Ends an asynchronous search; a synchronous one is ended only by its starter.
 void StopAsyncSearch(SearchState &state);
+// For a session that closes: ends an asynchronous search, cuts a synchronous
+// one short (its starter, on another thread, returns at once), and refuses
+// every later start.
+void EndSearches(SearchState &state);
 
 // The caller holds state.control for these two.
 int32_t StartSearchWorker(SearchState &state, const Identity &identity, const TransportSettings &transport);

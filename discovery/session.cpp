@@ -86,10 +86,11 @@ KOVR_HANDLE CreateSession(uint32_t magic, const KOVR_GUID &guid)
 void DestroySession(KOVR_HANDLE handle)
 {
     // Out of the registry first, so that no new call finds it; a search
-    // that such a call had started meanwhile is ended with the session.
+    // that such a call had started meanwhile, or a synchronous one running
+    // on another thread, is ended with the session.
     SessionPointer session = SessionRegistry().Remove(SerialOf(handle));
     if (session != nullptr) {
-        StopAsyncSearch(*session->search);
+        EndSearches(*session->search);
     }
 }
 
