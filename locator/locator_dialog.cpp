@@ -333,16 +333,9 @@ void LocatorDialog::OnDestroy()
     m_destroyed = true;
     m_busy.reset();
     m_library.StopSearch(m_session);
-    if (m_search.isRunning()) {
-        // A synchronous search can't be cut short: the session is closed
-        // on the worker as soon as the search returns, and its results are
-        // never fetched.
-        const LibrarySeam *library = &m_library;
-        KOVR_HANDLE session = m_session;
-        m_search.future().then([library, session] { library->Close(session); });
-    } else {
-        m_library.Close(m_session);
-    }
+    // Closing the session ends a synchronous search on the worker at once;
+    // the results it leaves are never fetched.
+    m_library.Close(m_session);
     m_session = nullptr;
     DeleteAllRows();
 }

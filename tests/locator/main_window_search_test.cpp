@@ -74,6 +74,8 @@ private slots:
         window->reject();
         QVERIFY(!window->isVisible());
         QVERIFY(!QApplication::overrideCursor());
+        // Closed at once, which ends the library's search, not when it returns.
+        QCOMPARE(fake.closed.size(), size_t(1));
         window.reset();
         gate.Open();
         QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
