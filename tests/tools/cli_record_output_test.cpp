@@ -6,6 +6,8 @@
 #include "tools/kovr/record_table.h"
 #include "tools/kovr/record_writer.h"
 
+#include "common/device_csv.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -121,7 +123,7 @@ TEST(CliRecordOutputTest, EmptyResultsInEachFormat)
     WriteSearchResults(csv, OutputFormat::Csv, {});
     EXPECT_EQ(table.str(), "No devices found.\n");
     EXPECT_EQ(json.str(), "[]\n");
-    EXPECT_EQ(csv.str(), "ip,mac,name,product,dhcp,interface\n");
+    EXPECT_EQ(csv.str(), "ip,mac,name,product,dhcp,interface,mask,gateway\n");
 }
 
 TEST(CliRecordOutputTest, CsvQuotesCommasAndQuotes)
@@ -129,9 +131,8 @@ TEST(CliRecordOutputTest, CsvQuotesCommasAndQuotes)
     KOVRDeviceInfoRecord r = FullRecord();
     std::strcpy(r.deviceName, "front \"door\", left");
     std::strcpy(r.productName, "7100,NT");
-    std::ostringstream out;
-    WriteCsvRecord(out, r);
-    EXPECT_EQ(out.str(), "10.0.0.5,02:4b:52:00:0a:bc,\"front \"\"door\"\", left\",\"7100,NT\",Enabled,10.77.1.1\n");
+    EXPECT_EQ(kovr::common::DeviceCsvLine(r), "10.0.0.5,02:4b:52:00:0a:bc,\"front \"\"door\"\", "
+                                              "left\",\"7100,NT\",Enabled,10.77.1.1,255.255.255.0,10.0.0.254\n");
 }
 
 } // namespace

@@ -155,10 +155,12 @@ TEST_F(CliSearchTest, CsvHasAHeaderAndOneQuotedLinePerDevice)
 {
     const auto result = RunKovr(QuickSearch({"--csv"}));
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "ip,mac,name,product,dhcp,interface\n"
-                          "10.77.1.11,02:00:00:00:00:01,lab-1,7100-NT,Disabled,10.77.1.1\n"
-                          "10.77.1.12,02:00:00:00:00:02,\"front \"\"door\"\", left\",7100-NT,Enabled,10.77.1.1\n"
-                          "10.77.1.13,02:00:00:00:00:03,caf\u00e9,7100-NT,Disabled,10.77.1.1\n");
+    EXPECT_EQ(result.out,
+              "ip,mac,name,product,dhcp,interface,mask,gateway\n"
+              "10.77.1.11,02:00:00:00:00:01,lab-1,7100-NT,Disabled,10.77.1.1,255.255.255.0,10.77.1.254\n"
+              "10.77.1.12,02:00:00:00:00:02,\"front \"\"door\"\", "
+              "left\",7100-NT,Enabled,10.77.1.1,255.255.255.0,10.77.1.254\n"
+              "10.77.1.13,02:00:00:00:00:03,caf\u00e9,7100-NT,Disabled,10.77.1.1,255.255.0.0,10.77.1.254\n");
 }
 
 TEST_F(CliSearchTest, ProgressLineGoesOnlyToATerminal)
@@ -210,7 +212,7 @@ TEST_F(CliSessionChoiceTest, MagicOrGuidChoosesTheSession)
     // The locator's GUID gives LORX, which this device doesn't answer.
     const auto byDefault = RunKovr({"search", "--idle", "400", "--total", "1500", "--csv"});
     ASSERT_EQ(byDefault.exitCode, 0) << byDefault.err;
-    EXPECT_EQ(byDefault.out, "ip,mac,name,product,dhcp,interface\n");
+    EXPECT_EQ(byDefault.out, "ip,mac,name,product,dhcp,interface,mask,gateway\n");
 
     for (const std::vector<std::string> &choice : {std::vector<std::string>{"--magic", "QUMA"},
                                                    {"--magic", "quma"},

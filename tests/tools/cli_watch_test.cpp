@@ -56,8 +56,9 @@ TEST_F(CliWatchTest, SigtermStopsTheWatchCleanly)
 {
     KovrProcess watch({"watch", "--csv"});
     ASSERT_TRUE(watch.WaitFor([&] { return watch.lines().size() >= 2; }, milliseconds(5000))) << watch.err();
-    EXPECT_EQ(watch.lines()[0].text, "ip,mac,name,product,dhcp,interface");
-    EXPECT_EQ(watch.lines()[1].text, "10.77.1.11,02:00:00:00:00:01,lab-1,7100-NT,Disabled,10.77.1.1");
+    EXPECT_EQ(watch.lines()[0].text, "ip,mac,name,product,dhcp,interface,mask,gateway");
+    EXPECT_EQ(watch.lines()[1].text,
+              "10.77.1.11,02:00:00:00:00:01,lab-1,7100-NT,Disabled,10.77.1.1,255.255.255.0,10.77.1.254");
     watch.Signal(SIGTERM);
     EXPECT_EQ(watch.Wait(milliseconds(5000)), 0) << watch.err();
 }

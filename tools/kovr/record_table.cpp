@@ -12,29 +12,6 @@ namespace {
 // Widths that hold a dotted address, a MAC and typical names.
 constexpr std::array<size_t, kTableColumns> kStreamWidths = {15, 17, 16, 12, 8, 15};
 
-std::string CsvField(const std::string &text)
-{
-    if (text.find_first_of(",\"") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
-
-void WriteCsvRow(std::ostream &out, const TableRow &row)
-{
-    for (size_t i = 0; i < row.size(); ++i) {
-        out << (i ? "," : "") << CsvField(row[i]);
-    }
-    out << '\n';
-}
-
 } // namespace
 
 const TableRow &TableHeadings()
@@ -85,16 +62,6 @@ void TableWriter::WriteRow(const TableRow &row)
         }
     }
     out_ << line << '\n';
-}
-
-void WriteCsvHeader(std::ostream &out)
-{
-    WriteCsvRow(out, {"ip", "mac", "name", "product", "dhcp", "interface"});
-}
-
-void WriteCsvRecord(std::ostream &out, const KOVRDeviceInfoRecord &record)
-{
-    WriteCsvRow(out, TableCells(record));
 }
 
 } // namespace kovr::cli

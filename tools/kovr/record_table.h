@@ -1,5 +1,5 @@
-// Devices as an aligned table or as CSV, one line per device with the
-// columns IP address, MAC, name, product, DHCP and interface.
+// Devices as an aligned table, one line per device with the columns IP
+// address, MAC, name, product, DHCP and interface.
 #pragma once
 
 #include <kovr/kovr.h>
@@ -33,8 +33,5 @@ private:
     std::ostream &out_;
     std::array<size_t, kTableColumns> widths_;
 };
-
-void WriteCsvHeader(std::ostream &out);
-void WriteCsvRecord(std::ostream &out, const KOVRDeviceInfoRecord &record);
 
 } // namespace kovr::cli

@@ -2,6 +2,8 @@
 
 #include "tools/kovr/record_json.h"
 
+#include "common/device_csv.h"
+
 namespace kovr::cli {
 
 void WriteSearchResults(std::ostream &out, OutputFormat format, const std::vector<KOVRDeviceInfoRecord> &records)
@@ -16,9 +18,9 @@ void WriteSearchResults(std::ostream &out, OutputFormat format, const std::vecto
         break;
     }
     case OutputFormat::Csv:
-        WriteCsvHeader(out);
+        out << common::DeviceCsvHeader();
         for (const KOVRDeviceInfoRecord &record : records) {
-            WriteCsvRecord(out, record);
+            out << common::DeviceCsvLine(record);
         }
         break;
     case OutputFormat::Table:
@@ -42,7 +44,7 @@ void StreamWriter::Begin()
     if (format_ == OutputFormat::Table) {
         table_.WriteHeadings();
     } else if (format_ == OutputFormat::Csv) {
-        WriteCsvHeader(out_);
+        out_ << common::DeviceCsvHeader();
     }
     out_.flush();
 }
@@ -54,7 +56,7 @@ void StreamWriter::Write(const KOVRDeviceInfoRecord &record)
         out_ << JsonText(RecordJson(record)) << '\n';
         break;
     case OutputFormat::Csv:
-        WriteCsvRecord(out_, record);
+        out_ << common::DeviceCsvLine(record);
         break;
     case OutputFormat::Table:
         table_.WriteRecord(record);
