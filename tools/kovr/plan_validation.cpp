@@ -44,7 +44,8 @@ bool ReadStatic(const PlanRow &row, PlanEntry &entry, std::vector<std::string> &
     std::string given;
     std::string missing;
     for (const char *column : kAddressColumns) {
-        (Cell(row, column) != nullptr ? given : missing) += std::string(given.empty() ? "" : " ") + column;
+        std::string &list = Cell(row, column) != nullptr ? given : missing;
+        list += (list.empty() ? "" : " ") + std::string(column);
     }
     if (given.empty()) {
         return true;
