@@ -168,9 +168,10 @@ void AddApplyCommand(CLI::App &app, int &status)
                     "password column overrides it per device, and then the plan must not be readable by group\n"
                     "or others. Each change is verified by a query. Exit status: 0 when every change was made\n"
                     "and verified, 1 when one failed or a device was not found.\n\n"
-                    "Example: export, edit in a spreadsheet, check, apply:\n"
+                    "To configure many devices, export the device list, change ip, mask, gateway or dhcp in a\n"
+                    "spreadsheet and save it as CSV, look at the changes, then make them.\n\n"
+                    "Examples:\n"
                     "  kovr search --csv > devices.csv\n"
-                    "  # edit devices.csv in a spreadsheet: ip, mask, gateway or dhcp; save it as CSV\n"
                     "  kovr apply devices.csv --dry-run\n"
                     "  kovr apply devices.csv --password-file ~/.config/kovr/password");
     command->callback([options, &status] { status = RunApply(*options); });
