@@ -1,10 +1,12 @@
 // kovr apply from start to finish: a plan of CHANGES static settings among
 // DEVICES simulated devices (digest passwords), applied with --parallel N,
-// each change verified by a query. The time covers the whole run: reading
-// the plan, the search (ended 1 s after the last reply) and the changes.
+// each change verified by a query. Each device answers every request after
+// DELAY milliseconds, as a slow device on a real network would. The time
+// covers the whole run: reading the plan, the search (ended 1 s after the
+// last reply) and the changes.
 //
 // Run it inside a private namespace:
-//   tests/netlab/isolated build/default/bench/apply_bench [DEVICES CHANGES [PARALLEL]]
+//   tests/netlab/isolated build/default/bench/apply_bench [DEVICES CHANGES [PARALLEL [DELAY]]]
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,14 +36,16 @@ int main(int argc, char **argv)
     const int devices = Argument(argc, argv, 1, 150);
     const int changes = Argument(argc, argv, 2, 110);
     const int parallel = Argument(argc, argv, 3, 8);
-    if (devices < 1 || changes < 0 || changes > devices || parallel < 1) {
-        std::fprintf(stderr, "usage: apply_bench [DEVICES CHANGES [PARALLEL]] with CHANGES <= DEVICES\n");
+    const int delayMs = Argument(argc, argv, 4, 0);
+    if (devices < 1 || changes < 0 || changes > devices || parallel < 1 || delayMs < 0) {
+        std::fprintf(stderr, "usage: apply_bench [DEVICES CHANGES [PARALLEL [DELAY]]] with CHANGES <= DEVICES\n");
         return 2;
     }
     kovr::test::Lab lab{kovr::test::Topology::Single};
     std::vector<nlohmann::json> entries;
     for (int i = 1; i <= devices; ++i) {
         entries.push_back(kovr::test::DeviceJson(i));
+        entries.back()["replyDelayMs"] = delayMs;
     }
     kovr::test::Simulator simulator{lab, kovr::test::Devices(entries)};
 
@@ -74,8 +78,9 @@ int main(int argc, char **argv)
     while (std::getline(report, line)) {
         summary = line;
     }
-    std::printf("apply_bench: %d devices, %d changes, --parallel %d: %.2f s, exit %d, %s\n", devices, changes, parallel,
-                seconds, WIFEXITED(status) ? WEXITSTATUS(status) : -1, summary.c_str());
+    std::printf("apply_bench: %d devices, %d changes, --parallel %d, replies after %d ms: %.2f s, exit %d, %s\n",
+                devices, changes, parallel, delayMs, seconds, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                summary.c_str());
     for (const std::string &file : {plan, password, output}) {
         std::remove(file.c_str());
     }
