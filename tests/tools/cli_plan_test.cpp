@@ -124,7 +124,7 @@ const PlanCase kCases[] = {
      "line 2: the password is longer than 1023 bytes"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Plans, CliPlanTest, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cli, CliPlanTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<PlanCase> &info) { return info.param.name; });
 
 } // namespace
