@@ -158,10 +158,14 @@ bool ReadJson(const std::string &text, std::vector<PlanRow> &rows, std::string &
         PlanRow row{where, {}, nullptr};
         for (auto &[key, value] : object.items()) {
             const std::string column = Lower(key);
-            if (column == kPasswordColumn && value.is_string()) {
-                std::string &password = value.get_ref<std::string &>();
+            if (column == kPasswordColumn && (value.is_string() || value.is_number_integer())) {
+                // A password of digits alone may come as a number.
+                std::string password = value.is_string() ? value.get<std::string>() : value.dump();
                 ok = ok && SetPassword(row, password.data(), password.size(), error);
                 Wipe(password);
+                if (value.is_string()) {
+                    Wipe(value.get_ref<std::string &>());
+                }
             } else if (value.is_string()) {
                 row.cells[column] = Trimmed(value.get<std::string>());
             } else if (value.is_boolean() || value.is_number_integer()) {
