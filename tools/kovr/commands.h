@@ -12,5 +12,7 @@ void AddInfoCommand(CLI::App &app, int &status);
 void AddSetIpCommand(CLI::App &app, int &status);
 void AddDhcpCommand(CLI::App &app, int &status);
 void AddRebootCommand(CLI::App &app, int &status);
+void AddCheckCommand(CLI::App &app, int &status);
+void AddApplyCommand(CLI::App &app, int &status);
 
 } // namespace kovr::cli

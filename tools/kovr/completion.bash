@@ -13,6 +13,8 @@ declare -gA _kovr_command_options=(
     [set-ip]="--ip --mask --gateway $_kovr_password_options $_kovr_session_options"
     [dhcp]="$_kovr_password_options $_kovr_session_options"
     [reboot]="--wait $_kovr_password_options $_kovr_session_options"
+    [check]="--json --idle --total"
+    [apply]="--dry-run $_kovr_password_options --parallel --json --idle --total"
 )
 
 _kovr() {
@@ -33,7 +35,7 @@ _kovr() {
             mapfile -t COMPREPLY < <(compgen -W 'infinite' -- "$cur")
             return
             ;;
-        --guid | --ip | --mask | --gateway)
+        --guid | --ip | --mask | --gateway | --parallel)
             return
             ;;
     esac
@@ -48,6 +50,10 @@ _kovr() {
         mapfile -t COMPREPLY < <(compgen -W "${!_kovr_command_options[*]} --help" -- "$cur")
     elif [[ "$cur" == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "${_kovr_command_options[$command]} --help" -- "$cur")
+    elif [[ "$command" == apply ]]; then
+        # The plan file.
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi
 }
 

@@ -12,7 +12,8 @@ int main(int argc, char **argv)
     CLI::App app("Find and configure KOVR devices on the local network.", "kovr");
     app.require_subcommand(1, 1);
     app.footer("Run 'kovr COMMAND --help' for a command's options and examples.\n"
-               "Exit status: 0 success, 1 device or network failure, 2 usage error, 3 time-out.");
+               "Exit status: 0 success, 1 device or network failure, 2 usage error, 3 time-out,\n"
+               "4 problems found by check.");
     app.failure_message([](const CLI::App *, const CLI::Error &e) {
         return std::string("kovr: ") + e.what() + "\nRun with --help for more information.\n";
     });
@@ -23,6 +24,8 @@ int main(int argc, char **argv)
     AddSetIpCommand(app, status);
     AddDhcpCommand(app, status);
     AddRebootCommand(app, status);
+    AddCheckCommand(app, status);
+    AddApplyCommand(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {

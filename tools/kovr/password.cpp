@@ -30,6 +30,17 @@ void Password::Clear()
     size_ = 0;
 }
 
+bool Password::Assign(const char *text, size_t length)
+{
+    Clear();
+    if (length >= kCapacity) {
+        return false;
+    }
+    std::memcpy(buffer_, text, length);
+    size_ = length;
+    return true;
+}
+
 bool Password::ReadLine(int fd, std::string &error)
 {
     Clear();

@@ -28,6 +28,8 @@ public:
     // return before it) or the end of the input. False with a message when
     // the read fails or the line doesn't fit.
     bool ReadLine(int fd, std::string &error);
+    // Copies the text; false when it doesn't fit.
+    bool Assign(const char *text, size_t length);
     void Clear();
 
 private:

@@ -1,0 +1,180 @@
+// kovr apply: configure many devices at once from a plan, as CSV (such as
+// kovr search --csv writes) or JSON.
+#include "tools/kovr/commands.h"
+
+#include "tools/kovr/apply_report.h"
+#include "tools/kovr/device_search.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/options.h"
+#include "tools/kovr/plan.h"
+#include "tools/kovr/plan_apply.h"
+#include "tools/kovr/record_fields.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kovr::cli {
+
+namespace {
+
+struct ApplyOptions {
+    std::string plan;
+    bool dryRun = false;
+    PasswordSource password;
+    unsigned parallel = 8;
+    FormatChoice format;
+    SearchLimits limits;
+};
+
+// The plan file's text, and whether group or others may read it. The text
+// may hold passwords: read into one buffer sized up front, and wiped by
+// the caller.
+bool ReadPlanFile(const std::string &path, std::string &text, bool &othersMayRead, std::string &error)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || fstat(fd, &status) != 0) {
+        error = "cannot open '" + path + "': " + std::strerror(errno);
+        if (fd >= 0) {
+            close(fd);
+        }
+        return false;
+    }
+    othersMayRead = (status.st_mode & (S_IRGRP | S_IROTH)) != 0;
+    text.assign(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), '\0');
+    size_t size = 0;
+    while (size < text.size()) {
+        const ssize_t n = read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        size += static_cast<size_t>(n);
+    }
+    close(fd);
+    text.resize(size);
+    return true;
+}
+
+int Refuse(const std::string &plan, const std::string &message)
+{
+    std::cerr << "kovr: " << plan << ": " << Printable(message) << '\n';
+    return kExitUsage;
+}
+
+// The checked plan, or the exit status of a plan that can't be used.
+std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &entries)
+{
+    std::string text;
+    bool othersMayRead = false;
+    std::string error;
+    std::vector<PlanRow> rows;
+    const bool read = ReadPlanFile(path, text, othersMayRead, error) && ReadPlanText(text, rows, error);
+    explicit_bzero(text.data(), text.size());
+    if (!read) {
+        return Refuse(path, error);
+    }
+    std::vector<std::string> errors;
+    entries = ValidatePlan(std::move(rows), errors);
+    for (const std::string &message : errors) {
+        Refuse(path, message);
+    }
+    if (!errors.empty()) {
+        return kExitUsage;
+    }
+    const bool holdsPasswords =
+        std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password != nullptr; });
+    if (holdsPasswords && othersMayRead) {
+        return Refuse(path, "holds passwords but can be read by group or others; make it private "
+                            "(chmod 600) first");
+    }
+    return std::nullopt;
+}
+
+int RunApply(const ApplyOptions &options)
+{
+    std::vector<PlanEntry> entries;
+    if (const std::optional<int> refused = LoadPlan(options.plan, entries)) {
+        return *refused;
+    }
+    ApplySettings settings{options.dryRun, options.parallel, nullptr};
+    std::optional<Password> password;
+    const bool needsPassword =
+        std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password == nullptr; });
+    if (!options.dryRun && needsPassword) {
+        password.emplace();
+        std::string error;
+        if (!ReadPassword(options.password, "Password for the devices: ", *password, error)) {
+            std::cerr << "kovr: " << error << '\n';
+            return kExitUsage;
+        }
+        settings.sharedPassword = &*password;
+    }
+    Session session(SessionChoice{});
+    if (!session.valid()) {
+        return ReportOpenFailure();
+    }
+    std::vector<KOVRDeviceInfoRecord> found;
+    const int searched = SearchDevices(session, options.limits, found);
+    if (searched != kExitSuccess) {
+        return searched;
+    }
+    const std::vector<DeviceReport> reports = ApplyPlan(entries, found, settings);
+    password.reset();
+    if (options.format.json) {
+        WriteApplyJson(std::cout, reports);
+    } else {
+        WriteApplyReport(std::cout, reports);
+    }
+    return ApplyExitStatus(reports);
+}
+
+} // namespace
+
+void AddApplyCommand(CLI::App &app, int &status)
+{
+    auto options = std::make_shared<ApplyOptions>();
+    CLI::App *command = app.add_subcommand("apply", "Configure many devices at once from a CSV or JSON plan");
+    command
+        ->add_option("PLAN", options->plan,
+                     "CSV with a header (mac, and dhcp or ip, mask and gateway; password optional), "
+                     "or a JSON array of objects with the same keys")
+        ->type_name("")
+        ->required()
+        ->check(CLI::ExistingFile);
+    command->add_flag("--dry-run", options->dryRun, "Show each change, old -> new, and send nothing");
+    AddPasswordOptions(*command, options->password);
+    command->add_option("--parallel", options->parallel, "Configure up to N devices at once (default 8)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 64u));
+    AddFormatOptions(*command, options->format, false, "Write one JSON object: each device's outcome, and a summary");
+    AddSearchLimitOptions(*command, options->limits);
+    command->footer("The plan is checked whole before anything is sent: a bad MAC, address or dhcp value, a\n"
+                    "static row without all of ip, mask and gateway, or a MAC listed twice is refused with its\n"
+                    "line (or JSON index), exit status 2. A row with dhcp Enabled asks for DHCP and its address\n"
+                    "columns are ignored; columns the plan doesn't use (name, product, ...) are ignored too.\n"
+                    "One password, from --password-file, --password-stdin or a prompt, serves every device; a\n"
+                    "password column overrides it per device, and then the plan must not be readable by group\n"
+                    "or others. Each change is verified by a query. Exit status: 0 when every change was made\n"
+                    "and verified, 1 when one failed or a device was not found.\n\n"
+                    "To configure many devices, export the device list, change ip, mask, gateway or dhcp in a\n"
+                    "spreadsheet and save it as CSV, look at the changes, then make them.\n\n"
+                    "Examples:\n"
+                    "  kovr search --csv > devices.csv\n"
+                    "  kovr apply devices.csv --dry-run\n"
+                    "  kovr apply devices.csv --password-file ~/.config/kovr/password");
+    command->callback([options, &status] { status = RunApply(*options); });
+}
+
+} // namespace kovr::cli

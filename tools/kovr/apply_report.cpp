@@ -1,0 +1,117 @@
+#include "tools/kovr/apply_report.h"
+
+#include "tools/kovr/addresses.h"
+#include "tools/kovr/exit_status.h"
+#include "tools/kovr/record_json.h"
+
+#include <algorithm>
+
+namespace kovr::cli {
+
+namespace {
+
+constexpr Outcome kSummaryOrder[] = {Outcome::Changed, Outcome::WouldChange, Outcome::Unchanged, Outcome::Failed,
+                                     Outcome::NotFound};
+
+size_t Count(const std::vector<DeviceReport> &reports, Outcome outcome)
+{
+    return static_cast<size_t>(std::count_if(reports.begin(), reports.end(),
+                                             [&](const DeviceReport &report) { return report.outcome == outcome; }));
+}
+
+bool IsDryRun(const std::vector<DeviceReport> &reports)
+{
+    return Count(reports, Outcome::WouldChange) != 0;
+}
+
+nlohmann::ordered_json SettingJson(const SettingView &setting)
+{
+    if (setting.dhcp) {
+        return {{"dhcp", true}};
+    }
+    return {{"dhcp", false},
+            {"ip", FormatIpv4(setting.network.ip)},
+            {"mask", FormatIpv4(setting.network.mask)},
+            {"gateway", FormatIpv4(setting.network.gateway)}};
+}
+
+} // namespace
+
+const char *OutcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::NotFound:
+        return "not found";
+    case Outcome::Unchanged:
+        return "unchanged";
+    case Outcome::WouldChange:
+        return "would change";
+    case Outcome::Changed:
+        return "changed";
+    case Outcome::Failed:
+        return "failed";
+    }
+    return "";
+}
+
+std::string SettingText(const SettingView &setting)
+{
+    if (setting.dhcp) {
+        return "DHCP";
+    }
+    return "ip " + FormatIpv4(setting.network.ip) + " mask " + FormatIpv4(setting.network.mask) + " gateway " +
+           FormatIpv4(setting.network.gateway);
+}
+
+void WriteApplyReport(std::ostream &out, const std::vector<DeviceReport> &reports)
+{
+    for (const DeviceReport &report : reports) {
+        out << FormatMac(report.mac.data()) << "  " << OutcomeName(report.outcome);
+        if (report.outcome == Outcome::Unchanged) {
+            out << "  " << SettingText(report.before);
+        } else if (report.outcome != Outcome::NotFound) {
+            out << "  " << SettingText(report.before) << " -> " << SettingText(report.after);
+        }
+        out << (report.detail.empty() ? "" : ", " + report.detail) << '\n';
+    }
+    std::string summary;
+    for (Outcome outcome : kSummaryOrder) {
+        if (outcome != Outcome::WouldChange || IsDryRun(reports)) {
+            summary += (summary.empty() ? "" : ", ") + std::to_string(Count(reports, outcome)) + " " +
+                       (outcome == Outcome::WouldChange ? "to change" : OutcomeName(outcome));
+        }
+    }
+    out << summary << '\n';
+}
+
+void WriteApplyJson(std::ostream &out, const std::vector<DeviceReport> &reports)
+{
+    nlohmann::ordered_json devices = nlohmann::ordered_json::array();
+    for (const DeviceReport &report : reports) {
+        nlohmann::ordered_json device = {{"mac", FormatMac(report.mac.data())},
+                                         {"outcome", OutcomeName(report.outcome)}};
+        if (report.outcome != Outcome::NotFound) {
+            device["before"] = SettingJson(report.before);
+            device["after"] = SettingJson(report.after);
+        }
+        device["verified"] = report.outcome == Outcome::Changed;
+        if (!report.detail.empty()) {
+            device["detail"] = report.detail;
+        }
+        devices.push_back(device);
+    }
+    nlohmann::ordered_json summary;
+    for (Outcome outcome : kSummaryOrder) {
+        std::string key = OutcomeName(outcome);
+        std::replace(key.begin(), key.end(), ' ', '-');
+        summary[key] = Count(reports, outcome);
+    }
+    out << JsonText({{"devices", devices}, {"summary", summary}}) << '\n';
+}
+
+int ApplyExitStatus(const std::vector<DeviceReport> &reports)
+{
+    return Count(reports, Outcome::Failed) + Count(reports, Outcome::NotFound) == 0 ? kExitSuccess : kExitFailure;
+}
+
+} // namespace kovr::cli
