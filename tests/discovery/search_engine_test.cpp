@@ -24,33 +24,19 @@
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/guids.h"
 #include "tests/support/process_resources.h"
+#include "tests/support/timing.h"
 
 using namespace kovr;
 using kovr::platform::ArmFault;
 using kovr::platform::Fault;
+using kovr::test::Clock;
 using kovr::test::Datagram;
 using kovr::test::kLocatorGuid;
-using Clock = std::chrono::steady_clock;
+using kovr::test::MillisecondsSince;
+using kovr::test::WaitFor;
 using std::chrono::milliseconds;
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &condition, milliseconds limit = milliseconds(3000))
-{
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(milliseconds(5));
-    }
-    return true;
-}
-
-long MillisecondsSince(Clock::time_point start)
-{
-    return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
-}
 
 // A device that answers each discovery request with one reply whose MAC ends
 // in the last octet of the requesting address, and remembers where the last

@@ -1,8 +1,6 @@
-// Opening and closing sessions, the handle check that every exported
-// function starts with, and the error state.
+// Opening and closing sessions, handles that never match a later session,
+// and the error state.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -156,25 +154,6 @@ TEST_F(OpenSession, RejectedCallsLeaveTheErrorState)
     EXPECT_EQ(LastMessage(handle_), "previous call");
 }
 
-TEST(SessionClose, ClosedHandlesAreRefused)
-{
-    KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
-    ASSERT_NE(handle, nullptr);
-    ASSERT_TRUE(IsRegistered(handle));
-    KOVRClose(handle);
-    EXPECT_FALSE(IsRegistered(handle));
-    EXPECT_EQ(FindSession(handle), nullptr);
-    char buffer[32] = "untouched";
-    EXPECT_EQ(KOVRGetLastError(handle), -1);
-    EXPECT_EQ(KOVRGetLastErrorMessage(handle, buffer, sizeof buffer), -1);
-    EXPECT_STREQ(buffer, "untouched");
-    EXPECT_EQ(KOVRGetSearchResultCount(handle), -1);
-    KOVRStopSearch(handle);
-    // A second close of the same handle does nothing.
-    KOVRClose(handle);
-    KOVRClose(nullptr);
-}
-
 TEST(SessionClose, ClosingOneSessionLeavesTheOthers)
 {
     KOVR_HANDLE first = KOVROpenByGuid(&kLocatorGuid);
@@ -186,46 +165,6 @@ TEST(SessionClose, ClosingOneSessionLeavesTheOthers)
     EXPECT_EQ(MagicOf(second), KOVR_MAGIC_QUMA);
     EXPECT_EQ(KOVRGetLastError(second), 0);
     KOVRClose(second);
-}
-
-// Every exported function that takes a handle, called with `handle`.
-void CallEveryFunctionWith(KOVR_HANDLE handle)
-{
-    const uint8_t mac[6] = {2, 0, 0, 0, 0, 1};
-    char text[16] = "untouched";
-    KOVRDeviceInfoRecord record{};
-    EXPECT_EQ(KOVRGetLastError(handle), -1);
-    EXPECT_EQ(KOVRGetLastErrorMessage(handle, text, sizeof text), -1);
-    EXPECT_STREQ(text, "untouched");
-    EXPECT_EQ(KOVRStartSyncSearch(handle), -1);
-    EXPECT_EQ(KOVRStartSyncSearchEx(handle, 10, 10), -1);
-    EXPECT_EQ(KOVRStartAsyncSearchCallback(
-                  handle, [](KOVR_HANDLE, uintptr_t) {}, 0),
-              -1);
-    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle, nullptr), -1);
-    EXPECT_EQ(KOVRStartAsyncSearchMessage(handle, nullptr, 1, 0), -1);
-    EXPECT_EQ(KOVRGetSearchResultCount(handle), -1);
-    EXPECT_EQ(KOVRGetSearchResults(handle, &record, 1), -1);
-    EXPECT_EQ(KOVRGetDeviceInfo(handle, mac, &record), -1);
-    EXPECT_EQ(KOVRRebootDevice(handle, mac, "pw"), -1);
-    EXPECT_EQ(KOVRSetNetwork(handle, mac, 0, 0, 0, "pw"), -1);
-    EXPECT_EQ(KOVRSetDHCP(handle, mac, 1, "pw"), -1);
-    KOVRStopSearch(handle);
-    KOVRClose(handle);
-}
-
-TEST(SessionHandle, UnknownHandlesAreNeverReadThrough)
-{
-    // A page that faults on any access: a handle that points into it would
-    // crash the test if any function read through it.
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    void *page = mmap(nullptr, static_cast<size_t>(pageSize), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(page, MAP_FAILED);
-    CallEveryFunctionWith(static_cast<KOVR_HANDLE>(page));
-    CallEveryFunctionWith(reinterpret_cast<KOVR_HANDLE>(static_cast<char *>(page) + 1));
-    CallEveryFunctionWith(reinterpret_cast<KOVR_HANDLE>(uintptr_t{0x10}));
-    CallEveryFunctionWith(nullptr);
-    munmap(page, static_cast<size_t>(pageSize));
 }
 
 TEST(SessionHandle, AClosedHandleNeverMatchesALaterSession)
