@@ -45,13 +45,11 @@ TEST_F(DeviceCommandReplies, WrongPasswordGivesTheDevicesCodeNumberAndText)
     Simulator sim(lab_, TwoDevices(), {"--fail-result", "3", "--fail-errno", "5", "--fail-text", "Bad secret"});
     DeviceSession device;
     EXPECT_EQ(KOVRSetDHCP(device.handle(), kDigestDevice, 1, "wrong"), 3);
-    EXPECT_EQ(device.LastError(), 5);
-    EXPECT_EQ(device.LastMessage(), "Bad secret");
+    EXPECT_TRUE(device.HasError(5, "Bad secret"));
 
     device.MarkErrorState();
     EXPECT_EQ(KOVRRebootDevice(device.handle(), kPlainDevice, "abd"), 3);
-    EXPECT_EQ(device.LastError(), 5);
-    EXPECT_EQ(device.LastMessage(), "Bad secret");
+    EXPECT_TRUE(device.HasError(5, "Bad secret"));
 }
 
 // After a success the last error is the device's (empty) text, not
@@ -62,8 +60,7 @@ TEST_F(DeviceCommandReplies, SuccessLeavesTheDevicesEmptyStatus)
     DeviceSession device;
     device.MarkErrorState();
     EXPECT_EQ(KOVRSetDHCP(device.handle(), kDigestDevice, 1, "secret"), 0);
-    EXPECT_EQ(device.LastError(), 0);
-    EXPECT_EQ(device.LastMessage(), "");
+    EXPECT_TRUE(device.HasError(0, ""));
 }
 
 TEST_F(DeviceCommandReplies, ReplyWithoutResultCodeIsASuccess)
@@ -71,14 +68,12 @@ TEST_F(DeviceCommandReplies, ReplyWithoutResultCodeIsASuccess)
     Simulator sim(lab_, TwoDevices(), {"--no-result-code"});
     DeviceSession device;
     EXPECT_EQ(KOVRSetDHCP(device.handle(), kPlainDevice, 1, "abc"), 0);
-    EXPECT_EQ(device.LastError(), 0);
-    EXPECT_EQ(device.LastMessage(), "");
+    EXPECT_TRUE(device.HasError(0, ""));
 
     // Even a refusal counts as success without the code; its number and
     // text still reach the caller.
     EXPECT_EQ(KOVRSetDHCP(device.handle(), kPlainDevice, 1, "abd"), 0);
-    EXPECT_EQ(device.LastError(), 13);
-    EXPECT_EQ(device.LastMessage(), "Invalid password");
+    EXPECT_TRUE(device.HasError(13, "Invalid password"));
 }
 
 TEST_F(DeviceCommandReplies, UnansweredCommandTimesOutAfterTheCommandLimit)
@@ -91,8 +86,7 @@ TEST_F(DeviceCommandReplies, UnansweredCommandTimesOutAfterTheCommandLimit)
     const Clock::time_point start = Clock::now();
     EXPECT_EQ(KOVRSetNetwork(device.handle(), kDigestDevice, 1, 2, 3, "secret"), -2);
     const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-    EXPECT_EQ(device.LastError(), -2);
-    EXPECT_EQ(device.LastMessage(), "Operation timed out");
+    EXPECT_TRUE(device.HasError(-2, "Operation timed out"));
     EXPECT_GE(elapsed.count(), 300);
     EXPECT_LT(elapsed.count(), 1800) << "the command limit, not the query limit, ends the wait";
     EXPECT_EQ(Logged(sim, "in", 3).size(), 1u) << "sent exactly once";
@@ -103,8 +97,7 @@ TEST_F(DeviceCommandReplies, UnansweredChallengeQueryFailsLocallyAsTimedOut)
     Simulator sim(lab_, TwoDevices());
     DeviceSession device;
     EXPECT_EQ(KOVRRebootDevice(device.handle(), kAbsentDevice, "secret"), -1);
-    EXPECT_EQ(device.LastError(), -2);
-    EXPECT_EQ(device.LastMessage(), "Operation timed out");
+    EXPECT_TRUE(device.HasError(-2, "Operation timed out"));
     EXPECT_TRUE(Logged(sim, "in", 5).empty());
 }
 
@@ -115,8 +108,7 @@ TEST_F(DeviceCommandReplies, CommandSocketFailureIsANetworkError)
     // The challenge query's socket opens; the command's does not.
     platform::ArmFault(platform::Fault::SocketCreate, 2);
     EXPECT_EQ(KOVRSetDHCP(device.handle(), kDigestDevice, 1, "secret"), -1);
-    EXPECT_EQ(device.LastError(), -1);
-    EXPECT_EQ(device.LastMessage().rfind("Network error: ", 0), 0u) << device.LastMessage();
+    EXPECT_TRUE(device.HasNetworkError());
     EXPECT_TRUE(Logged(sim, "in", 7).empty());
 }
 
@@ -130,8 +122,7 @@ TEST_F(DeviceCommandReplies, DeviceInfoIsTheDevicesCurrentRecord)
     ASSERT_EQ(KOVRRebootDevice(device.handle(), kDigestDevice, "wrong"), 1);
     ASSERT_NE(device.LastError(), 0);
     ASSERT_EQ(KOVRGetDeviceInfo(device.handle(), kDigestDevice, &record), 0);
-    EXPECT_EQ(device.LastError(), 0);
-    EXPECT_EQ(device.LastMessage(), "Operation succeeded");
+    EXPECT_TRUE(device.HasError(0, "Operation succeeded"));
     EXPECT_EQ(record.recordSize, 852u);
     EXPECT_EQ(record.vendorId, KOVR_MAGIC_LORX);
     EXPECT_EQ(record.interfaceAddress, inet_addr("10.77.1.1"));
@@ -160,8 +151,7 @@ TEST_F(DeviceCommandReplies, DeviceInfoOfASilentDeviceTimesOut)
     std::memset(&record, 0xAB, sizeof record);
     const KOVRDeviceInfoRecord before = record;
     EXPECT_EQ(KOVRGetDeviceInfo(device.handle(), kAbsentDevice, &record), -2);
-    EXPECT_EQ(device.LastError(), -2);
-    EXPECT_EQ(device.LastMessage(), "Operation timed out");
+    EXPECT_TRUE(device.HasError(-2, "Operation timed out"));
     EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
 
     // The all-devices address is refused before anything is sent; the query

@@ -45,6 +45,23 @@ public:
         KOVRGetLastErrorMessage(handle_, buffer, sizeof buffer);
         return buffer;
     }
+    // Compares number and text at once, and shows both when they differ.
+    ::testing::AssertionResult HasError(int32_t number, const std::string &message) const
+    {
+        if (LastError() == number && LastMessage() == message) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "error state " << LastError() << " \"" << LastMessage()
+                                             << "\", expected " << number << " \"" << message << "\"";
+    }
+    // A local failure of the network, with the system's reason after the prefix.
+    ::testing::AssertionResult HasNetworkError() const
+    {
+        if (LastError() == -1 && LastMessage().rfind("Network error: ", 0) == 0) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "error state " << LastError() << " \"" << LastMessage() << "\"";
+    }
     // Leaves a recognisable error state behind, to show that a call kept it.
     void MarkErrorState() { session()->errors.Record(77, "marker"); }
 

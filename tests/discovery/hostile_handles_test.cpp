@@ -5,8 +5,6 @@
 // freed object), keeps every session's error state, and never blocks on
 // them. A search whose event or window goes away while it runs carries on.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -17,6 +15,7 @@
 #include "kovr/kovr.h"
 #include "tests/discovery/device_session.h"
 #include "tests/discovery/loopback_device.h"
+#include "tests/support/inaccessible_page.h"
 
 namespace kovr {
 namespace {
@@ -24,31 +23,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A page that faults on any access, for pointer values that must never be
-// followed.
-class InaccessiblePage {
-public:
-    InaccessiblePage()
-        : size_(static_cast<size_t>(sysconf(_SC_PAGESIZE))),
-          page_(mmap(nullptr, size_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0))
-    {}
-    ~InaccessiblePage() { munmap(page_, size_); }
-    uintptr_t address() const { return reinterpret_cast<uintptr_t>(page_); }
-
-private:
-    size_t size_;
-    void *page_;
-};
-
 // Pointer values that no open, create or window call gives out.
-std::vector<uintptr_t> ArbitraryValues(const InaccessiblePage &page)
+std::vector<uintptr_t> ArbitraryValues(const test::InaccessiblePage &page)
 {
     return {
         0,
         0x10,
         page.address(),
+        page.address() + 1,
         page.address() + 3,
-        page.address() + 4096 - 8,
+        page.address() + page.size() - 8,
         uintptr_t{0xFFFF800000000000}, // kernel space
         ~uintptr_t{0},
         ~uintptr_t{0} - 7,
@@ -87,14 +71,21 @@ void RefuseAsSessionAndTarget(uintptr_t value, KOVR_HANDLE bystander)
     EXPECT_EQ(KOVRGetLastError(handle), -1);
     EXPECT_EQ(KOVRGetLastErrorMessage(handle, text, sizeof text), -1);
     EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(KOVRStartSyncSearch(handle), -1);
     EXPECT_EQ(KOVRStartSyncSearchEx(handle, 10, 10), -1);
     EXPECT_EQ(KOVRStartAsyncSearchCallback(
                   handle, [](KOVR_HANDLE, uintptr_t) {}, 0),
               -1);
+    EXPECT_EQ(KOVRStartAsyncSearchEvent(handle, nullptr), -1);
+    EXPECT_EQ(KOVRStartAsyncSearchMessage(handle, nullptr, 1, 0), -1);
+    EXPECT_EQ(KOVRGetSearchResultCount(handle), -1);
     EXPECT_EQ(KOVRGetSearchResults(handle, &record, 1), -1);
     EXPECT_EQ(KOVRGetDeviceInfo(handle, mac, &record), -1);
+    EXPECT_EQ(KOVRRebootDevice(handle, mac, "pw"), -1);
+    EXPECT_EQ(KOVRSetNetwork(handle, mac, 0, 0, 0, "pw"), -1);
     EXPECT_EQ(KOVRSetDHCP(handle, mac, 1, "pw"), -1);
     KOVRStopSearch(handle);
+    // Closing it, again after a real close, does nothing.
     KOVRClose(handle);
     // A valid session with a hostile event or window.
     EXPECT_EQ(KOVRStartAsyncSearchEvent(bystander, reinterpret_cast<KOVR_EVENT>(value)), -1);
@@ -107,8 +98,7 @@ protected:
     void TearDown() override
     {
         // No refusal touched the one open session.
-        EXPECT_EQ(bystander_.LastError(), 77);
-        EXPECT_EQ(bystander_.LastMessage(), "marker");
+        EXPECT_TRUE(bystander_.HasError(77, "marker"));
         EXPECT_FALSE(bystander_.session()->search->searching.load());
     }
 
@@ -117,7 +107,8 @@ protected:
 
 TEST_F(HostileHandles, ArbitraryValuesAreRefusedEverywhere)
 {
-    InaccessiblePage page;
+    test::InaccessiblePage page;
+    ASSERT_TRUE(page.mapped());
     for (uintptr_t value : ArbitraryValues(page)) {
         RefuseAsEventAndWindow(value);
         RefuseAsSessionAndTarget(value, bystander_.handle());
@@ -132,7 +123,10 @@ TEST_F(HostileHandles, ClosedHandlesOfEveryKindAreRefused)
     ASSERT_NE(session, nullptr);
     ASSERT_NE(event, nullptr);
     ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(IsRegistered(session));
     KOVRClose(session);
+    EXPECT_FALSE(IsRegistered(session));
+    EXPECT_EQ(FindSession(session), nullptr);
     KOVRCloseEvent(event);
     KOVRDestroyMessageWindow(window);
     // Nothing is opened before the calls, so no stale value can have been
@@ -172,9 +166,7 @@ TEST_F(HostileHandles, AHandleOfAnotherKindIsRefused)
 // away with: it is refused like any foreign one, and the search goes on.
 TEST_F(HostileHandles, ANotificationTargetThatGoesAwayDuringASearch)
 {
-    test::LoopbackDevice device([](const test::Datagram &, const sockaddr_in &) {
-        return std::vector<test::Datagram>{test::DiscoveryReplyFrom(kMagicLorx, 1)};
-    });
+    test::LoopbackDevice device(test::Answering({test::DiscoveryReplyFrom(kMagicLorx, 1)}));
     test::DeviceSession searcher;
     const KOVR_HANDLE h = searcher.handle();
 

@@ -52,4 +52,11 @@ private:
     std::thread thread_;
 };
 
+// A responder that answers every request with the same replies; none for a
+// device that stays silent.
+inline LoopbackDevice::Responder Answering(std::vector<Datagram> replies = {})
+{
+    return [replies = std::move(replies)](const Datagram &, const sockaddr_in &) { return replies; };
+}
+
 } // namespace kovr::test

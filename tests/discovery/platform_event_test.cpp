@@ -1,8 +1,6 @@
 // The auto-reset events that callers wait on or poll.
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -10,6 +8,7 @@
 #include "discovery/handles.h"
 #include "discovery/platform/fault_injection.h"
 #include "kovr/kovr.h"
+#include "tests/support/inaccessible_page.h"
 
 namespace kovr::platform {
 namespace {
@@ -69,18 +68,15 @@ TEST(EventHandles, ForeignAndClosedEventsAreRefused)
     KOVRCloseEvent(closed);
     EXPECT_FALSE(IsLiveEvent(closed));
 
-    // A pointer into a page that faults on any access: never read through.
-    const size_t pageSize = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    void *page = mmap(nullptr, pageSize, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(page, MAP_FAILED);
-    for (KOVR_EVENT event : {closed, static_cast<KOVR_EVENT>(page), static_cast<KOVR_EVENT>(nullptr)}) {
+    const test::InaccessiblePage page;
+    ASSERT_TRUE(page.mapped());
+    for (KOVR_EVENT event : {closed, reinterpret_cast<KOVR_EVENT>(page.address()), static_cast<KOVR_EVENT>(nullptr)}) {
         EXPECT_EQ(KOVRWaitEvent(event, 0), -1);
         EXPECT_EQ(KOVREventFd(event), -1);
         EXPECT_FALSE(IsLiveEvent(event));
         SetEvent(event);
         KOVRCloseEvent(event);
     }
-    munmap(page, pageSize);
 }
 
 TEST(EventHandles, CreationFailureGivesNoEvent)

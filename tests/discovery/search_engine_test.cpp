@@ -24,33 +24,22 @@
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/guids.h"
 #include "tests/support/process_resources.h"
+#include "tests/support/timing.h"
 
 using namespace kovr;
 using kovr::platform::ArmFault;
 using kovr::platform::Fault;
+using kovr::test::Clock;
 using kovr::test::Datagram;
 using kovr::test::kLocatorGuid;
-using Clock = std::chrono::steady_clock;
+using kovr::test::MillisecondsSince;
+using kovr::test::WaitFor;
 using std::chrono::milliseconds;
 
 namespace {
 
-bool WaitFor(const std::function<bool()> &condition, milliseconds limit = milliseconds(3000))
-{
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(milliseconds(5));
-    }
-    return true;
-}
-
-long MillisecondsSince(Clock::time_point start)
-{
-    return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
-}
+// Not a reply; it only makes the searching socket readable.
+const Datagram kJunk{'j', 'u', 'n', 'k'};
 
 // A device that answers each discovery request with one reply whose MAC ends
 // in the last octet of the requesting address, and remembers where the last
@@ -340,14 +329,14 @@ TEST_F(SearchEngineTest, TheCallbackRepeatsAfterEachReadablePassWhileResultsWait
     const int settled = calls.count;
     EXPECT_EQ(settled, 1) << "passes that time out give no notification";
 
-    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    device.SendToSearcher(kJunk);
     ASSERT_TRUE(WaitFor([&] { return calls.count > settled; })) << "a readable pass notifies again";
 
     KOVRDeviceInfoRecord record;
     ASSERT_EQ(KOVRGetSearchResults(handle_, &record, 1), 1);
     EXPECT_EQ(record.interfaceAddress, inet_addr("127.0.0.1"));
     const int emptied = calls.count;
-    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    device.SendToSearcher(kJunk);
     std::this_thread::sleep_for(milliseconds(400));
     EXPECT_EQ(calls.count, emptied) << "nothing queued, nothing to tell";
 
@@ -370,11 +359,11 @@ TEST_F(SearchEngineTest, TheWindowGetsMessageWithWParamZeroAndTheUserValue)
     EXPECT_EQ(message, 0x8001u);
     EXPECT_EQ(wParam, 0u);
     EXPECT_EQ(lParam, -5);
-    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    device.SendToSearcher(kJunk);
     EXPECT_EQ(KOVRGetWindowMessage(window, 3000, &message, &wParam, &lParam), 0) << "repeated";
     // A window destroyed during the search is simply no longer posted to.
     KOVRDestroyMessageWindow(window);
-    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    device.SendToSearcher(kJunk);
     std::this_thread::sleep_for(milliseconds(100));
     KOVRStopSearch(handle_);
 }
@@ -386,7 +375,7 @@ TEST_F(SearchEngineTest, TheEventIsSetAfterEachReadablePass)
     ASSERT_EQ(KOVRStartAsyncSearchEvent(handle_, event), 0);
     EXPECT_EQ(KOVRWaitEvent(event, 3000), 0);
     EXPECT_EQ(KOVRWaitEvent(event, 300), -2);
-    device.SendToSearcher(Datagram{'j', 'u', 'n', 'k'});
+    device.SendToSearcher(kJunk);
     EXPECT_EQ(KOVRWaitEvent(event, 3000), 0);
     KOVRClose(handle_); // stops the search first
     handle_ = nullptr;

@@ -27,11 +27,13 @@
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/guids.h"
 #include "tests/support/lab.h"
+#include "tests/support/timing.h"
 
 using namespace kovr;
+using kovr::test::Clock;
 using kovr::test::Datagram;
 using kovr::test::kLocatorGuid;
-using Clock = std::chrono::steady_clock;
+using kovr::test::MillisecondsSince;
 using std::chrono::milliseconds;
 
 namespace {
@@ -43,11 +45,6 @@ constexpr bool kSanitizedMemory = true;
 #else
 constexpr bool kSanitizedMemory = false;
 #endif
-
-long MillisecondsSince(Clock::time_point start)
-{
-    return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
-}
 
 Datagram ReplyFromDevice(uint32_t number)
 {

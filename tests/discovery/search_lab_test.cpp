@@ -15,14 +15,16 @@
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/guids.h"
 #include "tests/support/lab.h"
+#include "tests/support/timing.h"
 
+using kovr::test::Clock;
 using kovr::test::DeviceJson;
 using kovr::test::Devices;
 using kovr::test::kLocatorGuid;
 using kovr::test::Lab;
+using kovr::test::MillisecondsSince;
 using kovr::test::Simulator;
 using kovr::test::Topology;
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 namespace {
@@ -39,9 +41,12 @@ nlohmann::json Staggered(int first, int count, int stepMs)
     return Devices(entries);
 }
 
-long MillisecondsSince(Clock::time_point start)
+// One device that answers after delayMs.
+nlohmann::json LateDevice(int delayMs)
 {
-    return static_cast<long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count());
+    nlohmann::json device = DeviceJson(1);
+    device["replyDelayMs"] = delayMs;
+    return Devices({device});
 }
 
 std::vector<KOVRDeviceInfoRecord> FetchAll(KOVR_HANDLE handle)
@@ -113,45 +118,38 @@ TEST_F(SearchLabTest, ADeviceOnTwoInterfacesIsListedOnceBySyncAndTwiceByAsync)
     EXPECT_NE(records[0].interfaceAddress, records[1].interfaceAddress) << "one reply per interface";
 }
 
-TEST_F(SearchLabTest, ASyncSearchEndsItsIdleLimitAfterTheLastReply)
+// A synchronous search ends its idle limit after the last reply, or at its
+// total limit, whichever comes first; the plain starter waits five seconds.
+TEST_F(SearchLabTest, ASyncSearchEndsWhenItsLimitsSay)
 {
+    constexpr uint32_t kDefaults = 0; // KOVRStartSyncSearch, without limits
+    struct Case {
+        const char *what;
+        nlohmann::json devices;
+        uint32_t idle;
+        uint32_t total;
+        int32_t found;
+        long atLeast;
+        long below;
+    };
+    const Case cases[] = {
+        {"idle limit after the last reply, at 600 ms", Staggered(1, 3, 300), 500, 10000, 3, 600 + 500 - 20,
+         600 + 500 + 600},
+        {"total limit before the second reply", Staggered(1, 2, 1500), 3000, 800, 1, 780, 800 + 600},
+        {"without an idle limit it lasts the total", Staggered(1, 2, 1500), KOVR_INFINITE, 1000, 1, 980, 1000 + 600},
+        {"the defaults after a reply at 1 s", LateDevice(1000), kDefaults, kDefaults, 1, 5980, 6000 + 800},
+    };
     Lab lab(Topology::Single);
-    Simulator sim(lab, Staggered(1, 3, 300)); // the last reply after 600 ms
-    const auto start = Clock::now();
-    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 500, 10000), 3);
-    const long elapsed = MillisecondsSince(start);
-    EXPECT_GE(elapsed, 600 + 500 - 20);
-    EXPECT_LT(elapsed, 600 + 500 + 600);
-}
-
-TEST_F(SearchLabTest, TheTotalLimitCutsASearchShort)
-{
-    Lab lab(Topology::Single);
-    Simulator sim(lab, Staggered(1, 2, 1500)); // the second reply after 1.5 s
-    auto start = Clock::now();
-    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, 3000, 800), 1);
-    long elapsed = MillisecondsSince(start);
-    EXPECT_GE(elapsed, 780);
-    EXPECT_LT(elapsed, 800 + 600);
-
-    start = Clock::now();
-    EXPECT_EQ(KOVRStartSyncSearchEx(handle_, KOVR_INFINITE, 1000), 1) << "without an idle limit it lasts the total";
-    elapsed = MillisecondsSince(start);
-    EXPECT_GE(elapsed, 980);
-    EXPECT_LT(elapsed, 1000 + 600);
-}
-
-TEST_F(SearchLabTest, TheDefaultSearchEndsFiveSecondsAfterALateReply)
-{
-    Lab lab(Topology::Single);
-    nlohmann::json device = DeviceJson(1);
-    device["replyDelayMs"] = 1000;
-    Simulator sim(lab, Devices({device}));
-    const auto start = Clock::now();
-    EXPECT_EQ(KOVRStartSyncSearch(handle_), 1);
-    const long elapsed = MillisecondsSince(start);
-    EXPECT_GE(elapsed, 5980);
-    EXPECT_LT(elapsed, 6000 + 800);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Simulator sim(lab, c.devices);
+        const auto start = Clock::now();
+        EXPECT_EQ(c.total == kDefaults ? KOVRStartSyncSearch(handle_) : KOVRStartSyncSearchEx(handle_, c.idle, c.total),
+                  c.found);
+        const long elapsed = MillisecondsSince(start);
+        EXPECT_GE(elapsed, c.atLeast);
+        EXPECT_LT(elapsed, c.below);
+    }
 }
 
 TEST_F(SearchLabTest, TheCallbackIsCalledAfterEveryPassThatReadWhileResultsWait)
@@ -205,9 +203,7 @@ TEST_F(SearchLabTest, TheWindowAndTheEventAreToldOfResults)
 TEST_F(SearchLabTest, StopAndCloseEndAnAsyncSearchPromptly)
 {
     Lab lab(Topology::Single);
-    nlohmann::json device = DeviceJson(1);
-    device["replyDelayMs"] = 1500;
-    Simulator sim(lab, Devices({device}));
+    Simulator sim(lab, LateDevice(1500));
     static std::atomic<int> calls{0};
     calls = 0;
     auto callback = [](KOVR_HANDLE, uintptr_t) { ++calls; };

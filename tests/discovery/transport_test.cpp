@@ -16,6 +16,7 @@
 #include "discovery/transport.h"
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/guids.h"
+#include "tests/support/timing.h"
 
 using namespace kovr;
 using kovr::platform::ArmFault;
@@ -97,7 +98,7 @@ TEST(PollInterval, IsRoundedUpToWholeMillisecondsAndNeverZero)
 TEST(SessionDefaults, AQueryReachesTheGroupAndWaitsFiveSeconds)
 {
     ASSERT_TRUE(test::InPrivateNamespace());
-    test::LoopbackDevice device([](const Datagram &, const sockaddr_in &) { return std::vector<Datagram>{}; });
+    test::LoopbackDevice device(test::Answering());
     KOVR_HANDLE handle = KOVROpenByGuid(&kLocatorGuid);
     ASSERT_NE(handle, nullptr);
     const uint8_t absent[kMacSize] = {2, 0, 0, 0, 0, 0x33};
@@ -281,15 +282,13 @@ TEST_F(ManyAddressesTest, AFailureInTheMiddleOfASetLeavesNothingOpen)
 
 TEST_F(ManyAddressesTest, SendsThroughEverySocketToTheGroup)
 {
-    test::LoopbackDevice device([](const Datagram &, const sockaddr_in &) { return std::vector<Datagram>{}; });
+    test::LoopbackDevice device(test::Answering());
     SocketSet set;
     ASSERT_EQ(OpenSocketSet(settings(), &set).outcome, Outcome::Accepted);
     uint8_t request[kDiscoveryRequestSize];
     BuildDiscoveryRequest(identity(), kAllDevices, request);
     EXPECT_TRUE(SendToGroup(settings(), set.sockets(), set.count(), request, sizeof request));
-    for (int i = 0; i < 100 && device.RequestsHeard() < kExtra + 1; ++i) {
-        usleep(10000);
-    }
+    test::WaitFor([&] { return device.RequestsHeard() >= kExtra + 1; });
     EXPECT_EQ(device.RequestsHeard(), kExtra + 1);
 }
 
@@ -315,9 +314,8 @@ protected:
 
 TEST_F(ExchangeTest, TheTargetsReplyEndsTheExchange)
 {
-    test::LoopbackDevice device([](const Datagram &, const sockaddr_in &) {
-        return std::vector<Datagram>{test::DiscoveryReplyFrom(kMagicLorx, 4), test::DiscoveryReplyFrom(kMagicLorx, 5)};
-    });
+    test::LoopbackDevice device(
+        test::Answering({test::DiscoveryReplyFrom(kMagicLorx, 4), test::DiscoveryReplyFrom(kMagicLorx, 5)}));
     EXPECT_EQ(Exchange(), Outcome::Accepted);
     EXPECT_EQ(record_.info.macAddress[5], 5);
     EXPECT_EQ(record_.info.interfaceAddress, Address("127.0.0.1"));
@@ -325,9 +323,7 @@ TEST_F(ExchangeTest, TheTargetsReplyEndsTheExchange)
 
 TEST_F(ExchangeTest, OtherDevicesRepliesLeadToATimeOut)
 {
-    test::LoopbackDevice device([](const Datagram &, const sockaddr_in &) {
-        return std::vector<Datagram>{test::DiscoveryReplyFrom(kMagicLorx, 4)};
-    });
+    test::LoopbackDevice device(test::Answering({test::DiscoveryReplyFrom(kMagicLorx, 4)}));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Exchange(), Outcome::TimedOut);
     const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -338,7 +334,7 @@ TEST_F(ExchangeTest, OtherDevicesRepliesLeadToATimeOut)
 
 TEST_F(ExchangeTest, LocalFailuresEndItWithoutSending)
 {
-    test::LoopbackDevice device([](const Datagram &, const sockaddr_in &) { return std::vector<Datagram>{}; });
+    test::LoopbackDevice device(test::Answering());
     const int before = test::OpenDescriptorCount();
     ArmFault(Fault::TimerCreate, 1);
     EXPECT_EQ(Exchange(), Outcome::Failed);

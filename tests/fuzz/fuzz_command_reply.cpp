@@ -10,19 +10,15 @@
 // answer the challenge query, then datagrams as fuzz_support.h splits them;
 // the rest answer the command.
 #include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "discovery/reply_writer.h"
 #include "discovery/session.h"
+#include "tests/discovery/loopback_device.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/guids.h"
 #include "tests/support/process_resources.h"
@@ -45,27 +41,10 @@ struct Script {
     std::vector<Datagram> command;
 };
 
-// Joins the group on lo and answers each request with the script's replies
-// for its type. Lives for the whole process.
+// Answers each request with the script's replies for its type. Lives for
+// the whole process.
 class Device {
 public:
-    Device()
-    {
-        socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        const int on = 1;
-        setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(kovr::kDefaultPort);
-        local.sin_addr.s_addr = htonl(INADDR_ANY);
-        ip_mreq membership{};
-        membership.imr_multiaddr.s_addr = inet_addr(kovr::kDefaultGroup);
-        membership.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
-        Require(socket_ >= 0 && bind(socket_, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0 &&
-                setsockopt(socket_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) == 0);
-        std::thread([this] { Serve(); }).detach();
-    }
-
     void Play(Script script)
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -73,28 +52,20 @@ public:
     }
 
 private:
-    void Serve()
+    std::vector<Datagram> Answer(const Datagram &request)
     {
-        std::vector<uint8_t> buffer(2048);
-        for (;;) {
-            sockaddr_in from{};
-            socklen_t fromLength = sizeof from;
-            const ssize_t received =
-                recvfrom(socket_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
-            if (received < static_cast<ssize_t>(kovr::kHeaderSize)) {
-                continue;
-            }
-            const uint16_t type = static_cast<uint16_t>(buffer[4] << 8 | buffer[5]);
-            std::lock_guard<std::mutex> lock(mutex_);
-            for (const Datagram &reply : type == kovr::kDiscoveryRequest ? script_.query : script_.command) {
-                sendto(socket_, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr *>(&from), sizeof from);
-            }
+        if (request.size() < kovr::kHeaderSize) {
+            return {};
         }
+        const uint16_t type = static_cast<uint16_t>(request[4] << 8 | request[5]);
+        std::lock_guard<std::mutex> lock(mutex_);
+        return type == kovr::kDiscoveryRequest ? script_.query : script_.command;
     }
 
-    int socket_ = -1;
     std::mutex mutex_;
     Script script_;
+    kovr::test::LoopbackDevice device_{
+        [this](const Datagram &request, const sockaddr_in &) { return Answer(request); }};
 };
 
 Device *g_device;
