@@ -13,21 +13,11 @@ namespace {
 
 using kovr::test::Address;
 using kovr::test::BareRecord;
+using kovr::test::FullRecord;
 
 TEST(DeviceInfoLinesTest, FullRecordInElevenLines)
 {
-    KOVRDeviceInfoRecord r = BareRecord();
-    r.version = 513;
-    r.interfaceAddress = Address(10, 77, 1, 1);
-    r.presentFields = 0x003FF0BF;
-    r.macAddress[5] = 0xbc;
-    r.ipAddress = Address(10, 0, 0, 5);
-    r.subnetMask = Address(255, 255, 255, 0);
-    r.gatewayAddress = Address(10, 0, 0, 254);
-    r.dnsAddress = Address(192, 168, 100, 1);
-    r.dhcpMode = 1;
-    std::strcpy(r.deviceName, "lobby-camera");
-    r.advisory = 65535;
+    const KOVRDeviceInfoRecord r = FullRecord();
     EXPECT_EQ(DeviceInfoText(r), "Version: 513\n"
                                  "Interface Address: 10.77.1.1\n"
                                  "Vendor ID: 1280266840\n"

@@ -130,6 +130,28 @@ int LinkCount(Topology topology)
     return topology == Topology::Dual ? 2 : 1;
 }
 
+// Waits until `fd` has output or `deadline` passes, then appends what one
+// read gives to `out`. False when the time is up or the pipe has closed.
+bool ReadUntil(int fd, std::chrono::steady_clock::time_point deadline, std::string &out)
+{
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        struct pollfd pfd = {fd, POLLIN, 0};
+        const int ready = left.count() > 0 ? poll(&pfd, 1, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t n = ready > 0 ? read(fd, buffer, sizeof buffer) : 0;
+        if (n <= 0) {
+            return false;
+        }
+        out.append(buffer, static_cast<size_t>(n));
+        return true;
+    }
+}
+
 } // namespace
 
 void RunCommand(const std::vector<std::string> &argv)
@@ -352,17 +374,7 @@ Simulator::Simulator(const Lab &lab, const nlohmann::json &config, std::vector<s
             }
             continue;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        struct pollfd pfd = {stdoutFd_, POLLIN, 0};
-        const int ready = left.count() > 0 ? poll(&pfd, 1, static_cast<int>(left.count())) : 0;
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        char buffer[1024];
-        const ssize_t n = ready > 0 ? read(stdoutFd_, buffer, sizeof buffer) : 0;
-        if (n > 0) {
-            received.append(buffer, static_cast<size_t>(n));
+        if (ReadUntil(stdoutFd_, deadline, received)) {
             continue;
         }
         // Gave up, or the simulator exited before it was ready.
@@ -385,24 +397,10 @@ int Simulator::Stop(std::string *output)
         kill(pid_, SIGTERM);
         // The pipe closes when the simulator exits; a stuck one is killed.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        for (;;) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            struct pollfd pfd = {stdoutFd_, POLLIN, 0};
-            const int ready = left.count() > 0 ? poll(&pfd, 1, static_cast<int>(left.count())) : 0;
-            if (ready < 0 && errno == EINTR) {
-                continue;
-            }
-            if (ready <= 0) {
-                kill(pid_, SIGKILL);
-                break;
-            }
-            char buffer[4096];
-            const ssize_t n = read(stdoutFd_, buffer, sizeof buffer);
-            if (n <= 0) {
-                break;
-            }
-            output_.append(buffer, static_cast<size_t>(n));
+        while (ReadUntil(stdoutFd_, deadline, output_)) {
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(pid_, SIGKILL);
         }
         while (waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
         }

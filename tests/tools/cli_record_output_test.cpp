@@ -21,33 +21,7 @@ namespace {
 
 using kovr::test::Address;
 using kovr::test::BareRecord;
-
-KOVRDeviceInfoRecord FullRecord()
-{
-    KOVRDeviceInfoRecord r = BareRecord(0xbc);
-    r.version = 513;
-    r.interfaceAddress = Address(10, 77, 1, 1);
-    r.tag22Value = 0x7f;
-    r.guid = {0x0E5C9A41, 0x3B7D, 0x4F2A, {0x9C, 0x11, 0x6D, 0x8E, 0x2F, 0x4A, 0x7B, 0x02}};
-    r.nonceLength = 14;
-    for (uint8_t i = 0; i < 14; ++i) {
-        r.nonce[i] = static_cast<uint8_t>(0xf0 + i);
-    }
-    r.presentFields = 0x003FF0BF;
-    r.ipAddress = Address(10, 0, 0, 5);
-    r.subnetMask = Address(255, 255, 255, 0);
-    r.gatewayAddress = Address(10, 0, 0, 254);
-    r.dnsAddress = Address(192, 168, 100, 1);
-    r.dhcpMode = 1;
-    std::strcpy(r.deviceName, "lobby-camera");
-    std::strcpy(r.productName, "7100-NT");
-    r.advisory = 65535;
-    r.tag24Length = 3;
-    r.tag24Data[0] = 0x00;
-    r.tag24Data[1] = 0xa5;
-    r.tag24Data[2] = 0x5a;
-    return r;
-}
+using kovr::test::FullRecord;
 
 TEST(CliRecordOutputTest, InfoShowsTheDeviceInformationLinesWithTheNameEscaped)
 {
