@@ -66,8 +66,20 @@ typedef struct {
     uint16_t Data3;
     uint8_t Data4[8];
 } KOVR_GUID;
+#if defined(_WIN32)
+/* The caller's own Win32 handles, without requiring <windows.h>: KOVR_EVENT
+ * is a HANDLE to an event, KOVR_WINDOW an HWND. A program built with
+ * NO_STRICT includes <windows.h> first. */
+typedef void *KOVR_EVENT;
+#  if defined(_WINDEF_)
+typedef HWND KOVR_WINDOW;
+#  else
+typedef struct HWND__ *KOVR_WINDOW;
+#  endif
+#else
 typedef struct KOVREventObject *KOVR_EVENT;
 typedef struct KOVRWindowObject *KOVR_WINDOW;
+#endif
 typedef void (*KOVRSearchNotifyCallback)(KOVR_HANDLE session, uintptr_t userValue);
 
 /* One device, 852 bytes. The offsets are part of the interface. */
@@ -122,6 +134,7 @@ KOVR_API int32_t KOVRSetNetwork(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, 
                                 const char *password);
 KOVR_API int32_t KOVRSetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password);
 
+#if !defined(_WIN32)
 /* Stand-ins for the Windows event and window handles on other platforms */
 
 /* An auto-reset event, initially clear. */
@@ -138,6 +151,7 @@ KOVR_API int32_t KOVRGetWindowMessage(KOVR_WINDOW w, uint32_t timeoutMs, uint32_
                                       intptr_t *lParam);
 /* From then on the library's window-exists check fails for it. */
 KOVR_API void KOVRDestroyMessageWindow(KOVR_WINDOW w);
+#endif
 
 #ifdef __cplusplus
 }
