@@ -9,17 +9,15 @@
 #include "tools/kovr/plan.h"
 #include "tools/kovr/plan_apply.h"
 #include "tools/kovr/record_fields.h"
+#include "tools/kovr/secret_file.h"
+#include "tools/kovr/wipe.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
 
-#include <fcntl.h>
-#include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kovr::cli {
@@ -35,22 +33,23 @@ struct ApplyOptions {
     SearchLimits limits;
 };
 
-// The plan file's text, and whether group or others may read it. The text
-// may hold passwords: read into one buffer sized up front, and wiped by
-// the caller.
+// The plan file's text, and whether users other than its owner may read it.
+// The text may hold passwords: read into one buffer sized up front, and
+// wiped by the caller.
 bool ReadPlanFile(const std::string &path, std::string &text, bool &othersMayRead, std::string &error)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat status {};
-    if (fd < 0 || fstat(fd, &status) != 0) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
+    std::string reason;
+    const int fd = OpenForReading(path, reason);
+    const std::optional<OpenFileFacts> facts = fd >= 0 ? DescribeOpenFile(fd, reason) : std::nullopt;
+    if (!facts) {
+        error = "cannot open '" + path + "': " + reason;
         if (fd >= 0) {
             close(fd);
         }
         return false;
     }
-    othersMayRead = (status.st_mode & (S_IRGRP | S_IROTH)) != 0;
-    text.assign(static_cast<size_t>(std::max<off_t>(status.st_size, 0)), '\0');
+    othersMayRead = facts->othersMayRead;
+    text.assign(facts->size, '\0');
     size_t size = 0;
     while (size < text.size()) {
         const ssize_t n = read(fd, text.data() + size, text.size() - size);
@@ -81,7 +80,7 @@ std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &ent
     std::string error;
     std::vector<PlanRow> rows;
     const bool read = ReadPlanFile(path, text, othersMayRead, error) && ReadPlanText(text, rows, error);
-    explicit_bzero(text.data(), text.size());
+    WipeBytes(text.data(), text.size());
     if (!read) {
         return Refuse(path, error);
     }
@@ -96,8 +95,7 @@ std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &ent
     const bool holdsPasswords =
         std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password != nullptr; });
     if (holdsPasswords && othersMayRead) {
-        return Refuse(path, "holds passwords but can be read by group or others; make it private "
-                            "(chmod 600) first");
+        return Refuse(path, std::string("holds passwords but ") + kOthersMayReadAdvice);
     }
     return std::nullopt;
 }

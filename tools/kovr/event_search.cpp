@@ -3,10 +3,6 @@
 #include "tools/kovr/session.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-
-#include <poll.h>
 
 namespace kovr::cli {
 
@@ -16,18 +12,14 @@ EventSearch::~EventSearch()
 {
     // The worker sets the event, so it must be gone before the event is.
     Stop();
-    if (event_ != nullptr) {
-        KOVRCloseEvent(event_);
-    }
 }
 
 bool EventSearch::Start()
 {
-    event_ = KOVRCreateEvent();
-    if (event_ == nullptr || KOVREventFd(event_) < 0) {
+    if (!event_.valid()) {
         return false;
     }
-    running_ = KOVRStartAsyncSearchEvent(session_, event_) == 0;
+    running_ = KOVRStartAsyncSearchEvent(session_, event_.handle()) == 0;
     return running_;
 }
 
@@ -39,7 +31,7 @@ void EventSearch::Stop()
     }
 }
 
-EventSearch::Wake EventSearch::Wait(int interruptFd, std::optional<Clock::time_point> deadline,
+EventSearch::Wake EventSearch::Wait(const InterruptPipe &interrupt, std::optional<Clock::time_point> deadline,
                                     std::optional<Clock::time_point> tick)
 {
     std::optional<Clock::time_point> until = deadline;
@@ -47,27 +39,18 @@ EventSearch::Wake EventSearch::Wait(int interruptFd, std::optional<Clock::time_p
         until = tick;
     }
     for (;;) {
-        int timeoutMs = -1;
+        std::optional<std::chrono::milliseconds> timeout;
         if (until) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()).count();
-            timeoutMs = static_cast<int>(std::clamp<decltype(left)>(left, 0, INT_MAX));
+            timeout = std::max(std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()),
+                               std::chrono::milliseconds(0));
         }
-        struct pollfd fds[2] = {{KOVREventFd(event_), POLLIN, 0}, {interruptFd, POLLIN, 0}};
-        const int ready = poll(fds, 2, timeoutMs);
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready > 0 && fds[1].revents != 0) {
-            return Wake::Interrupted;
-        }
-        if (ready > 0 && fds[0].revents != 0) {
-            // The event is auto-reset: consuming it re-arms it for the next pass.
-            KOVRWaitEvent(event_, 0);
+        switch (event_.Wait(interrupt, timeout)) {
+        case NotificationEvent::Wake::Set:
             return Wake::Results;
-        }
-        if (ready < 0) {
-            // Nothing sensible can be waited for any more.
+        case NotificationEvent::Wake::Interrupted:
             return Wake::Interrupted;
+        case NotificationEvent::Wake::TimedOut:
+            break;
         }
         if (deadline && Clock::now() >= *deadline) {
             return Wake::Deadline;
@@ -83,11 +66,11 @@ std::vector<KOVRDeviceInfoRecord> EventSearch::Take()
     return TakeResults(session_);
 }
 
-void EventSearch::RunUntilDone(int interruptFd, const TimeSource &deadline, const TimeSource &tick,
+void EventSearch::RunUntilDone(const InterruptPipe &interrupt, const TimeSource &deadline, const TimeSource &tick,
                                const std::function<void()> &onResults, const std::function<void()> &onTick)
 {
     for (;;) {
-        switch (Wait(interruptFd, deadline(), tick())) {
+        switch (Wait(interrupt, deadline(), tick())) {
         case Wake::Results:
             onResults();
             break;

@@ -1,7 +1,10 @@
-// An asynchronous search in event mode, waited for with poll() on the
-// event's descriptor together with an interrupt pipe, a deadline and a
-// redraw tick. The search is stopped, and the event closed, on every path.
+// An asynchronous search in event mode, waited for together with an
+// interrupt, a deadline and a redraw tick. The search is stopped, and the
+// event closed, on every path.
 #pragma once
+
+#include "tools/kovr/interrupt_pipe.h"
+#include "tools/kovr/notification_event.h"
 
 #include <kovr/kovr.h>
 
@@ -26,21 +29,22 @@ public:
     bool Start();
     // Ends the search and waits for its worker; results stay queued.
     void Stop();
-    // Waits until results are queued, interruptFd turns readable, the
-    // deadline passes or the tick comes; none means no such time.
-    Wake Wait(int interruptFd, std::optional<Clock::time_point> deadline, std::optional<Clock::time_point> tick);
+    // Waits until results are queued, the interrupt comes, the deadline
+    // passes or the tick comes; none means no such time.
+    Wake Wait(const InterruptPipe &interrupt, std::optional<Clock::time_point> deadline,
+              std::optional<Clock::time_point> tick);
     std::vector<KOVRDeviceInfoRecord> Take();
 
     using TimeSource = std::function<std::optional<Clock::time_point>()>;
-    // Waits in turn until the deadline passes or interruptFd turns readable:
+    // Waits in turn until the deadline passes or the interrupt comes:
     // each notification runs onResults, each tick onTick. Both times are
     // asked for again before every wait, since they may move.
-    void RunUntilDone(int interruptFd, const TimeSource &deadline, const TimeSource &tick,
+    void RunUntilDone(const InterruptPipe &interrupt, const TimeSource &deadline, const TimeSource &tick,
                       const std::function<void()> &onResults, const std::function<void()> &onTick);
 
 private:
     KOVR_HANDLE session_;
-    KOVR_EVENT event_ = nullptr;
+    NotificationEvent event_;
     bool running_ = false;
 };
 

@@ -1,15 +1,11 @@
 #include "tools/kovr/password.h"
 
-#include "tools/kovr/write_all.h"
+#include "tools/kovr/secret_file.h"
+#include "tools/kovr/wipe.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <iterator>
 
-#include <fcntl.h>
-#include <string.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace kovr::cli {
@@ -26,7 +22,7 @@ Password::~Password()
 
 void Password::Clear()
 {
-    explicit_bzero(buffer_, sizeof buffer_);
+    WipeBytes(buffer_, sizeof buffer_);
     size_ = 0;
 }
 
@@ -53,7 +49,7 @@ bool Password::ReadLine(int fd, std::string &error)
                 n = read(fd, &next, 1);
             } while (n < 0 && errno == EINTR);
             const bool fits = n == 0 || next == '\n';
-            explicit_bzero(&next, sizeof next);
+            WipeBytes(&next, sizeof next);
             if (!fits) {
                 Clear();
                 error = "the password is longer than " + std::to_string(kCapacity - 1) + " bytes";
@@ -84,15 +80,16 @@ bool Password::ReadLine(int fd, std::string &error)
         --size_;
     }
     // Whatever was read past the line goes too.
-    explicit_bzero(buffer_ + size_, kCapacity - size_);
+    WipeBytes(buffer_ + size_, kCapacity - size_);
     return true;
 }
 
 bool ReadPasswordFile(const std::string &path, Password &password, std::string &error)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string reason;
+    const int fd = OpenForReading(path, reason);
     if (fd < 0) {
-        error = "--password-file: cannot open '" + path + "': " + std::strerror(errno);
+        error = "--password-file: cannot open '" + path + "': " + reason;
         return false;
     }
     const bool ok = password.ReadLine(fd, error);
@@ -100,67 +97,6 @@ bool ReadPasswordFile(const std::string &path, Password &password, std::string &
     if (!ok) {
         error = "--password-file: " + error;
     }
-    return ok;
-}
-
-namespace {
-
-// The terminal whose echo is off, for the signal handler to restore.
-int g_promptFd = -1;
-struct termios g_savedTerminal;
-constexpr int kPromptSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-struct sigaction g_previousActions[std::size(kPromptSignals)];
-
-extern "C" void RestoreTerminalAndRaise(int signalNumber)
-{
-    if (g_promptFd >= 0) {
-        tcsetattr(g_promptFd, TCSANOW, &g_savedTerminal);
-    }
-    for (size_t i = 0; i < std::size(kPromptSignals); ++i) {
-        if (kPromptSignals[i] == signalNumber) {
-            sigaction(signalNumber, &g_previousActions[i], nullptr);
-        }
-    }
-    raise(signalNumber);
-}
-
-} // namespace
-
-bool PromptForPassword(const std::string &prompt, Password &password, std::string &error)
-{
-    const int fd = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
-    struct termios saved;
-    if (fd < 0 || tcgetattr(fd, &saved) != 0) {
-        if (fd >= 0) {
-            close(fd);
-        }
-        error = "no terminal to ask for the password; use --password-file FILE or --password-stdin";
-        return false;
-    }
-    g_savedTerminal = saved;
-    g_promptFd = fd;
-    struct sigaction restore {};
-    restore.sa_handler = RestoreTerminalAndRaise;
-    sigemptyset(&restore.sa_mask);
-    for (size_t i = 0; i < std::size(kPromptSignals); ++i) {
-        sigaction(kPromptSignals[i], &restore, &g_previousActions[i]);
-    }
-
-    struct termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    quiet.c_lflag |= ECHONL;
-    // Echo goes off, dropping what was typed ahead, before the prompt shows:
-    // whatever is typed once it is on screen is read, and never echoed.
-    tcsetattr(fd, TCSAFLUSH, &quiet);
-    WriteAll(fd, prompt);
-    const bool ok = password.ReadLine(fd, error);
-    tcsetattr(fd, TCSAFLUSH, &saved);
-
-    for (size_t i = 0; i < std::size(kPromptSignals); ++i) {
-        sigaction(kPromptSignals[i], &g_previousActions[i], nullptr);
-    }
-    g_promptFd = -1;
-    close(fd);
     return ok;
 }
 

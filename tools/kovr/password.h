@@ -39,8 +39,8 @@ private:
 
 // The first line of the file.
 bool ReadPasswordFile(const std::string &path, Password &password, std::string &error);
-// Asks on the controlling terminal with echo turned off; the terminal's
-// settings come back also when the prompt is interrupted by a signal.
+// Asks on the controlling terminal (on Windows, the console) with echo
+// turned off; its settings come back also when the prompt is interrupted.
 bool PromptForPassword(const std::string &prompt, Password &password, std::string &error);
 // From the source the options chose; without one, from the terminal.
 bool ReadPassword(const PasswordSource &source, const std::string &prompt, Password &password, std::string &error);

@@ -1,11 +1,11 @@
 #include "tools/kovr/plan.h"
 
+#include "tools/kovr/wipe.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
-
-#include <string.h>
 
 namespace kovr::cli {
 
@@ -20,7 +20,7 @@ struct CsvRecord {
 
 void Wipe(std::string &text)
 {
-    explicit_bzero(text.data(), text.size());
+    WipeBytes(text.data(), text.size());
     text.clear();
 }
 

@@ -1,14 +1,13 @@
 #include "tools/kovr/progress_line.h"
 
+#include "tools/kovr/terminal.h"
 #include "tools/kovr/write_all.h"
 
 #include <cstdio>
 
-#include <unistd.h>
-
 namespace kovr::cli {
 
-ProgressLine::ProgressLine(int fd) : ProgressLine(fd, isatty(fd) == 1) {}
+ProgressLine::ProgressLine(int fd) : ProgressLine(fd, RedrawsLinesInPlace(fd)) {}
 
 ProgressLine::ProgressLine(int fd, bool enabled) : fd_(fd), enabled_(enabled) {}
 

@@ -67,7 +67,7 @@ int RunWatch(const WatchOptions &options)
     };
     show();
     search.RunUntilDone(
-        interrupt.fd(), [&] { return deadline; }, nextRedraw,
+        interrupt, [&] { return deadline; }, nextRedraw,
         [&] {
             print(search.Take());
             show();

@@ -1,0 +1,29 @@
+// Opening the files that may hold passwords (a password file, a plan), and
+// what kovr needs to know of one that is open: its size, to read it into one
+// buffer that the caller wipes, and whether users other than its owner may
+// read it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace kovr::cli {
+
+// A descriptor for reading, which programs started later don't inherit;
+// -1 with the reason in error.
+int OpenForReading(const std::string &path, std::string &error);
+
+struct OpenFileFacts {
+    size_t size = 0;
+    // On POSIX, group or others; on Windows, everyone, authenticated users
+    // or the machine's users.
+    bool othersMayRead = false;
+};
+// None, with the reason in error, when the system can't say.
+std::optional<OpenFileFacts> DescribeOpenFile(int fd, std::string &error);
+
+// Who else may read a file with othersMayRead, and how its owner stops them.
+extern const char kOthersMayReadAdvice[];
+
+} // namespace kovr::cli
