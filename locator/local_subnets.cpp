@@ -1,8 +1,7 @@
 #include "locator/local_subnets.h"
 
 #include <QNetworkInterface>
-
-#include <arpa/inet.h>
+#include <QtEndian>
 
 std::vector<kovr::common::LocalSubnet> LocalSubnets()
 {
@@ -16,7 +15,8 @@ std::vector<kovr::common::LocalSubnet> LocalSubnets()
         for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
             if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
                 continue;
-            subnets.push_back({htonl(entry.ip().toIPv4Address()), htonl(entry.netmask().toIPv4Address())});
+            subnets.push_back(
+                {qToBigEndian(entry.ip().toIPv4Address()), qToBigEndian(entry.netmask().toIPv4Address())});
         }
     }
     return subnets;

@@ -3,7 +3,7 @@
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"
 
-#include <arpa/inet.h>
+#include <QtEndian>
 
 QString FormatMacAddress(const uint8_t *mac)
 {
@@ -17,10 +17,10 @@ QString FormatDottedAddress(uint32_t networkOrder)
 
 uint32_t PackedFromNetworkOrder(uint32_t networkOrder)
 {
-    return ntohl(networkOrder);
+    return qFromBigEndian(networkOrder);
 }
 
 uint32_t NetworkOrderFromPacked(uint32_t packed)
 {
-    return htonl(packed);
+    return qToBigEndian(packed);
 }
