@@ -1,12 +1,11 @@
 #include "discovery/session.h"
 
-#include <arpa/inet.h>
-
 #include <new>
 
 #include "discovery/handle_registry.h"
 #include "discovery/handles.h"
 #include "discovery/platform/fault_injection.h"
+#include "discovery/platform/net.h"
 #include "discovery/platform/socket_library.h"
 
 namespace kovr {
@@ -27,9 +26,9 @@ HandleRegistry<DiscoverySession> &SessionRegistry()
 
 uint32_t GroupAddress()
 {
-    in_addr address{};
-    inet_pton(AF_INET, kDefaultGroup, &address);
-    return address.s_addr;
+    uint32_t address = 0;
+    platform::ParseIpv4Address(kDefaultGroup, &address);
+    return address;
 }
 
 } // namespace

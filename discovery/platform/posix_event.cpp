@@ -31,19 +31,19 @@ std::unique_ptr<Event> Event::Create()
 
 Event::~Event()
 {
-    close(fd_);
+    close(native_);
 }
 
 void Event::Set()
 {
     const uint64_t one = 1;
     // Only fails when the counter is saturated, which still reads as set.
-    [[maybe_unused]] const ssize_t written = write(fd_, &one, sizeof one);
+    [[maybe_unused]] const ssize_t written = write(native_, &one, sizeof one);
 }
 
 int32_t Event::Wait(uint32_t timeoutMs)
 {
-    return WaitAndConsume(fd_, timeoutMs);
+    return WaitAndConsume(native_, timeoutMs);
 }
 
 } // namespace kovr::platform

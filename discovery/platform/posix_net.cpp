@@ -16,11 +16,6 @@
 
 namespace kovr::platform {
 
-SystemError LastSystemError()
-{
-    return errno != 0 ? errno : kUnknownError;
-}
-
 namespace {
 
 SystemError Checked(bool succeeded)
@@ -136,7 +131,7 @@ void CloseSocket(Socket socket)
     }
 }
 
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd,
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, Event *wake,
                      SystemError *error)
 {
     SystemError ignored = kNoError;
@@ -150,8 +145,8 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
         fds[i] = pollfd{sockets[i], POLLIN, 0};
     }
     nfds_t watched = count;
-    if (wakeFd >= 0) {
-        fds[watched++] = pollfd{wakeFd, POLLIN, 0};
+    if (wake != nullptr) {
+        fds[watched++] = pollfd{wake->Native(), POLLIN, 0};
     }
     int ready = ::poll(fds, watched, timeoutMs < 0 ? 0 : timeoutMs);
     if (ready < 0) {
@@ -176,6 +171,16 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
         readableCount += readable[i] ? 1 : 0;
     }
     return readableCount;
+}
+
+bool ParseIpv4Address(const char *text, uint32_t *address)
+{
+    in_addr parsed{};
+    if (::inet_pton(AF_INET, text, &parsed) != 1) {
+        return false;
+    }
+    *address = parsed.s_addr;
+    return true;
 }
 
 SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)

@@ -36,40 +36,36 @@ std::unique_ptr<Timer> Timer::Create(SystemError *error)
 
 Timer::~Timer()
 {
-    close(fd_);
+    close(native_);
 }
 
-SystemError Timer::SetTime(std::chrono::nanoseconds due)
+namespace {
+
+SystemError SetTime(Waitable timer, std::chrono::nanoseconds due)
 {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(due);
     itimerspec value{};
     value.it_value.tv_sec = static_cast<time_t>(seconds.count());
     value.it_value.tv_nsec = static_cast<long>((due - seconds).count());
-    return timerfd_settime(fd_, 0, &value, nullptr) == 0 ? kNoError : LastSystemError();
+    return timerfd_settime(timer, 0, &value, nullptr) == 0 ? kNoError : LastSystemError();
 }
 
-SystemError Timer::Start(std::chrono::nanoseconds due)
+} // namespace
+
+SystemError Timer::Arm(std::chrono::nanoseconds due)
 {
-    if (due < std::chrono::nanoseconds::zero()) {
-        return kUnknownError;
-    }
     // A zero value would disarm a timerfd, so "now" is one nanosecond.
-    return SetTime(due == std::chrono::nanoseconds::zero() ? std::chrono::nanoseconds(1) : due);
+    return SetTime(native_, due == std::chrono::nanoseconds::zero() ? std::chrono::nanoseconds(1) : due);
 }
 
 void Timer::Cancel()
 {
-    SetTime(std::chrono::nanoseconds::zero());
+    SetTime(native_, std::chrono::nanoseconds::zero());
 }
 
 int32_t Timer::Wait(uint32_t timeoutMs)
 {
-    return WaitAndConsume(fd_, timeoutMs);
-}
-
-bool Timer::Fired()
-{
-    return Wait(0) == 0;
+    return WaitAndConsume(native_, timeoutMs);
 }
 
 } // namespace kovr::platform
