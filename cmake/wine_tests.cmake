@@ -5,12 +5,13 @@ include_guard(GLOBAL)
 
 set(KOVR_HOST_SIM ${PROJECT_SOURCE_DIR}/build/default/tools/kovr-sim/kovr-sim
     CACHE FILEPATH "The Linux kovr-sim that plays the devices of the Windows tests (from the default preset's build)")
-set(KOVR_WINE_LAB ${PROJECT_SOURCE_DIR}/tests/netlab/wine-lab)
-set(KOVR_WINE_ISOLATED ${PROJECT_SOURCE_DIR}/tests/netlab/isolated)
-set(KOVR_WINE_TEMPLATE ${PROJECT_BINARY_DIR}/wine-template)
-set(KOVR_WINE_WORKDIR ${PROJECT_BINARY_DIR}/wine-lab)
+# Internal cache entries, so that kovr_add_wine_test works in every folder.
+set(KOVR_WINE_LAB ${PROJECT_SOURCE_DIR}/tests/netlab/wine-lab CACHE INTERNAL "")
+set(KOVR_WINE_ISOLATED ${PROJECT_SOURCE_DIR}/tests/netlab/isolated CACHE INTERNAL "")
+set(KOVR_WINE_TEMPLATE ${PROJECT_BINARY_DIR}/wine-template CACHE INTERNAL "")
+set(KOVR_WINE_WORKDIR ${PROJECT_BINARY_DIR}/wine-lab CACHE INTERNAL "")
 # What a test may take beyond its command's own limit: the lab's teardown.
-set(KOVR_WINE_TEARDOWN_SECONDS 15)
+set(KOVR_WINE_TEARDOWN_SECONDS 15 CACHE INTERNAL "")
 
 add_test(NAME wine_prefix COMMAND ${KOVR_WINE_ISOLATED} ${KOVR_WINE_LAB} prepare-prefix ${KOVR_WINE_TEMPLATE})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS wine TIMEOUT 180)
