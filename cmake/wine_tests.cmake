@@ -20,8 +20,7 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS wi
 #                    [SIM_ARGS arg...] [TIMEOUT s] [LABELS label...])
 # A CTest test that runs the command in the lab's host namespace: an
 # executable target (by name or as $<TARGET_FILE:...>) runs as `wine FILE`,
-# anything else (a script that calls wine itself) as it is; WINEPATH leads
-# to kovr.dll. With DEVICES,
+# anything else (a script that calls wine itself) as it is. With DEVICES,
 # kovr-sim plays the devices of that file, given SIM_ARGS too. TIMEOUT (120
 # by default) bounds the whole test; the command gets that less the
 # teardown's time, so that a hung one still leaves nothing behind.
@@ -62,10 +61,6 @@ function(kovr_add_wine_test)
         FIXTURES_REQUIRED wine_prefix
         LABELS "wine;${ARG_LABELS}"
         TIMEOUT ${ARG_TIMEOUT})
-    # Windows programs find kovr.dll where the build left it.
-    if(TARGET kovr)
-        set_tests_properties(${ARG_NAME} PROPERTIES ENVIRONMENT WINEPATH=$<TARGET_FILE_DIR:kovr>)
-    endif()
 endfunction()
 
 # The harness's own safety check: a Windows program in the lab sees only the
