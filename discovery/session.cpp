@@ -1,11 +1,11 @@
 #include "discovery/session.h"
 
+#include <cstring>
 #include <new>
 
 #include "discovery/handle_registry.h"
 #include "discovery/handles.h"
 #include "discovery/platform/fault_injection.h"
-#include "discovery/platform/net.h"
 #include "discovery/platform/socket_library.h"
 
 namespace kovr {
@@ -26,8 +26,9 @@ HandleRegistry<DiscoverySession> &SessionRegistry()
 
 uint32_t GroupAddress()
 {
+    // Network byte order is the octets in their written order.
     uint32_t address = 0;
-    platform::ParseIpv4Address(kDefaultGroup, &address);
+    std::memcpy(&address, kDefaultGroupOctets, sizeof address);
     return address;
 }
 

@@ -58,9 +58,6 @@ struct InterfaceAddress {
     bool loopback;
 };
 
-// The address (network order) of a dotted IPv4 text such as "224.0.5.128".
-bool ParseIpv4Address(const char *text, uint32_t *address);
-
 // Every IPv4 address of every interface, in the order the system lists them.
 SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses);
 

@@ -173,16 +173,6 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     return readableCount;
 }
 
-bool ParseIpv4Address(const char *text, uint32_t *address)
-{
-    in_addr parsed{};
-    if (::inet_pton(AF_INET, text, &parsed) != 1) {
-        return false;
-    }
-    *address = parsed.s_addr;
-    return true;
-}
-
 SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
 {
     addresses->clear();

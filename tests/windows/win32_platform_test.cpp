@@ -3,6 +3,7 @@
 // event, datagrams that don't fit, Winsock started once per session, and
 // the system's error texts.
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,9 @@ using Clock = std::chrono::steady_clock;
 
 uint32_t Address(const char *text)
 {
-    uint32_t address = 0;
-    EXPECT_TRUE(ParseIpv4Address(text, &address)) << text;
-    return address;
+    in_addr address{};
+    EXPECT_EQ(inet_pton(AF_INET, text, &address), 1) << text;
+    return address.s_addr;
 }
 
 // Winsock for the test's own sockets, as a session would hold it.

@@ -1,4 +1,4 @@
-#include "discovery/platform/win32_wait.h"
+#include "discovery/platform/waitable.h"
 
 #include <windows.h>
 
@@ -8,7 +8,12 @@ namespace kovr::platform {
 
 static_assert(KOVR_INFINITE == INFINITE, "the library's endless wait is the system's");
 
-int32_t WaitOn(Waitable handle, uint32_t timeoutMs)
+void CloseWaitable(Waitable object)
+{
+    CloseHandle(object);
+}
+
+int32_t WaitAndConsume(Waitable handle, uint32_t timeoutMs)
 {
     switch (WaitForSingleObject(handle, timeoutMs)) {
     case WAIT_OBJECT_0:
