@@ -1,21 +1,17 @@
 // Windows Sockets 2: IPv4 UDP sockets, readiness by select(), whose set
 // holds the 64 sockets that one wait watches, and the host's addresses
 // from GetAdaptersAddresses.
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "discovery/platform/socket_system.h"
 // After winsock2.h, which the helper API's headers need first.
 #include <iphlpapi.h>
 
 #include <new>
 
 #include "discovery/platform/fault_injection.h"
-#include "discovery/platform/net.h"
 
 namespace kovr::platform {
 
 static_assert(FD_SETSIZE >= kMaxWaitSockets, "one select() set holds every watched socket");
-
-namespace {
 
 SystemError SocketError()
 {
@@ -23,15 +19,7 @@ SystemError SocketError()
     return error != 0 ? error : kUnknownError;
 }
 
-SystemError Checked(int result)
-{
-    return result == 0 ? kNoError : SocketError();
-}
-
-SOCKET Native(Socket socket)
-{
-    return static_cast<SOCKET>(socket);
-}
+namespace {
 
 timeval TimevalOf(int32_t timeoutMs)
 {
@@ -52,7 +40,7 @@ SystemError WaitForDataOrWake(const Socket *sockets, size_t count, int32_t timeo
     SystemError result = kNoError;
     size_t tied = 0;
     for (; tied < count && result == kNoError; ++tied) {
-        result = Checked(WSAEventSelect(Native(sockets[tied]), network, FD_READ | FD_CLOSE));
+        result = Checked(WSAEventSelect(NativeOf(sockets[tied]), network, FD_READ | FD_CLOSE));
     }
     if (result == kNoError) {
         HANDLE handles[2] = {wake.Native(), network};
@@ -67,7 +55,7 @@ SystemError WaitForDataOrWake(const Socket *sockets, size_t count, int32_t timeo
     }
     // Untied again, the sockets stay non-blocking, as they were made.
     for (size_t i = 0; i < tied; ++i) {
-        WSAEventSelect(Native(sockets[i]), nullptr, 0);
+        WSAEventSelect(NativeOf(sockets[i]), nullptr, 0);
     }
     WSACloseEvent(network);
     return result;
@@ -90,52 +78,19 @@ SystemError CreateUdpSocket(Socket *socket)
     return kNoError;
 }
 
-SystemError BindSocket(Socket socket, uint32_t localAddress)
-{
-    if (ShouldFail(Fault::SocketBind)) {
-        return kUnknownError;
-    }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = localAddress;
-    local.sin_port = 0;
-    return Checked(::bind(Native(socket), reinterpret_cast<const sockaddr *>(&local), sizeof local));
-}
-
-SystemError SetMulticastInterface(Socket socket, uint32_t localAddress)
-{
-    if (ShouldFail(Fault::SocketOption)) {
-        return kUnknownError;
-    }
-    in_addr address{};
-    address.s_addr = localAddress;
-    return Checked(::setsockopt(Native(socket), IPPROTO_IP, IP_MULTICAST_IF, reinterpret_cast<const char *>(&address),
-                                sizeof address));
-}
-
-SystemError SetMulticastTtl(Socket socket, uint32_t ttl)
-{
-    if (ShouldFail(Fault::SocketOption)) {
-        return kUnknownError;
-    }
-    const DWORD value = ttl;
-    return Checked(::setsockopt(Native(socket), IPPROTO_IP, IP_MULTICAST_TTL, reinterpret_cast<const char *>(&value),
-                                sizeof value));
-}
-
 SystemError SetNonBlocking(Socket socket)
 {
     if (ShouldFail(Fault::SocketOption)) {
         return kUnknownError;
     }
     u_long nonBlocking = 1;
-    return Checked(::ioctlsocket(Native(socket), FIONBIO, &nonBlocking));
+    return Checked(::ioctlsocket(NativeOf(socket), FIONBIO, &nonBlocking));
 }
 
 SystemError SetReceiveBufferSize(Socket socket, int bytes)
 {
     return Checked(
-        ::setsockopt(Native(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&bytes), sizeof bytes));
+        ::setsockopt(NativeOf(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&bytes), sizeof bytes));
 }
 
 int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port)
@@ -144,14 +99,14 @@ int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t addre
     destination.sin_family = AF_INET;
     destination.sin_addr.s_addr = address;
     destination.sin_port = htons(port);
-    const int sent = ::sendto(Native(socket), reinterpret_cast<const char *>(data), static_cast<int>(length), 0,
+    const int sent = ::sendto(NativeOf(socket), reinterpret_cast<const char *>(data), static_cast<int>(length), 0,
                               reinterpret_cast<const sockaddr *>(&destination), sizeof destination);
     return sent == SOCKET_ERROR ? -1 : sent;
 }
 
 int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size)
 {
-    const int received = ::recv(Native(socket), reinterpret_cast<char *>(buffer), static_cast<int>(size), 0);
+    const int received = ::recv(NativeOf(socket), reinterpret_cast<char *>(buffer), static_cast<int>(size), 0);
     if (received != SOCKET_ERROR) {
         return received;
     }
@@ -160,34 +115,16 @@ int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size)
     return WSAGetLastError() == WSAEMSGSIZE ? static_cast<int64_t>(size) + 1 : -1;
 }
 
-bool LocalAddressOf(Socket socket, uint32_t *address)
-{
-    sockaddr_in local{};
-    int length = sizeof local;
-    if (::getsockname(Native(socket), reinterpret_cast<sockaddr *>(&local), &length) != 0 ||
-        local.sin_family != AF_INET) {
-        return false;
-    }
-    *address = local.sin_addr.s_addr;
-    return true;
-}
-
 void CloseSocket(Socket socket)
 {
     if (socket != kInvalidSocket) {
-        ::closesocket(Native(socket));
+        ::closesocket(NativeOf(socket));
     }
 }
 
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, Event *wake,
-                     SystemError *error)
+int32_t WaitForReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, Event *wake,
+                        SystemError &reason)
 {
-    SystemError ignored = kNoError;
-    SystemError &reason = error != nullptr ? *error : ignored;
-    reason = kUnknownError;
-    if (ShouldFail(Fault::Poll) || count > kMaxWaitSockets) {
-        return -1;
-    }
     if (count == 0) {
         // select() refuses empty sets; there is only the wake to wait for.
         if (wake != nullptr) {
@@ -211,7 +148,7 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     fd_set readSet;
     FD_ZERO(&readSet);
     for (size_t i = 0; i < count; ++i) {
-        FD_SET(Native(sockets[i]), &readSet);
+        FD_SET(NativeOf(sockets[i]), &readSet);
     }
     timeval timeout = TimevalOf(selectMs);
     const int ready = ::select(0, &readSet, nullptr, nullptr, &timeout);
@@ -221,7 +158,7 @@ int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, boo
     }
     int32_t readableCount = 0;
     for (size_t i = 0; i < count; ++i) {
-        readable[i] = ready > 0 && FD_ISSET(Native(sockets[i]), &readSet);
+        readable[i] = ready > 0 && FD_ISSET(NativeOf(sockets[i]), &readSet);
         readableCount += readable[i] ? 1 : 0;
     }
     return readableCount;
