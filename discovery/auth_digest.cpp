@@ -3,15 +3,9 @@
 #include <cstring>
 
 #include "discovery/md5.h"
+#include "discovery/platform/secure_zero.h"
 
 namespace kovr {
-
-void SecureZero(void *data, size_t length)
-{
-    if (length > 0) {
-        explicit_bzero(data, length);
-    }
-}
 
 void ComputeAuthDigest(const uint8_t nonce[kNonceSize], const char *password, size_t passwordLength,
                        const uint8_t *fixedFields, size_t fixedLength, const uint8_t typeBytes[2],
@@ -25,7 +19,7 @@ void ComputeAuthDigest(const uint8_t nonce[kNonceSize], const char *password, si
     md5.Update(typeBytes, 2);
     md5.Update(fixedFields, fixedLength);
     md5.Final(digest);
-    SecureZero(&md5, sizeof md5);
+    platform::SecureZero(&md5, sizeof md5);
 }
 
 } // namespace kovr

@@ -14,8 +14,4 @@ namespace kovr {
 void ComputeAuthDigest(const uint8_t nonce[kNonceSize], const char *password, size_t passwordLength,
                        const uint8_t *fixedFields, size_t fixedLength, const uint8_t typeBytes[2],
                        uint8_t digest[kDigestSize]);
-
-// A zeroing the compiler may not drop, for buffers that held a secret.
-void SecureZero(void *data, size_t length);
-
 } // namespace kovr

@@ -6,6 +6,7 @@
 
 #include "discovery/auth_digest.h"
 #include "discovery/command_errors.h"
+#include "discovery/platform/secure_zero.h"
 
 namespace kovr {
 
@@ -42,7 +43,7 @@ int32_t Authenticate(const DeviceContext &context, const AuthNonce &nonce, const
         ComputeAuthDigest(nonce.bytes, password, passwordLength, request->bytes + kHeaderSize,
                           request->authLengthOffset - kHeaderSize + 1, request->bytes + 4, digest);
         FinishDigestRequest(context.identity, request, digest);
-        SecureZero(digest, sizeof digest);
+        platform::SecureZero(digest, sizeof digest);
         return 0;
     }
     if (nonce.length == 0) {
@@ -94,7 +95,7 @@ int32_t RunDeviceCommand(const DeviceContext &context, const uint8_t target[kMac
         result = Exchange(context, localAddress, target, arguments, request);
     }
     // The request held the password or its digest.
-    SecureZero(&request, sizeof request);
+    platform::SecureZero(&request, sizeof request);
     return result;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "discovery/platform/system_errors.h"
+
 namespace kovr {
 
 void ErrorState::Record(int32_t number, const char *message)
@@ -17,16 +19,8 @@ void ErrorState::Record(int32_t number, const char *message)
 
 void ErrorState::RecordNetworkError(int systemError)
 {
-    // Some failures (an injected fault, a platform call that sets no errno)
-    // come without a reason; "Success" would be a misleading one.
-    char reason[128] = "unknown failure";
-    if (systemError > 0) {
-        // The GNU strerror_r may return a static text instead of filling the buffer.
-        const char *text = strerror_r(systemError, reason, sizeof reason);
-        if (text != reason) {
-            std::snprintf(reason, sizeof reason, "%s", text);
-        }
-    }
+    char reason[128];
+    platform::DescribeSystemError(systemError, reason, sizeof reason);
     char message[kErrorMessageSize];
     std::snprintf(message, sizeof message, "%s%s", kNetworkErrorPrefix, reason);
     Record(kNetworkErrorNumber, message);

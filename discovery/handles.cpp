@@ -20,7 +20,7 @@ bool IsLiveEvent(KOVR_EVENT event)
     return EventRegistry().Find(SerialOf(event)) != nullptr;
 }
 
-void SetEvent(KOVR_EVENT event)
+void SignalEvent(KOVR_EVENT event)
 {
     if (const auto live = EventRegistry().Find(SerialOf(event))) {
         live->Set();

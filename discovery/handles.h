@@ -1,23 +1,30 @@
-// The registries behind KOVR_EVENT and KOVR_WINDOW, and the conversions
-// between a caller's handle and its serial.
+// The event and window handles that callers give to a search. On Windows
+// they are the system's own (platform/win32_caller_handles.cpp); elsewhere
+// they are the library's stand-ins, kept in registries (handles.cpp).
 #pragma once
 
 #include <cstdint>
 
 #include "discovery/handle_registry.h"
-#include "discovery/platform/event.h"
-#include "discovery/platform/message_window.h"
 #include "kovr/kovr.h"
+
+#if !defined(_WIN32)
+#  include "discovery/platform/event.h"
+#  include "discovery/platform/message_window.h"
+#endif
 
 namespace kovr {
 
+#if !defined(_WIN32)
 HandleRegistry<platform::Event> &EventRegistry();
 HandleRegistry<platform::MessageWindow> &WindowRegistry();
+#endif
 
 // What a search notifies through, looked up at that moment, so that an event
-// closed or a window destroyed meanwhile is simply skipped.
+// closed or a window destroyed meanwhile is simply skipped. An event must be
+// an event: any other handle is refused.
 bool IsLiveEvent(KOVR_EVENT event);
-void SetEvent(KOVR_EVENT event);
+void SignalEvent(KOVR_EVENT event);
 bool IsLiveWindow(KOVR_WINDOW window);
 // False for a window that doesn't exist or whose queue is full.
 bool PostWindowMessage(KOVR_WINDOW window, uint32_t message, uintptr_t wParam, intptr_t lParam);

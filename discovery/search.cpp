@@ -33,7 +33,7 @@ void NotifyCaller(SearchState &state)
                    [](const WindowTarget &target) {
                        PostWindowMessage(target.window, target.message, 0, static_cast<intptr_t>(target.userValue));
                    },
-                   [](const EventTarget &target) { SetEvent(target.event); },
+                   [](const EventTarget &target) { SignalEvent(target.event); },
                    [&state](SyncSearchTarget) { SyncSearchNotify(state); },
                },
                state.notify);
@@ -45,12 +45,11 @@ void CollectReplies(SearchState &state, const SocketSet &set)
     const int32_t pollMs = PollMilliseconds(state.pollInterval);
     // Watching the stop event too lets a stop end the wait at once rather
     // than after the rest of the poll interval; it is consumed below.
-    const int stopFd = state.stopEvent->Fd();
     bool readable[kMaxWatchedSockets];
     QueuedDevices queued;
     const Intake intake{state.identity, state.results, !state.asynchronous.load(), queued};
     for (;;) {
-        const int32_t ready = platform::WaitReadable(set.sockets(), watched, pollMs, readable, stopFd);
+        const int32_t ready = platform::WaitReadable(set.sockets(), watched, pollMs, readable, state.stopEvent.get());
         if (ready < 0) {
             return;
         }

@@ -1,7 +1,6 @@
 #include "discovery/session.h"
 
-#include <arpa/inet.h>
-
+#include <cstring>
 #include <new>
 
 #include "discovery/handle_registry.h"
@@ -27,9 +26,10 @@ HandleRegistry<DiscoverySession> &SessionRegistry()
 
 uint32_t GroupAddress()
 {
-    in_addr address{};
-    inet_pton(AF_INET, kDefaultGroup, &address);
-    return address.s_addr;
+    // Network byte order is the octets in their written order.
+    uint32_t address = 0;
+    std::memcpy(&address, kDefaultGroupOctets, sizeof address);
+    return address;
 }
 
 } // namespace

@@ -151,7 +151,7 @@ TransportStatus AwaitReply(const Identity &identity, const TransportSettings &se
     bool readable[kMaxWatchedSockets] = {};
     for (;;) {
         platform::SystemError error = platform::kNoError;
-        if (platform::WaitReadable(sockets, watched, pollMs, readable, -1, &error) < 0) {
+        if (platform::WaitReadable(sockets, watched, pollMs, readable, nullptr, &error) < 0) {
             return Failed(error);
         }
         // One datagram per socket and pass, so the timer is looked at even

@@ -25,7 +25,7 @@ extern "C" int32_t KOVRWaitEvent(KOVR_EVENT e, uint32_t timeoutMs)
 extern "C" int KOVREventFd(KOVR_EVENT e)
 {
     const std::shared_ptr<platform::Event> event = EventRegistry().Find(SerialOf(e));
-    return event != nullptr ? event->Fd() : -1;
+    return event != nullptr ? event->Native() : -1;
 }
 
 extern "C" void KOVRCloseEvent(KOVR_EVENT e)

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "discovery/platform/waitable.h"
+
 namespace kovr::platform {
 
 class Event {
@@ -18,13 +20,14 @@ public:
     // 0 signalled (and consumed), -2 timed out, -1 failure.
     // KOVR_INFINITE waits without limit.
     int32_t Wait(uint32_t timeoutMs);
-    // Readable while the event is signalled.
-    int Fd() const { return fd_; }
+    // What a readiness wait watches: on POSIX a descriptor that is
+    // readable while the event is signalled, on Windows the event itself.
+    Waitable Native() const { return native_; }
 
 private:
-    explicit Event(int fd) : fd_(fd) {}
+    explicit Event(Waitable native) : native_(native) {}
 
-    int fd_;
+    Waitable native_;
 };
 
 } // namespace kovr::platform

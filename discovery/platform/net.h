@@ -7,12 +7,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "discovery/platform/event.h"
 #include "discovery/platform/system_errors.h"
 
 namespace kovr::platform {
 
+#if defined(_WIN32)
+using Socket = uintptr_t; // SOCKET
+constexpr Socket kInvalidSocket = ~Socket{0};
+#else
 using Socket = int;
 constexpr Socket kInvalidSocket = -1;
+#endif
 
 // The most sockets one readiness wait may watch.
 constexpr size_t kMaxWaitSockets = 64;
@@ -39,11 +45,11 @@ bool LocalAddressOf(Socket socket, uint32_t *address);
 void CloseSocket(Socket socket);
 
 // Waits until one of `count` sockets (at most kMaxWaitSockets) is readable,
-// or timeoutMs has passed, or wakeFd (when not -1) becomes readable; wakeFd
-// is only watched, never read. readable[i] tells which sockets are ready.
-// Returns the number of readable sockets, 0 when none is, -1 on failure
-// (with the reason in *error when given).
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd = -1,
+// or timeoutMs has passed, or `wake` (when given) is set; the wake event is
+// only watched: it stays set for its owner to consume. readable[i] tells
+// which sockets are ready. Returns the number of readable sockets, 0 when
+// none is, -1 on failure (with the reason in *error when given).
+int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, Event *wake = nullptr,
                      SystemError *error = nullptr);
 
 struct InterfaceAddress {

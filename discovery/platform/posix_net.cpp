@@ -1,34 +1,22 @@
-#include "discovery/platform/net.h"
-
-#include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <new>
 
 #include "discovery/platform/fault_injection.h"
+#include "discovery/platform/socket_system.h"
 
 namespace kovr::platform {
 
-SystemError LastSystemError()
+SystemError SocketError()
 {
-    return errno != 0 ? errno : kUnknownError;
+    return LastSystemError();
 }
-
-namespace {
-
-SystemError Checked(bool succeeded)
-{
-    return succeeded ? kNoError : LastSystemError();
-}
-
-} // namespace
 
 SystemError CreateUdpSocket(Socket *socket)
 {
@@ -45,52 +33,23 @@ SystemError CreateUdpSocket(Socket *socket)
     return kNoError;
 }
 
-SystemError BindSocket(Socket socket, uint32_t localAddress)
-{
-    if (ShouldFail(Fault::SocketBind)) {
-        return kUnknownError;
-    }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = localAddress;
-    local.sin_port = 0;
-    return Checked(::bind(socket, reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0);
-}
-
-SystemError SetMulticastInterface(Socket socket, uint32_t localAddress)
-{
-    if (ShouldFail(Fault::SocketOption)) {
-        return kUnknownError;
-    }
-    in_addr address{};
-    address.s_addr = localAddress;
-    return Checked(::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) == 0);
-}
-
-SystemError SetMulticastTtl(Socket socket, uint32_t ttl)
-{
-    if (ShouldFail(Fault::SocketOption)) {
-        return kUnknownError;
-    }
-    int value = static_cast<int>(ttl);
-    return Checked(::setsockopt(socket, IPPROTO_IP, IP_MULTICAST_TTL, &value, sizeof value) == 0);
-}
-
 SystemError SetNonBlocking(Socket socket)
 {
     if (ShouldFail(Fault::SocketOption)) {
         return kUnknownError;
     }
     int flags = ::fcntl(socket, F_GETFL);
-    return Checked(flags >= 0 && ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0);
+    const bool set = flags >= 0 && ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
+    return set ? kNoError : SocketError();
 }
 
 SystemError SetReceiveBufferSize(Socket socket, int bytes)
 {
     // Past the system's limit (net.core.rmem_max) only with the right to
     // administer the network; anyone else gets at most that limit.
-    return Checked(::setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0 ||
-                   ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0);
+    const bool set = ::setsockopt(socket, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0 ||
+                     ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+    return set ? kNoError : SocketError();
 }
 
 int64_t SendTo(Socket socket, const uint8_t *data, size_t length, uint32_t address, uint16_t port)
@@ -118,17 +77,6 @@ int64_t ReceiveDatagram(Socket socket, uint8_t *buffer, size_t size)
     return received;
 }
 
-bool LocalAddressOf(Socket socket, uint32_t *address)
-{
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&local), &length) != 0 || local.sin_family != AF_INET) {
-        return false;
-    }
-    *address = local.sin_addr.s_addr;
-    return true;
-}
-
 void CloseSocket(Socket socket)
 {
     if (socket != kInvalidSocket) {
@@ -136,22 +84,16 @@ void CloseSocket(Socket socket)
     }
 }
 
-int32_t WaitReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, int wakeFd,
-                     SystemError *error)
+int32_t WaitForReadable(const Socket *sockets, size_t count, int32_t timeoutMs, bool *readable, Event *wake,
+                        SystemError &reason)
 {
-    SystemError ignored = kNoError;
-    SystemError &reason = error != nullptr ? *error : ignored;
-    reason = kUnknownError;
-    if (ShouldFail(Fault::Poll) || count > kMaxWaitSockets) {
-        return -1;
-    }
     pollfd fds[kMaxWaitSockets + 1];
     for (size_t i = 0; i < count; ++i) {
         fds[i] = pollfd{sockets[i], POLLIN, 0};
     }
     nfds_t watched = count;
-    if (wakeFd >= 0) {
-        fds[watched++] = pollfd{wakeFd, POLLIN, 0};
+    if (wake != nullptr) {
+        fds[watched++] = pollfd{wake->Native(), POLLIN, 0};
     }
     int ready = ::poll(fds, watched, timeoutMs < 0 ? 0 : timeoutMs);
     if (ready < 0) {

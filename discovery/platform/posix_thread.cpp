@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "discovery/platform/fault_injection.h"
 #include "discovery/platform/thread.h"
 
 namespace kovr::platform {
@@ -25,26 +24,17 @@ void *RunRoutine(void *argument)
 
 } // namespace
 
-Thread::Thread(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+// Here, where Native is complete: the constructor may have to destroy it.
+Thread::Thread() = default;
 
-std::unique_ptr<Thread> Thread::Start(std::function<void()> routine)
+bool Thread::Launch(std::function<void()> *routine)
 {
-    if (ShouldFail(Fault::ThreadCreate)) {
-        return nullptr;
-    }
     std::unique_ptr<Native> native(new (std::nothrow) Native{});
-    std::unique_ptr<Thread> thread(native == nullptr ? nullptr : new (std::nothrow) Thread(std::move(native)));
-    std::unique_ptr<std::function<void()>> owned(new (std::nothrow) std::function<void()>(std::move(routine)));
-    if (thread == nullptr || owned == nullptr) {
-        return nullptr; // untestable: out of memory
+    if (native == nullptr || pthread_create(&native->id, nullptr, RunRoutine, routine) != 0) {
+        return false;
     }
-    if (pthread_create(&thread->native_->id, nullptr, RunRoutine, owned.get()) != 0) {
-        // Nothing to join: the Thread is released without its destructor's join.
-        thread->native_.reset();
-        return nullptr; // untestable: the system is out of threads
-    }
-    owned.release();
-    return thread;
+    native_ = std::move(native);
+    return true;
 }
 
 Thread::~Thread()

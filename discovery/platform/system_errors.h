@@ -2,6 +2,8 @@
 // that callers can show its reason without reading errno afterwards.
 #pragma once
 
+#include <cstddef>
+
 namespace kovr::platform {
 
 using SystemError = int;
@@ -11,5 +13,9 @@ constexpr SystemError kUnknownError = -1;
 
 // The calling thread's last system error, read right after the failed call.
 SystemError LastSystemError();
+
+// The system's text for an error number, cut to fit `size` bytes with its
+// NUL; "unknown failure" for kUnknownError and other numbers it doesn't know.
+void DescribeSystemError(SystemError error, char *buffer, size_t size);
 
 } // namespace kovr::platform

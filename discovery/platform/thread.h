@@ -19,7 +19,9 @@ public:
 
 private:
     struct Native;
-    explicit Thread(std::unique_ptr<Native> native);
+    Thread();
+    // Starts the system's thread on the routine, which it then owns.
+    bool Launch(std::function<void()> *routine);
 
     std::unique_ptr<Native> native_;
 };

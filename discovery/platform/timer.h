@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "discovery/platform/system_errors.h"
+#include "discovery/platform/waitable.h"
 
 namespace kovr::platform {
 
@@ -28,10 +29,12 @@ public:
     bool Fired();
 
 private:
-    explicit Timer(int fd) : fd_(fd) {}
-    SystemError SetTime(std::chrono::nanoseconds due);
+    explicit Timer(Waitable native) : native_(native) {}
+    // Fires `due` from now, at once for zero, after dropping an expiry that
+    // nobody has consumed.
+    SystemError Arm(std::chrono::nanoseconds due);
 
-    int fd_;
+    Waitable native_;
 };
 
 } // namespace kovr::platform

@@ -14,6 +14,8 @@
 #if defined(_WIN32)
 #  if defined(KOVR_BUILDING_LIBRARY)
 #    define KOVR_API __declspec(dllexport)
+#  elif defined(KOVR_STATIC)
+#    define KOVR_API
 #  else
 #    define KOVR_API __declspec(dllimport)
 #  endif

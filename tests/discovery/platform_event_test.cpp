@@ -33,8 +33,8 @@ TEST_F(EventTest, StartsClearAndResetsWhenAWaitConsumesIt)
 {
     ASSERT_NE(event_, nullptr);
     EXPECT_EQ(KOVRWaitEvent(event_, 0), -2);
-    SetEvent(event_);
-    SetEvent(event_);
+    SignalEvent(event_);
+    SignalEvent(event_);
     // Two sets before a wait still release one wait only.
     EXPECT_TRUE(Readable(KOVREventFd(event_)));
     EXPECT_EQ(KOVRWaitEvent(event_, 0), 0);
@@ -46,7 +46,7 @@ TEST_F(EventTest, WaitReturnsWhenAnotherThreadSets)
 {
     std::thread setter([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        SetEvent(event_);
+        SignalEvent(event_);
     });
     const auto start = Clock::now();
     EXPECT_EQ(KOVRWaitEvent(event_, KOVR_INFINITE), 0);
@@ -74,7 +74,7 @@ TEST(EventHandles, ForeignAndClosedEventsAreRefused)
         EXPECT_EQ(KOVRWaitEvent(event, 0), -1);
         EXPECT_EQ(KOVREventFd(event), -1);
         EXPECT_FALSE(IsLiveEvent(event));
-        SetEvent(event);
+        SignalEvent(event);
         KOVRCloseEvent(event);
     }
 }

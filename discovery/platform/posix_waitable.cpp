@@ -1,4 +1,4 @@
-#include "discovery/platform/poll_wait.h"
+#include "discovery/platform/waitable.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -27,7 +27,13 @@ int SliceUntil(Clock::time_point deadline)
 
 } // namespace
 
-int32_t WaitAndConsume(int fd, uint32_t timeoutMs)
+void CloseWaitable(Waitable object)
+{
+    close(object);
+}
+
+// Waits until the descriptor is readable, then consumes its counter with one read.
+int32_t WaitAndConsume(Waitable fd, uint32_t timeoutMs)
 {
     const bool forever = timeoutMs == KOVR_INFINITE;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
