@@ -56,6 +56,8 @@ struct InterfaceAddress {
     uint32_t address; // network order
     bool up;
     bool loopback;
+    // The subnet's mask, network order; the address alone when the system gives none.
+    uint32_t mask = 0xFFFFFFFFu;
 };
 
 // Every IPv4 address of every interface, in the order the system lists them.

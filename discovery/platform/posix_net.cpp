@@ -135,6 +135,9 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
         const auto *inet = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr);
         InterfaceAddress item{inet->sin_addr.s_addr, (entry->ifa_flags & IFF_UP) != 0,
                               (entry->ifa_flags & IFF_LOOPBACK) != 0};
+        if (entry->ifa_netmask != nullptr && entry->ifa_netmask->sa_family == AF_INET) {
+            item.mask = reinterpret_cast<const sockaddr_in *>(entry->ifa_netmask)->sin_addr.s_addr;
+        }
         try {
             addresses->push_back(item);
         } catch (const std::bad_alloc &) {

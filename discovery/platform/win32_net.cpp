@@ -21,6 +21,17 @@ SystemError SocketError()
 
 namespace {
 
+// A prefix length as a mask in network order; the address alone when the
+// length makes no sense for IPv4.
+uint32_t MaskOfPrefix(unsigned length)
+{
+    if (length > 32) {
+        length = 32;
+    }
+    const uint32_t hostOrder = length == 0 ? 0 : 0xFFFFFFFFu << (32 - length);
+    return htonl(hostOrder);
+}
+
 timeval TimevalOf(int32_t timeoutMs)
 {
     const int32_t ms = timeoutMs < 0 ? 0 : timeoutMs;
@@ -199,7 +210,8 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
             }
             const auto *inet = reinterpret_cast<const sockaddr_in *>(address);
             try {
-                addresses->push_back(InterfaceAddress{inet->sin_addr.s_addr, up, loopback});
+                addresses->push_back(
+                    InterfaceAddress{inet->sin_addr.s_addr, up, loopback, MaskOfPrefix(entry->OnLinkPrefixLength)});
             } catch (const std::bad_alloc &) {
                 return ERROR_NOT_ENOUGH_MEMORY;
             }

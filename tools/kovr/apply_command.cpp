@@ -2,6 +2,7 @@
 // kovr search --csv writes) or JSON.
 #include "tools/kovr/commands.h"
 
+#include "discovery/platform/secure_zero.h"
 #include "tools/kovr/apply_report.h"
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
@@ -10,7 +11,6 @@
 #include "tools/kovr/plan_apply.h"
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/secret_file.h"
-#include "tools/kovr/wipe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -80,7 +80,7 @@ std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &ent
     std::string error;
     std::vector<PlanRow> rows;
     const bool read = ReadPlanFile(path, text, othersMayRead, error) && ReadPlanText(text, rows, error);
-    WipeBytes(text.data(), text.size());
+    platform::SecureZero(text.data(), text.size());
     if (!read) {
         return Refuse(path, error);
     }

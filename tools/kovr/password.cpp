@@ -1,7 +1,7 @@
 #include "tools/kovr/password.h"
 
+#include "discovery/platform/secure_zero.h"
 #include "tools/kovr/secret_file.h"
-#include "tools/kovr/wipe.h"
 
 #include <cerrno>
 #include <cstring>
@@ -22,7 +22,7 @@ Password::~Password()
 
 void Password::Clear()
 {
-    WipeBytes(buffer_, sizeof buffer_);
+    platform::SecureZero(buffer_, sizeof buffer_);
     size_ = 0;
 }
 
@@ -49,7 +49,7 @@ bool Password::ReadLine(int fd, std::string &error)
                 n = read(fd, &next, 1);
             } while (n < 0 && errno == EINTR);
             const bool fits = n == 0 || next == '\n';
-            WipeBytes(&next, sizeof next);
+            platform::SecureZero(&next, sizeof next);
             if (!fits) {
                 Clear();
                 error = "the password is longer than " + std::to_string(kCapacity - 1) + " bytes";
@@ -80,7 +80,7 @@ bool Password::ReadLine(int fd, std::string &error)
         --size_;
     }
     // Whatever was read past the line goes too.
-    WipeBytes(buffer_ + size_, kCapacity - size_);
+    platform::SecureZero(buffer_ + size_, kCapacity - size_);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "tools/kovr/plan.h"
 
-#include "tools/kovr/wipe.h"
+#include "discovery/platform/secure_zero.h"
 
 #include <nlohmann/json.hpp>
 
@@ -20,7 +20,7 @@ struct CsvRecord {
 
 void Wipe(std::string &text)
 {
-    WipeBytes(text.data(), text.size());
+    platform::SecureZero(text.data(), text.size());
     text.clear();
 }
 

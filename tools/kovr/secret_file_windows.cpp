@@ -1,6 +1,6 @@
 #include "tools/kovr/secret_file.h"
 
-#include "tools/kovr/system_message.h"
+#include "discovery/platform/system_errors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -85,7 +85,9 @@ std::optional<OpenFileFacts> DescribeOpenFile(int fd, std::string &error)
     const DWORD result = GetSecurityInfo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), SE_FILE_OBJECT,
                                          DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr, &descriptor);
     if (result != ERROR_SUCCESS) {
-        error = SystemMessage(result);
+        char text[256];
+        platform::DescribeSystemError(static_cast<platform::SystemError>(result), text, sizeof text);
+        error = text;
         return std::nullopt;
     }
     OpenFileFacts facts;
