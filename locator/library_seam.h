@@ -1,7 +1,11 @@
 #ifndef KOVR_LOCATOR_LIBRARY_SEAM_H
 #define KOVR_LOCATOR_LIBRARY_SEAM_H
 
+#include "common/repeated_search.h"
+
 #include <kovr/kovr.h>
+
+#include <vector>
 
 // The exported library functions that the locator's windows call, gathered in
 // one table so that the GUI tests can run the windows against a fake library.
@@ -11,9 +15,10 @@ struct LibrarySeam {
     void (*Close)(KOVR_HANDLE h);
     int32_t (*GetLastError)(KOVR_HANDLE h);
     int32_t (*GetLastErrorMessage)(KOVR_HANDLE h, char *buffer, uint32_t size);
-    int32_t (*StartSyncSearch)(KOVR_HANDLE h);
-    int32_t (*GetSearchResultCount)(KOVR_HANDLE h);
-    int32_t (*GetSearchResults)(KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity);
+    // Refresh List's search through the session: every device that
+    // answered, each once, oldest reply first; -1 when it can't start.
+    // Cancelling the wakeup ends it early.
+    int32_t (*Search)(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &wakeup);
     void (*StopSearch)(KOVR_HANDLE h);
     int32_t (*GetDeviceInfo)(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record);
     int32_t (*RebootDevice)(KOVR_HANDLE h, const uint8_t *mac, const char *password);

@@ -61,7 +61,7 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     connect(ControlAs<QPushButton>(ControlId::RebootDevice), &QPushButton::clicked, this,
             &LocatorDialog::OnRebootDevice);
     connect(ControlAs<QPushButton>(ControlId::DeviceInfo), &QPushButton::clicked, this, &LocatorDialog::OnDeviceInfo);
-    connect(&m_search, &QFutureWatcher<void>::finished, this, &LocatorDialog::OnSearchEnded);
+    connect(&m_search, &QFutureWatcher<Records>::finished, this, &LocatorDialog::OnSearchEnded);
 
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &LocatorDialog::CopySelectedRow);
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &LocatorDialog::RefreshList);
@@ -122,27 +122,31 @@ void LocatorDialog::OnStartSearch()
     m_busy = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Wait);
     const LibrarySeam *library = &m_library;
     KOVR_HANDLE session = m_session;
-    m_search.setFuture(QtConcurrent::run([library, session] { library->StartSyncSearch(session); }));
+    // Shared with the worker, which may outlive the window.
+    auto wakeup = std::make_shared<kovr::common::SearchWakeup>();
+    m_searchWakeup = wakeup;
+    m_search.setFuture(QtConcurrent::run([library, session, wakeup] {
+        Records found;
+        library->Search(session, found, *wakeup);
+        return found;
+    }));
 }
 
 void LocatorDialog::OnSearchEnded()
 {
     m_busy.reset();
+    m_searchWakeup.reset();
     if (!m_destroyed)
-        OnShowResults();
+        OnShowResults(m_search.result());
 }
 
-void LocatorDialog::OnShowResults()
+void LocatorDialog::OnShowResults(const Records &found)
 {
     if (m_list->topLevelItemCount() > 0 && m_list->topLevelItem(0)->text(0) == tr("Searching..."))
         delete m_list->takeTopLevelItem(0);
 
-    while (m_library.GetSearchResultCount(m_session) > 0) {
-        KOVRDeviceInfoRecord record;
-        if (m_library.GetSearchResults(m_session, &record, 1) != 1)
-            break;
+    for (const KOVRDeviceInfoRecord &record : found)
         m_list->addTopLevelItem(new DeviceRow(m_library.CopyRecord(&record)));
-    }
 
     if (m_list->topLevelItemCount() > 0) {
         MarkConflicts();
@@ -332,9 +336,11 @@ void LocatorDialog::OnDestroy()
 {
     m_destroyed = true;
     m_busy.reset();
+    // The search on the worker ends at its next wake, and closing the
+    // session ends its first request at once; what it found is dropped.
+    if (m_searchWakeup)
+        m_searchWakeup->Cancel();
     m_library.StopSearch(m_session);
-    // Closing the session ends a synchronous search on the worker at once;
-    // the results it leaves are never fetched.
     m_library.Close(m_session);
     m_session = nullptr;
     DeleteAllRows();

@@ -25,6 +25,7 @@ class LocatorDialog : public TemplateDialog {
 
 public:
     using SubnetSource = std::function<std::vector<kovr::common::LocalSubnet>()>;
+    using Records = std::vector<KOVRDeviceInfoRecord>;
 
     explicit LocatorDialog(const LibrarySeam &library, QWidget *parent = nullptr);
     ~LocatorDialog() override;
@@ -36,7 +37,7 @@ public:
     void ShowNoSelection();
 
     void OnStartSearch();
-    void OnShowResults();
+    void OnShowResults(const Records &found);
     void OnOpenWebInterface();
     void OnConfigureIpSettings();
     void OnRebootDevice();
@@ -78,7 +79,8 @@ private:
     QIcon m_hIcon;
     KOVR_HANDLE m_session = nullptr;
     bool m_destroyed = false;
-    QFutureWatcher<void> m_search;
+    QFutureWatcher<Records> m_search;
+    std::shared_ptr<kovr::common::SearchWakeup> m_searchWakeup;
     std::unique_ptr<BusyWindow> m_busy;
     SubnetSource m_subnets;
     // -1 until the user sorts: rows stay in reply order.

@@ -40,30 +40,15 @@ struct FakeCalls {
         buffer[size - 1] = '\0';
         return 0;
     }
-    static int32_t StartSyncSearch(KOVR_HANDLE h)
+    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &)
     {
         ++g_fake->searches;
         if (g_fake->onSearch)
             g_fake->onSearch();
         if (!g_fake->IsOpen(h))
             return -1;
-        g_fake->m_queue.assign(g_fake->devices.begin(), g_fake->devices.end());
-        return static_cast<int32_t>(g_fake->m_queue.size());
-    }
-    static int32_t GetSearchResultCount(KOVR_HANDLE h)
-    {
-        return g_fake->IsOpen(h) ? static_cast<int32_t>(g_fake->m_queue.size()) : -1;
-    }
-    static int32_t GetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity)
-    {
-        if (!g_fake->IsOpen(h) || !records || capacity == 0)
-            return -1;
-        uint32_t n = 0;
-        for (; n < capacity && !g_fake->m_queue.empty(); ++n) {
-            records[n] = g_fake->m_queue.front();
-            g_fake->m_queue.pop_front();
-        }
-        return static_cast<int32_t>(n);
+        found = g_fake->devices;
+        return static_cast<int32_t>(found.size());
     }
     static void StopSearch(KOVR_HANDLE) { ++g_fake->stopSearches; }
     static int32_t GetDeviceInfo(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record)
@@ -128,11 +113,9 @@ FakeLibrary::~FakeLibrary()
 const LibrarySeam &FakeLibrary::Seam() const
 {
     static const LibrarySeam table = {
-        FakeCalls::OpenByGuid,          FakeCalls::Close,           FakeCalls::GetLastError,
-        FakeCalls::GetLastErrorMessage, FakeCalls::StartSyncSearch, FakeCalls::GetSearchResultCount,
-        FakeCalls::GetSearchResults,    FakeCalls::StopSearch,      FakeCalls::GetDeviceInfo,
-        FakeCalls::RebootDevice,        FakeCalls::SetNetwork,      FakeCalls::SetDHCP,
-        FakeCalls::CopyRecord,          FakeCalls::ReleaseRecord,
+        FakeCalls::OpenByGuid, FakeCalls::Close,      FakeCalls::GetLastError,  FakeCalls::GetLastErrorMessage,
+        FakeCalls::Search,     FakeCalls::StopSearch, FakeCalls::GetDeviceInfo, FakeCalls::RebootDevice,
+        FakeCalls::SetNetwork, FakeCalls::SetDHCP,    FakeCalls::CopyRecord,    FakeCalls::ReleaseRecord,
     };
     return table;
 }

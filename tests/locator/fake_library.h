@@ -7,7 +7,6 @@
 
 #include <array>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -79,7 +78,6 @@ private:
     int32_t FinishCommand(KOVR_HANDLE h);
 
     std::set<KOVR_HANDLE> m_open;
-    std::deque<KOVRDeviceInfoRecord> m_queue;
     std::set<const KOVRDeviceInfoRecord *> m_liveCopies;
     uintptr_t m_nextHandle = 0x1000;
     int32_t m_lastError = 0;

@@ -125,12 +125,14 @@ TEST_F(CliApplyTest, AppliesAndVerifiesEachChange)
         outcomes.push_back(device["mac"].get<std::string>() + " " + device["outcome"].get<std::string>() + " " +
                            device["verified"].dump());
     }
-    EXPECT_EQ(outcomes, (std::vector<std::string>{"02:00:00:00:00:01 changed true", "02:00:00:00:00:02 failed false",
-                                                  "02:00:00:00:00:03 unchanged false", "02:00:00:00:00:04 changed true",
-                                                  "02:00:00:00:00:09 not found false"}));
+    EXPECT_EQ(outcomes,
+              (std::vector<std::string>{"02:00:00:00:00:01 verified true", "02:00:00:00:00:02 failed false",
+                                        "02:00:00:00:00:03 unchanged false", "02:00:00:00:00:04 verified true",
+                                        "02:00:00:00:00:09 not found false"}));
     EXPECT_EQ(report["devices"][1]["detail"].get<std::string>().rfind("refused by the device", 0), 0u);
     EXPECT_EQ(report["summary"],
-              nlohmann::json::parse(R"({"changed":2,"would-change":0,"unchanged":1,"failed":1,"not-found":1})"));
+              nlohmann::json::parse(
+                  R"({"verified":2,"would-change":0,"unchanged":1,"unverified":0,"failed":1,"not-found":1})"));
     EXPECT_EQ(IpOf("02:00:00:00:00:01"), "10.77.1.51");
     EXPECT_EQ(IpOf("02:00:00:00:00:02"), "10.77.1.12");
 }
@@ -147,7 +149,7 @@ TEST_F(CliApplyTest, DryRunShowsTheChangesAndSendsNothing)
               "02:00:00:00:00:03  unchanged  DHCP\n"
               "02:00:00:00:00:04  would change  ip 10.77.1.14 mask 255.255.255.0 gateway 10.77.1.254 -> DHCP\n"
               "02:00:00:00:00:09  not found\n"
-              "0 changed, 3 to change, 1 unchanged, 0 failed, 1 not found\n");
+              "0 verified, 3 to change, 1 unchanged, 0 unverified, 0 failed, 1 not found\n");
     EXPECT_EQ(IpOf("02:00:00:00:00:01"), "10.77.1.11");
 }
 

@@ -102,6 +102,25 @@ void AddOptions(CLI::App &app, Options &o)
     app.add_option("--drop", o.misbehaviour.dropFraction, "Ignore this fraction (0 to 1) of received datagrams")
         ->check(CLI::Range(0.0, 1.0))
         ->group(misbehave);
+    const auto numberList = [](NumberList &list) {
+        return [&list](const std::string &text) {
+            const std::optional<NumberList> parsed = NumberList::Parse(text);
+            if (!parsed) {
+                throw CLI::ValidationError("'" + text + "' is not a list of numbers from 1 (such as 1,3-4,9-)");
+            }
+            list = *parsed;
+        };
+    };
+    app.add_option_function<std::string>("--ignore-requests", numberList(o.misbehaviour.ignoreRequests),
+                                         "Ignore the requests received with these numbers, counted from 1: N, "
+                                         "N-M or N- (N and every later one), comma-separated")
+        ->type_name("LIST")
+        ->group(misbehave);
+    app.add_option_function<std::string>("--drop-replies", numberList(o.misbehaviour.dropReplies),
+                                         "Never send the replies made with these numbers, counted from 1 in the "
+                                         "order the devices make them (same form as --ignore-requests)")
+        ->type_name("LIST")
+        ->group(misbehave);
     app.add_flag("--answer-twice", o.misbehaviour.answerTwice, "Send every reply twice")->group(misbehave);
     app.add_flag("--wrong-magic", o.misbehaviour.wrongMagic, "Reply with another session's magic")->group(misbehave);
     app.add_flag("--wrong-type", o.misbehaviour.wrongType, "Reply with the request's type instead of the next one")

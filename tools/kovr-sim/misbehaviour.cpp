@@ -55,6 +55,42 @@ constexpr size_t kForeignVariants = 4 + 6;
 
 } // namespace
 
+std::optional<NumberList> NumberList::Parse(const std::string &text)
+{
+    NumberList list;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        const size_t dash = item.find('-');
+        const auto number = [](const std::string &digits) -> std::optional<uint64_t> {
+            if (digits.empty() || digits.size() > 18 ||
+                !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+                return std::nullopt;
+            }
+            const uint64_t value = std::stoull(digits);
+            return value == 0 ? std::nullopt : std::optional<uint64_t>(value);
+        };
+        const std::optional<uint64_t> first = number(item.substr(0, dash));
+        std::optional<uint64_t> last = first;
+        if (dash != std::string::npos) {
+            last = dash + 1 == item.size() ? std::optional<uint64_t>(UINT64_MAX) : number(item.substr(dash + 1));
+        }
+        if (!first || !last || *last < *first) {
+            return std::nullopt;
+        }
+        list.ranges_.emplace_back(*first, *last);
+        start = comma + 1;
+    }
+    return list;
+}
+
+bool NumberList::Contains(uint64_t number) const
+{
+    return std::any_of(ranges_.begin(), ranges_.end(),
+                       [number](const auto &range) { return number >= range.first && number <= range.second; });
+}
+
 std::optional<FloodKind> ParseFloodKind(const std::string &name)
 {
     for (const auto &[text, kind] : kFloodKinds) {

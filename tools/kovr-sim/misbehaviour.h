@@ -28,8 +28,26 @@ enum class Malformation {
 std::optional<Malformation> ParseMalformation(const std::string &name);
 const std::vector<std::string> &MalformationNames();
 
+// Numbers counted from 1, as a list of single numbers and ranges: "1",
+// "2-4", "5-" (5 and every later one), comma-separated.
+class NumberList {
+public:
+    // nullopt when the text is not such a list.
+    static std::optional<NumberList> Parse(const std::string &text);
+    bool Contains(uint64_t number) const;
+    bool empty() const { return ranges_.empty(); }
+
+private:
+    std::vector<std::pair<uint64_t, uint64_t>> ranges_; // first and last, inclusive
+};
+
 struct Misbehaviour {
     double dropFraction = 0.0;
+    // Lost on the way, deterministically: the requests received with these
+    // numbers are ignored, and the replies made with these numbers are
+    // never sent (an answer-twice pair counts as one reply).
+    NumberList ignoreRequests;
+    NumberList dropReplies;
     bool answerTwice = false;
     bool wrongMagic = false;
     bool wrongType = false;

@@ -64,6 +64,9 @@ Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arr
         std::uniform_real_distribution<double>(0.0, 1.0)(random_) < misbehaviour_.dropFraction) {
         return {-1, "dropped"};
     }
+    if (misbehaviour_.ignoreRequests.Contains(++requestsReceived_)) {
+        return {-1, "ignored: request " + std::to_string(requestsReceived_) + " is lost"};
+    }
     // A payload longer than what arrived can't be trusted; extra bytes
     // beyond the declared payload are ignored.
     if (header.payloadLength > length - kHeaderSize) {
@@ -272,6 +275,9 @@ Clock::time_point Responder::ReplyTime(const Device &device, Clock::time_point b
 void Responder::Queue(std::vector<uint8_t> bytes, Clock::time_point due, const Arrival &arrival, int device,
                       std::vector<Outgoing> *out)
 {
+    if (misbehaviour_.dropReplies.Contains(++repliesMade_)) {
+        return;
+    }
     const int copies = misbehaviour_.answerTwice ? 2 : 1;
     for (int i = 0; i < copies; ++i) {
         out->push_back(Outgoing{due, i + 1 < copies ? bytes : std::move(bytes), arrival.peer, arrival.ifindex, device});

@@ -75,6 +75,8 @@ private:
     FailureReply failure_;
     std::chrono::milliseconds replyWindow_;
     std::mt19937_64 random_;
+    uint64_t requestsReceived_ = 0;
+    uint64_t repliesMade_ = 0;
 };
 
 } // namespace kovr::sim

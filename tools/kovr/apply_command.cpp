@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -28,7 +29,8 @@ struct ApplyOptions {
     std::string plan;
     bool dryRun = false;
     PasswordSource password;
-    unsigned parallel = 8;
+    unsigned parallel = kDefaultParallel;
+    std::string deadline = std::to_string(std::chrono::milliseconds(kDefaultApplyDeadline).count());
     FormatChoice format;
     SearchLimits limits;
 };
@@ -102,11 +104,15 @@ std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &ent
 
 int RunApply(const ApplyOptions &options)
 {
+    const common::Clock::time_point start = common::Clock::now();
     std::vector<PlanEntry> entries;
     if (const std::optional<int> refused = LoadPlan(options.plan, entries)) {
         return *refused;
     }
-    ApplySettings settings{options.dryRun, options.parallel, nullptr};
+    const uint32_t deadlineMs = *ParseMilliseconds(options.deadline);
+    ApplySettings settings{options.dryRun, options.parallel, nullptr,
+                           deadlineMs == KOVR_INFINITE ? common::Clock::time_point::max()
+                                                       : start + std::chrono::milliseconds(deadlineMs)};
     std::optional<Password> password;
     const bool needsPassword =
         std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password == nullptr; });
@@ -153,9 +159,15 @@ void AddApplyCommand(CLI::App &app, int &status)
         ->check(CLI::ExistingFile);
     command->add_flag("--dry-run", options->dryRun, "Show each change, old -> new, and send nothing");
     AddPasswordOptions(*command, options->password);
-    command->add_option("--parallel", options->parallel, "Configure up to N devices at once (default 8)")
+    command->add_option("--parallel", options->parallel, "Configure up to N devices at once (default 16)")
         ->type_name("N")
         ->check(CLI::Range(1u, 64u));
+    command
+        ->add_option("--deadline", options->deadline,
+                     "Start no command or query after MS milliseconds from the start (default 180000; "
+                     "'infinite' for no limit)")
+        ->type_name("MS")
+        ->check(MillisecondsValidator());
     AddFormatOptions(*command, options->format, false, "Write one JSON object: each device's outcome, and a summary");
     AddSearchLimitOptions(*command, options->limits);
     command->footer("The plan is checked whole before anything is sent: a bad MAC, address or dhcp value, a\n"
@@ -164,8 +176,14 @@ void AddApplyCommand(CLI::App &app, int &status)
                     "columns are ignored; columns the plan doesn't use (name, product, ...) are ignored too.\n"
                     "One password, from --password-file, --password-stdin or a prompt, serves every device; a\n"
                     "password column overrides it per device, and then the plan must not be readable by group\n"
-                    "or others. Each change is verified by a query. Exit status: 0 when every change was made\n"
-                    "and verified, 1 when one failed or a device was not found.\n\n"
+                    "or others.\n\n"
+                    "Datagrams get lost, so apply keeps going until every change holds: a device the search\n"
+                    "missed is asked for by its MAC, and a change whose reply doesn't come is checked with a\n"
+                    "query and sent again while the device doesn't hold it, until --deadline. A refused\n"
+                    "password or an error from the device is final. Each device ends verified (a query shows\n"
+                    "the new setting), unchanged, failed (with the reason), unverified (the change may have\n"
+                    "been made, but no query confirmed it) or not found. Exit status: 0 when every device is\n"
+                    "verified or unchanged, else 1.\n\n"
                     "To configure many devices, export the device list, change ip, mask, gateway or dhcp in a\n"
                     "spreadsheet and save it as CSV, look at the changes, then make them.\n\n"
                     "Examples:\n"

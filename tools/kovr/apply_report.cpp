@@ -10,8 +10,8 @@ namespace kovr::cli {
 
 namespace {
 
-constexpr Outcome kSummaryOrder[] = {Outcome::Changed, Outcome::WouldChange, Outcome::Unchanged, Outcome::Failed,
-                                     Outcome::NotFound};
+constexpr Outcome kSummaryOrder[] = {Outcome::Verified,   Outcome::WouldChange, Outcome::Unchanged,
+                                     Outcome::Unverified, Outcome::Failed,      Outcome::NotFound};
 
 size_t Count(const std::vector<DeviceReport> &reports, Outcome outcome)
 {
@@ -24,15 +24,15 @@ bool IsDryRun(const std::vector<DeviceReport> &reports)
     return Count(reports, Outcome::WouldChange) != 0;
 }
 
-nlohmann::ordered_json SettingJson(const SettingView &setting)
+nlohmann::ordered_json SettingJson(const common::DeviceSettings &setting)
 {
     if (setting.dhcp) {
         return {{"dhcp", true}};
     }
     return {{"dhcp", false},
-            {"ip", FormatIpv4(setting.network.ip)},
-            {"mask", FormatIpv4(setting.network.mask)},
-            {"gateway", FormatIpv4(setting.network.gateway)}};
+            {"ip", FormatIpv4(setting.ip)},
+            {"mask", FormatIpv4(setting.mask)},
+            {"gateway", FormatIpv4(setting.gateway)}};
 }
 
 } // namespace
@@ -46,21 +46,23 @@ const char *OutcomeName(Outcome outcome)
         return "unchanged";
     case Outcome::WouldChange:
         return "would change";
-    case Outcome::Changed:
-        return "changed";
+    case Outcome::Verified:
+        return "verified";
+    case Outcome::Unverified:
+        return "unverified";
     case Outcome::Failed:
         return "failed";
     }
     return "";
 }
 
-std::string SettingText(const SettingView &setting)
+std::string SettingText(const common::DeviceSettings &setting)
 {
     if (setting.dhcp) {
         return "DHCP";
     }
-    return "ip " + FormatIpv4(setting.network.ip) + " mask " + FormatIpv4(setting.network.mask) + " gateway " +
-           FormatIpv4(setting.network.gateway);
+    return "ip " + FormatIpv4(setting.ip) + " mask " + FormatIpv4(setting.mask) + " gateway " +
+           FormatIpv4(setting.gateway);
 }
 
 void WriteApplyReport(std::ostream &out, const std::vector<DeviceReport> &reports)
@@ -94,7 +96,7 @@ void WriteApplyJson(std::ostream &out, const std::vector<DeviceReport> &reports)
             device["before"] = SettingJson(report.before);
             device["after"] = SettingJson(report.after);
         }
-        device["verified"] = report.outcome == Outcome::Changed;
+        device["verified"] = report.outcome == Outcome::Verified;
         if (!report.detail.empty()) {
             device["detail"] = report.detail;
         }
@@ -111,7 +113,11 @@ void WriteApplyJson(std::ostream &out, const std::vector<DeviceReport> &reports)
 
 int ApplyExitStatus(const std::vector<DeviceReport> &reports)
 {
-    return Count(reports, Outcome::Failed) + Count(reports, Outcome::NotFound) == 0 ? kExitSuccess : kExitFailure;
+    const bool allHold = std::all_of(reports.begin(), reports.end(), [](const DeviceReport &report) {
+        return report.outcome == Outcome::Verified || report.outcome == Outcome::Unchanged ||
+               report.outcome == Outcome::WouldChange;
+    });
+    return allHold ? kExitSuccess : kExitFailure;
 }
 
 } // namespace kovr::cli

@@ -1,11 +1,14 @@
 // What the password-protected commands (set-ip, dhcp, reboot) share: the
-// device's MAC, the session options, the password source, and the run of
-// one command from reading the password to reporting the device's answer.
+// device's MAC, the session options, the password source, --retries, and
+// the run of one command from reading the password to reporting the
+// device's answer.
 #pragma once
 
 #include "tools/kovr/addresses.h"
 #include "tools/kovr/options.h"
 #include "tools/kovr/session.h"
+
+#include "common/settings_change.h"
 
 #include <functional>
 #include <string>
@@ -21,13 +24,28 @@ struct DeviceCommandOptions {
 void AddDeviceCommandOptions(CLI::App &command, DeviceCommandOptions &options,
                              const std::function<void(CLI::App &)> &addOwnOptions = nullptr);
 
-using CommandCall = std::function<int32_t(KOVR_HANDLE session, const uint8_t *mac, const char *password)>;
-using AfterSuccess = std::function<int(Session &session, const MacAddress &mac)>;
+// --retries N: how many times in all a command or query that timed out is made.
+void AddRetriesOption(CLI::App &command, unsigned &attempts, const std::string &what);
 
-// Reads the password, opens a session, makes the call and wipes the
-// password. On success, afterSuccess (if any) continues with the session
-// and gives the exit status.
-int RunDeviceCommand(const DeviceCommandOptions &options, const std::string &action, const CommandCall &call,
-                     const AfterSuccess &afterSuccess = nullptr);
+// What set-ip and dhcp say about --retries.
+extern const char *const kSettingsRetriesHelp;
+extern const char *const kSettingsChangeFooter;
+
+// A notice on stderr before attempt `attempt` of `limit`.
+common::ResendNotice RetryNotice(const std::string &action, unsigned limit);
+
+class Password;
+// Clears the password as soon as nothing more is sent.
+using WithPassword = std::function<int(Session &session, const MacAddress &mac, Password &password)>;
+
+// Reads the password, opens a session and runs `use`; the password is wiped
+// by then at the latest. Returns the exit status that `use` gives.
+int RunDeviceCommand(const DeviceCommandOptions &options, const WithPassword &use);
+
+// set-ip and dhcp: asks for `wanted` through common::ChangeSettings and
+// prints `done` once the device took it, saying so when only a query could
+// confirm it.
+int RunSettingsChange(const DeviceCommandOptions &options, const std::string &action,
+                      const common::DeviceSettings &wanted, unsigned attempts, const std::string &done);
 
 } // namespace kovr::cli

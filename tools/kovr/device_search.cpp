@@ -5,12 +5,25 @@
 #include "tools/kovr/options.h"
 #include "tools/kovr/progress_ticker.h"
 
+#include "common/library_calls.h"
+
 #include <unistd.h>
 
 namespace kovr::cli {
 
+void AddRequestsOption(CLI::App &command, unsigned &requests)
+{
+    command
+        .add_option("--requests", requests,
+                    "Send the discovery request N times, spread over the first second, so that a lost datagram "
+                    "hides no device (default 3; 1 sends it once)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, common::kMaxSearchRequests));
+}
+
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits)
 {
+    AddRequestsOption(command, limits.requests);
     command
         .add_option("--idle", limits.idle,
                     "End the search MS milliseconds after the last reply, once a device has answered "
@@ -36,12 +49,12 @@ int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVR
     {
         ProgressLine progress(STDERR_FILENO);
         const ProgressTicker ticker(progress, "Searching");
-        found = KOVRStartSyncSearchEx(session.handle(), idleMs, totalMs);
+        found = common::SearchDevices(common::LibrarySearchCalls([&session] { return OpenSession(session.choice()); }),
+                                      session.handle(), {limits.requests, idleMs, totalMs}, devices);
     }
     if (found < 0) {
         return ReportResult(session, "search", found);
     }
-    devices = TakeResults(session.handle());
     return kExitSuccess;
 }
 

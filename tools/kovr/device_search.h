@@ -1,8 +1,11 @@
-// The one search that search, check and apply start with: its --idle and
-// --total options, and the run with a progress line on a terminal.
+// The one search that search, check and apply start with: its --requests,
+// --idle and --total options, and the run with a progress line on a
+// terminal.
 #pragma once
 
 #include "tools/kovr/session.h"
+
+#include "common/repeated_search.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,14 +16,19 @@
 
 namespace kovr::cli {
 
+// --requests N: how many discovery requests a search sends (watch has it too).
+void AddRequestsOption(CLI::App &command, unsigned &requests);
+
 struct SearchLimits {
+    unsigned requests = common::kDefaultSearchRequests;
     std::string idle = "5000";
     std::string total = "60000";
 };
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits);
 
-// Searches through the session and takes every device found. Returns the
-// exit status: 0, or the failure already reported on stderr.
+// Searches through the session (and, for the later requests, sessions like
+// it) and takes every device found, once each. Returns the exit status: 0,
+// or the failure already reported on stderr.
 int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVRDeviceInfoRecord> &devices);
 
 } // namespace kovr::cli

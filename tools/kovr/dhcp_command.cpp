@@ -10,33 +10,26 @@ namespace kovr::cli {
 
 namespace {
 
-// The mode value that turns DHCP on.
-constexpr int32_t kDhcpEnabled = 1;
-
-int RunDhcp(const DeviceCommandOptions &options)
-{
-    return RunDeviceCommand(
-        options, "dhcp",
-        [](KOVR_HANDLE session, const uint8_t *mac, const char *password) {
-            return KOVRSetDHCP(session, mac, kDhcpEnabled, password);
-        },
-        [](Session &, const MacAddress &mac) {
-            std::cout << FormatMac(mac.data()) << ": DHCP enabled\n";
-            return 0;
-        });
-}
+struct DhcpOptions {
+    DeviceCommandOptions device;
+    unsigned attempts = common::kDefaultAttempts;
+};
 
 } // namespace
 
 void AddDhcpCommand(CLI::App &app, int &status)
 {
-    auto options = std::make_shared<DeviceCommandOptions>();
+    auto options = std::make_shared<DhcpOptions>();
     CLI::App *command = app.add_subcommand("dhcp", "Let a device take its network settings from DHCP");
-    AddDeviceCommandOptions(*command, *options);
-    command->footer("Examples:\n"
+    AddDeviceCommandOptions(*command, options->device,
+                            [&](CLI::App &own) { AddRetriesOption(own, options->attempts, kSettingsRetriesHelp); });
+    command->footer(std::string(kSettingsChangeFooter) +
+                    "Examples:\n"
                     "  kovr dhcp 02:00:00:00:00:01\n"
                     "  pass show lab/device | kovr dhcp 02:00:00:00:00:01 --password-stdin");
-    command->callback([options, &status] { status = RunDhcp(*options); });
+    command->callback([options, &status] {
+        status = RunSettingsChange(options->device, "dhcp", {true, 0, 0, 0}, options->attempts, "DHCP enabled");
+    });
 }
 
 } // namespace kovr::cli

@@ -1,87 +1,68 @@
 #include "tools/kovr/event_search.h"
 
-#include "tools/kovr/session.h"
+#include "common/library_calls.h"
 
 #include <algorithm>
 
 namespace kovr::cli {
 
-EventSearch::EventSearch(KOVR_HANDLE session) : session_(session) {}
+namespace {
 
-EventSearch::~EventSearch()
+void Earliest(std::optional<EventSearch::Clock::time_point> &current,
+              std::optional<EventSearch::Clock::time_point> candidate)
 {
-    // The worker sets the event, so it must be gone before the event is.
-    Stop();
+    if (candidate && (!current || *candidate < *current)) {
+        current = candidate;
+    }
 }
+
+} // namespace
+
+EventSearch::EventSearch(const Session &session, const common::SearchPlan &plan, common::Merge merge)
+    : search_(common::LibrarySearchCalls([choice = session.choice()] { return OpenSession(choice); }), session.handle(),
+              plan, merge)
+{}
 
 bool EventSearch::Start()
 {
     if (!event_.valid()) {
         return false;
     }
-    running_ = KOVRStartAsyncSearchEvent(session_, event_.handle()) == 0;
-    return running_;
+    return search_.Start([this](KOVR_HANDLE session) { return KOVRStartAsyncSearchEvent(session, event_.handle()); });
 }
 
-void EventSearch::Stop()
+void EventSearch::RunUntilDone(const InterruptPipe &interrupt,
+                               const std::function<std::optional<Clock::time_point>()> &tick,
+                               const std::function<void(const Records &)> &onResults,
+                               const std::function<void()> &onTick)
 {
-    if (running_) {
-        KOVRStopSearch(session_);
-        running_ = false;
-    }
-}
-
-EventSearch::Wake EventSearch::Wait(const InterruptPipe &interrupt, std::optional<Clock::time_point> deadline,
-                                    std::optional<Clock::time_point> tick)
-{
-    std::optional<Clock::time_point> until = deadline;
-    if (tick && (!until || *tick < *until)) {
-        until = tick;
-    }
-    for (;;) {
+    while (!search_.Finished()) {
+        const std::optional<Clock::time_point> nextTick = tick();
+        std::optional<Clock::time_point> until = search_.NextWake();
+        Earliest(until, nextTick);
         std::optional<std::chrono::milliseconds> timeout;
         if (until) {
             timeout = std::max(std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()),
                                std::chrono::milliseconds(0));
         }
-        switch (event_.Wait(interrupt, timeout)) {
-        case NotificationEvent::Wake::Set:
-            return Wake::Results;
-        case NotificationEvent::Wake::Interrupted:
-            return Wake::Interrupted;
-        case NotificationEvent::Wake::TimedOut:
-            break;
-        }
-        if (deadline && Clock::now() >= *deadline) {
-            return Wake::Deadline;
-        }
-        if (until && Clock::now() >= *until) {
-            return Wake::Tick;
-        }
-    }
-}
-
-std::vector<KOVRDeviceInfoRecord> EventSearch::Take()
-{
-    return TakeResults(session_);
-}
-
-void EventSearch::RunUntilDone(const InterruptPipe &interrupt, const TimeSource &deadline, const TimeSource &tick,
-                               const std::function<void()> &onResults, const std::function<void()> &onTick)
-{
-    for (;;) {
-        switch (Wait(interrupt, deadline(), tick())) {
-        case Wake::Results:
-            onResults();
-            break;
-        case Wake::Tick:
-            onTick();
-            break;
-        case Wake::Deadline:
-        case Wake::Interrupted:
+        if (event_.Wait(interrupt, timeout) == NotificationEvent::Wake::Interrupted) {
             return;
         }
+        // A wait may end early, or for a request that is due: the search
+        // takes what there is either way.
+        const Records fresh = search_.Step();
+        if (!fresh.empty()) {
+            onResults(fresh);
+        }
+        if (nextTick && Clock::now() >= *nextTick) {
+            onTick();
+        }
     }
+}
+
+EventSearch::Records EventSearch::Stop()
+{
+    return search_.Stop();
 }
 
 } // namespace kovr::cli

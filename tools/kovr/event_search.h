@@ -1,10 +1,13 @@
-// An asynchronous search in event mode, waited for together with an
-// interrupt, a deadline and a redraw tick. The search is stopped, and the
-// event closed, on every path.
+// The search of kovr watch: a repeated search whose requests all notify one
+// event, waited for together with an interrupt and a redraw tick. Every
+// search is stopped, and the event closed, on every path.
 #pragma once
 
 #include "tools/kovr/interrupt_pipe.h"
 #include "tools/kovr/notification_event.h"
+#include "tools/kovr/session.h"
+
+#include "common/repeated_search.h"
 
 #include <kovr/kovr.h>
 
@@ -17,35 +20,27 @@ namespace kovr::cli {
 
 class EventSearch {
 public:
-    using Clock = std::chrono::steady_clock;
-    enum class Wake { Results, Interrupted, Deadline, Tick };
+    using Clock = common::RepeatedSearch::Clock;
+    using Records = std::vector<KOVRDeviceInfoRecord>;
 
-    explicit EventSearch(KOVR_HANDLE session);
-    ~EventSearch();
+    EventSearch(const Session &session, const common::SearchPlan &plan, common::Merge merge);
     EventSearch(const EventSearch &) = delete;
     EventSearch &operator=(const EventSearch &) = delete;
 
     // False when the event can't be made or the library refuses the search.
     bool Start();
-    // Ends the search and waits for its worker; results stay queued.
-    void Stop();
-    // Waits until results are queued, the interrupt comes, the deadline
-    // passes or the tick comes; none means no such time.
-    Wake Wait(const InterruptPipe &interrupt, std::optional<Clock::time_point> deadline,
-              std::optional<Clock::time_point> tick);
-    std::vector<KOVRDeviceInfoRecord> Take();
-
-    using TimeSource = std::function<std::optional<Clock::time_point>()>;
-    // Waits in turn until the deadline passes or the interrupt comes:
-    // each notification runs onResults, each tick onTick. Both times are
-    // asked for again before every wait, since they may move.
-    void RunUntilDone(const InterruptPipe &interrupt, const TimeSource &deadline, const TimeSource &tick,
-                      const std::function<void()> &onResults, const std::function<void()> &onTick);
+    // Waits in turn until the search's limits end it or the interrupt
+    // comes: new replies go to onResults, each tick to onTick. The tick is
+    // asked for again before every wait (none: no tick).
+    void RunUntilDone(const InterruptPipe &interrupt, const std::function<std::optional<Clock::time_point>()> &tick,
+                      const std::function<void(const Records &)> &onResults, const std::function<void()> &onTick);
+    // Ends the searches; returns the replies that came in meanwhile.
+    Records Stop();
 
 private:
-    KOVR_HANDLE session_;
     NotificationEvent event_;
-    bool running_ = false;
+    // After the event: its searches set the event until they stop.
+    common::RepeatedSearch search_;
 };
 
 } // namespace kovr::cli

@@ -2,11 +2,14 @@
 #include "tools/kovr/commands.h"
 
 #include "tools/kovr/addresses.h"
+#include "tools/kovr/device_command.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/options.h"
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/record_json.h"
 #include "tools/kovr/session.h"
+
+#include "common/library_calls.h"
 
 #include <iostream>
 #include <memory>
@@ -18,6 +21,7 @@ namespace {
 struct InfoOptions {
     std::string mac;
     bool json = false;
+    unsigned attempts = common::kDefaultAttempts;
     SessionChoice session;
 };
 
@@ -29,9 +33,11 @@ int RunInfo(const InfoOptions &options)
         return ReportOpenFailure();
     }
     KOVRDeviceInfoRecord record{};
-    const int32_t result = KOVRGetDeviceInfo(session.handle(), mac.data(), &record);
+    const std::string target = "info " + FormatMac(mac.data());
+    const int32_t result = common::QueryDevice(common::LibraryDeviceCalls(), session.handle(), mac.data(), record,
+                                               {options.attempts, std::nullopt}, RetryNotice(target, options.attempts));
     if (result != 0) {
-        return ReportResult(session, "info " + FormatMac(mac.data()), result);
+        return ReportResult(session, target, result);
     }
     if (options.json) {
         std::cout << JsonText(RecordJson(record)) << '\n';
@@ -49,9 +55,10 @@ void AddInfoCommand(CLI::App &app, int &status)
     CLI::App *command = app.add_subcommand("info", "Ask one device for its current details");
     AddMacArgument(*command, options->mac);
     command->add_flag("--json", options->json, "Write one JSON object with every field of the device record");
+    AddRetriesOption(*command, options->attempts, "Ask up to N times in all while the device doesn't answer");
     AddSessionOptions(*command, options->session);
     command->footer("Shows the lines of the locator's Device Information window. The device has 5 seconds\n"
-                    "to answer (exit status 3 if it doesn't).\n\n"
+                    "to answer each time it is asked (exit status 3 if it never does).\n\n"
                     "Examples:\n"
                     "  kovr info 02:00:00:00:00:01\n"
                     "  kovr info 02:00:00:00:00:01 --json | jq -r .productName");

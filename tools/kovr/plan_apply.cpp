@@ -4,8 +4,11 @@
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/session.h"
 
+#include "common/library_calls.h"
+
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <thread>
 
@@ -13,41 +16,22 @@ namespace kovr::cli {
 
 namespace {
 
-// The mode values of KOVRSetDHCP.
-constexpr int32_t kDhcpOn = 1;
-
-SettingView SettingOf(const KOVRDeviceInfoRecord &record)
+common::DeviceSettings Requested(const PlanEntry &entry)
 {
-    const bool dhcp = (record.presentFields & KOVR_FIELD_DHCP_MODE) != 0 && record.dhcpMode == kDhcpOn;
-    return {dhcp, {record.ipAddress, record.subnetMask, record.gatewayAddress}};
-}
-
-SettingView Requested(const PlanEntry &entry)
-{
-    return {entry.request == Request::Dhcp, entry.setting};
-}
-
-// With DHCP on, a device's address is whatever the server gave it.
-bool Satisfies(const SettingView &current, const SettingView &wanted)
-{
-    if (wanted.dhcp || current.dhcp) {
-        return wanted.dhcp == current.dhcp;
-    }
-    return current.network.ip == wanted.network.ip && current.network.mask == wanted.network.mask &&
-           current.network.gateway == wanted.network.gateway;
+    return {entry.request == Request::Dhcp, entry.setting.ip, entry.setting.mask, entry.setting.gateway};
 }
 
 // What differs, field by field: "ip is 10.0.0.5, not 10.0.0.9".
-std::string Mismatch(const SettingView &current, const SettingView &wanted)
+std::string Mismatch(const common::DeviceSettings &current, const common::DeviceSettings &wanted)
 {
     if (wanted.dhcp != current.dhcp) {
         return std::string("mismatch: DHCP is ") + (current.dhcp ? "on" : "off");
     }
     std::string text;
     const std::pair<const char *, std::pair<uint32_t, uint32_t>> fields[] = {
-        {"ip", {current.network.ip, wanted.network.ip}},
-        {"mask", {current.network.mask, wanted.network.mask}},
-        {"gateway", {current.network.gateway, wanted.network.gateway}}};
+        {"ip", {current.ip, wanted.ip}},
+        {"mask", {current.mask, wanted.mask}},
+        {"gateway", {current.gateway, wanted.gateway}}};
     for (const auto &[name, values] : fields) {
         if (values.first != values.second) {
             text += std::string(text.empty() ? "mismatch: " : ", ") + name + " is " + FormatIpv4(values.first) +
@@ -59,64 +43,119 @@ std::string Mismatch(const SettingView &current, const SettingView &wanted)
 
 std::string FailureText(const Session &session, int32_t result)
 {
-    if (result == -2 || session.LastError() == -2) {
-        return "no answer in time";
-    }
     const std::string message = Printable(session.LastErrorMessage());
     return (result > 0 ? "refused by the device (result " : "failed (result ") + std::to_string(result) + ")" +
            (message.empty() ? "" : ": " + message);
 }
 
-// Sends the entry's command through the session, then queries the device
-// to see that it took the new setting.
-void Change(Session &session, PlanEntry &entry, const Password *sharedPassword, DeviceReport &report)
+// Until the deadline, however many times.
+common::Attempts UntilDeadline(const ApplySettings &settings)
 {
-    const char *password = entry.password ? entry.password->c_str() : sharedPassword->c_str();
-    const int32_t result = entry.request == Request::Dhcp
-                               ? KOVRSetDHCP(session.handle(), entry.mac.data(), kDhcpOn, password)
-                               : KOVRSetNetwork(session.handle(), entry.mac.data(), entry.setting.ip,
-                                                entry.setting.mask, entry.setting.gateway, password);
-    entry.password.reset();
-    if (result != 0) {
-        report.outcome = Outcome::Failed;
-        report.detail = FailureText(session, result);
-        return;
+    return {UINT_MAX, settings.deadline};
+}
+
+// A device the search missed, asked for by its MAC. False when it doesn't
+// answer either.
+bool LookUp(Session &session, const PlanEntry &entry, const ApplySettings &settings, DeviceReport &report)
+{
+    KOVRDeviceInfoRecord record{};
+    const common::Attempts attempts{common::kDefaultAttempts, settings.deadline};
+    if (common::QueryDevice(common::LibraryDeviceCalls(), session.handle(), entry.mac.data(), record, attempts) != 0) {
+        return false;
     }
+    report.before = common::SettingsOf(record);
+    return true;
+}
+
+// After the device said it took the change: does it hold it?
+void Verify(Session &session, const PlanEntry &entry, const ApplySettings &settings, DeviceReport &report)
+{
     KOVRDeviceInfoRecord now{};
-    const int32_t queried = KOVRGetDeviceInfo(session.handle(), entry.mac.data(), &now);
+    const int32_t queried = common::QueryDevice(common::LibraryDeviceCalls(), session.handle(), entry.mac.data(), now,
+                                                UntilDeadline(settings));
     if (queried != 0) {
-        report.outcome = Outcome::Failed;
-        report.detail = "changed, but the verifying query " + FailureText(session, queried);
+        report.outcome = Outcome::Unverified;
+        report.detail = "the device took the change, but no query could confirm it";
         return;
     }
-    const SettingView after = SettingOf(now);
-    if (!Satisfies(after, report.after)) {
+    const common::DeviceSettings after = common::SettingsOf(now);
+    if (!common::Holds(after, report.after)) {
         report.outcome = Outcome::Failed;
         report.detail = Mismatch(after, report.after);
         return;
     }
-    report.outcome = Outcome::Changed;
-    report.detail = "verified";
+    report.outcome = Outcome::Verified;
 }
 
-void RunChanges(std::vector<PlanEntry> &entries, const std::vector<size_t> &toChange, const ApplySettings &settings,
-                std::vector<DeviceReport> &reports)
+// Sends the entry's command until the device takes or refuses it, then
+// makes sure it holds.
+void Change(Session &session, PlanEntry &entry, const ApplySettings &settings, DeviceReport &report)
+{
+    const Password &password = entry.password ? *entry.password : *settings.sharedPassword;
+    const common::ChangeResult change =
+        common::ChangeSettings(common::LibraryDeviceCalls(), session.handle(), entry.mac.data(), report.after,
+                               password.c_str(), UntilDeadline(settings));
+    entry.password.reset();
+    switch (change.status) {
+    case common::ChangeStatus::Acknowledged:
+        Verify(session, entry, settings, report);
+        return;
+    case common::ChangeStatus::Confirmed:
+        report.outcome = Outcome::Verified;
+        report.detail = "its reply was lost; a query confirmed the change";
+        return;
+    case common::ChangeStatus::Refused:
+    case common::ChangeStatus::Failed:
+        report.outcome = Outcome::Failed;
+        report.detail = FailureText(session, change.result);
+        return;
+    case common::ChangeStatus::NoAnswer:
+        break;
+    }
+    if (change.mayHaveTakenEffect) {
+        report.outcome = Outcome::Unverified;
+        report.detail = "no answer in time; the change may have been made";
+    } else {
+        report.outcome = Outcome::Failed;
+        report.detail = "no answer in time";
+    }
+}
+
+void Work(Session &session, PlanEntry &entry, const ApplySettings &settings, DeviceReport &report)
+{
+    if (report.outcome == Outcome::NotFound) {
+        if (!LookUp(session, entry, settings, report)) {
+            entry.password.reset();
+            return;
+        }
+        if (entry.request == Request::None || common::Holds(report.before, report.after)) {
+            report.outcome = Outcome::Unchanged;
+            report.after = report.before;
+            entry.password.reset();
+            return;
+        }
+    }
+    Change(session, entry, settings, report);
+}
+
+void RunWork(std::vector<PlanEntry> &entries, const std::vector<size_t> &work, const ApplySettings &settings,
+             std::vector<DeviceReport> &reports)
 {
     std::atomic<size_t> next{0};
     auto worker = [&] {
         Session session(SessionChoice{});
-        for (size_t k = next++; k < toChange.size(); k = next++) {
-            const size_t i = toChange[k];
+        for (size_t k = next++; k < work.size(); k = next++) {
+            const size_t i = work[k];
             if (!session.valid()) {
                 reports[i].outcome = Outcome::Failed;
                 reports[i].detail = "cannot open a library session";
                 entries[i].password.reset();
                 continue;
             }
-            Change(session, entries[i], settings.sharedPassword, reports[i]);
+            Work(session, entries[i], settings, reports[i]);
         }
     };
-    const size_t workers = std::min<size_t>(std::max(settings.parallel, 1u), toChange.size());
+    const size_t workers = std::min<size_t>(std::max(settings.parallel, 1u), work.size());
     std::vector<std::thread> threads;
     for (size_t w = 0; w < workers; ++w) {
         threads.emplace_back(worker);
@@ -132,7 +171,7 @@ std::vector<DeviceReport> ApplyPlan(std::vector<PlanEntry> &entries, const std::
                                     const ApplySettings &settings)
 {
     std::vector<DeviceReport> reports(entries.size());
-    std::vector<size_t> toChange;
+    std::vector<size_t> work;
     for (size_t i = 0; i < entries.size(); ++i) {
         DeviceReport &report = reports[i];
         report.mac = entries[i].mac;
@@ -141,22 +180,24 @@ std::vector<DeviceReport> ApplyPlan(std::vector<PlanEntry> &entries, const std::
             return std::memcmp(record.macAddress, entries[i].mac.data(), entries[i].mac.size()) == 0;
         });
         if (device == found.end()) {
-            report.outcome = Outcome::NotFound;
+            // Not in the search: a dry run sends nothing to find out more.
+            if (!settings.dryRun) {
+                work.push_back(i);
+            }
             continue;
         }
-        report.before = SettingOf(*device);
-        if (entries[i].request == Request::None || Satisfies(report.before, report.after)) {
+        report.before = common::SettingsOf(*device);
+        if (entries[i].request == Request::None || common::Holds(report.before, report.after)) {
             report.outcome = Outcome::Unchanged;
             report.after = report.before;
         } else if (settings.dryRun) {
             report.outcome = Outcome::WouldChange;
         } else {
-            toChange.push_back(i);
+            report.outcome = Outcome::WouldChange;
+            work.push_back(i);
         }
     }
-    if (!settings.dryRun) {
-        RunChanges(entries, toChange, settings, reports);
-    }
+    RunWork(entries, work, settings, reports);
     for (PlanEntry &entry : entries) {
         entry.password.reset();
     }

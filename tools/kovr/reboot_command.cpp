@@ -3,6 +3,7 @@
 
 #include "tools/kovr/device_command.h"
 #include "tools/kovr/exit_status.h"
+#include "tools/kovr/password.h"
 
 #include "common/reboot_wait.h"
 
@@ -36,20 +37,29 @@ int WaitUntilBack(Session &session, const MacAddress &mac)
     return kExitTimedOut;
 }
 
+// A reboot is sent once, whatever happens: a second one could restart a
+// device that is already coming back.
 int RunReboot(const RebootOptions &options)
 {
-    return RunDeviceCommand(
-        options.device, "reboot",
-        [](KOVR_HANDLE session, const uint8_t *mac, const char *password) {
-            return KOVRRebootDevice(session, mac, password);
-        },
-        [&](Session &session, const MacAddress &mac) {
-            if (options.wait) {
-                return WaitUntilBack(session, mac);
-            }
-            std::cout << FormatMac(mac.data()) << ": rebooting\n";
-            return kExitSuccess;
-        });
+    return RunDeviceCommand(options.device, [&](Session &session, const MacAddress &mac, Password &password) {
+        const int32_t result = KOVRRebootDevice(session.handle(), mac.data(), password.c_str());
+        password.Clear();
+        const std::string target = FormatMac(mac.data());
+        if (result == common::kTimedOutResult) {
+            std::cerr << "kovr: reboot " << target
+                      << ": no reply in time; the device may or may not have rebooted, and the reboot is not "
+                         "sent again\n";
+            return options.wait ? WaitUntilBack(session, mac) : kExitTimedOut;
+        }
+        if (result != 0) {
+            return ReportResult(session, "reboot " + target, result);
+        }
+        if (options.wait) {
+            return WaitUntilBack(session, mac);
+        }
+        std::cout << target << ": rebooting\n";
+        return kExitSuccess;
+    });
 }
 
 } // namespace
@@ -63,7 +73,10 @@ void AddRebootCommand(CLI::App &app, int &status)
                      "Then ask the device for its details until it answers: at once, then up to 40 times "
                      "after half a second each; prints Status: Ready, or Status: Timed out (exit status 3)");
     });
-    command->footer("Examples:\n"
+    command->footer("The reboot is sent once. When its reply doesn't come in time, the device may or may not\n"
+                    "have rebooted: kovr says so and exits with status 3, or with --wait asks for the device\n"
+                    "as after a reboot.\n\n"
+                    "Examples:\n"
                     "  kovr reboot 02:00:00:00:00:01\n"
                     "  kovr reboot 02:00:00:00:00:01 --wait --password-file /etc/kovr/password");
     command->callback([options, &status] { status = RunReboot(*options); });

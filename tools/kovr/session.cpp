@@ -8,15 +8,16 @@
 
 namespace kovr::cli {
 
-Session::Session(const SessionChoice &choice)
+KOVR_HANDLE OpenSession(const SessionChoice &choice)
 {
     const KOVR_GUID guid = choice.guid.empty() ? kLocatorSessionGuid : *ParseGuid(choice.guid);
     if (!choice.magic.empty()) {
-        handle_ = KOVROpen(*ParseMagic(choice.magic), &guid);
-    } else {
-        handle_ = KOVROpenByGuid(&guid);
+        return KOVROpen(*ParseMagic(choice.magic), &guid);
     }
+    return KOVROpenByGuid(&guid);
 }
+
+Session::Session(const SessionChoice &choice) : choice_(choice), handle_(OpenSession(choice)) {}
 
 Session::~Session()
 {
@@ -54,19 +55,6 @@ int ReportResult(const Session &session, const std::string &action, int32_t resu
     // A preparatory query that timed out fails the call with -1 but leaves
     // the time-out as the last error.
     return result == -2 || error == -2 ? kExitTimedOut : kExitFailure;
-}
-
-std::vector<KOVRDeviceInfoRecord> TakeResults(KOVR_HANDLE session)
-{
-    std::vector<KOVRDeviceInfoRecord> records;
-    KOVRDeviceInfoRecord batch[32];
-    for (;;) {
-        const int32_t n = KOVRGetSearchResults(session, batch, sizeof batch / sizeof batch[0]);
-        if (n <= 0) {
-            return records;
-        }
-        records.insert(records.end(), batch, batch + n);
-    }
 }
 
 } // namespace kovr::cli

@@ -22,12 +22,18 @@ public:
 
     bool valid() const { return handle_ != nullptr; }
     KOVR_HANDLE handle() const { return handle_; }
+    // How to open another session like this one; the caller closes it.
+    const SessionChoice &choice() const { return choice_; }
     int32_t LastError() const;
     std::string LastErrorMessage() const;
 
 private:
+    SessionChoice choice_;
     KOVR_HANDLE handle_ = nullptr;
 };
+
+// A library session as chosen; null when it can't be opened.
+KOVR_HANDLE OpenSession(const SessionChoice &choice);
 
 // Prints why a session could not be opened and returns the exit status.
 int ReportOpenFailure();
@@ -36,8 +42,5 @@ int ReportOpenFailure();
 // failed with the session's last error number and text on stderr and
 // returns the exit status (time-outs apart from other failures).
 int ReportResult(const Session &session, const std::string &action, int32_t result);
-
-// Every record queued in the session, oldest first; the queue is left empty.
-std::vector<KOVRDeviceInfoRecord> TakeResults(KOVR_HANDLE session);
 
 } // namespace kovr::cli

@@ -15,23 +15,16 @@ struct SetIpOptions {
     std::string ip;
     std::string mask;
     std::string gateway;
+    unsigned attempts = common::kDefaultAttempts;
 };
 
 int RunSetIp(const SetIpOptions &options)
 {
-    const uint32_t ip = *ParseIpv4(options.ip);
-    const uint32_t mask = *ParseSubnetMask(options.mask);
-    const uint32_t gateway = *ParseIpv4(options.gateway);
-    return RunDeviceCommand(
-        options.device, "set-ip",
-        [&](KOVR_HANDLE session, const uint8_t *mac, const char *password) {
-            return KOVRSetNetwork(session, mac, ip, mask, gateway, password);
-        },
-        [&](Session &, const MacAddress &mac) {
-            std::cout << FormatMac(mac.data()) << ": IP address " << options.ip << ", subnet mask " << options.mask
-                      << ", gateway " << options.gateway << '\n';
-            return 0;
-        });
+    const common::DeviceSettings wanted{false, *ParseIpv4(options.ip), *ParseSubnetMask(options.mask),
+                                        *ParseIpv4(options.gateway)};
+    return RunSettingsChange(options.device, "set-ip", wanted, options.attempts,
+                             "IP address " + options.ip + ", subnet mask " + options.mask + ", gateway " +
+                                 options.gateway);
 }
 
 } // namespace
@@ -50,8 +43,10 @@ void AddSetIpCommand(CLI::App &app, int &status)
             ->type_name("G")
             ->required()
             ->check(Ipv4Validator());
+        AddRetriesOption(own, options->attempts, kSettingsRetriesHelp);
     });
-    command->footer("The password is asked for on the terminal unless --password-file or --password-stdin\n"
+    command->footer(std::string(kSettingsChangeFooter) +
+                    "The password is asked for on the terminal unless --password-file or --password-stdin\n"
                     "says where to read it; it is never taken from the command line.\n\n"
                     "Examples:\n"
                     "  kovr set-ip 02:00:00:00:00:01 --ip 10.77.1.20 --mask 255.255.255.0 --gateway 10.77.1.254\n"

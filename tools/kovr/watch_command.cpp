@@ -2,6 +2,7 @@
 #include "tools/kovr/commands.h"
 
 #include "tools/kovr/addresses.h"
+#include "tools/kovr/device_search.h"
 #include "tools/kovr/event_search.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/interrupt_pipe.h"
@@ -21,6 +22,7 @@ namespace {
 
 struct WatchOptions {
     std::string total = "infinite";
+    unsigned requests = common::kDefaultSearchRequests;
     FormatChoice format;
     SessionChoice session;
 };
@@ -28,20 +30,18 @@ struct WatchOptions {
 int RunWatch(const WatchOptions &options)
 {
     using Clock = EventSearch::Clock;
-    const uint32_t totalMs = *ParseMilliseconds(options.total);
     Session session(options.session);
     if (!session.valid()) {
         return ReportOpenFailure();
     }
     InterruptPipe interrupt;
-    EventSearch search(session.handle());
+    // One request prints every reply, as the library queues them; more
+    // print each device once per interface, however often it answers.
+    const common::SearchPlan plan{options.requests, KOVR_INFINITE, *ParseMilliseconds(options.total)};
+    EventSearch search(session, plan, options.requests == 1 ? common::Merge::None : common::Merge::ByMacAndInterface);
     const Clock::time_point start = Clock::now();
     if (!search.Start()) {
         return ReportResult(session, "watch", -1);
-    }
-    std::optional<Clock::time_point> deadline;
-    if (totalMs != KOVR_INFINITE) {
-        deadline = start + std::chrono::milliseconds(totalMs);
     }
     ProgressLine progress(STDERR_FILENO);
     StreamWriter writer(std::cout, options.format.format());
@@ -67,14 +67,13 @@ int RunWatch(const WatchOptions &options)
     };
     show();
     search.RunUntilDone(
-        interrupt, [&] { return deadline; }, nextRedraw,
-        [&] {
-            print(search.Take());
+        interrupt, nextRedraw,
+        [&](const std::vector<KOVRDeviceInfoRecord> &records) {
+            print(records);
             show();
         },
         show);
-    search.Stop();
-    print(search.Take());
+    print(search.Stop());
     progress.Clear();
     return kExitSuccess;
 }
@@ -89,10 +88,12 @@ void AddWatchCommand(CLI::App &app, int &status)
     command->add_option("--total", options->total, "Stop after MS milliseconds (default 'infinite': until Ctrl-C)")
         ->type_name("MS")
         ->check(MillisecondsValidator());
+    AddRequestsOption(*command, options->requests);
     AddFormatOptions(*command, options->format, true,
                      "Write JSON Lines: one object with every record field per device");
     AddSessionOptions(*command, options->session);
-    command->footer("Every reply is printed, so a device that answers through two interfaces shows up twice.\n"
+    command->footer("Each device is printed once per local interface it answers through, so a device on two\n"
+                    "interfaces shows up twice; with --requests 1, every reply is printed.\n"
                     "Ctrl-C stops the search cleanly.\n\n"
                     "Examples:\n"
                     "  kovr watch\n"

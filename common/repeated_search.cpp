@@ -1,0 +1,250 @@
+#include "common/repeated_search.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kovr::common {
+
+namespace {
+
+using Clock = RepeatedSearch::Clock;
+
+std::optional<std::chrono::milliseconds> Limit(uint32_t ms)
+{
+    if (ms == KOVR_INFINITE) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(ms);
+}
+
+void Earliest(std::optional<Clock::time_point> &current, Clock::time_point candidate)
+{
+    if (!current || candidate < *current) {
+        current = candidate;
+    }
+}
+
+} // namespace
+
+bool IsValidSearchPlan(const SearchPlan &plan)
+{
+    return plan.requests >= 1 && plan.requests <= kMaxSearchRequests && plan.idleMs != 0 && plan.totalMs != 0 &&
+           !(plan.idleMs == KOVR_INFINITE && plan.totalMs == KOVR_INFINITE);
+}
+
+RepeatedSearch::RepeatedSearch(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan, Merge merge)
+    : calls_(calls), first_(first), plan_(plan), merge_(merge)
+{}
+
+RepeatedSearch::~RepeatedSearch()
+{
+    Stop();
+}
+
+bool RepeatedSearch::Start(Starter starter)
+{
+    starter_ = std::move(starter);
+    start_ = Clock::now();
+    requests_.clear();
+    seen_.clear();
+    lastReply_.reset();
+    const unsigned count = std::max(plan_.requests, 1u);
+    for (unsigned i = 0; i < count; ++i) {
+        requests_.push_back({nullptr, start_ + plan_.spread * i / count, false});
+    }
+    if (starter_(first_) != 0) {
+        requests_.clear();
+        return false;
+    }
+    requests_[0] = {first_, start_, true};
+    running_ = true;
+    return true;
+}
+
+void RepeatedSearch::StartDueRequests(Clock::time_point now)
+{
+    for (Request &request : requests_) {
+        if (request.started || request.due > now) {
+            continue;
+        }
+        // Tried once: a request that can't start is left out.
+        request.started = true;
+        request.session = calls_.openSession ? calls_.openSession() : nullptr;
+        if (request.session && starter_(request.session) != 0) {
+            calls_.close(request.session);
+            request.session = nullptr;
+        }
+    }
+}
+
+bool RepeatedSearch::IsNew(const KOVRDeviceInfoRecord &record)
+{
+    if (merge_ == Merge::None) {
+        return true;
+    }
+    std::pair<std::array<uint8_t, 6>, uint32_t> key{};
+    std::memcpy(key.first.data(), record.macAddress, key.first.size());
+    key.second = merge_ == Merge::ByMacAndInterface ? record.interfaceAddress : 0;
+    return seen_.insert(key).second;
+}
+
+void RepeatedSearch::Take(std::vector<KOVRDeviceInfoRecord> &fresh)
+{
+    bool replied = false;
+    KOVRDeviceInfoRecord batch[32];
+    for (const Request &request : requests_) {
+        if (!request.session) {
+            continue;
+        }
+        int32_t n;
+        while ((n = calls_.getResults(request.session, batch, std::size(batch))) > 0) {
+            replied = true;
+            std::copy_if(batch, batch + n, std::back_inserter(fresh),
+                         [this](const KOVRDeviceInfoRecord &record) { return IsNew(record); });
+        }
+    }
+    if (replied) {
+        lastReply_ = Clock::now();
+    }
+}
+
+std::vector<KOVRDeviceInfoRecord> RepeatedSearch::Step()
+{
+    std::vector<KOVRDeviceInfoRecord> fresh;
+    if (!running_) {
+        return fresh;
+    }
+    StartDueRequests(Clock::now());
+    Take(fresh);
+    return fresh;
+}
+
+std::optional<Clock::time_point> RepeatedSearch::NextWake() const
+{
+    std::optional<Clock::time_point> wake;
+    if (!running_) {
+        return wake;
+    }
+    for (const Request &request : requests_) {
+        if (!request.started) {
+            Earliest(wake, request.due);
+        }
+    }
+    if (const auto idle = Limit(plan_.idleMs); idle && lastReply_) {
+        Earliest(wake, *lastReply_ + *idle);
+    }
+    if (const auto total = Limit(plan_.totalMs)) {
+        Earliest(wake, start_ + *total);
+    }
+    return wake;
+}
+
+bool RepeatedSearch::Finished() const
+{
+    if (!running_) {
+        return true;
+    }
+    const Clock::time_point now = Clock::now();
+    const auto idle = Limit(plan_.idleMs);
+    const auto total = Limit(plan_.totalMs);
+    return (idle && lastReply_ && now >= *lastReply_ + *idle) || (total && now >= start_ + *total);
+}
+
+std::vector<KOVRDeviceInfoRecord> RepeatedSearch::Stop()
+{
+    std::vector<KOVRDeviceInfoRecord> fresh;
+    if (!running_) {
+        return fresh;
+    }
+    running_ = false;
+    for (const Request &request : requests_) {
+        if (request.session) {
+            calls_.stop(request.session);
+        }
+    }
+    Take(fresh);
+    for (const Request &request : requests_) {
+        if (request.session && request.session != first_) {
+            calls_.close(request.session);
+        }
+    }
+    requests_.clear();
+    return fresh;
+}
+
+void SearchWakeup::Notify(KOVR_HANDLE, uintptr_t wakeup)
+{
+    auto *self = reinterpret_cast<SearchWakeup *>(wakeup);
+    {
+        const std::lock_guard<std::mutex> lock(self->mutex_);
+        self->notified_ = true;
+    }
+    self->changed_.notify_all();
+}
+
+void SearchWakeup::Cancel()
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        cancelled_ = true;
+    }
+    changed_.notify_all();
+}
+
+bool SearchWakeup::Cancelled() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return cancelled_;
+}
+
+void SearchWakeup::WaitUntil(std::optional<Clock::time_point> until)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    const auto woken = [this] { return notified_ || cancelled_; };
+    if (until) {
+        changed_.wait_until(lock, *until, woken);
+    } else {
+        changed_.wait(lock, woken);
+    }
+    notified_ = false;
+}
+
+int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan,
+                      std::vector<KOVRDeviceInfoRecord> &found, SearchWakeup *wakeup)
+{
+    found.clear();
+    if (!IsValidSearchPlan(plan)) {
+        return -1;
+    }
+    if (plan.requests == 1) {
+        const int32_t count = calls.startSync(first, plan.idleMs, plan.totalMs);
+        if (count < 0) {
+            return count;
+        }
+        KOVRDeviceInfoRecord batch[32];
+        int32_t n;
+        while ((n = calls.getResults(first, batch, std::size(batch))) > 0) {
+            found.insert(found.end(), batch, batch + n);
+        }
+        return static_cast<int32_t>(found.size());
+    }
+    SearchWakeup own;
+    SearchWakeup &wake = wakeup ? *wakeup : own;
+    // Declared after the wakeup: its searches notify it until they stop.
+    RepeatedSearch search(calls, first, plan, Merge::ByMac);
+    if (!search.Start([&](KOVR_HANDLE session) {
+            return calls.startAsyncCallback(session, SearchWakeup::Notify, wake.UserValue());
+        })) {
+        return -1;
+    }
+    while (!search.Finished() && !wake.Cancelled()) {
+        wake.WaitUntil(search.NextWake());
+        const std::vector<KOVRDeviceInfoRecord> fresh = search.Step();
+        found.insert(found.end(), fresh.begin(), fresh.end());
+    }
+    const std::vector<KOVRDeviceInfoRecord> last = search.Stop();
+    found.insert(found.end(), last.begin(), last.end());
+    return static_cast<int32_t>(found.size());
+}
+
+} // namespace kovr::common

@@ -1,0 +1,105 @@
+#include "common/settings_change.h"
+
+namespace kovr::common {
+
+namespace {
+
+bool MayStart(const Attempts &attempts, unsigned made)
+{
+    if (made >= attempts.limit) {
+        return false;
+    }
+    return made == 0 || !attempts.deadline || Clock::now() < *attempts.deadline;
+}
+
+int32_t SendOnce(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac, const DeviceSettings &wanted,
+                 const char *password)
+{
+    if (wanted.dhcp) {
+        return calls.setDhcp(session, mac, kDhcpEnabled, password);
+    }
+    return calls.setNetwork(session, mac, wanted.ip, wanted.mask, wanted.gateway, password);
+}
+
+} // namespace
+
+DeviceSettings SettingsOf(const KOVRDeviceInfoRecord &record)
+{
+    const bool dhcp = (record.presentFields & KOVR_FIELD_DHCP_MODE) != 0 && record.dhcpMode == kDhcpEnabled;
+    return {dhcp, record.ipAddress, record.subnetMask, record.gatewayAddress};
+}
+
+bool Holds(const DeviceSettings &current, const DeviceSettings &wanted)
+{
+    if (wanted.dhcp || current.dhcp) {
+        return wanted.dhcp == current.dhcp;
+    }
+    return current.ip == wanted.ip && current.mask == wanted.mask && current.gateway == wanted.gateway;
+}
+
+bool IsTimeOut(int32_t result, int32_t lastError)
+{
+    return result == kTimedOutResult || (result == -1 && lastError == kTimedOutResult);
+}
+
+int32_t QueryDevice(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac, KOVRDeviceInfoRecord &record,
+                    const Attempts &attempts, const ResendNotice &onRetry)
+{
+    int32_t result = kTimedOutResult;
+    for (unsigned made = 0; MayStart(attempts, made); ++made) {
+        if (made > 0 && onRetry) {
+            onRetry(made + 1);
+        }
+        result = calls.getDeviceInfo(session, mac, &record);
+        if (result != kTimedOutResult) {
+            break;
+        }
+    }
+    return result;
+}
+
+ChangeResult ChangeSettings(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac,
+                            const DeviceSettings &wanted, const char *password, const Attempts &attempts,
+                            const ResendNotice &onResend)
+{
+    ChangeResult outcome;
+    while (MayStart(attempts, outcome.attempts)) {
+        if (outcome.attempts > 0 && onResend) {
+            onResend(outcome.attempts + 1);
+        }
+        ++outcome.attempts;
+        outcome.result = SendOnce(calls, session, mac, wanted, password);
+        if (outcome.result == 0) {
+            outcome.status = ChangeStatus::Acknowledged;
+            return outcome;
+        }
+        if (outcome.result > 0) {
+            outcome.status = ChangeStatus::Refused;
+            return outcome;
+        }
+        if (!IsTimeOut(outcome.result, calls.getLastError(session))) {
+            outcome.status = ChangeStatus::Failed;
+            return outcome;
+        }
+        // Only a command that went out may have changed something; a
+        // preparatory query that timed out sent nothing.
+        if (outcome.result == kTimedOutResult) {
+            outcome.mayHaveTakenEffect = true;
+        }
+        if (!outcome.mayHaveTakenEffect) {
+            continue;
+        }
+        KOVRDeviceInfoRecord now{};
+        if (calls.getDeviceInfo(session, mac, &now) == 0) {
+            if (Holds(SettingsOf(now), wanted)) {
+                outcome.status = ChangeStatus::Confirmed;
+                return outcome;
+            }
+            outcome.mayHaveTakenEffect = false;
+        }
+    }
+    outcome.status = ChangeStatus::NoAnswer;
+    return outcome;
+}
+
+} // namespace kovr::common

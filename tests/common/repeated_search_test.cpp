@@ -1,0 +1,224 @@
+// The search that sends its request several times, against a scripted
+// library: which sessions it opens and starts, how it merges the replies,
+// and that it leaves nothing running.
+#include "common/repeated_search.h"
+
+#include "tests/support/records.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <vector>
+
+using namespace kovr::common;
+using kovr::test::Address;
+using kovr::test::BareRecord;
+
+namespace {
+
+// One scripted library: what each request's search (by its number, from
+// 0) finds, delivered with a notification as soon as the search starts.
+struct Library {
+    std::map<int, std::vector<KOVRDeviceInfoRecord>> replies;
+    bool firstStartFails = false;
+    bool openFails = false;
+    std::map<KOVR_HANDLE, int> requestOf;
+    std::map<KOVR_HANDLE, std::deque<KOVRDeviceInfoRecord>> queues;
+    std::vector<std::pair<uint32_t, uint32_t>> syncStarts;
+    int opened = 0;
+    int asyncStarts = 0;
+    std::vector<KOVR_HANDLE> stopped, closed;
+};
+Library *g_library = nullptr;
+const auto kFirst = reinterpret_cast<KOVR_HANDLE>(uintptr_t{100});
+
+SearchCalls Calls()
+{
+    return {[]() -> KOVR_HANDLE {
+                if (g_library->openFails) {
+                    return nullptr;
+                }
+                const int n = ++g_library->opened;
+                return reinterpret_cast<KOVR_HANDLE>(uintptr_t(100 + n));
+            },
+            [](KOVR_HANDLE h) { g_library->closed.push_back(h); },
+            [](KOVR_HANDLE h, uint32_t idle, uint32_t total) {
+                g_library->syncStarts.emplace_back(idle, total);
+                const auto &found = g_library->replies[0];
+                g_library->queues[h].assign(found.begin(), found.end());
+                return static_cast<int32_t>(found.size());
+            },
+            [](KOVR_HANDLE h, KOVRSearchNotifyCallback cb, uintptr_t user) {
+                if (h == kFirst && g_library->firstStartFails) {
+                    return -1;
+                }
+                const int request = g_library->asyncStarts++;
+                const auto &found = g_library->replies[request];
+                g_library->queues[h].assign(found.begin(), found.end());
+                if (!found.empty()) {
+                    cb(h, user);
+                }
+                return 0;
+            },
+            [](KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity) {
+                auto &queue = g_library->queues[h];
+                uint32_t n = 0;
+                for (; n < capacity && !queue.empty(); ++n) {
+                    records[n] = queue.front();
+                    queue.pop_front();
+                }
+                return static_cast<int32_t>(n);
+            },
+            [](KOVR_HANDLE h) { g_library->stopped.push_back(h); }};
+}
+
+KOVRDeviceInfoRecord Reply(uint8_t device, uint8_t interfaceOctet)
+{
+    KOVRDeviceInfoRecord record = BareRecord(device);
+    record.interfaceAddress = Address(10, 77, interfaceOctet, 1);
+    return record;
+}
+
+std::vector<std::pair<uint8_t, uint8_t>> DevicesAndInterfaces(const std::vector<KOVRDeviceInfoRecord> &records)
+{
+    std::vector<std::pair<uint8_t, uint8_t>> out;
+    for (const KOVRDeviceInfoRecord &record : records) {
+        out.emplace_back(record.macAddress[5], reinterpret_cast<const uint8_t *>(&record.interfaceAddress)[2]);
+    }
+    return out;
+}
+
+SearchPlan Quick(unsigned requests)
+{
+    return {requests, 50, 5000, std::chrono::milliseconds(30)};
+}
+
+TEST(RepeatedSearchTest, OneRequestIsTheLibrarysSynchronousSearch)
+{
+    Library library;
+    library.replies[0] = {Reply(1, 1), Reply(1, 2)};
+    g_library = &library;
+    std::vector<KOVRDeviceInfoRecord> found;
+    EXPECT_EQ(SearchDevices(Calls(), kFirst, {1, 1234, 5678}, found), 2);
+    // As the library queued them, and nothing else opened or started.
+    EXPECT_EQ(DevicesAndInterfaces(found), (std::vector<std::pair<uint8_t, uint8_t>>{{1, 1}, {1, 2}}));
+    EXPECT_EQ(library.syncStarts, (std::vector<std::pair<uint32_t, uint32_t>>{{1234, 5678}}));
+    EXPECT_EQ(library.asyncStarts, 0);
+    EXPECT_EQ(library.opened, 0);
+}
+
+TEST(RepeatedSearchTest, LaterRequestsFindWhatTheFirstMissedOnceEachWithTheFirstReply)
+{
+    Library library;
+    library.replies[0] = {}; // the first request was lost
+    library.replies[1] = {Reply(1, 2), Reply(2, 1), Reply(1, 1)};
+    library.replies[2] = {Reply(2, 1), Reply(3, 1), Reply(1, 1)};
+    g_library = &library;
+    std::vector<KOVRDeviceInfoRecord> found;
+    EXPECT_EQ(SearchDevices(Calls(), kFirst, Quick(3), found), 3);
+    EXPECT_EQ(DevicesAndInterfaces(found), (std::vector<std::pair<uint8_t, uint8_t>>{{1, 2}, {2, 1}, {3, 1}}));
+    EXPECT_EQ(library.asyncStarts, 3);
+    EXPECT_EQ(library.opened, 2);
+    // Every search stopped; the sessions it opened closed, the caller's not.
+    const auto second = reinterpret_cast<KOVR_HANDLE>(uintptr_t{101});
+    const auto third = reinterpret_cast<KOVR_HANDLE>(uintptr_t{102});
+    EXPECT_EQ(library.stopped, (std::vector<KOVR_HANDLE>{kFirst, second, third}));
+    EXPECT_EQ(library.closed, (std::vector<KOVR_HANDLE>{second, third}));
+}
+
+TEST(RepeatedSearchTest, AFirstSearchThatCantStartFailsAndALaterOneIsLeftOut)
+{
+    Library library;
+    library.firstStartFails = true;
+    g_library = &library;
+    std::vector<KOVRDeviceInfoRecord> found;
+    EXPECT_EQ(SearchDevices(Calls(), kFirst, Quick(3), found), -1);
+    EXPECT_EQ(library.opened, 0);
+    EXPECT_TRUE(library.stopped.empty());
+
+    Library noMoreSessions;
+    noMoreSessions.openFails = true;
+    noMoreSessions.replies[0] = {Reply(7, 1)};
+    g_library = &noMoreSessions;
+    EXPECT_EQ(SearchDevices(Calls(), kFirst, Quick(3), found), 1);
+    EXPECT_EQ(noMoreSessions.stopped, (std::vector<KOVR_HANDLE>{kFirst}));
+    EXPECT_TRUE(noMoreSessions.closed.empty());
+}
+
+TEST(RepeatedSearchTest, RefusesLimitsTheLibraryRefuses)
+{
+    Library library;
+    g_library = &library;
+    std::vector<KOVRDeviceInfoRecord> found;
+    for (const SearchPlan &plan :
+         {SearchPlan{0, 5000, 60000}, SearchPlan{kMaxSearchRequests + 1, 5000, 60000}, SearchPlan{3, 0, 60000},
+          SearchPlan{3, 5000, 0}, SearchPlan{3, KOVR_INFINITE, KOVR_INFINITE}}) {
+        EXPECT_EQ(SearchDevices(Calls(), kFirst, plan, found), -1);
+    }
+    EXPECT_EQ(library.asyncStarts + static_cast<int>(library.syncStarts.size()), 0);
+}
+
+TEST(RepeatedSearchTest, MergesByMacAndInterfaceOrNotAtAll)
+{
+    for (const Merge merge : {Merge::ByMacAndInterface, Merge::None}) {
+        Library library;
+        library.replies[0] = {Reply(1, 1), Reply(1, 2)};
+        library.replies[1] = {Reply(1, 2), Reply(1, 1)};
+        g_library = &library;
+        RepeatedSearch search(Calls(), kFirst, {2, KOVR_INFINITE, 5000, std::chrono::milliseconds(0)}, merge);
+        ASSERT_TRUE(search.Start([](KOVR_HANDLE h) {
+            return Calls().startAsyncCallback(
+                h, [](KOVR_HANDLE, uintptr_t) {}, 0);
+        }));
+        std::vector<KOVRDeviceInfoRecord> all = search.Step();
+        const std::vector<KOVRDeviceInfoRecord> last = search.Stop();
+        all.insert(all.end(), last.begin(), last.end());
+        EXPECT_EQ(all.size(), merge == Merge::None ? 4u : 2u);
+        EXPECT_TRUE(search.Finished());
+    }
+}
+
+TEST(RepeatedSearchTest, EndsTheIdleLimitAfterTheLastReplyAndAtTheTotalLimit)
+{
+    Library library;
+    library.replies[0] = {Reply(1, 1)};
+    g_library = &library;
+    RepeatedSearch search(Calls(), kFirst, {1, 200, 60000, std::chrono::milliseconds(0)}, Merge::ByMac);
+    ASSERT_TRUE(search.Start([](KOVR_HANDLE h) {
+        return Calls().startAsyncCallback(
+            h, [](KOVR_HANDLE, uintptr_t) {}, 0);
+    }));
+    EXPECT_FALSE(search.NextWake().has_value() && search.Finished());
+    ASSERT_EQ(search.Step().size(), 1u);
+    const auto wake = search.NextWake();
+    ASSERT_TRUE(wake.has_value());
+    EXPECT_GT(*wake, RepeatedSearch::Clock::now() + std::chrono::milliseconds(100));
+    EXPECT_FALSE(search.Finished());
+
+    RepeatedSearch silent(Calls(), kFirst, {1, 5000, 100, std::chrono::milliseconds(0)}, Merge::ByMac);
+    library.replies[1] = {};
+    ASSERT_TRUE(silent.Start([](KOVR_HANDLE h) {
+        return Calls().startAsyncCallback(
+            h, [](KOVR_HANDLE, uintptr_t) {}, 0);
+    }));
+    EXPECT_TRUE(silent.Step().empty());
+    // With no reply there is no idle end: only the total limit.
+    EXPECT_LE(*silent.NextWake(), RepeatedSearch::Clock::now() + std::chrono::milliseconds(100));
+}
+
+TEST(RepeatedSearchTest, ACancelEndsTheSearchAtOnce)
+{
+    Library library;
+    library.replies[0] = {Reply(1, 1)};
+    g_library = &library;
+    SearchWakeup wakeup;
+    wakeup.Cancel();
+    std::vector<KOVRDeviceInfoRecord> found;
+    const auto start = RepeatedSearch::Clock::now();
+    EXPECT_EQ(SearchDevices(Calls(), kFirst, {3, KOVR_INFINITE, 60000}, found, &wakeup), 1);
+    EXPECT_LT(RepeatedSearch::Clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(library.stopped, std::vector<KOVR_HANDLE>{kFirst});
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+// kovr on a network that loses datagrams, made deterministic by the
+// simulator's numbered losses: a lost search request, command reply,
+// command or query, and what is never sent twice. A lost command reply
+// costs the library's full 30 seconds, so some cases take that long.
+#include "tests/support/lab.h"
+#include "tests/tools/kovr_process.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using kovr::test::DeviceJson;
+using kovr::test::Lab;
+using kovr::test::RunKovr;
+using kovr::test::Simulator;
+using kovr::test::Topology;
+
+namespace {
+
+const std::string kMac = "02:00:00:00:00:01";
+
+// The requests of one message type that reached the simulator (lost ones
+// included): the type is the datagram's fifth and sixth bytes.
+size_t RequestsOfType(const Simulator &simulator, const char *typeHex)
+{
+    size_t count = 0;
+    for (const nlohmann::json &line : simulator.Log()) {
+        count += line["direction"] == "in" && line["bytes"].get<std::string>().substr(8, 4) == typeHex;
+    }
+    return count;
+}
+constexpr const char *kSetNetwork = "0003";
+constexpr const char *kReboot = "0005";
+constexpr const char *kSetDhcp = "0007";
+
+bool Says(const kovr::test::KovrResult &result, const std::string &text)
+{
+    return result.err.find(text) != std::string::npos;
+}
+
+TEST(CliLossyNetworkTest, ALostFirstRequestHidesNothingButWithOneRequestItHidesAll)
+{
+    Lab lab{Topology::Single};
+    const std::vector<std::string> search = {"search", "--json", "--idle", "400", "--total", "3000"};
+    for (const char *requests : {"3", "1"}) {
+        Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "1"}};
+        std::vector<std::string> args = search;
+        args.insert(args.end(), {"--requests", requests});
+        const auto result = RunKovr(args);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(nlohmann::json::parse(result.out).size(), std::string(requests) == "1" ? 0u : 1u) << requests;
+    }
+}
+
+TEST(CliLossyNetworkTest, InfoAsksAgainAfterALostQuery)
+{
+    Lab lab{Topology::Single};
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "1"}};
+    const auto result = RunKovr({"info", kMac, "--json"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Says(result, "trying again (attempt 2 of 3)")) << result.err;
+    EXPECT_EQ(RunKovr({"info", kMac, "--retries", "1"}).exitCode, 0);
+}
+
+TEST(CliLossyNetworkTest, ALostCommandReplyWhoseChangeHoldsIsConfirmedByAQuery)
+{
+    Lab lab{Topology::Single};
+    // Reply 1 answers the challenge query, reply 2 the command.
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "2"}};
+    const auto result = RunKovr({"set-ip", kMac, "--ip", "10.77.1.61", "--mask", "255.255.255.0", "--gateway",
+                                 "10.77.1.254", "--password-stdin"},
+                                "secret\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Says(result, "reply was lost; a query confirmed the change")) << result.err;
+    EXPECT_EQ(result.out, kMac + ": IP address 10.77.1.61, subnet mask 255.255.255.0, gateway 10.77.1.254\n");
+    EXPECT_EQ(RequestsOfType(simulator, kSetNetwork), 1u);
+}
+
+TEST(CliLossyNetworkTest, ALostCommandIsSentAgain)
+{
+    Lab lab{Topology::Single};
+    // Request 1 is the challenge query, request 2 the command.
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "2"}};
+    const auto result = RunKovr({"dhcp", kMac, "--password-stdin"}, "secret\n");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Says(result, "dhcp " + kMac + ": no answer in time; trying again (attempt 2 of 3)")) << result.err;
+    EXPECT_EQ(result.out, kMac + ": DHCP enabled\n");
+    EXPECT_EQ(RequestsOfType(simulator, kSetDhcp), 2u);
+}
+
+TEST(CliLossyNetworkTest, ARefusedPasswordIsNeverSentAgain)
+{
+    Lab lab{Topology::Single};
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)})};
+    const auto result = RunKovr({"dhcp", kMac, "--password-stdin", "--retries", "5"}, "wrong\n");
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_FALSE(Says(result, "trying again")) << result.err;
+    EXPECT_EQ(RequestsOfType(simulator, kSetDhcp), 1u);
+}
+
+TEST(CliLossyNetworkTest, ARebootWhoseReplyIsLostIsNotSentAgain)
+{
+    Lab lab{Topology::Single};
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "2"}};
+    const auto result = RunKovr({"reboot", kMac, "--password-stdin", "--wait"}, "secret\n");
+    EXPECT_TRUE(Says(result, "the device may or may not have rebooted")) << result.err;
+    // The wait then tells: the device answers again.
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("Status: Ready"), std::string::npos) << result.out;
+    EXPECT_EQ(RequestsOfType(simulator, kReboot), 1u);
+}
+
+TEST(CliLossyNetworkTest, AnApplyThatNoQueryConfirmsEndsUnverified)
+{
+    Lab lab{Topology::Single};
+    // Reply 1 answers the search, 2 the challenge query; from 3 on (the
+    // command's and every later query's) nothing comes back.
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "3-"}};
+    const std::string plan = ::testing::TempDir() + "kovr-lossy-plan-" + std::to_string(getpid()) + ".csv";
+    std::ofstream(plan) << "mac,ip,mask,gateway\n" << kMac << ",10.77.1.62,255.255.255.0,10.77.1.254\n";
+    const auto result = RunKovr({"apply", plan, "--json", "--password-stdin", "--requests", "1", "--idle", "400",
+                                 "--total", "3000", "--deadline", "1000"},
+                                "secret\n");
+    std::remove(plan.c_str());
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    const nlohmann::json report = nlohmann::json::parse(result.out);
+    EXPECT_EQ(report["devices"][0]["outcome"], "unverified");
+    EXPECT_EQ(report["devices"][0]["verified"], false);
+    EXPECT_EQ(report["summary"]["unverified"], 1);
+    EXPECT_EQ(RequestsOfType(simulator, kSetNetwork), 1u);
+}
+
+} // namespace
