@@ -7,14 +7,14 @@ _kovr_password_options='--password-file --password-stdin'
 # A command and its options; a new command is one more line here. Global,
 # since bash-completion sources this file inside a function.
 declare -gA _kovr_command_options=(
-    [search]="--idle --total --json --csv $_kovr_session_options"
-    [watch]="--total --json --csv $_kovr_session_options"
-    [info]="--json $_kovr_session_options"
-    [set-ip]="--ip --mask --gateway $_kovr_password_options $_kovr_session_options"
-    [dhcp]="$_kovr_password_options $_kovr_session_options"
+    [search]="--requests --idle --total --json --csv $_kovr_session_options"
+    [watch]="--total --requests --json --csv $_kovr_session_options"
+    [info]="--json --retries $_kovr_session_options"
+    [set-ip]="--ip --mask --gateway --retries $_kovr_password_options $_kovr_session_options"
+    [dhcp]="--retries $_kovr_password_options $_kovr_session_options"
     [reboot]="--wait $_kovr_password_options $_kovr_session_options"
-    [check]="--json --idle --total"
-    [apply]="--dry-run $_kovr_password_options --parallel --json --idle --total"
+    [check]="--json --requests --idle --total"
+    [apply]="--dry-run $_kovr_password_options --parallel --deadline --json --requests --idle --total"
 )
 
 _kovr() {
@@ -31,11 +31,11 @@ _kovr() {
             mapfile -t COMPREPLY < <(compgen -W 'QUMA LORX TESK' -- "$cur")
             return
             ;;
-        --idle | --total)
+        --idle | --total | --deadline)
             mapfile -t COMPREPLY < <(compgen -W 'infinite' -- "$cur")
             return
             ;;
-        --guid | --ip | --mask | --gateway | --parallel)
+        --guid | --ip | --mask | --gateway | --parallel | --requests | --retries)
             return
             ;;
     esac
