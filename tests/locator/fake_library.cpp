@@ -40,9 +40,10 @@ struct FakeCalls {
         buffer[size - 1] = '\0';
         return 0;
     }
-    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &)
+    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &wakeup)
     {
         ++g_fake->searches;
+        g_fake->searchWakeup = &wakeup;
         if (g_fake->onSearch)
             g_fake->onSearch();
         if (!g_fake->IsOpen(h))

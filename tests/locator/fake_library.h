@@ -62,6 +62,8 @@ public:
     std::vector<KOVR_HANDLE> closed; // every Close call, valid handle or not
     int stopSearches = 0;
     int searches = 0;
+    // The latest search's, valid while that search runs.
+    kovr::common::SearchWakeup *searchWakeup = nullptr;
     int deviceInfoPolls = 0;
     int copies = 0;
     int releases = 0;

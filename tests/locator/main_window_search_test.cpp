@@ -71,11 +71,14 @@ private slots:
         window->show();
         QTRY_VERIFY(gate.Reached());
 
+        QVERIFY(!fake.searchWakeup->Cancelled());
         window->reject();
         QVERIFY(!window->isVisible());
         QVERIFY(!QApplication::overrideCursor());
-        // Closed at once, which ends the library's search, not when it returns.
+        // Closed at once, which ends the library's search, not when it
+        // returns; the later requests end at their next wake.
         QCOMPARE(fake.closed.size(), size_t(1));
+        QVERIFY(fake.searchWakeup->Cancelled());
         window.reset();
         gate.Open();
         QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
