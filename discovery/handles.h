@@ -1,6 +1,6 @@
 // The event and window handles that callers give to a search. On Windows
-// they are the system's own (platform/win32_caller_handles.cpp); elsewhere
-// they are the library's stand-ins, kept in registries (handles.cpp).
+// they are the system's own (win32_handles.cpp); elsewhere
+// they are the library's stand-ins, kept in registries (posix_handles.cpp).
 #pragma once
 
 #include <cstdint>

@@ -7,8 +7,12 @@
 #include "discovery/handles.h"
 #include "discovery/platform/fault_injection.h"
 #include "discovery/platform/socket_library.h"
+#include "discovery/platform/waitable.h"
 
 namespace kovr {
+
+// Limits from callers go to the platform's waits unchanged.
+static_assert(KOVR_INFINITE == platform::kWaitForever, "one value for a wait without limit");
 
 namespace {
 

@@ -20,7 +20,7 @@ public:
     // Queues a message without waiting. False once destroyed or when full.
     bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // Takes the oldest message: 0, -2 when none came within timeoutMs
-    // (KOVR_INFINITE waits without limit), -1 once destroyed.
+    // (kWaitForever waits without limit), -1 once destroyed.
     int32_t Get(uint32_t timeoutMs, uint32_t *message, uintptr_t *wParam, intptr_t *lParam);
 
 private:

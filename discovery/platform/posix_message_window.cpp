@@ -1,9 +1,9 @@
 #include "discovery/platform/message_window.h"
 
+#include "discovery/platform/waitable.h"
+
 #include <chrono>
 #include <new>
-
-#include "kovr/kovr.h"
 
 namespace kovr::platform {
 
@@ -34,7 +34,7 @@ int32_t MessageWindow::Get(uint32_t timeoutMs, uint32_t *message, uintptr_t *wPa
 {
     std::unique_lock<std::mutex> lock(mutex_);
     auto ready = [this] { return destroyed_ || !queue_.empty(); };
-    if (timeoutMs == KOVR_INFINITE) {
+    if (timeoutMs == kWaitForever) {
         posted_.wait(lock, ready);
     } else if (!posted_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
         return -2;

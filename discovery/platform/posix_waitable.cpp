@@ -7,8 +7,6 @@
 #include <chrono>
 #include <climits>
 
-#include "kovr/kovr.h"
-
 namespace kovr::platform {
 
 namespace {
@@ -35,7 +33,7 @@ void CloseWaitable(Waitable object)
 // Waits until the descriptor is readable, then consumes its counter with one read.
 int32_t WaitAndConsume(Waitable fd, uint32_t timeoutMs)
 {
-    const bool forever = timeoutMs == KOVR_INFINITE;
+    const bool forever = timeoutMs == kWaitForever;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const int slice = forever ? -1 : SliceUntil(deadline);

@@ -8,6 +8,9 @@
 
 namespace kovr::platform {
 
+// A wait without limit; the library's KOVR_INFINITE is the same value.
+constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
+
 #if defined(_WIN32)
 using Waitable = void *;
 #else
@@ -22,7 +25,7 @@ void CloseWaitable(Waitable object);
 
 // Waits until the object is signalled and consumes the signal. Another
 // waiter may win it; the wait then goes on for the rest of the time.
-// 0 consumed, -2 timed out, -1 failure. KOVR_INFINITE waits without limit.
+// 0 consumed, -2 timed out, -1 failure. kWaitForever waits without limit.
 int32_t WaitAndConsume(Waitable object, uint32_t timeoutMs);
 
 } // namespace kovr::platform

@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include "kovr/kovr.h"
-
 namespace kovr::platform {
 
-static_assert(KOVR_INFINITE == INFINITE, "the library's endless wait is the system's");
+static_assert(kWaitForever == INFINITE, "the endless wait is the system's");
 
 void CloseWaitable(Waitable object)
 {

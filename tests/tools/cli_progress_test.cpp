@@ -31,9 +31,9 @@ TEST(CliProgressTest, InterruptPipeTurnsSignalsIntoAReadablePipeAndRestoresHandl
     {
         InterruptPipe interrupt;
         ASSERT_TRUE(interrupt.valid());
-        EXPECT_FALSE(Readable(interrupt.fd()));
+        EXPECT_FALSE(Readable(interrupt.handle()));
         raise(SIGINT);
-        EXPECT_TRUE(Readable(interrupt.fd()));
+        EXPECT_TRUE(Readable(interrupt.handle()));
         raise(SIGTERM);
         raise(SIGHUP);
     }

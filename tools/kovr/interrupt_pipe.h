@@ -7,6 +7,14 @@
 
 namespace kovr::cli {
 
+// What a wait watches for the interrupt: a descriptor that becomes
+// readable on POSIX, a manual-reset event that is set on Windows.
+#if defined(_WIN32)
+using InterruptHandle = void *;
+#else
+using InterruptHandle = int;
+#endif
+
 class InterruptPipe {
 public:
     InterruptPipe();
@@ -14,35 +22,13 @@ public:
     InterruptPipe(const InterruptPipe &) = delete;
     InterruptPipe &operator=(const InterruptPipe &) = delete;
 
-#if defined(_WIN32)
-    // False when the event could not be made; then no handler is installed.
-    bool valid() const
-    {
-        return event_ != nullptr;
-    }
-    // A manual-reset event, set once an interrupt has come.
-    void *event() const
-    {
-        return event_;
-    }
+    // False when it could not be made; then no handler is installed.
+    bool valid() const { return valid_; }
+    InterruptHandle handle() const { return handle_; }
 
 private:
-    void *event_ = nullptr;
-#else
-    // False when the pipe could not be made; then no handler is installed.
-    bool valid() const
-    {
-        return readFd_ >= 0;
-    }
-    // Readable once a signal has arrived.
-    int fd() const
-    {
-        return readFd_;
-    }
-
-private:
-    int readFd_ = -1;
-#endif
+    bool valid_ = false;
+    InterruptHandle handle_{};
 };
 
 } // namespace kovr::cli

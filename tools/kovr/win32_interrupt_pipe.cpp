@@ -31,19 +31,20 @@ InterruptPipe::InterruptPipe()
     if (event == nullptr) {
         return;
     }
-    event_ = event;
+    handle_ = event;
+    valid_ = true;
     g_interruptEvent = event;
     SetConsoleCtrlHandler(SetInterruptEvent, TRUE);
 }
 
 InterruptPipe::~InterruptPipe()
 {
-    if (event_ == nullptr) {
+    if (!valid_) {
         return;
     }
     SetConsoleCtrlHandler(SetInterruptEvent, FALSE);
     g_interruptEvent = nullptr;
-    CloseHandle(event_);
+    CloseHandle(handle_);
 }
 
 } // namespace kovr::cli

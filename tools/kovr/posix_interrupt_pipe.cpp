@@ -32,7 +32,8 @@ InterruptPipe::InterruptPipe()
     if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
-    readFd_ = fds[0];
+    handle_ = fds[0];
+    valid_ = true;
     g_writeFd = fds[1];
     struct sigaction action {};
     action.sa_handler = WriteInterruptByte;
@@ -44,7 +45,7 @@ InterruptPipe::InterruptPipe()
 
 InterruptPipe::~InterruptPipe()
 {
-    if (readFd_ < 0) {
+    if (!valid_) {
         return;
     }
     for (size_t i = 0; i < std::size(kSignals); ++i) {
@@ -52,7 +53,7 @@ InterruptPipe::~InterruptPipe()
     }
     close(g_writeFd);
     g_writeFd = -1;
-    close(readFd_);
+    close(handle_);
 }
 
 } // namespace kovr::cli

@@ -27,7 +27,7 @@ NotificationEvent::Wake NotificationEvent::Wait(const InterruptPipe &interrupt,
 {
     const int timeoutMs =
         timeout ? static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(timeout->count(), 0, INT_MAX)) : -1;
-    struct pollfd fds[2] = {{KOVREventFd(event_), POLLIN, 0}, {interrupt.fd(), POLLIN, 0}};
+    struct pollfd fds[2] = {{KOVREventFd(event_), POLLIN, 0}, {interrupt.handle(), POLLIN, 0}};
     const int ready = poll(fds, 2, timeoutMs);
     if (ready > 0 && fds[1].revents != 0) {
         return Wake::Interrupted;

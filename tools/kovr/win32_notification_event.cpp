@@ -29,7 +29,7 @@ NotificationEvent::Wake NotificationEvent::Wait(const InterruptPipe &interrupt,
                 : INFINITE;
     // The first handle wins when both are set; without an interrupt event
     // only the search's event is watched.
-    const HANDLE handles[2] = {interrupt.event(), event_};
+    const HANDLE handles[2] = {interrupt.handle(), event_};
     const DWORD first = interrupt.valid() ? 0 : 1;
     const DWORD result = WaitForMultipleObjects(2 - first, handles + first, FALSE, timeoutMs);
     if (result == WAIT_TIMEOUT) {
