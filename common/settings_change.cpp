@@ -16,7 +16,7 @@ int32_t SendOnce(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *m
                  const char *password)
 {
     if (wanted.dhcp) {
-        return calls.setDhcp(session, mac, kDhcpEnabled, password);
+        return calls.setDhcp(session, mac, KOVR_DHCP_ENABLED, password);
     }
     return calls.setNetwork(session, mac, wanted.ip, wanted.mask, wanted.gateway, password);
 }
@@ -25,7 +25,7 @@ int32_t SendOnce(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *m
 
 DeviceSettings SettingsOf(const KOVRDeviceInfoRecord &record)
 {
-    const bool dhcp = (record.presentFields & KOVR_FIELD_DHCP_MODE) != 0 && record.dhcpMode == kDhcpEnabled;
+    const bool dhcp = (record.presentFields & KOVR_FIELD_DHCP_MODE) != 0 && record.dhcpMode == KOVR_DHCP_ENABLED;
     return {dhcp, record.ipAddress, record.subnetMask, record.gatewayAddress};
 }
 
@@ -39,19 +39,19 @@ bool Holds(const DeviceSettings &current, const DeviceSettings &wanted)
 
 bool IsTimeOut(int32_t result, int32_t lastError)
 {
-    return result == kTimedOutResult || (result == -1 && lastError == kTimedOutResult);
+    return result == KOVR_TIMED_OUT || (result == KOVR_FAILED && lastError == KOVR_TIMED_OUT);
 }
 
 int32_t QueryDevice(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac, KOVRDeviceInfoRecord &record,
                     const Attempts &attempts, const ResendNotice &onRetry)
 {
-    int32_t result = kTimedOutResult;
+    int32_t result = KOVR_TIMED_OUT;
     for (unsigned made = 0; MayStart(attempts, made); ++made) {
         if (made > 0 && onRetry) {
             onRetry(made + 1);
         }
         result = calls.getDeviceInfo(session, mac, &record);
-        if (result != kTimedOutResult) {
+        if (result != KOVR_TIMED_OUT) {
             break;
         }
     }
@@ -83,7 +83,7 @@ ChangeResult ChangeSettings(const DeviceCalls &calls, KOVR_HANDLE session, const
         }
         // Only a command that went out may have changed something; a
         // preparatory query that timed out sent nothing.
-        if (outcome.result == kTimedOutResult) {
+        if (outcome.result == KOVR_TIMED_OUT) {
             outcome.mayHaveTakenEffect = true;
         }
         if (!outcome.mayHaveTakenEffect) {

@@ -19,10 +19,6 @@
 
 namespace kovr::common {
 
-// The library's result, and last error, for an operation that got no reply.
-constexpr int32_t kTimedOutResult = -2;
-// KOVRSetDHCP's mode that turns DHCP on.
-constexpr int32_t kDhcpEnabled = 1;
 constexpr unsigned kDefaultAttempts = 3;
 
 struct DeviceCalls {

@@ -28,11 +28,14 @@ HandleRegistry<DiscoverySession> &SessionRegistry()
     return *registry;
 }
 
+// In network byte order: the octets in their written order.
 uint32_t GroupAddress()
 {
-    // Network byte order is the octets in their written order.
+    const uint32_t host = KOVR_GROUP_ADDRESS;
+    const uint8_t octets[4] = {static_cast<uint8_t>(host >> 24), static_cast<uint8_t>(host >> 16),
+                               static_cast<uint8_t>(host >> 8), static_cast<uint8_t>(host)};
     uint32_t address = 0;
-    std::memcpy(&address, kDefaultGroupOctets, sizeof address);
+    std::memcpy(&address, octets, sizeof address);
     return address;
 }
 

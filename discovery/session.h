@@ -16,9 +16,7 @@ namespace kovr {
 constexpr uint32_t kMagicQuma = KOVR_MAGIC_QUMA;
 constexpr uint32_t kMagicLorx = KOVR_MAGIC_LORX;
 constexpr uint32_t kMagicTesk = KOVR_MAGIC_TESK;
-constexpr uint16_t kDefaultPort = 2362;
-// The group 224.0.5.128.
-constexpr uint8_t kDefaultGroupOctets[4] = {224, 0, 5, 128};
+constexpr uint16_t kDefaultPort = KOVR_PORT;
 
 class DiscoverySession {
 public:

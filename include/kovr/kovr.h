@@ -31,6 +31,21 @@ extern "C" {
 
 #define KOVR_INFINITE 0xFFFFFFFFu
 
+/* Where every request goes: the multicast group 224.0.5.128 (here in host
+ * byte order) and the UDP port. */
+#define KOVR_GROUP_ADDRESS 0xE0000580u
+#define KOVR_PORT          2362
+
+/* Results of the single-device operations besides 0 (success) and the
+ * device's own 1 to 255; KOVR_TIMED_OUT is also the last error after a
+ * time-out. */
+#define KOVR_FAILED    (-1)
+#define KOVR_TIMED_OUT (-2)
+
+/* KOVRSetDHCP's modes, and dhcpMode in a record. */
+#define KOVR_DHCP_DISABLED 0
+#define KOVR_DHCP_ENABLED  1
+
 /* Session magics: the four letters, first letter in the most significant byte. */
 #define KOVR_MAGIC_QUMA 0x51554D41u
 #define KOVR_MAGIC_LORX 0x4C4F5258u

@@ -50,7 +50,7 @@ const DeviceCalls kCalls = {
         const auto [result, shown] = g_script->queries.front();
         g_script->queries.pop_front();
         record->presentFields = KOVR_FIELD_DHCP_MODE;
-        record->dhcpMode = shown.dhcp ? kDhcpEnabled : 0;
+        record->dhcpMode = shown.dhcp ? KOVR_DHCP_ENABLED : 0;
         record->ipAddress = shown.ip;
         record->subnetMask = shown.mask;
         record->gatewayAddress = shown.gateway;

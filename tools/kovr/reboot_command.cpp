@@ -45,7 +45,7 @@ int RunReboot(const RebootOptions &options)
         const int32_t result = KOVRRebootDevice(session.handle(), mac.data(), password.c_str());
         password.Clear();
         const std::string target = FormatMac(mac.data());
-        if (result == common::kTimedOutResult) {
+        if (result == KOVR_TIMED_OUT) {
             std::cerr << "kovr: reboot " << target
                       << ": no reply in time; the device may or may not have rebooted, and the reboot is not "
                          "sent again\n";

@@ -54,7 +54,7 @@ int ReportResult(const Session &session, const std::string &action, int32_t resu
               << Printable(session.LastErrorMessage()) << '\n';
     // A preparatory query that timed out fails the call with -1 but leaves
     // the time-out as the last error.
-    return result == -2 || error == -2 ? kExitTimedOut : kExitFailure;
+    return result == KOVR_TIMED_OUT || error == KOVR_TIMED_OUT ? kExitTimedOut : kExitFailure;
 }
 
 } // namespace kovr::cli
