@@ -7,7 +7,7 @@ bool RefuseAllDevices(ErrorState &errors, const uint8_t target[kMacSize])
     if (!IsAllDevices(target)) {
         return false;
     }
-    errors.Record(kInvalidAddress);
+    errors.Record(Status::InvalidAddress);
     return true;
 }
 
@@ -15,14 +15,14 @@ int32_t RecordTransportFailure(ErrorState &errors, const TransportStatus &status
 {
     switch (status.outcome) {
     case Outcome::TimedOut:
-        errors.Record(kTimedOut);
-        return kTimedOut.number;
+        errors.Record(Status::TimedOut);
+        return KOVR_TIMED_OUT;
     case Outcome::NoLocalAddress:
-        errors.Record(kNoLocalAddress);
-        return -1;
+        errors.Record(Status::NoLocalAddress);
+        return KOVR_FAILED;
     default:
         errors.RecordNetworkError(status.error);
-        return -1;
+        return KOVR_FAILED;
     }
 }
 

@@ -50,13 +50,13 @@ int32_t Authenticate(const DeviceContext &context, const AuthNonce &nonce, const
         // One length byte carries the plain password; a shortened one would
         // only be refused by the device, or worse, accepted.
         if (!FinishPlainRequest(request, password, passwordLength)) {
-            context.errors.Record(kPasswordTooLong);
-            return -1;
+            context.errors.Record(Status::PasswordTooLong);
+            return KOVR_FAILED;
         }
         return 0;
     }
-    context.errors.Record(kAuthenticationFailed);
-    return kAuthenticationFailed.number;
+    context.errors.Record(Status::AuthenticationFailed);
+    return EntryOf(Status::AuthenticationFailed).number;
 }
 
 int32_t Exchange(const DeviceContext &context, uint32_t localAddress, const uint8_t target[kMacSize],
@@ -82,13 +82,13 @@ int32_t RunDeviceCommand(const DeviceContext &context, const uint8_t target[kMac
 {
     uint32_t localAddress = 0;
     if (!SelectLocalAddress(context, target, &localAddress)) {
-        return -1;
+        return KOVR_FAILED;
     }
     CommandRequest request;
     BeginRequest(context.identity, target, arguments, &request);
     AuthNonce nonce{};
     if (FetchAuthNonce(context, target, &nonce) != 0) {
-        return -1;
+        return KOVR_FAILED;
     }
     int32_t result = Authenticate(context, nonce, password, &request);
     if (result == 0) {

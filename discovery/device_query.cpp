@@ -10,7 +10,7 @@ namespace kovr {
 int32_t QueryDevice(const DeviceContext &context, const uint8_t target[kMacSize], ReplyRecord *record)
 {
     if (RefuseAllDevices(context.errors, target)) {
-        return -1;
+        return KOVR_FAILED;
     }
     SocketSet set;
     TransportStatus status = OpenSocketSet(context.transport, &set);
@@ -21,7 +21,7 @@ int32_t QueryDevice(const DeviceContext &context, const uint8_t target[kMacSize]
     std::unique_ptr<platform::Timer> timer = platform::Timer::Create(&error);
     if (timer == nullptr) {
         context.errors.RecordNetworkError(error);
-        return -1;
+        return KOVR_FAILED;
     }
     uint8_t request[kDiscoveryRequestSize];
     BuildDiscoveryRequest(context.identity, target, request);
@@ -31,7 +31,7 @@ int32_t QueryDevice(const DeviceContext &context, const uint8_t target[kMacSize]
     if (error != platform::kNoError) {
         // Without a running timer the wait would never end.
         context.errors.RecordNetworkError(error);
-        return -1;
+        return KOVR_FAILED;
     }
     status = AwaitReply(context.identity, context.transport, set.sockets(), set.count(), *timer, kDiscoveryReply,
                         target, record);
@@ -50,7 +50,7 @@ bool SelectLocalAddress(const DeviceContext &context, const uint8_t target[kMacS
         return false;
     }
     if (addresses.empty()) {
-        context.errors.Record(kNoLocalAddress);
+        context.errors.Record(Status::NoLocalAddress);
         return false;
     }
     if (addresses.size() == 1) {
@@ -71,13 +71,13 @@ bool SelectLocalAddress(const DeviceContext &context, const uint8_t target[kMacS
 int32_t FetchAuthNonce(const DeviceContext &context, const uint8_t target[kMacSize], AuthNonce *nonce)
 {
     if (RefuseAllDevices(context.errors, target)) {
-        return -1;
+        return KOVR_FAILED;
     }
     ReplyRecord reply;
     InitReplyRecord(context.identity, &reply);
     // A failed query has recorded why (for instance "Operation timed out").
     if (QueryDevice(context, target, &reply) != 0) {
-        return -1;
+        return KOVR_FAILED;
     }
     // No challenge: the device takes the password in plain (length stays 0).
     if ((reply.info.presentFields & KOVR_FIELD_NONCE) != 0) {

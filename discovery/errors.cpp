@@ -23,7 +23,7 @@ void ErrorState::RecordNetworkError(int systemError)
     platform::DescribeSystemError(systemError, reason, sizeof reason);
     char message[kErrorMessageSize];
     std::snprintf(message, sizeof message, "%s%s", kNetworkErrorPrefix, reason);
-    Record(kNetworkErrorNumber, message);
+    Record(KOVR_FAILED, message);
 }
 
 int32_t ErrorState::Number() const

@@ -2,6 +2,8 @@
 // never drift apart, and the per-session error state that records them.
 #pragma once
 
+#include "kovr/kovr.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -10,29 +12,49 @@ namespace kovr {
 
 constexpr size_t kErrorMessageSize = 256;
 
-struct ErrorEntry {
+// Every error the library records of its own, by name; a device's errors
+// come with their own number and text.
+enum class Status {
+    Succeeded,
+    TimedOut,
+    AuthenticationFailed,
+    InvalidAddress,
+    NoLocalAddress,
+    PasswordTooLong,
+};
+
+struct StatusEntry {
     int32_t number;
     const char *text;
 };
+// In the order of Status. The local failures share the library's -1.
+constexpr StatusEntry kStatusTable[] = {
+    {0, "Operation succeeded"},
+    {KOVR_TIMED_OUT, "Operation timed out"},
+    {1, "Authentication Failed"},
+    {KOVR_FAILED, "Invalid device address"},
+    {KOVR_FAILED, "No local IPv4 address"},
+    {KOVR_FAILED, "Password too long"},
+};
 
-constexpr ErrorEntry kSucceeded{0, "Operation succeeded"};
-constexpr ErrorEntry kTimedOut{-2, "Operation timed out"};
-constexpr ErrorEntry kAuthenticationFailed{1, "Authentication Failed"};
-// Local failures of the device operations.
-constexpr ErrorEntry kInvalidAddress{-1, "Invalid device address"};
-constexpr ErrorEntry kNoLocalAddress{-1, "No local IPv4 address"};
-constexpr ErrorEntry kPasswordTooLong{-1, "Password too long"};
+static_assert(sizeof kStatusTable / sizeof kStatusTable[0] == static_cast<size_t>(Status::PasswordTooLong) + 1,
+              "one entry per status");
+
+constexpr const StatusEntry &EntryOf(Status status)
+{
+    return kStatusTable[static_cast<size_t>(status)];
+}
+
 // A network failure: kNetworkErrorPrefix, then the system's reason.
-constexpr int32_t kNetworkErrorNumber = -1;
 constexpr const char *kNetworkErrorPrefix = "Network error: ";
 
 // The last error of a session. Any thread may read it while another call
 // on the same session records one, so it carries its own lock.
 class ErrorState {
 public:
-    ErrorState() { Record(kSucceeded); }
+    ErrorState() { Record(Status::Succeeded); }
 
-    void Record(const ErrorEntry &entry) { Record(entry.number, entry.text); }
+    void Record(Status status) { Record(EntryOf(status).number, EntryOf(status).text); }
     // Keeps at most 255 characters of the message.
     void Record(int32_t number, const char *message);
     // -1 "Network error: " and the reason for a platform SystemError.

@@ -119,7 +119,7 @@ void SetSearchNotification(SearchState &state, const NotifyTarget &target)
 int32_t StartSearchWorker(SearchState &state, const Identity &identity, const TransportSettings &transport)
 {
     if (state.searching.load()) {
-        return -1;
+        return KOVR_FAILED;
     }
     state.searching.store(true);
     state.worker.reset();
@@ -135,7 +135,7 @@ int32_t StartSearchWorker(SearchState &state, const Identity &identity, const Tr
     state.worker = platform::Thread::Start([shared = state.shared_from_this()] { SearchWorker(*shared); });
     if (state.worker == nullptr) {
         state.searching.store(false);
-        return -1;
+        return KOVR_FAILED;
     }
     return 0;
 }
@@ -160,15 +160,15 @@ int32_t StartAsyncSearch(SearchState &state, const Identity &identity, const Tra
 {
     // A worker that started another one could never be told to end.
     if (OnWorker(state)) {
-        return -1;
+        return KOVR_FAILED;
     }
     std::lock_guard<std::mutex> lock(state.control);
     if (state.searching.load()) {
-        return -1;
+        return KOVR_FAILED;
     }
     state.asynchronous.store(true);
     SetSearchNotification(state, target);
-    errors.Record(kSucceeded);
+    errors.Record(Status::Succeeded);
     return StartSearchWorker(state, identity, transport);
 }
 
@@ -214,17 +214,17 @@ int32_t RunSyncSearch(SearchState &state, const Identity &identity, const Transp
                       ErrorState &errors, uint32_t idleLimitMs, uint32_t totalLimitMs)
 {
     if (OnWorker(state)) {
-        return -1;
+        return KOVR_FAILED;
     }
     {
         std::lock_guard<std::mutex> lock(state.control);
         if (state.searching.load()) {
-            return -1;
+            return KOVR_FAILED;
         }
         state.asynchronous.store(false);
-        errors.Record(kSucceeded);
+        errors.Record(Status::Succeeded);
         if (idleLimitMs == 0 || totalLimitMs == 0 || (idleLimitMs == KOVR_INFINITE && totalLimitMs == KOVR_INFINITE)) {
-            return -1;
+            return KOVR_FAILED;
         }
         state.idleLimit = std::chrono::milliseconds(idleLimitMs);
         state.idleLimitInfinite = idleLimitMs == KOVR_INFINITE;
@@ -235,7 +235,7 @@ int32_t RunSyncSearch(SearchState &state, const Identity &identity, const Transp
         // search, or finds it running and ends it.
         std::lock_guard<std::mutex> closing(state.closing);
         if (state.closed || StartSearchWorker(state, identity, transport) != 0) {
-            return -1;
+            return KOVR_FAILED;
         }
     }
     // The starter alone ends a synchronous search, so the worker is still

@@ -15,9 +15,9 @@ int32_t RunExportedCommand(KOVR_HANDLE h, const uint8_t *mac, const char *passwo
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr || mac == nullptr || password == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
-    session->errors.Record(kSucceeded);
+    session->errors.Record(Status::Succeeded);
     return RunDeviceCommand(session->Device(), mac, password, arguments);
 }
 
@@ -27,11 +27,11 @@ int32_t KOVRGetDeviceInfo(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecor
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr || mac == nullptr || record == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
     ReplyRecord reply;
     InitReplyRecord(session->identity, &reply);
-    session->errors.Record(kSucceeded);
+    session->errors.Record(Status::Succeeded);
     const int32_t result = QueryDevice(session->Device(), mac, &reply);
     // A failed query never touches the caller's record.
     if (result == 0) {

@@ -19,7 +19,7 @@ extern "C" int32_t KOVRWaitEvent(KOVR_EVENT e, uint32_t timeoutMs)
 {
     // The wait holds the event, so a close meanwhile can't pull it away.
     const std::shared_ptr<platform::Event> event = EventRegistry().Find(SerialOf(e));
-    return event != nullptr ? event->Wait(timeoutMs) : -1;
+    return event != nullptr ? event->Wait(timeoutMs) : KOVR_FAILED;
 }
 
 extern "C" int KOVREventFd(KOVR_EVENT e)

@@ -14,7 +14,7 @@ int32_t StartAsync(KOVR_HANDLE h, const NotifyTarget &target)
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
     return StartAsyncSearch(*session->search, session->identity, session->transport, session->errors, target);
 }
@@ -32,7 +32,7 @@ KOVR_API int32_t KOVRStartSyncSearchEx(KOVR_HANDLE h, uint32_t idleLimitMs, uint
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
     return RunSyncSearch(*session->search, session->identity, session->transport, session->errors, idleLimitMs,
                          totalLimitMs);
@@ -41,7 +41,7 @@ KOVR_API int32_t KOVRStartSyncSearchEx(KOVR_HANDLE h, uint32_t idleLimitMs, uint
 KOVR_API int32_t KOVRStartAsyncSearchCallback(KOVR_HANDLE h, KOVRSearchNotifyCallback cb, uintptr_t userValue)
 {
     if (cb == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
     return StartAsync(h, CallbackTarget{cb, h, userValue});
 }
@@ -49,7 +49,7 @@ KOVR_API int32_t KOVRStartAsyncSearchCallback(KOVR_HANDLE h, KOVRSearchNotifyCal
 KOVR_API int32_t KOVRStartAsyncSearchMessage(KOVR_HANDLE h, KOVR_WINDOW window, uint32_t message, uintptr_t userValue)
 {
     if (message == 0 || !IsLiveWindow(window)) {
-        return -1;
+        return KOVR_FAILED;
     }
     return StartAsync(h, WindowTarget{window, message, userValue});
 }
@@ -59,7 +59,7 @@ KOVR_API int32_t KOVRStartAsyncSearchEvent(KOVR_HANDLE h, KOVR_EVENT event)
     // An event that isn't live could never be set; refusing it up front
     // tells the caller rather than leaving a search that never notifies.
     if (!IsLiveEvent(event)) {
-        return -1;
+        return KOVR_FAILED;
     }
     return StartAsync(h, EventTarget{event});
 }
@@ -67,14 +67,14 @@ KOVR_API int32_t KOVRStartAsyncSearchEvent(KOVR_HANDLE h, KOVR_EVENT event)
 KOVR_API int32_t KOVRGetSearchResultCount(KOVR_HANDLE h)
 {
     const SessionPointer session = FindSession(h);
-    return session == nullptr ? -1 : session->search->results.Count();
+    return session == nullptr ? KOVR_FAILED : session->search->results.Count();
 }
 
 KOVR_API int32_t KOVRGetSearchResults(KOVR_HANDLE h, KOVRDeviceInfoRecord *records, uint32_t capacity)
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr || capacity == 0 || records == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
     int32_t copied = 0;
     std::unique_ptr<ReplyRecord> record;

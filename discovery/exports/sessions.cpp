@@ -44,14 +44,14 @@ extern "C" void KOVRClose(KOVR_HANDLE h)
 extern "C" int32_t KOVRGetLastError(KOVR_HANDLE h)
 {
     const SessionPointer session = FindSession(h);
-    return session != nullptr ? session->errors.Number() : -1;
+    return session != nullptr ? session->errors.Number() : KOVR_FAILED;
 }
 
 extern "C" int32_t KOVRGetLastErrorMessage(KOVR_HANDLE h, char *buffer, uint32_t size)
 {
     const SessionPointer session = FindSession(h);
     if (session == nullptr || size == 0 || buffer == nullptr) {
-        return -1;
+        return KOVR_FAILED;
     }
     session->errors.CopyMessage(buffer, size);
     return 0;

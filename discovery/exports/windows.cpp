@@ -25,7 +25,7 @@ KOVR_API int32_t KOVRGetWindowMessage(KOVR_WINDOW w, uint32_t timeoutMs, uint32_
     // The reader holds the window while it waits, so a destroy meanwhile
     // wakes it instead of freeing what it waits on.
     const std::shared_ptr<platform::MessageWindow> window = WindowRegistry().Find(SerialOf(w));
-    return window != nullptr ? window->Get(timeoutMs, message, wParam, lParam) : -1;
+    return window != nullptr ? window->Get(timeoutMs, message, wParam, lParam) : KOVR_FAILED;
 }
 
 KOVR_API void KOVRDestroyMessageWindow(KOVR_WINDOW w)

@@ -129,7 +129,7 @@ TEST_F(CliApplyTest, AppliesAndVerifiesEachChange)
               (std::vector<std::string>{"02:00:00:00:00:01 verified true", "02:00:00:00:00:02 failed false",
                                         "02:00:00:00:00:03 unchanged false", "02:00:00:00:00:04 verified true",
                                         "02:00:00:00:00:09 not found false"}));
-    EXPECT_EQ(report["devices"][1]["detail"].get<std::string>().rfind("refused by the device", 0), 0u);
+    EXPECT_EQ(report["devices"][1]["detail"].get<std::string>().rfind("failed (result 1); error ", 0), 0u);
     EXPECT_EQ(report["summary"],
               nlohmann::json::parse(
                   R"({"verified":2,"would-change":0,"unchanged":1,"unverified":0,"failed":1,"not-found":1})"));

@@ -50,8 +50,12 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         {{"search", "--magic", "ABCD"}, "--magic"},
         {{"search", "--guid", "{4724141B-AEB4-4DBA-BE7F}"}, "--guid"},
         {{"watch", "--total", "-5"}, "--total"},
-        {{"frobnicate"}, "frobnicate"},
-        {{}, "subcommand"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"search", "--bogus"}, "unknown option '--bogus'"},
+        {{"search", "--requests", "0"}, "--requests"},
+        {{"dhcp", mac, "--retries", "0", "--password-stdin"}, "--retries"},
+        {{}, "a command is required"},
     };
     for (const UsageCase &usage : cases) {
         const auto result = RunKovr(usage.args, "secret\n");
@@ -64,6 +68,13 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         EXPECT_EQ(result.out, "") << command;
     }
     EXPECT_EQ(kovr::test::DatagramsReceived(simulator), 0u);
+}
+
+TEST(CliUsageErrorsTest, VersionPrintsTheVersion)
+{
+    const auto result = RunKovr({"--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "kovr " KOVR_VERSION "\n");
 }
 
 TEST(CliUsageErrorsTest, HelpOnEverySubcommandShowsExamples)

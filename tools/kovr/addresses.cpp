@@ -14,23 +14,6 @@ bool IsAllDevicesAddress(const MacAddress &mac)
     return true;
 }
 
-std::optional<uint32_t> ParseSubnetMask(const std::string &text)
-{
-    const std::optional<uint32_t> mask = ParseIpv4(text);
-    if (!mask) {
-        return std::nullopt;
-    }
-    const uint8_t *octets = reinterpret_cast<const uint8_t *>(&*mask);
-    const uint32_t hostOrder = static_cast<uint32_t>(octets[0]) << 24 | static_cast<uint32_t>(octets[1]) << 16 |
-                               static_cast<uint32_t>(octets[2]) << 8 | octets[3];
-    // Contiguous ones from the top: the inverted mask plus one is a power of two.
-    const uint32_t inverted = ~hostOrder;
-    if ((inverted & (inverted + 1)) != 0) {
-        return std::nullopt;
-    }
-    return mask;
-}
-
 std::optional<uint32_t> ParseMagic(const std::string &text)
 {
     if (text.size() != 4) {

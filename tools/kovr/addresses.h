@@ -27,9 +27,6 @@ using common::ParseMac;
 
 bool IsAllDevicesAddress(const MacAddress &mac);
 
-// A dotted address whose one bits are contiguous from the top.
-std::optional<uint32_t> ParseSubnetMask(const std::string &text);
-
 // QUMA, LORX or TESK, in either case.
 std::optional<uint32_t> ParseMagic(const std::string &text);
 

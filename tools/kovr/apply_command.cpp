@@ -13,13 +13,10 @@
 #include "tools/kovr/secret_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <iostream>
 #include <memory>
 #include <optional>
-
-#include <unistd.h>
 
 namespace kovr::cli {
 
@@ -30,43 +27,10 @@ struct ApplyOptions {
     bool dryRun = false;
     PasswordSource password;
     unsigned parallel = kDefaultParallel;
-    std::string deadline = std::to_string(std::chrono::milliseconds(kDefaultApplyDeadline).count());
+    uint32_t deadlineMs = std::chrono::milliseconds(kDefaultApplyDeadline).count();
     FormatChoice format;
     SearchLimits limits;
 };
-
-// The plan file's text, and whether users other than its owner may read it.
-// The text may hold passwords: read into one buffer sized up front, and
-// wiped by the caller.
-bool ReadPlanFile(const std::string &path, std::string &text, bool &othersMayRead, std::string &error)
-{
-    std::string reason;
-    const int fd = OpenForReading(path, reason);
-    const std::optional<OpenFileFacts> facts = fd >= 0 ? DescribeOpenFile(fd, reason) : std::nullopt;
-    if (!facts) {
-        error = "cannot open '" + path + "': " + reason;
-        if (fd >= 0) {
-            close(fd);
-        }
-        return false;
-    }
-    othersMayRead = facts->othersMayRead;
-    text.assign(facts->size, '\0');
-    size_t size = 0;
-    while (size < text.size()) {
-        const ssize_t n = read(fd, text.data() + size, text.size() - size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        size += static_cast<size_t>(n);
-    }
-    close(fd);
-    text.resize(size);
-    return true;
-}
 
 int Refuse(const std::string &plan, const std::string &message)
 {
@@ -81,7 +45,7 @@ std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &ent
     bool othersMayRead = false;
     std::string error;
     std::vector<PlanRow> rows;
-    const bool read = ReadPlanFile(path, text, othersMayRead, error) && ReadPlanText(text, rows, error);
+    const bool read = ReadSecretFile(path, text, othersMayRead, error) && ReadPlanText(text, rows, error);
     platform::SecureZero(text.data(), text.size());
     if (!read) {
         return Refuse(path, error);
@@ -109,10 +73,9 @@ int RunApply(const ApplyOptions &options)
     if (const std::optional<int> refused = LoadPlan(options.plan, entries)) {
         return *refused;
     }
-    const uint32_t deadlineMs = *ParseMilliseconds(options.deadline);
     ApplySettings settings{options.dryRun, options.parallel, nullptr,
-                           deadlineMs == KOVR_INFINITE ? common::Clock::time_point::max()
-                                                       : start + std::chrono::milliseconds(deadlineMs)};
+                           options.deadlineMs == KOVR_INFINITE ? common::Clock::time_point::max()
+                                                               : start + std::chrono::milliseconds(options.deadlineMs)};
     std::optional<Password> password;
     const bool needsPassword =
         std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password == nullptr; });
@@ -162,12 +125,10 @@ void AddApplyCommand(CLI::App &app, int &status)
     command->add_option("--parallel", options->parallel, "Configure up to N devices at once (default 16)")
         ->type_name("N")
         ->check(CLI::Range(1u, 64u));
-    command
-        ->add_option("--deadline", options->deadline,
-                     "Start no command or query after MS milliseconds from the start (default 180000; "
-                     "'infinite' for no limit)")
-        ->type_name("MS")
-        ->check(MillisecondsValidator());
+    AddReadOption<uint32_t>(*command, "--deadline", options->deadlineMs, ReadMilliseconds,
+                            "Start no command or query after MS milliseconds from the start (default 180000; "
+                            "'infinite' for no limit)")
+        ->type_name("MS");
     AddFormatOptions(*command, options->format, false, "Write one JSON object: each device's outcome, and a summary");
     AddSearchLimitOptions(*command, options->limits);
     command->footer("The plan is checked whole before anything is sent: a bad MAC, address or dhcp value, a\n"

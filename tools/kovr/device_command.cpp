@@ -45,7 +45,7 @@ common::ResendNotice RetryNotice(const std::string &action, unsigned limit)
 
 int RunDeviceCommand(const DeviceCommandOptions &options, const WithPassword &use)
 {
-    const MacAddress mac = *ParseMac(options.mac);
+    const MacAddress &mac = options.mac;
     std::optional<Password> password(std::in_place);
     std::string error;
     if (!ReadPassword(options.password, "Password for " + FormatMac(mac.data()) + ": ", *password, error)) {

@@ -16,7 +16,7 @@
 namespace kovr::cli {
 
 struct DeviceCommandOptions {
-    std::string mac;
+    MacAddress mac{};
     SessionChoice session;
     PasswordSource password;
 };

@@ -24,23 +24,19 @@ void AddRequestsOption(CLI::App &command, unsigned &requests)
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits)
 {
     AddRequestsOption(command, limits.requests);
-    command
-        .add_option("--idle", limits.idle,
-                    "End the search MS milliseconds after the last reply, once a device has answered "
-                    "(default 5000; 'infinite' waits for --total)")
-        ->type_name("MS")
-        ->check(MillisecondsValidator());
-    command
-        .add_option("--total", limits.total,
-                    "End the search after MS milliseconds in all (default 60000; 'infinite' for no limit)")
-        ->type_name("MS")
-        ->check(MillisecondsValidator());
+    AddReadOption<uint32_t>(command, "--idle", limits.idleMs, ReadMilliseconds,
+                            "End the search MS milliseconds after the last reply, once a device has answered "
+                            "(default 5000; 'infinite' waits for --total)")
+        ->type_name("MS");
+    AddReadOption<uint32_t>(command, "--total", limits.totalMs, ReadMilliseconds,
+                            "End the search after MS milliseconds in all (default 60000; 'infinite' for no limit)")
+        ->type_name("MS");
 }
 
 int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVRDeviceInfoRecord> &devices)
 {
-    const uint32_t idleMs = *ParseMilliseconds(limits.idle);
-    const uint32_t totalMs = *ParseMilliseconds(limits.total);
+    const uint32_t idleMs = limits.idleMs;
+    const uint32_t totalMs = limits.totalMs;
     // The library refuses these too, but only a usage error can say why.
     if (idleMs == KOVR_INFINITE && totalMs == KOVR_INFINITE) {
         throw CLI::ValidationError("--idle and --total can't both be infinite");

@@ -21,8 +21,8 @@ void AddRequestsOption(CLI::App &command, unsigned &requests);
 
 struct SearchLimits {
     unsigned requests = common::kDefaultSearchRequests;
-    std::string idle = "5000";
-    std::string total = "60000";
+    uint32_t idleMs = 5000;
+    uint32_t totalMs = 60000;
 };
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits);
 

@@ -19,7 +19,7 @@ namespace kovr::cli {
 namespace {
 
 struct InfoOptions {
-    std::string mac;
+    MacAddress mac{};
     bool json = false;
     unsigned attempts = common::kDefaultAttempts;
     SessionChoice session;
@@ -27,7 +27,7 @@ struct InfoOptions {
 
 int RunInfo(const InfoOptions &options)
 {
-    const MacAddress mac = *ParseMac(options.mac);
+    const MacAddress &mac = options.mac;
     Session session(options.session);
     if (!session.valid()) {
         return ReportOpenFailure();

@@ -1,89 +1,79 @@
 #include "tools/kovr/options.h"
 
-#include "tools/kovr/addresses.h"
+#include "common/device_checks.h"
 
 namespace kovr::cli {
 
-namespace {
-
-CLI::Validator MakeValidator(bool (*accepts)(const std::string &), const std::string &what, const std::string &name)
+bool ReadDeviceMac(const std::string &text, MacAddress &mac, std::string &why)
 {
-    return CLI::Validator(
-        [accepts, what](std::string &value) {
-            return accepts(value) ? std::string() : "'" + value + "' is not " + what;
-        },
-        "", name);
+    const std::optional<MacAddress> parsed = ParseMac(text);
+    if (!parsed) {
+        why = "a MAC address (six hexadecimal bytes such as 02:00:00:00:00:01)";
+        return false;
+    }
+    if (IsAllDevicesAddress(*parsed)) {
+        why = "one device's MAC: it is the all-devices address";
+        return false;
+    }
+    mac = *parsed;
+    return true;
 }
 
-} // namespace
-
-CLI::Validator MacValidator()
+bool ReadIpv4(const std::string &text, uint32_t &address, std::string &why)
 {
-    return CLI::Validator(
-        [](std::string &value) -> std::string {
-            const std::optional<MacAddress> mac = ParseMac(value);
-            if (!mac) {
-                return "'" + value + "' is not a MAC address (six hexadecimal bytes such as 02:00:00:00:00:01)";
-            }
-            if (IsAllDevicesAddress(*mac)) {
-                return "'" + value + "' is the all-devices address; name one device";
-            }
-            return {};
-        },
-        "", "MAC");
+    const std::optional<uint32_t> parsed = ParseIpv4(text);
+    why = "an IPv4 address (four numbers 0 to 255 separated by dots, such as 10.77.1.20)";
+    address = parsed.value_or(0);
+    return parsed.has_value();
 }
 
-CLI::Validator Ipv4Validator()
+bool ReadSubnetMask(const std::string &text, uint32_t &mask, std::string &why)
 {
-    return MakeValidator([](const std::string &v) { return ParseIpv4(v).has_value(); },
-                         "an IPv4 address (four numbers 0 to 255 separated by dots, such as 10.77.1.20)", "IPV4");
+    const std::optional<uint32_t> parsed = ParseIpv4(text);
+    why = "a subnet mask (an IPv4 address whose one bits are contiguous, such as 255.255.255.0)";
+    mask = parsed.value_or(0);
+    return parsed && common::IsContiguousMask(*parsed);
 }
 
-CLI::Validator SubnetMaskValidator()
+bool ReadGuid(const std::string &text, std::optional<KOVR_GUID> &guid, std::string &why)
 {
-    return MakeValidator([](const std::string &v) { return ParseSubnetMask(v).has_value(); },
-                         "a subnet mask (an IPv4 address whose one bits are contiguous, such as 255.255.255.0)",
-                         "MASK");
+    guid = ParseGuid(text);
+    why = "a GUID (such as {4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5})";
+    return guid.has_value();
 }
 
-CLI::Validator GuidValidator()
+bool ReadMagic(const std::string &text, std::optional<uint32_t> &magic, std::string &why)
 {
-    return MakeValidator([](const std::string &v) { return ParseGuid(v).has_value(); },
-                         "a GUID (such as {4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5})", "GUID");
+    magic = ParseMagic(text);
+    why = "QUMA, LORX or TESK";
+    return magic.has_value();
 }
 
-CLI::Validator MagicValidator()
+bool ReadMilliseconds(const std::string &text, uint32_t &ms, std::string &why)
 {
-    return MakeValidator([](const std::string &v) { return ParseMagic(v).has_value(); }, "QUMA, LORX or TESK", "MAGIC");
+    const std::optional<uint32_t> parsed = ParseMilliseconds(text);
+    why = "a time in milliseconds (1 to 4294967295, or 'infinite')";
+    ms = parsed.value_or(0);
+    return parsed.has_value();
 }
 
-CLI::Validator MillisecondsValidator()
+void AddMacArgument(CLI::App &command, MacAddress &mac)
 {
-    return MakeValidator([](const std::string &v) { return ParseMilliseconds(v).has_value(); },
-                         "a time in milliseconds (1 to 4294967295, or 'infinite')", "MS");
-}
-
-void AddMacArgument(CLI::App &command, std::string &mac)
-{
-    command.add_option("MAC", mac, "The device's MAC address, such as 02:00:00:00:00:01")
+    AddReadOption<MacAddress>(command, "MAC", mac, ReadDeviceMac, "The device's MAC address, such as 02:00:00:00:00:01")
         ->type_name("")
-        ->required()
-        ->check(MacValidator());
+        ->required();
 }
 
 void AddSessionOptions(CLI::App &command, SessionChoice &choice)
 {
-    command.add_option("--magic", choice.magic, "Protocol magic of the session: QUMA, LORX or TESK")
-        ->type_name("MAGIC")
-        ->check(MagicValidator());
-    command
-        .add_option("--guid", choice.guid,
-                    "Session GUID; selects the magic unless --magic is given too "
-                    "(default: the locator's {4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5})")
-        ->type_name("GUID")
-        ->check(GuidValidator());
+    AddReadOption<std::optional<uint32_t>>(command, "--magic", choice.magic, ReadMagic,
+                                           "Protocol magic of the session: QUMA, LORX or TESK")
+        ->type_name("MAGIC");
+    AddReadOption<std::optional<KOVR_GUID>>(command, "--guid", choice.guid, ReadGuid,
+                                            "Session GUID; selects the magic unless --magic is given too "
+                                            "(default: the locator's {4724141B-AEB4-4DBA-BE7F-D4A18AFA6EA5})")
+        ->type_name("GUID");
 }
-
 void AddPasswordOptions(CLI::App &command, PasswordSource &source)
 {
     CLI::Option *file =

@@ -41,13 +41,6 @@ std::string Mismatch(const common::DeviceSettings &current, const common::Device
     return text;
 }
 
-std::string FailureText(const Session &session, int32_t result)
-{
-    const std::string message = Printable(session.LastErrorMessage());
-    return (result > 0 ? "refused by the device (result " : "failed (result ") + std::to_string(result) + ")" +
-           (message.empty() ? "" : ": " + message);
-}
-
 // Until the deadline, however many times.
 common::Attempts UntilDeadline(const ApplySettings &settings)
 {

@@ -23,6 +23,11 @@ struct OpenFileFacts {
 // None, with the reason in error, when the system can't say.
 std::optional<OpenFileFacts> DescribeOpenFile(int fd, std::string &error);
 
+// The whole file, and whether users other than its owner may read it. The
+// text may hold passwords: the caller wipes it. False with the reason in
+// error.
+bool ReadSecretFile(const std::string &path, std::string &text, bool &othersMayRead, std::string &error);
+
 // Who else may read a file with othersMayRead, and how its owner stops them.
 extern const char kOthersMayReadAdvice[];
 

@@ -10,9 +10,9 @@ namespace kovr::cli {
 
 KOVR_HANDLE OpenSession(const SessionChoice &choice)
 {
-    const KOVR_GUID guid = choice.guid.empty() ? kLocatorSessionGuid : *ParseGuid(choice.guid);
-    if (!choice.magic.empty()) {
-        return KOVROpen(*ParseMagic(choice.magic), &guid);
+    const KOVR_GUID guid = choice.guid.value_or(kLocatorSessionGuid);
+    if (choice.magic) {
+        return KOVROpen(*choice.magic, &guid);
     }
     return KOVROpenByGuid(&guid);
 }
@@ -44,17 +44,21 @@ int ReportOpenFailure()
     return kExitFailure;
 }
 
+std::string FailureText(const Session &session, int32_t result)
+{
+    return "failed (result " + std::to_string(result) + "); error " + std::to_string(session.LastError()) + ": " +
+           Printable(session.LastErrorMessage());
+}
+
 int ReportResult(const Session &session, const std::string &action, int32_t result)
 {
     if (result == 0) {
         return kExitSuccess;
     }
-    const int32_t error = session.LastError();
-    std::cerr << "kovr: " << action << " failed (result " << result << "); error " << error << ": "
-              << Printable(session.LastErrorMessage()) << '\n';
+    std::cerr << "kovr: " << action << ' ' << FailureText(session, result) << '\n';
     // A preparatory query that timed out fails the call with -1 but leaves
     // the time-out as the last error.
-    return result == KOVR_TIMED_OUT || error == KOVR_TIMED_OUT ? kExitTimedOut : kExitFailure;
+    return result == KOVR_TIMED_OUT || session.LastError() == KOVR_TIMED_OUT ? kExitTimedOut : kExitFailure;
 }
 
 } // namespace kovr::cli

@@ -38,6 +38,10 @@ KOVR_HANDLE OpenSession(const SessionChoice &choice);
 // Prints why a session could not be opened and returns the exit status.
 int ReportOpenFailure();
 
+// A failed device operation's result with the session's last error:
+// "failed (result 1); error 13: Invalid password".
+std::string FailureText(const Session &session, int32_t result);
+
 // For a device operation's result: 0 on success; otherwise prints what
 // failed with the session's last error number and text on stderr and
 // returns the exit status (time-outs apart from other failures).

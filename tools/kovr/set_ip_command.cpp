@@ -12,19 +12,16 @@ namespace {
 
 struct SetIpOptions {
     DeviceCommandOptions device;
-    std::string ip;
-    std::string mask;
-    std::string gateway;
+    common::DeviceSettings wanted;
     unsigned attempts = common::kDefaultAttempts;
 };
 
 int RunSetIp(const SetIpOptions &options)
 {
-    const common::DeviceSettings wanted{false, *ParseIpv4(options.ip), *ParseSubnetMask(options.mask),
-                                        *ParseIpv4(options.gateway)};
+    const common::DeviceSettings &wanted = options.wanted;
     return RunSettingsChange(options.device, "set-ip", wanted, options.attempts,
-                             "IP address " + options.ip + ", subnet mask " + options.mask + ", gateway " +
-                                 options.gateway);
+                             "IP address " + FormatIpv4(wanted.ip) + ", subnet mask " + FormatIpv4(wanted.mask) +
+                                 ", gateway " + FormatIpv4(wanted.gateway));
 }
 
 } // namespace
@@ -34,15 +31,15 @@ void AddSetIpCommand(CLI::App &app, int &status)
     auto options = std::make_shared<SetIpOptions>();
     CLI::App *command = app.add_subcommand("set-ip", "Give a device a static IP address, subnet mask and gateway");
     AddDeviceCommandOptions(*command, options->device, [&](CLI::App &own) {
-        own.add_option("--ip", options->ip, "The new IP address")->type_name("A")->required()->check(Ipv4Validator());
-        own.add_option("--mask", options->mask, "The new subnet mask")
+        AddReadOption<uint32_t>(own, "--ip", options->wanted.ip, ReadIpv4, "The new IP address")
+            ->type_name("A")
+            ->required();
+        AddReadOption<uint32_t>(own, "--mask", options->wanted.mask, ReadSubnetMask, "The new subnet mask")
             ->type_name("M")
-            ->required()
-            ->check(SubnetMaskValidator());
-        own.add_option("--gateway", options->gateway, "The new gateway address")
+            ->required();
+        AddReadOption<uint32_t>(own, "--gateway", options->wanted.gateway, ReadIpv4, "The new gateway address")
             ->type_name("G")
-            ->required()
-            ->check(Ipv4Validator());
+            ->required();
         AddRetriesOption(own, options->attempts, kSettingsRetriesHelp);
     });
     command->footer(std::string(kSettingsChangeFooter) +

@@ -21,7 +21,7 @@ namespace kovr::cli {
 namespace {
 
 struct WatchOptions {
-    std::string total = "infinite";
+    uint32_t totalMs = KOVR_INFINITE;
     unsigned requests = common::kDefaultSearchRequests;
     FormatChoice format;
     SessionChoice session;
@@ -37,7 +37,7 @@ int RunWatch(const WatchOptions &options)
     InterruptPipe interrupt;
     // One request prints every reply, as the library queues them; more
     // print each device once per interface, however often it answers.
-    const common::SearchPlan plan{options.requests, KOVR_INFINITE, *ParseMilliseconds(options.total)};
+    const common::SearchPlan plan{options.requests, KOVR_INFINITE, options.totalMs};
     EventSearch search(session, plan, options.requests == 1 ? common::Merge::None : common::Merge::ByMacAndInterface);
     const Clock::time_point start = Clock::now();
     if (!search.Start()) {
@@ -85,9 +85,9 @@ void AddWatchCommand(CLI::App &app, int &status)
     auto options = std::make_shared<WatchOptions>();
     CLI::App *command =
         app.add_subcommand("watch", "Search asynchronously and print each device the moment it answers");
-    command->add_option("--total", options->total, "Stop after MS milliseconds (default 'infinite': until Ctrl-C)")
-        ->type_name("MS")
-        ->check(MillisecondsValidator());
+    AddReadOption<uint32_t>(*command, "--total", options->totalMs, ReadMilliseconds,
+                            "Stop after MS milliseconds (default 'infinite': until Ctrl-C)")
+        ->type_name("MS");
     AddRequestsOption(*command, options->requests);
     AddFormatOptions(*command, options->format, true,
                      "Write JSON Lines: one object with every record field per device");
