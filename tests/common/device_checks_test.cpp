@@ -64,6 +64,20 @@ TEST(DeviceChecks, EachKindIsFoundWithItsDevicesAndMessage)
          ProblemKind::DuplicateAddress,
          {0, 2},
          "10.77.1.10 is used by 02:4b:52:00:00:01, 02:4b:52:00:00:03; give each device an address of its own."},
+        {"three devices share an address",
+         {{"10.77.1.10", "255.255.255.0", "10.77.1.254", 0, "a", "10.77.1.1"},
+          {"10.77.1.10", "255.255.255.0", "10.77.1.254", 0, "b", "10.77.1.1"},
+          {"10.77.1.10", "255.255.255.0", "10.77.1.254", 0, "c", "10.77.1.1"}},
+         ProblemKind::DuplicateAddress,
+         {0, 1, 2},
+         "10.77.1.10 is used by 02:4b:52:00:00:01, 02:4b:52:00:00:02, 02:4b:52:00:00:03; give each device an "
+         "address of its own."},
+        {"inside its own wider subnet, but outside its interface's",
+         {{"10.77.5.5", "255.255.0.0", "10.77.0.1", 0, "a", "10.77.1.1"}},
+         ProblemKind::Unreachable,
+         {0},
+         "10.77.5.5 is outside 10.77.1.0/24, the subnet of interface 10.77.1.1, so this host can't reach it; "
+         "move it into 10.77.1.0/24."},
         {"outside the subnet it answered through, though inside another",
          {{"10.77.2.20", "255.255.255.0", "10.77.2.254", 0, "a", "10.77.1.1"}},
          ProblemKind::Unreachable,
@@ -130,6 +144,7 @@ TEST(DeviceChecks, MasksAndSubnetsReadAsPrefixes)
         EXPECT_EQ(IsContiguousMask(Ip(m.mask)), m.contiguous) << m.mask;
     }
     EXPECT_EQ(SubnetText(Ip("10.77.1.10"), Ip("255.255.255.0")), "10.77.1.0/24");
+    EXPECT_EQ(SubnetText(Ip("10.77.1.10"), Ip("255.255.255.255")), "10.77.1.10/32");
     EXPECT_STREQ(ProblemKindName(ProblemKind::GatewayOutsideSubnet), "gateway-outside-subnet");
 }
 

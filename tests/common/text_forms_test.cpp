@@ -72,7 +72,8 @@ TEST(TextFormsTest, Ipv4AddressesAreFourDecimalPartsInNetworkOrder)
                       {"10.77.1.2 ", "refused"},
                       {" 10.77.1.2", "refused"},
                       {"0x0a.77.1.2", "refused"},
-                      {"1000.1.1.1", "refused"}});
+                      {"1000.1.1.1", "refused"},
+                      {"4294967297.0.0.1", "refused"}});
     EXPECT_FALSE(ParseIpv4(std::string("10.77.1.2\0junk", 14)));
 }
 

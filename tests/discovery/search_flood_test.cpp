@@ -70,6 +70,33 @@ long ResidentKilobytes()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+TEST(SearchIntake, ASynchronousSearchKeepsEachDevicesFirstReplyAndAnAsynchronousOneEvery)
+{
+    const SessionPointer session = DiscoverySession::Create(kMagicLorx, kLocatorGuid);
+    ASSERT_NE(session, nullptr);
+    for (const bool deduplicate : {true, false}) {
+        ResultQueue results;
+        QueuedDevices queued;
+        const Intake intake{session->identity, results, deduplicate, queued};
+        // A through one interface, then B, then A through another.
+        for (const auto &[device, interfaceAddress] : {std::pair{0xA, 1u}, {0xB, 1u}, {0xA, 2u}}) {
+            auto record = std::make_unique<ReplyRecord>();
+            InitReplyRecord(session->identity, record.get());
+            record->info.macAddress[5] = static_cast<uint8_t>(device);
+            record->info.interfaceAddress = interfaceAddress;
+            QueueReply(intake, std::move(record));
+        }
+        std::vector<std::pair<int, uint32_t>> queuedReplies;
+        results.ForEach([&](const std::unique_ptr<ReplyRecord> &record) {
+            queuedReplies.emplace_back(record->info.macAddress[5], record->info.interfaceAddress);
+        });
+        const std::vector<std::pair<int, uint32_t>> expected =
+            deduplicate ? std::vector<std::pair<int, uint32_t>>{{0xA, 1}, {0xB, 1}}
+                        : std::vector<std::pair<int, uint32_t>>{{0xA, 1}, {0xB, 1}, {0xA, 2}};
+        EXPECT_EQ(queuedReplies, expected) << deduplicate;
+    }
+}
+
 TEST(SearchPass, ReadsABoundedShareOfABusySocketAndLeavesTheRestForTheNextPass)
 {
     ASSERT_TRUE(test::InPrivateNamespace());

@@ -155,9 +155,11 @@ TEST_F(CliApplyTest, DryRunShowsTheChangesAndSendsNothing)
 
 TEST_F(CliApplyTest, RefusesAPlanThatOthersCanReadOrThatHasFaults)
 {
-    const auto readable = RunKovr(Args({"apply", Plan(kPlan, 0644), "--password-stdin"}), "secret\n");
-    EXPECT_EQ(readable.exitCode, 2);
-    EXPECT_NE(readable.err.find("can be read by group or others"), std::string::npos) << readable.err;
+    for (const mode_t mode : {0644, 0640, 0604}) {
+        const auto readable = RunKovr(Args({"apply", Plan(kPlan, mode), "--password-stdin"}), "secret\n");
+        EXPECT_EQ(readable.exitCode, 2) << mode;
+        EXPECT_NE(readable.err.find("can be read by group or others"), std::string::npos) << readable.err;
+    }
 
     const auto faulty =
         RunKovr(Args({"apply", Plan("mac,ip\n02:00:00:00:00:01,10.77.1.51\n"), "--password-stdin"}), "secret\n");

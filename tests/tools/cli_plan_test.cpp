@@ -118,6 +118,8 @@ const PlanCase kCases[] = {
     {"JsonNotObjects", "[{\"mac\": \"02:00:00:00:00:01\"}, 5]", "index 1: not an object"},
     {"JsonNestedValue", "[{\"mac\": [1]}]", "index 0: 'mac' is neither a text, a number nor true or false"},
     {"NeitherCsvNorJson", "[1, 2", "the plan is neither CSV with a header nor a JSON array of objects"},
+    {"QuotedLineBreakCountsAsALine", "mac,name,dhcp\n02:00:00:00:00:01,\"two\nlines\",on\n02:00:00:00:00:02,x,maybe\n",
+     "line 4: dhcp 'maybe' is not Enabled/Disabled, on/off, 1/0 or true/false\n"},
     {"UnclosedQuote", "mac,name\n02:00:00:00:00:01,\"open\n\n", "line 2: a quoted cell is not closed"},
     {"Empty", "", "the plan is empty"},
     {"LongPassword", "mac,password\n02:00:00:00:00:01," + std::string(1024, 'x') + "\n",
