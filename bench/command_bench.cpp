@@ -79,8 +79,8 @@ double RawRoundTrip(const char *localAddress, const uint8_t mac[6])
     std::copy(trailer, trailer + sizeof trailer, request + 14);
     sockaddr_in group{};
     group.sin_family = AF_INET;
-    group.sin_addr.s_addr = inet_addr("224.0.5.128");
-    group.sin_port = htons(2362);
+    group.sin_addr.s_addr = htonl(KOVR_GROUP_ADDRESS);
+    group.sin_port = htons(KOVR_PORT);
     uint8_t reply[1500];
     const Clock::time_point start = Clock::now();
     sendto(fd, request, sizeof request, 0, reinterpret_cast<sockaddr *>(&group), sizeof group);

@@ -33,7 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr KOVR_GUID kLocatorGuid = KOVR_LOCATOR_SESSION_GUID;
-constexpr uint16_t kDevicePort = 2362;
+constexpr uint16_t kDevicePort = KOVR_PORT;
 constexpr const char *kHostInterface = "h1";
 constexpr const char *kHostAddress = "10.77.1.1";
 

@@ -129,7 +129,7 @@ void CheckSettings(const std::vector<KOVRDeviceInfoRecord> &devices, std::vector
                              "Subnet mask " + FormatIpv4(record.subnetMask) +
                                  " is not a contiguous prefix; set a mask such as 255.255.255.0."});
         }
-        if (record.ipAddress == 0 && record.dhcpMode != 1) {
+        if (record.ipAddress == 0 && record.dhcpMode != KOVR_DHCP_ENABLED) {
             unconfigured.push_back({ProblemKind::Unconfigured,
                                     Severity::Error,
                                     {i},

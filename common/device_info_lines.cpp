@@ -11,7 +11,7 @@ std::string DhcpText(const KOVRDeviceInfoRecord &record)
     if ((record.presentFields & KOVR_FIELD_DHCP_MODE) == 0) {
         return "N/A";
     }
-    return record.dhcpMode == 1 ? "Enabled" : "Disabled";
+    return record.dhcpMode == KOVR_DHCP_ENABLED ? "Enabled" : "Disabled";
 }
 
 std::string DeviceInfoText(const KOVRDeviceInfoRecord &r, TextFilter showDeviceText)
