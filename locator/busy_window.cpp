@@ -5,6 +5,8 @@
 #include <QShortcut>
 #include <QWidget>
 
+namespace kovr::locator {
+
 namespace {
 
 bool IsUserInput(QEvent::Type type)
@@ -30,28 +32,34 @@ bool IsUserInput(QEvent::Type type)
 
 } // namespace
 
-BusyWindow::BusyWindow(QWidget *window, Cursor cursor) : m_window(window), m_waitCursor(cursor == Cursor::Wait)
+BusyWindow::BusyWindow(QWidget *window, Cursor cursor) : window_(window), waitCursor_(cursor == Cursor::Wait)
 {
     qApp->installEventFilter(this);
-    if (m_waitCursor)
+    if (waitCursor_) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
 }
 
 BusyWindow::~BusyWindow()
 {
-    if (m_waitCursor)
+    if (waitCursor_) {
         QApplication::restoreOverrideCursor();
+    }
 }
 
 bool BusyWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_window || !IsUserInput(event->type()))
+    if (!window_ || !IsUserInput(event->type())) {
         return false;
+    }
     // A shortcut's event goes to the shortcut, not to a widget.
     const QWidget *target = nullptr;
-    if (const auto *shortcut = qobject_cast<QShortcut *>(watched))
+    if (const auto *shortcut = qobject_cast<QShortcut *>(watched)) {
         target = qobject_cast<QWidget *>(shortcut->parent());
-    else if (watched->isWidgetType())
+    } else if (watched->isWidgetType()) {
         target = static_cast<QWidget *>(watched);
-    return target && target->window() == m_window;
+    }
+    return target && target->window() == window_;
 }
+
+} // namespace kovr::locator

@@ -1,10 +1,11 @@
-#ifndef KOVR_LOCATOR_BUSY_WINDOW_H
-#define KOVR_LOCATOR_BUSY_WINDOW_H
+#pragma once
 
 #include <QObject>
 #include <QPointer>
 
 class QWidget;
+
+namespace kovr::locator {
 
 // While a window waits for the library off the GUI thread it keeps painting
 // and can be moved and closed, but the user's clicks and keys to it are
@@ -23,8 +24,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPointer<QWidget> m_window;
-    bool m_waitCursor;
+    QPointer<QWidget> window_;
+    bool waitCursor_;
 };
 
-#endif
+} // namespace kovr::locator

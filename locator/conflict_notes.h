@@ -1,5 +1,4 @@
-#ifndef KOVR_LOCATOR_CONFLICT_NOTES_H
-#define KOVR_LOCATOR_CONFLICT_NOTES_H
+#pragma once
 
 #include "common/device_checks.h"
 
@@ -7,10 +6,12 @@
 
 #include <vector>
 
+namespace kovr::locator {
+
 // For each device of the list, in list order, what keeps the user from
 // reaching it and what to do about it: a shared address or an address
 // outside every local subnet. Empty for a device without such a problem.
 QStringList ConflictNotes(const std::vector<KOVRDeviceInfoRecord> &devices,
-                          const std::vector<kovr::common::LocalSubnet> &localSubnets);
+                          const std::vector<common::LocalSubnet> &localSubnets);
 
-#endif
+} // namespace kovr::locator

@@ -4,13 +4,12 @@
 
 #include <QLabel>
 
-DeviceInfoDialog::DeviceInfoDialog(QWidget *parent) : TemplateDialog(kDeviceInfoTemplate, parent) {}
+namespace kovr::locator {
 
-void DeviceInfoDialog::OnInitDialog()
+DeviceInfoDialog::DeviceInfoDialog(const KOVRDeviceInfoRecord &device, QWidget *parent)
+    : TemplateDialog(kDeviceInfoTemplate, parent)
 {
-    auto *detailsLabel = ControlAs<QLabel>(ControlId::Details);
-    detailsLabel->setText(m_details);
-
-    m_details = QString::fromStdString(kovr::common::DeviceInfoText(*m_device));
-    detailsLabel->setText(m_details);
+    ControlAs<QLabel>(ControlId::Details)->setText(QString::fromStdString(common::DeviceInfoText(device)));
 }
+
+} // namespace kovr::locator

@@ -1,9 +1,10 @@
-#ifndef KOVR_LOCATOR_DEVICE_INFO_DIALOG_H
-#define KOVR_LOCATOR_DEVICE_INFO_DIALOG_H
+#pragma once
 
 #include "locator/template_dialog.h"
 
 #include <kovr/kovr.h>
+
+namespace kovr::locator {
 
 // Every field of one device's record as eleven labelled lines. Makes no
 // library call.
@@ -11,16 +12,7 @@ class DeviceInfoDialog : public TemplateDialog {
     Q_OBJECT
 
 public:
-    explicit DeviceInfoDialog(QWidget *parent = nullptr);
-
-    // Borrowed from the main window for the dialog's run.
-    const KOVRDeviceInfoRecord *m_device = nullptr;
-
-protected:
-    void OnInitDialog() override;
-
-private:
-    QString m_details;
+    explicit DeviceInfoDialog(const KOVRDeviceInfoRecord &device, QWidget *parent = nullptr);
 };
 
-#endif
+} // namespace kovr::locator

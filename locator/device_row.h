@@ -1,25 +1,31 @@
-#ifndef KOVR_LOCATOR_DEVICE_ROW_H
-#define KOVR_LOCATOR_DEVICE_ROW_H
+#pragma once
+
+#include "locator/library_seam.h"
 
 #include <kovr/kovr.h>
 
 #include <QTreeWidgetItem>
 
+#include <memory>
+
+namespace kovr::locator {
+
 // A row of the main window's list for one device: the four column texts and
-// the window's heap copy of the record, which the row borrows. Sorts by the
-// address as a number in the first column and by text in the others.
+// the row's own copy of the record, made and released through the library
+// table. Sorts by the address as a number in the first column and by text in
+// the others.
 class DeviceRow : public QTreeWidgetItem {
 public:
-    explicit DeviceRow(KOVRDeviceInfoRecord *copy);
+    DeviceRow(const LibrarySeam &library, const KOVRDeviceInfoRecord &record);
 
-    KOVRDeviceInfoRecord *Record() const { return m_copy; }
+    const KOVRDeviceInfoRecord &Record() const { return *copy_; }
     // IP, MAC, name and product, separated by tabs.
     QString Line() const;
 
     bool operator<(const QTreeWidgetItem &other) const override;
 
 private:
-    KOVRDeviceInfoRecord *m_copy;
+    std::unique_ptr<KOVRDeviceInfoRecord, void (*)(KOVRDeviceInfoRecord *)> copy_;
 };
 
-#endif
+} // namespace kovr::locator

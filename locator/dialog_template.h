@@ -1,7 +1,8 @@
-#ifndef KOVR_LOCATOR_DIALOG_TEMPLATE_H
-#define KOVR_LOCATOR_DIALOG_TEMPLATE_H
+#pragma once
 
 #include <cstddef>
+
+namespace kovr::locator {
 
 // A dialog described as data: its caption, its size and its controls, with
 // every position in dialog units. TemplateDialog turns a template into widgets.
@@ -33,7 +34,7 @@ struct ControlTemplate {
 };
 
 struct DialogTemplate {
-    const char *context; // translation context: the dialog's class name
+    const char *context; // translation context: the dialog's qualified class name, as tr() has it
     const char *caption;
     int width, height;
     int pointSize;
@@ -80,4 +81,4 @@ extern const DialogTemplate kIpSettingsTemplate; // 138
 extern const DialogTemplate kRebootTemplate;     // 139
 extern const DialogTemplate kDeviceInfoTemplate; // 140
 
-#endif
+} // namespace kovr::locator

@@ -4,12 +4,14 @@
 
 #include <iterator>
 
+namespace kovr::locator {
+
 namespace {
 
 using K = ControlKind;
 using namespace ControlId;
 
-#define LOCATOR_TEXT(text) QT_TRANSLATE_NOOP("LocatorDialog", text)
+#define LOCATOR_TEXT(text) QT_TRANSLATE_NOOP("kovr::locator::LocatorDialog", text)
 const ControlTemplate kLocatorControls[] = {
     {TasksLabel, K::Label, LOCATOR_TEXT("Tasks:"), 7, 7, 22, 8, NoFlags},
     // Part of the window but never shown; its command still works.
@@ -24,7 +26,7 @@ const ControlTemplate kLocatorControls[] = {
 };
 #undef LOCATOR_TEXT
 
-#define IP_TEXT(text) QT_TRANSLATE_NOOP("IpSettingsDialog", text)
+#define IP_TEXT(text) QT_TRANSLATE_NOOP("kovr::locator::IpSettingsDialog", text)
 const ControlTemplate kIpSettingsControls[] = {
     {Static, K::Label,
      IP_TEXT("Assign an IP Address, subnet mask and gateway to your device.  "
@@ -51,7 +53,7 @@ const ControlTemplate kIpSettingsControls[] = {
 };
 #undef IP_TEXT
 
-#define REBOOT_TEXT(text) QT_TRANSLATE_NOOP("RebootDialog", text)
+#define REBOOT_TEXT(text) QT_TRANSLATE_NOOP("kovr::locator::RebootDialog", text)
 const ControlTemplate kRebootControls[] = {
     {ProductLine, K::Label, REBOOT_TEXT("Device Name:"), 7, 7, 129, 8, NoFlags},
     {MacLine, K::Label, REBOOT_TEXT("MAC Address:"), 7, 18, 130, 8, NoFlags},
@@ -63,7 +65,7 @@ const ControlTemplate kRebootControls[] = {
 };
 #undef REBOOT_TEXT
 
-#define INFO_TEXT(text) QT_TRANSLATE_NOOP("DeviceInfoDialog", text)
+#define INFO_TEXT(text) QT_TRANSLATE_NOOP("kovr::locator::DeviceInfoDialog", text)
 const ControlTemplate kDeviceInfoControls[] = {
     {Static, K::GroupBox, INFO_TEXT("Device Information"), 7, 7, 199, 174, NoFlags},
     {Details, K::Label, INFO_TEXT("Device Details"), 14, 21, 180, 158, NoFlags},
@@ -73,34 +75,37 @@ const ControlTemplate kDeviceInfoControls[] = {
 
 } // namespace
 
-const DialogTemplate kLocatorTemplate = {"LocatorDialog",
-                                         QT_TRANSLATE_NOOP("LocatorDialog", "Korvel-Arden 7100-NT Locator"),
-                                         429,
-                                         186,
-                                         8,
-                                         kLocatorControls,
-                                         std::size(kLocatorControls)};
+const DialogTemplate kLocatorTemplate = {
+    "kovr::locator::LocatorDialog",
+    QT_TRANSLATE_NOOP("kovr::locator::LocatorDialog", "Korvel-Arden 7100-NT Locator"),
+    429,
+    186,
+    8,
+    kLocatorControls,
+    std::size(kLocatorControls)};
 
-const DialogTemplate kIpSettingsTemplate = {"IpSettingsDialog",
-                                            QT_TRANSLATE_NOOP("IpSettingsDialog", "Set IP Address"),
+const DialogTemplate kIpSettingsTemplate = {"kovr::locator::IpSettingsDialog",
+                                            QT_TRANSLATE_NOOP("kovr::locator::IpSettingsDialog", "Set IP Address"),
                                             193,
                                             201,
                                             8,
                                             kIpSettingsControls,
                                             std::size(kIpSettingsControls)};
 
-const DialogTemplate kRebootTemplate = {"RebootDialog",
-                                        QT_TRANSLATE_NOOP("RebootDialog", "Reboot Device"),
+const DialogTemplate kRebootTemplate = {"kovr::locator::RebootDialog",
+                                        QT_TRANSLATE_NOOP("kovr::locator::RebootDialog", "Reboot Device"),
                                         143,
                                         90,
                                         8,
                                         kRebootControls,
                                         std::size(kRebootControls)};
 
-const DialogTemplate kDeviceInfoTemplate = {"DeviceInfoDialog",
-                                            QT_TRANSLATE_NOOP("DeviceInfoDialog", "Device Information"),
+const DialogTemplate kDeviceInfoTemplate = {"kovr::locator::DeviceInfoDialog",
+                                            QT_TRANSLATE_NOOP("kovr::locator::DeviceInfoDialog", "Device Information"),
                                             213,
                                             215,
                                             8,
                                             kDeviceInfoControls,
                                             std::size(kDeviceInfoControls)};
+
+} // namespace kovr::locator

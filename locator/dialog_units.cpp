@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QString>
 
+namespace kovr::locator {
+
 namespace {
 
 // The classic average: the width of the 52 Latin letters over 52, rounded.
@@ -27,20 +29,22 @@ DialogUnits::DialogUnits(const QFont &font)
 {}
 
 DialogUnits::DialogUnits(int averageCharWidth, int charHeight)
-    : m_averageCharWidth(averageCharWidth), m_charHeight(charHeight)
+    : averageCharWidth_(averageCharWidth), charHeight_(charHeight)
 {}
 
 int DialogUnits::ToPixelsX(int units) const
 {
-    return Scale(units, m_averageCharWidth, 4);
+    return Scale(units, averageCharWidth_, 4);
 }
 
 int DialogUnits::ToPixelsY(int units) const
 {
-    return Scale(units, m_charHeight, 8);
+    return Scale(units, charHeight_, 8);
 }
 
 QRect DialogUnits::ToPixels(int x, int y, int width, int height) const
 {
     return QRect(ToPixelsX(x), ToPixelsY(y), ToPixelsX(width), ToPixelsY(height));
 }
+
+} // namespace kovr::locator

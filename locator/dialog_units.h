@@ -1,8 +1,9 @@
-#ifndef KOVR_LOCATOR_DIALOG_UNITS_H
-#define KOVR_LOCATOR_DIALOG_UNITS_H
+#pragma once
 
 #include <QFont>
 #include <QRect>
+
+namespace kovr::locator {
 
 // Dialog units scale with the dialog's font: a horizontal unit is a quarter of
 // the font's average character width, a vertical unit an eighth of its height.
@@ -15,12 +16,12 @@ public:
     int ToPixelsY(int units) const;
     QRect ToPixels(int x, int y, int width, int height) const;
 
-    int AverageCharWidth() const { return m_averageCharWidth; }
-    int CharHeight() const { return m_charHeight; }
+    int AverageCharWidth() const { return averageCharWidth_; }
+    int CharHeight() const { return charHeight_; }
 
 private:
-    int m_averageCharWidth;
-    int m_charHeight;
+    int averageCharWidth_;
+    int charHeight_;
 };
 
-#endif
+} // namespace kovr::locator

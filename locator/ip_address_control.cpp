@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+namespace kovr::locator {
+
 namespace {
 
 constexpr int kMaxDigits = 3;
@@ -32,15 +34,15 @@ IpAddressControl::IpAddressControl(QWidget *parent) : QWidget(parent)
         field->setFocusPolicy(i == 0 ? Qt::StrongFocus : Qt::ClickFocus);
         field->installEventFilter(this);
         connect(field, &QLineEdit::textEdited, this, [this, i] { OnFieldEdited(i); });
-        m_fields[static_cast<size_t>(i)] = field;
+        fields_[static_cast<size_t>(i)] = field;
 
         if (i + 1 < kFieldCount) {
             auto *dot = new QLabel(QStringLiteral("."), this);
             dot->setAlignment(Qt::AlignCenter);
-            m_dots[static_cast<size_t>(i)] = dot;
+            dots_[static_cast<size_t>(i)] = dot;
         }
     }
-    setFocusProxy(m_fields[0]);
+    setFocusProxy(fields_[0]);
 }
 
 void IpAddressControl::SetAddress(uint32_t packed)
@@ -54,7 +56,7 @@ void IpAddressControl::SetAddress(uint32_t packed)
 uint32_t IpAddressControl::GetAddress() const
 {
     uint32_t packed = 0;
-    for (QLineEdit *field : m_fields) {
+    for (QLineEdit *field : fields_) {
         // Blank reads as 0; a value over 255 can only stand while being typed.
         const uint32_t octet = std::min(field->text().toUInt(), static_cast<uint32_t>(kMaxFieldValue));
         packed = (packed << 8) | octet;
@@ -65,8 +67,9 @@ uint32_t IpAddressControl::GetAddress() const
 int IpAddressControl::IndexOf(const QObject *field) const
 {
     for (int i = 0; i < kFieldCount; ++i) {
-        if (Field(i) == field)
+        if (Field(i) == field) {
             return i;
+        }
     }
     return -1;
 }
@@ -74,29 +77,34 @@ int IpAddressControl::IndexOf(const QObject *field) const
 void IpAddressControl::OnFieldEdited(int index)
 {
     QLineEdit *field = Field(index);
-    if (field->text().toUInt() > kMaxFieldValue)
+    if (field->text().toUInt() > kMaxFieldValue) {
         field->setText(QString::number(kMaxFieldValue));
-    if (field->text().size() == kMaxDigits && field->cursorPosition() == kMaxDigits && index + 1 < kFieldCount)
+    }
+    if (field->text().size() == kMaxDigits && field->cursorPosition() == kMaxDigits && index + 1 < kFieldCount) {
         MoveTo(index + 1, false);
+    }
 }
 
 void IpAddressControl::MoveTo(int index, bool atEnd)
 {
     QLineEdit *field = Field(index);
     field->setFocus(Qt::OtherFocusReason);
-    if (atEnd)
+    if (atEnd) {
         field->end(false);
-    else
+    } else {
         field->selectAll();
+    }
 }
 
 bool IpAddressControl::eventFilter(QObject *watched, QEvent *event)
 {
     const int index = IndexOf(watched);
-    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         update(); // the shared frame shows whether any field has the focus
-    if (index < 0 || event->type() != QEvent::KeyPress)
+    }
+    if (index < 0 || event->type() != QEvent::KeyPress) {
         return QWidget::eventFilter(watched, event);
+    }
 
     const auto *key = static_cast<QKeyEvent *>(event);
     const QLineEdit *field = Field(index);
@@ -104,8 +112,9 @@ bool IpAddressControl::eventFilter(QObject *watched, QEvent *event)
     const bool hasPrevious = index > 0;
     switch (key->key()) {
     case Qt::Key_Period:
-        if (hasNext)
+        if (hasNext) {
             MoveTo(index + 1, false);
+        }
         return true;
     case Qt::Key_Backspace:
         if (hasPrevious && field->text().isEmpty()) {
@@ -140,9 +149,10 @@ void IpAddressControl::paintEvent(QPaintEvent *)
     option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
     option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
-    for (const QLineEdit *field : m_fields) {
-        if (field->hasFocus())
+    for (const QLineEdit *field : fields_) {
+        if (field->hasFocus()) {
             option.state |= QStyle::State_HasFocus;
+        }
     }
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
 }
@@ -158,8 +168,10 @@ void IpAddressControl::resizeEvent(QResizeEvent *)
         Field(i)->setGeometry(x, inner.top(), fieldWidth, inner.height());
         x += fieldWidth;
         if (i + 1 < kFieldCount) {
-            m_dots[static_cast<size_t>(i)]->setGeometry(x, inner.top(), dotWidth, inner.height());
+            dots_[static_cast<size_t>(i)]->setGeometry(x, inner.top(), dotWidth, inner.height());
             x += dotWidth;
         }
     }
 }
+
+} // namespace kovr::locator

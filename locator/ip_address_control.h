@@ -1,5 +1,4 @@
-#ifndef KOVR_LOCATOR_IP_ADDRESS_CONTROL_H
-#define KOVR_LOCATOR_IP_ADDRESS_CONTROL_H
+#pragma once
 
 #include <QWidget>
 
@@ -9,6 +8,8 @@
 
 class QLabel;
 class QLineEdit;
+
+namespace kovr::locator {
 
 // An IPv4 address entry of four fields of 0 to 255 between dots. A dot, or a
 // full field, moves on to the next field; Backspace in an empty field moves
@@ -25,7 +26,7 @@ public:
     void SetAddress(uint32_t packed);
     uint32_t GetAddress() const;
 
-    QLineEdit *Field(int index) const { return m_fields[static_cast<size_t>(index)]; }
+    QLineEdit *Field(int index) const { return fields_[static_cast<size_t>(index)]; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -37,8 +38,8 @@ private:
     void OnFieldEdited(int index);
     void MoveTo(int index, bool atEnd);
 
-    std::array<QLineEdit *, kFieldCount> m_fields{};
-    std::array<QLabel *, kFieldCount - 1> m_dots{};
+    std::array<QLineEdit *, kFieldCount> fields_{};
+    std::array<QLabel *, kFieldCount - 1> dots_{};
 };
 
-#endif
+} // namespace kovr::locator

@@ -1,5 +1,7 @@
 #include "locator/last_error.h"
 
+namespace kovr::locator {
+
 QString FormatLastError(const LibrarySeam &library, KOVR_HANDLE session, const QString &format)
 {
     const int32_t number = library.GetLastError(session);
@@ -9,3 +11,5 @@ QString FormatLastError(const LibrarySeam &library, KOVR_HANDLE session, const Q
     message[sizeof message - 1] = '\0';
     return format.arg(QString::number(number), QString::fromLocal8Bit(message));
 }
+
+} // namespace kovr::locator

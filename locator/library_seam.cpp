@@ -1,5 +1,7 @@
 #include "locator/library_seam.h"
 
+namespace kovr::locator {
+
 const KOVR_GUID kLocatorSessionGuid = KOVR_LOCATOR_SESSION_GUID;
 
 KOVRDeviceInfoRecord *CopyRecordOnHeap(const KOVRDeviceInfoRecord *record)
@@ -11,3 +13,5 @@ void ReleaseRecordOnHeap(KOVRDeviceInfoRecord *copy)
 {
     delete copy;
 }
+
+} // namespace kovr::locator

@@ -1,11 +1,12 @@
-#ifndef KOVR_LOCATOR_LIBRARY_SEAM_H
-#define KOVR_LOCATOR_LIBRARY_SEAM_H
+#pragma once
 
 #include "common/repeated_search.h"
 
 #include <kovr/kovr.h>
 
 #include <vector>
+
+namespace kovr::locator {
 
 // The exported library functions that the locator's windows call, gathered in
 // one table so that the GUI tests can run the windows against a fake library.
@@ -18,7 +19,7 @@ struct LibrarySeam {
     // Refresh List's search through the session: every device that
     // answered, each once, oldest reply first; -1 when it can't start.
     // Cancelling the wakeup ends it early.
-    int32_t (*Search)(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &wakeup);
+    int32_t (*Search)(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup);
     void (*StopSearch)(KOVR_HANDLE h);
     int32_t (*GetDeviceInfo)(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record);
     int32_t (*RebootDevice)(KOVR_HANDLE h, const uint8_t *mac, const char *password);
@@ -41,4 +42,4 @@ void ReleaseRecordOnHeap(KOVRDeviceInfoRecord *copy);
 // them the LORX magic.
 extern const KOVR_GUID kLocatorSessionGuid;
 
-#endif
+} // namespace kovr::locator

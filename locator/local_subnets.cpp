@@ -1,23 +1,26 @@
 #include "locator/local_subnets.h"
 
+#include "common/local_subnets.h"
+
 #include <QNetworkInterface>
 #include <QtEndian>
 
-std::vector<kovr::common::LocalSubnet> LocalSubnets()
+namespace kovr::locator {
+
+std::vector<common::LocalSubnet> LocalSubnets()
 {
-    std::vector<kovr::common::LocalSubnet> subnets;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        // Devices are never behind the loopback interface, and its subnet
-        // would make a poor suggestion of where to move one.
-        if (!interface.flags().testFlag(QNetworkInterface::IsRunning) ||
-            interface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
-            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
+    std::vector<common::InterfaceEntry> entries;
+    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
+        const QNetworkInterface::InterfaceFlags flags = networkInterface.flags();
+        for (const QNetworkAddressEntry &entry : networkInterface.addressEntries()) {
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol) {
                 continue;
-            subnets.push_back(
-                {qToBigEndian(entry.ip().toIPv4Address()), qToBigEndian(entry.netmask().toIPv4Address())});
+            }
+            entries.push_back({qToBigEndian(entry.ip().toIPv4Address()), qToBigEndian(entry.netmask().toIPv4Address()),
+                               flags.testFlag(QNetworkInterface::IsUp), flags.testFlag(QNetworkInterface::IsLoopBack)});
         }
     }
-    return subnets;
+    return common::LocalSubnetsOf(entries);
 }
+
+} // namespace kovr::locator

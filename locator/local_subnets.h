@@ -1,11 +1,13 @@
-#ifndef KOVR_LOCATOR_LOCAL_SUBNETS_H
-#define KOVR_LOCATOR_LOCAL_SUBNETS_H
+#pragma once
 
 #include "common/device_checks.h"
 
 #include <vector>
 
-// The IPv4 subnets of this machine's running interfaces, loopback aside.
-std::vector<kovr::common::LocalSubnet> LocalSubnets();
+namespace kovr::locator {
 
-#endif
+// The subnets that common::LocalSubnetsOf keeps of this machine's
+// interfaces, as Qt lists them.
+std::vector<common::LocalSubnet> LocalSubnets();
+
+} // namespace kovr::locator

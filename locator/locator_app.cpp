@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     QApplication app(argc, argv);
-    LocatorDialog dialog(RealLibrary());
+    kovr::locator::LocatorDialog dialog(kovr::locator::RealLibrary());
     dialog.exec();
     return 0;
 }

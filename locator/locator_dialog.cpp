@@ -25,6 +25,8 @@
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
+namespace kovr::locator {
+
 namespace {
 
 struct Column {
@@ -47,9 +49,10 @@ DeviceRow *AsDeviceRow(QTreeWidgetItem *item)
 } // namespace
 
 LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
-    : TemplateDialog(kLocatorTemplate, parent), m_library(library),
-      m_list(ControlAs<QTreeWidget>(ControlId::DeviceList)), m_hIcon(LoadWindowIcon()), m_subnets(LocalSubnets)
+    : TemplateDialog(kLocatorTemplate, parent), library_(library), list_(ControlAs<QTreeWidget>(ControlId::DeviceList)),
+      subnets_(LocalSubnets)
 {
+    setWindowIcon(LoadWindowIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -61,50 +64,52 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     connect(ControlAs<QPushButton>(ControlId::RebootDevice), &QPushButton::clicked, this,
             &LocatorDialog::OnRebootDevice);
     connect(ControlAs<QPushButton>(ControlId::DeviceInfo), &QPushButton::clicked, this, &LocatorDialog::OnDeviceInfo);
-    connect(&m_search, &QFutureWatcher<Records>::finished, this, &LocatorDialog::OnSearchEnded);
+    connect(&search_, &QFutureWatcher<Records>::finished, this, &LocatorDialog::OnSearchEnded);
 
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &LocatorDialog::CopySelectedRow);
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &LocatorDialog::RefreshList);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
 }
 
 LocatorDialog::~LocatorDialog()
 {
     // A window torn down without ending its modal run still lets go of its
     // session and its records.
-    if (!m_destroyed)
+    if (!destroyed_) {
         OnDestroy();
+    }
 }
 
 void LocatorDialog::OnInitDialog()
 {
-    setWindowIcon(m_hIcon);
-
-    m_list->setColumnCount(static_cast<int>(std::size(kColumns)));
+    list_->setColumnCount(static_cast<int>(std::size(kColumns)));
     QStringList titles;
-    for (const Column &column : kColumns)
+    for (const Column &column : kColumns) {
         titles << tr(column.title);
-    m_list->setHeaderLabels(titles);
-    m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->header()->setSectionsClickable(true);
-    connect(m_list->header(), &QHeaderView::sectionClicked, this, &LocatorDialog::OnHeaderClicked);
-    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
-        m_list->setColumnWidth(i, kColumns[i].width);
+    }
+    list_->setHeaderLabels(titles);
+    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list_->header()->setSectionsClickable(true);
+    connect(list_->header(), &QHeaderView::sectionClicked, this, &LocatorDialog::OnHeaderClicked);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        list_->setColumnWidth(i, kColumns[i].width);
+    }
     // A conflict mark no taller than the text keeps every row's height.
-    const int markSize = m_list->fontMetrics().height();
-    m_list->setIconSize(QSize(markSize, markSize));
+    const int markSize = list_->fontMetrics().height();
+    list_->setIconSize(QSize(markSize, markSize));
 
-    m_session = m_library.OpenByGuid(&kLocatorSessionGuid);
+    session_ = library_.OpenByGuid(&kLocatorSessionGuid);
     RefreshList();
 }
 
 void LocatorDialog::RefreshList()
 {
     // One search at a time; the window takes no input while it runs.
-    if (m_search.isRunning() || m_destroyed)
+    if (search_.isRunning() || destroyed_) {
         return;
-    m_library.StopSearch(m_session);
+    }
+    library_.StopSearch(session_);
     DeleteAllRows();
     InsertMessageRow(tr("Searching..."));
     PostStartSearch();
@@ -117,15 +122,16 @@ void LocatorDialog::PostStartSearch()
 
 void LocatorDialog::OnStartSearch()
 {
-    if (m_search.isRunning() || m_destroyed)
+    if (search_.isRunning() || destroyed_) {
         return;
-    m_busy = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Wait);
-    const LibrarySeam *library = &m_library;
-    KOVR_HANDLE session = m_session;
+    }
+    busy_ = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Wait);
+    const LibrarySeam *library = &library_;
+    KOVR_HANDLE session = session_;
     // Shared with the worker, which may outlive the window.
-    auto wakeup = std::make_shared<kovr::common::SearchWakeup>();
-    m_searchWakeup = wakeup;
-    m_search.setFuture(QtConcurrent::run([library, session, wakeup] {
+    auto wakeup = std::make_shared<common::SearchWakeup>();
+    searchWakeup_ = wakeup;
+    search_.setFuture(QtConcurrent::run([library, session, wakeup] {
         Records found;
         library->Search(session, found, *wakeup);
         return found;
@@ -134,26 +140,30 @@ void LocatorDialog::OnStartSearch()
 
 void LocatorDialog::OnSearchEnded()
 {
-    m_busy.reset();
-    m_searchWakeup.reset();
-    if (!m_destroyed)
-        OnShowResults(m_search.result());
+    busy_.reset();
+    searchWakeup_.reset();
+    if (!destroyed_) {
+        OnShowResults(search_.result());
+    }
 }
 
 void LocatorDialog::OnShowResults(const Records &found)
 {
-    if (m_list->topLevelItemCount() > 0 && m_list->topLevelItem(0)->text(0) == tr("Searching..."))
-        delete m_list->takeTopLevelItem(0);
+    if (list_->topLevelItemCount() > 0 && list_->topLevelItem(0)->text(0) == tr("Searching...")) {
+        delete list_->takeTopLevelItem(0);
+    }
 
-    for (const KOVRDeviceInfoRecord &record : found)
-        m_list->addTopLevelItem(new DeviceRow(m_library.CopyRecord(&record)));
+    for (const KOVRDeviceInfoRecord &record : found) {
+        list_->addTopLevelItem(new DeviceRow(library_, record));
+    }
 
-    if (m_list->topLevelItemCount() > 0) {
+    if (list_->topLevelItemCount() > 0) {
         MarkConflicts();
-        if (m_sortColumn >= 0)
-            m_list->sortItems(m_sortColumn, m_sortOrder);
-        QTreeWidgetItem *first = m_list->topLevelItem(0);
-        m_list->setCurrentItem(first);
+        if (sortColumn_ >= 0) {
+            list_->sortItems(sortColumn_, sortOrder_);
+        }
+        QTreeWidgetItem *first = list_->topLevelItem(0);
+        list_->setCurrentItem(first);
         first->setSelected(true);
     } else {
         InsertMessageRow(tr("No devices found."));
@@ -163,14 +173,16 @@ void LocatorDialog::OnShowResults(const Records &found)
 void LocatorDialog::MarkConflicts()
 {
     std::vector<KOVRDeviceInfoRecord> records;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         records.push_back(*DeviceAt(i));
-    const QStringList notes = ConflictNotes(records, m_subnets());
+    }
+    const QStringList notes = ConflictNotes(records, subnets_());
     const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int i = 0; i < notes.size(); ++i) {
-        if (notes[i].isEmpty())
+        if (notes[i].isEmpty()) {
             continue;
-        QTreeWidgetItem *row = m_list->topLevelItem(i);
+        }
+        QTreeWidgetItem *row = list_->topLevelItem(i);
         row->setIcon(0, mark);
         row->setToolTip(0, notes[i]);
     }
@@ -178,44 +190,43 @@ void LocatorDialog::MarkConflicts()
 
 void LocatorDialog::OnHeaderClicked(int column)
 {
-    m_sortOrder =
-        column == m_sortColumn && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    m_sortColumn = column;
-    m_list->header()->setSortIndicatorShown(true);
-    m_list->header()->setSortIndicator(column, m_sortOrder);
-    if (DeviceAt(0))
-        m_list->sortItems(column, m_sortOrder);
+    sortOrder_ = column == sortColumn_ && sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    sortColumn_ = column;
+    list_->header()->setSortIndicatorShown(true);
+    list_->header()->setSortIndicator(column, sortOrder_);
+    if (DeviceAt(0)) {
+        list_->sortItems(column, sortOrder_);
+    }
 }
 
 void LocatorDialog::InsertMessageRow(const QString &text)
 {
     auto *row = new QTreeWidgetItem;
     row->setText(0, text);
-    m_list->insertTopLevelItem(0, row);
+    list_->insertTopLevelItem(0, row);
 }
 
 void LocatorDialog::DeleteAllRows()
 {
-    while (m_list->topLevelItemCount() > 0) {
-        if (const KOVRDeviceInfoRecord *copy = DeviceAt(0))
-            m_library.ReleaseRecord(const_cast<KOVRDeviceInfoRecord *>(copy));
-        delete m_list->takeTopLevelItem(0);
-    }
+    // Each device row releases its record.
+    list_->clear();
 }
 
 const KOVRDeviceInfoRecord *LocatorDialog::DeviceAt(int index) const
 {
-    if (index < 0 || index >= m_list->topLevelItemCount())
+    if (index < 0 || index >= list_->topLevelItemCount()) {
         return nullptr;
-    const DeviceRow *row = AsDeviceRow(m_list->topLevelItem(index));
-    return row ? row->Record() : nullptr;
+    }
+    const DeviceRow *row = AsDeviceRow(list_->topLevelItem(index));
+    return row ? &row->Record() : nullptr;
 }
 
 DeviceRow *LocatorDialog::SelectedRow() const
 {
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        if (m_list->topLevelItem(i)->isSelected())
-            return AsDeviceRow(m_list->topLevelItem(i));
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        if (list_->topLevelItem(i)->isSelected()) {
+            return AsDeviceRow(list_->topLevelItem(i));
+        }
     }
     return nullptr;
 }
@@ -223,7 +234,7 @@ DeviceRow *LocatorDialog::SelectedRow() const
 const KOVRDeviceInfoRecord *LocatorDialog::GetSelectedDevice() const
 {
     const DeviceRow *row = SelectedRow();
-    return row ? row->Record() : nullptr;
+    return row ? &row->Record() : nullptr;
 }
 
 void LocatorDialog::ShowNoSelection()
@@ -234,8 +245,9 @@ void LocatorDialog::ShowNoSelection()
 const KOVRDeviceInfoRecord *LocatorDialog::SelectedDeviceOrNotice()
 {
     const KOVRDeviceInfoRecord *device = GetSelectedDevice();
-    if (!device)
+    if (!device) {
         ShowNoSelection();
+    }
     return device;
 }
 
@@ -246,16 +258,18 @@ void LocatorDialog::CopyText(const QString &text)
 
 void LocatorDialog::CopySelectedRow()
 {
-    if (const DeviceRow *row = SelectedRow())
+    if (const DeviceRow *row = SelectedRow()) {
         CopyText(row->Line());
+    }
 }
 
 void LocatorDialog::ShowContextMenu(const QPoint &position)
 {
-    DeviceRow *row = AsDeviceRow(m_list->itemAt(position));
-    if (!row)
+    DeviceRow *row = AsDeviceRow(list_->itemAt(position));
+    if (!row) {
         return;
-    m_list->setCurrentItem(row);
+    }
+    list_->setCurrentItem(row);
     row->setSelected(true);
 
     QMenu menu(this);
@@ -270,24 +284,27 @@ void LocatorDialog::ShowContextMenu(const QPoint &position)
     menu.addAction(tr("Reboot Device"), this, &LocatorDialog::OnRebootDevice);
     menu.addSeparator();
     menu.addAction(tr("Save List As..."), this, &LocatorDialog::SaveListAs);
-    menu.exec(m_list->viewport()->mapToGlobal(position));
+    menu.exec(list_->viewport()->mapToGlobal(position));
 }
 
 void LocatorDialog::SaveListAs()
 {
     const QString path = QFileDialog::getSaveFileName(this, tr("Save List As"), QStringLiteral("devices.csv"),
                                                       tr("CSV files (*.csv);;All files (*)"));
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         return;
-    std::string csv = kovr::common::DeviceCsvHeader();
-    for (int i = 0; DeviceAt(i); ++i)
-        csv += kovr::common::DeviceCsvLine(*DeviceAt(i));
+    }
+    std::string csv = common::DeviceCsvHeader();
+    for (int i = 0; DeviceAt(i); ++i) {
+        csv += common::DeviceCsvLine(*DeviceAt(i));
+    }
     QFile file(path);
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                          file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) &&
                          file.flush();
-    if (!written)
+    if (!written) {
         ShowMessage(this, tr("The list could not be saved to %1:\n%2\n").arg(path, file.errorString()));
+    }
 }
 
 void LocatorDialog::OnOpenWebInterface()
@@ -301,8 +318,7 @@ void LocatorDialog::OnOpenWebInterface()
 void LocatorDialog::OnConfigureIpSettings()
 {
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        IpSettingsDialog dialog(m_library, this);
-        dialog.m_device = device;
+        IpSettingsDialog dialog(library_, *device, this);
         dialog.exec();
     }
 }
@@ -310,8 +326,7 @@ void LocatorDialog::OnConfigureIpSettings()
 void LocatorDialog::OnRebootDevice()
 {
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        RebootDialog dialog(m_library, this);
-        dialog.m_device = device;
+        RebootDialog dialog(library_, *device, this);
         dialog.exec();
     }
 }
@@ -319,8 +334,7 @@ void LocatorDialog::OnRebootDevice()
 void LocatorDialog::OnDeviceInfo()
 {
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        DeviceInfoDialog dialog(this);
-        dialog.m_device = device;
+        DeviceInfoDialog dialog(*device, this);
         dialog.exec();
     }
 }
@@ -328,20 +342,24 @@ void LocatorDialog::OnDeviceInfo()
 void LocatorDialog::done(int result)
 {
     TemplateDialog::done(result);
-    if (!m_destroyed)
+    if (!destroyed_) {
         OnDestroy();
+    }
 }
 
 void LocatorDialog::OnDestroy()
 {
-    m_destroyed = true;
-    m_busy.reset();
+    destroyed_ = true;
+    busy_.reset();
     // The search on the worker ends at its next wake, and closing the
     // session ends its first request at once; what it found is dropped.
-    if (m_searchWakeup)
-        m_searchWakeup->Cancel();
-    m_library.StopSearch(m_session);
-    m_library.Close(m_session);
-    m_session = nullptr;
+    if (searchWakeup_) {
+        searchWakeup_->Cancel();
+    }
+    library_.StopSearch(session_);
+    library_.Close(session_);
+    session_ = nullptr;
     DeleteAllRows();
 }
+
+} // namespace kovr::locator

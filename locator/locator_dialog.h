@@ -1,5 +1,4 @@
-#ifndef KOVR_LOCATOR_LOCATOR_DIALOG_H
-#define KOVR_LOCATOR_LOCATOR_DIALOG_H
+#pragma once
 
 #include "common/device_checks.h"
 #include "locator/busy_window.h"
@@ -7,24 +6,26 @@
 #include "locator/template_dialog.h"
 
 #include <QFutureWatcher>
-#include <QIcon>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QTreeWidget;
+
+namespace kovr::locator {
+
 class DeviceRow;
 
 // The main window: the devices that answered the last search, one row each,
-// and the tasks for the selected one. Each device row owns a heap copy of
-// its record; the device dialogs borrow it while they run. The search runs
-// on a worker thread, so the window keeps painting meanwhile.
+// and the tasks for the selected one. Each device row owns a copy of its
+// record, and each device dialog is given the selected row's. The search
+// runs on a worker thread, so the window keeps painting meanwhile.
 class LocatorDialog : public TemplateDialog {
     Q_OBJECT
 
 public:
-    using SubnetSource = std::function<std::vector<kovr::common::LocalSubnet>()>;
+    using SubnetSource = std::function<std::vector<common::LocalSubnet>()>;
     using Records = std::vector<KOVRDeviceInfoRecord>;
 
     explicit LocatorDialog(const LibrarySeam &library, QWidget *parent = nullptr);
@@ -50,10 +51,10 @@ public:
 
     // Where the conflict marks take this machine's subnets from (tests
     // give their own).
-    void SetSubnetSource(SubnetSource source) { m_subnets = std::move(source); }
-    bool IsSearching() const { return m_search.isRunning(); }
+    void SetSubnetSource(SubnetSource source) { subnets_ = std::move(source); }
+    bool IsSearching() const { return search_.isRunning(); }
 
-    QTreeWidget *List() const { return m_list; }
+    QTreeWidget *List() const { return list_; }
 
 public slots:
     void done(int result) override;
@@ -74,18 +75,17 @@ private:
     // The selected record copy, or none after telling the user so.
     const KOVRDeviceInfoRecord *SelectedDeviceOrNotice();
 
-    const LibrarySeam &m_library;
-    QTreeWidget *m_list = nullptr;
-    QIcon m_hIcon;
-    KOVR_HANDLE m_session = nullptr;
-    bool m_destroyed = false;
-    QFutureWatcher<Records> m_search;
-    std::shared_ptr<kovr::common::SearchWakeup> m_searchWakeup;
-    std::unique_ptr<BusyWindow> m_busy;
-    SubnetSource m_subnets;
+    const LibrarySeam &library_;
+    QTreeWidget *list_ = nullptr;
+    KOVR_HANDLE session_ = nullptr;
+    bool destroyed_ = false;
+    QFutureWatcher<Records> search_;
+    std::shared_ptr<common::SearchWakeup> searchWakeup_;
+    std::unique_ptr<BusyWindow> busy_;
+    SubnetSource subnets_;
     // -1 until the user sorts: rows stay in reply order.
-    int m_sortColumn = -1;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
-#endif
+} // namespace kovr::locator

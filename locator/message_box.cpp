@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace kovr::locator {
+
 namespace {
 
 void ShowMessageBox(QWidget *owner, const QString &text)
@@ -36,3 +38,5 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter)
     g_presenter = presenter;
     return previous;
 }
+
+} // namespace kovr::locator

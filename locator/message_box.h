@@ -1,9 +1,10 @@
-#ifndef KOVR_LOCATOR_MESSAGE_BOX_H
-#define KOVR_LOCATOR_MESSAGE_BOX_H
+#pragma once
 
 #include <QString>
 
 class QWidget;
+
+namespace kovr::locator {
 
 // The caption of every message box: the executable's file name without its
 // extension.
@@ -19,4 +20,4 @@ void ShowMessage(QWidget *owner, const QString &text);
 using MessagePresenter = void (*)(QWidget *owner, const QString &text);
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 
-#endif
+} // namespace kovr::locator

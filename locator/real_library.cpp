@@ -2,16 +2,17 @@
 
 #include "common/library_calls.h"
 
+namespace kovr::locator {
+
 namespace {
 
 // The request goes out three times, so that one lost datagram hides no
 // device; the first goes out through the window's own session, at once,
 // and the search ends as the library's synchronous search does.
-int32_t SearchWithRequests(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &wakeup)
+int32_t SearchWithRequests(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup)
 {
-    const kovr::common::SearchCalls calls =
-        kovr::common::LibrarySearchCalls([] { return KOVROpenByGuid(&kLocatorSessionGuid); });
-    return kovr::common::SearchDevices(calls, h, kovr::common::SearchPlan{}, found, &wakeup);
+    const common::SearchCalls calls = common::LibrarySearchCalls([] { return KOVROpenByGuid(&kLocatorSessionGuid); });
+    return common::SearchDevices(calls, h, common::SearchPlan{}, found, &wakeup);
 }
 
 } // namespace
@@ -25,3 +26,5 @@ const LibrarySeam &RealLibrary()
     };
     return table;
 }
+
+} // namespace kovr::locator

@@ -1,8 +1,8 @@
-#ifndef KOVR_LOCATOR_REBOOT_DIALOG_H
-#define KOVR_LOCATOR_REBOOT_DIALOG_H
+#pragma once
 
 #include "common/reboot_wait.h"
 #include "locator/busy_window.h"
+#include "locator/command_session.h"
 #include "locator/library_seam.h"
 #include "locator/template_dialog.h"
 
@@ -13,6 +13,9 @@
 
 class QLabel;
 class QLineEdit;
+
+namespace kovr::locator {
+
 class StopSignal;
 
 // Reboots one device with its password, then waits until the device answers
@@ -24,48 +27,34 @@ class RebootDialog : public TemplateDialog {
 public:
     using Pause = std::function<void(int milliseconds)>;
 
-    explicit RebootDialog(const LibrarySeam &library, QWidget *parent = nullptr);
-
-    // Borrowed from the main window for the dialog's run.
-    const KOVRDeviceInfoRecord *m_device = nullptr;
+    RebootDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, QWidget *parent = nullptr);
 
     // Replaces the sleep between polls, which runs on the worker thread
     // (tests wait for nothing).
-    void SetPause(Pause pause) { m_pause = std::move(pause); }
+    void SetPause(Pause pause) { pause_ = std::move(pause); }
 
     void OnReboot();
-    void ShowRebootError(KOVR_HANDLE session);
     // Between a press of Reboot and the end of its command or wait.
-    bool IsBusy() const { return m_busy != nullptr; }
+    bool IsBusy() const { return busy_ != nullptr; }
 
 public slots:
     void done(int result) override;
 
-protected:
-    void OnInitDialog() override;
-
 private:
-    void UpdateData(bool saveAndValidate);
     void OnRebootSent();
     void OnWaitEnded();
-    void EndPress();
+    void ShowRebootError(KOVR_HANDLE session);
 
-    const LibrarySeam &m_library;
-    QLabel *m_productLabel;
-    QLabel *m_macLabel;
-    QLineEdit *m_passwordEdit;
-    QLabel *m_statusLabel;
-    std::shared_ptr<StopSignal> m_stop;
-    Pause m_pause;
-    KOVR_HANDLE m_session = nullptr; // of the running press
-    std::unique_ptr<BusyWindow> m_busy;
-    QFutureWatcher<int32_t> m_command;
-    QFutureWatcher<kovr::common::RebootOutcome> m_wait;
-
-    QString m_productLine;
-    QString m_macLine;
-    QString m_password;
-    QString m_status;
+    const LibrarySeam &library_;
+    const KOVRDeviceInfoRecord device_;
+    QLineEdit *password_;
+    QLabel *status_;
+    std::shared_ptr<StopSignal> stop_;
+    Pause pause_;
+    std::unique_ptr<CommandSession> session_; // of the running press
+    std::unique_ptr<BusyWindow> busy_;
+    QFutureWatcher<int32_t> command_;
+    QFutureWatcher<common::RebootOutcome> wait_;
 };
 
-#endif
+} // namespace kovr::locator

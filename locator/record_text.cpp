@@ -5,14 +5,16 @@
 
 #include <QtEndian>
 
+namespace kovr::locator {
+
 QString FormatMacAddress(const uint8_t *mac)
 {
-    return QString::fromStdString(kovr::common::FormatMac(mac));
+    return QString::fromStdString(common::FormatMac(mac));
 }
 
 QString FormatDottedAddress(uint32_t networkOrder)
 {
-    return QString::fromStdString(kovr::common::FormatIpv4(networkOrder));
+    return QString::fromStdString(common::FormatIpv4(networkOrder));
 }
 
 uint32_t PackedFromNetworkOrder(uint32_t networkOrder)
@@ -24,3 +26,5 @@ uint32_t NetworkOrderFromPacked(uint32_t packed)
 {
     return qToBigEndian(packed);
 }
+
+} // namespace kovr::locator

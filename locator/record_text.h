@@ -1,11 +1,12 @@
-#ifndef KOVR_LOCATOR_RECORD_TEXT_H
-#define KOVR_LOCATOR_RECORD_TEXT_H
+#pragma once
 
 #include "common/field_text.h"
 
 #include <QString>
 
 #include <stdint.h>
+
+namespace kovr::locator {
 
 // How the windows render the fields of a device record.
 
@@ -20,7 +21,7 @@ QString FormatDottedAddress(uint32_t networkOrder);
 template <size_t N>
 QString RecordText(const char (&field)[N])
 {
-    return QString::fromStdString(kovr::common::FieldText(field));
+    return QString::fromStdString(common::FieldText(field));
 }
 
 // The address controls hold the first octet in the most significant byte;
@@ -28,4 +29,4 @@ QString RecordText(const char (&field)[N])
 uint32_t PackedFromNetworkOrder(uint32_t networkOrder);
 uint32_t NetworkOrderFromPacked(uint32_t packed);
 
-#endif
+} // namespace kovr::locator

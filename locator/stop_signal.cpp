@@ -1,22 +1,26 @@
 #include "locator/stop_signal.h"
 
+namespace kovr::locator {
+
 void StopSignal::Stop()
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopped = true;
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
     }
-    m_changed.notify_all();
+    changed_.notify_all();
 }
 
 bool StopSignal::Stopped() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_stopped;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stopped_;
 }
 
 void StopSignal::Pause(std::chrono::milliseconds duration) const
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait_for(lock, duration, [this] { return m_stopped; });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, duration, [this] { return stopped_; });
 }
+
+} // namespace kovr::locator

@@ -1,9 +1,10 @@
-#ifndef KOVR_LOCATOR_STOP_SIGNAL_H
-#define KOVR_LOCATOR_STOP_SIGNAL_H
+#pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+
+namespace kovr::locator {
 
 // Tells a wait on a worker thread that its window has gone: a pause ends at
 // once, and the worker stops at its next look.
@@ -15,9 +16,9 @@ public:
     void Pause(std::chrono::milliseconds duration) const;
 
 private:
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
-    bool m_stopped = false;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    bool stopped_ = false;
 };
 
-#endif
+} // namespace kovr::locator

@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+namespace kovr::locator {
+
 namespace {
 
 QFont DialogFont(int pointSize)
@@ -59,8 +61,9 @@ QWidget *CreateControl(const ControlTemplate &control, const QString &text, QWid
     case ControlKind::Edit:
     case ControlKind::PasswordEdit: {
         auto *edit = new QLineEdit(parent);
-        if (control.kind == ControlKind::PasswordEdit)
+        if (control.kind == ControlKind::PasswordEdit) {
             edit->setEchoMode(QLineEdit::Password);
+        }
         return edit;
     }
     case ControlKind::ListView: {
@@ -95,11 +98,11 @@ bool IsEnterKey(const QKeyEvent *event)
 } // namespace
 
 TemplateDialog::TemplateDialog(const DialogTemplate &dialogTemplate, QWidget *parent)
-    : QDialog(parent), m_units(DialogFont(dialogTemplate.pointSize))
+    : QDialog(parent), units_(DialogFont(dialogTemplate.pointSize))
 {
     setFont(DialogFont(dialogTemplate.pointSize));
     setWindowTitle(QCoreApplication::translate(dialogTemplate.context, dialogTemplate.caption));
-    setFixedSize(m_units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
+    setFixedSize(units_.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
     CreateControls(dialogTemplate);
 }
 
@@ -110,11 +113,11 @@ void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
         const QString text =
             control.text ? QCoreApplication::translate(dialogTemplate.context, control.text) : QString();
         QWidget *widget = CreateControl(control, text, this);
-        QRect geometry = m_units.ToPixels(control.x, control.y, control.width, control.height);
+        QRect geometry = units_.ToPixels(control.x, control.y, control.width, control.height);
         if (control.kind == ControlKind::GroupBox && text.isEmpty()) {
             // A frame without a caption still starts half a text line down,
             // where a caption's middle would be.
-            geometry.setTop(geometry.top() + m_units.CharHeight() / 2);
+            geometry.setTop(geometry.top() + units_.CharHeight() / 2);
         }
         if (auto *label = qobject_cast<QLabel *>(widget)) {
             // A wrapped text that needs a little more room than the template
@@ -127,20 +130,25 @@ void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
             // A compound control passes the focus on to its first part.
             QWidget *focusTarget = widget->focusProxy() ? widget->focusProxy() : widget;
             focusTarget->setFocusPolicy((control.flags & TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
-            if (control.flags & TabStop)
-                m_tabStops.append(widget);
+            if (control.flags & TabStop) {
+                tabStops_.append(widget);
+            }
         }
-        if (control.flags & Hidden)
+        if (control.flags & Hidden) {
             widget->hide();
+        }
 
-        if (control.id != ControlId::Static)
-            m_controls.insert(control.id, widget);
+        if (control.id != ControlId::Static) {
+            controls_.insert(control.id, widget);
+        }
     }
 
-    if (auto *ok = ControlAs<QPushButton>(ControlId::Ok))
+    if (auto *ok = ControlAs<QPushButton>(ControlId::Ok)) {
         connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-    if (auto *cancel = ControlAs<QPushButton>(ControlId::Cancel))
+    }
+    if (auto *cancel = ControlAs<QPushButton>(ControlId::Cancel)) {
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    }
 }
 
 void TemplateDialog::OnOK()
@@ -150,8 +158,8 @@ void TemplateDialog::OnOK()
 
 void TemplateDialog::showEvent(QShowEvent *event)
 {
-    if (!m_initialised) {
-        m_initialised = true;
+    if (!initialised_) {
+        initialised_ = true;
         OnInitDialog();
         FocusFirstTabStop();
     }
@@ -160,7 +168,7 @@ void TemplateDialog::showEvent(QShowEvent *event)
 
 void TemplateDialog::FocusFirstTabStop()
 {
-    for (QWidget *widget : std::as_const(m_tabStops)) {
+    for (QWidget *widget : std::as_const(tabStops_)) {
         if (!widget->isHidden() && widget->isEnabled()) {
             widget->setFocus(Qt::TabFocusReason);
             return;
@@ -180,10 +188,13 @@ void TemplateDialog::keyPressEvent(QKeyEvent *event)
     }
     for (QPushButton *button : findChildren<QPushButton *>()) {
         if (button->isDefault() && !button->isHidden()) {
-            if (button->isEnabled())
+            if (button->isEnabled()) {
                 button->click();
+            }
             return;
         }
     }
     OnOK();
 }
+
+} // namespace kovr::locator

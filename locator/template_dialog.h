@@ -1,5 +1,4 @@
-#ifndef KOVR_LOCATOR_TEMPLATE_DIALOG_H
-#define KOVR_LOCATOR_TEMPLATE_DIALOG_H
+#pragma once
 
 #include "locator/dialog_template.h"
 #include "locator/dialog_units.h"
@@ -7,7 +6,7 @@
 #include <QDialog>
 #include <QHash>
 
-class QAbstractButton;
+namespace kovr::locator {
 
 // A fixed-size dialog built from a template, keyboard behaviour included:
 // Enter presses the focused push button, else the default button, else runs
@@ -20,14 +19,14 @@ public:
     explicit TemplateDialog(const DialogTemplate &dialogTemplate, QWidget *parent = nullptr);
 
     // The control with this id (ids other than -1 are unique in a template).
-    QWidget *Control(int id) const { return m_controls.value(id); }
+    QWidget *Control(int id) const { return controls_.value(id); }
     template <typename T>
     T *ControlAs(int id) const
     {
         return qobject_cast<T *>(Control(id));
     }
 
-    const DialogUnits &Units() const { return m_units; }
+    const DialogUnits &Units() const { return units_; }
 
 protected:
     // Runs once, when the dialog is first shown; then the focus goes to the
@@ -42,10 +41,10 @@ private:
     void CreateControls(const DialogTemplate &dialogTemplate);
     void FocusFirstTabStop();
 
-    DialogUnits m_units;
-    QHash<int, QWidget *> m_controls;
-    QList<QWidget *> m_tabStops;
-    bool m_initialised = false;
+    DialogUnits units_;
+    QHash<int, QWidget *> controls_;
+    QList<QWidget *> tabStops_;
+    bool initialised_ = false;
 };
 
-#endif
+} // namespace kovr::locator

@@ -4,14 +4,24 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+// Outside any namespace: the macro declares the resources' function where
+// it stands. The resources live in a static library, which does not
+// register them.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(locator);
+}
+
+namespace kovr::locator {
+
 QIcon LoadWindowIcon()
 {
-    // The resources live in a static library, which does not register them.
-    Q_INIT_RESOURCE(locator);
+    InitResources();
     QSvgRenderer renderer(QStringLiteral(":/icons/128.svg"));
     QIcon icon;
-    if (!renderer.isValid())
+    if (!renderer.isValid()) {
         return icon;
+    }
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
@@ -22,3 +32,5 @@ QIcon LoadWindowIcon()
     }
     return icon;
 }
+
+} // namespace kovr::locator

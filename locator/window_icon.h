@@ -1,9 +1,10 @@
-#ifndef KOVR_LOCATOR_WINDOW_ICON_H
-#define KOVR_LOCATOR_WINDOW_ICON_H
+#pragma once
 
 #include <QIcon>
+
+namespace kovr::locator {
 
 // The locator's icon (resource 128), drawn from its SVG at the usual sizes.
 QIcon LoadWindowIcon();
 
-#endif
+} // namespace kovr::locator

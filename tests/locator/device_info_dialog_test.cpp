@@ -10,6 +10,7 @@
 
 #include <cstring>
 
+using namespace kovr::locator;
 using namespace kovr::test;
 
 namespace {
@@ -18,8 +19,7 @@ const FakeLibrary::Mac kMac = {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
 
 QString Details(const KOVRDeviceInfoRecord &record)
 {
-    DeviceInfoDialog dialog;
-    dialog.m_device = &record;
+    DeviceInfoDialog dialog(record);
     dialog.show();
     const QString text = dialog.ControlAs<QLabel>(ControlId::Details)->text();
     dialog.reject();
@@ -29,8 +29,9 @@ QString Details(const KOVRDeviceInfoRecord &record)
 QString Line(const QString &details, const QString &label)
 {
     for (const QString &line : details.split(QLatin1Char('\n'))) {
-        if (line.startsWith(label + QStringLiteral(": ")))
+        if (line.startsWith(label + QStringLiteral(": "))) {
             return line.mid(label.size() + 2);
+        }
     }
     return QStringLiteral("<missing>");
 }
@@ -87,8 +88,9 @@ private slots:
         QFETCH(QString, text);
         KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5");
         record.dhcpMode = static_cast<uint8_t>(dhcpMode);
-        if (reported)
+        if (reported) {
             record.presentFields |= KOVR_FIELD_DHCP_MODE;
+        }
         QCOMPARE(Line(Details(record), QStringLiteral("DHCP Mode")), text);
     }
 
@@ -101,8 +103,7 @@ private slots:
     void namesAreShownAsStoredNotAsMarkup()
     {
         const KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5", "<b>cam</b> & co");
-        DeviceInfoDialog dialog;
-        dialog.m_device = &record;
+        DeviceInfoDialog dialog(record);
         dialog.show();
         const auto *label = dialog.ControlAs<QLabel>(ControlId::Details);
         QCOMPARE(label->textFormat(), Qt::PlainText);
@@ -133,8 +134,9 @@ private slots:
         const QString details = Details(record);
         QCOMPARE(details.count(QLatin1Char('\n')), 11);
         QCOMPARE(Line(details, QStringLiteral("Version")), QStringLiteral("512"));
-        for (const char *label : {"Interface Address", "IP Address", "Subnet Mask", "Gateway Address", "DNS Address"})
+        for (const char *label : {"Interface Address", "IP Address", "Subnet Mask", "Gateway Address", "DNS Address"}) {
             QCOMPARE(Line(details, QLatin1String(label)), QStringLiteral("0.0.0.0"));
+        }
         QCOMPARE(Line(details, QStringLiteral("MAC Address")), QStringLiteral("02:1a:2b:3c:4d:5e"));
         QCOMPARE(Line(details, QStringLiteral("DHCP Mode")), QStringLiteral("N/A"));
     }
@@ -142,8 +144,7 @@ private slots:
     void okAndEnterClose()
     {
         const KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5");
-        DeviceInfoDialog dialog;
-        dialog.m_device = &record;
+        DeviceInfoDialog dialog(record);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Device Information"));
         QCOMPARE(dialog.focusWidget(), dialog.Control(ControlId::Ok));

@@ -20,34 +20,38 @@ struct FakeCalls {
     static KOVR_HANDLE OpenByGuid(const KOVR_GUID *guid)
     {
         ++g_fake->opens;
-        if (g_fake->openFails || !guid || std::memcmp(guid, &kLocatorSessionGuid, sizeof *guid) != 0)
+        if (g_fake->openFails || !guid || std::memcmp(guid, &locator::kLocatorSessionGuid, sizeof *guid) != 0) {
             return nullptr;
-        auto h = reinterpret_cast<KOVR_HANDLE>(g_fake->m_nextHandle++);
-        g_fake->m_open.insert(h);
+        }
+        auto h = reinterpret_cast<KOVR_HANDLE>(g_fake->nextHandle_++);
+        g_fake->open_.insert(h);
         return h;
     }
     static void Close(KOVR_HANDLE h)
     {
         g_fake->closed.push_back(h);
-        g_fake->m_open.erase(h);
+        g_fake->open_.erase(h);
     }
-    static int32_t GetLastError(KOVR_HANDLE h) { return g_fake->IsOpen(h) ? g_fake->m_lastError : -1; }
+    static int32_t GetLastError(KOVR_HANDLE h) { return g_fake->IsOpen(h) ? g_fake->lastError_ : -1; }
     static int32_t GetLastErrorMessage(KOVR_HANDLE h, char *buffer, uint32_t size)
     {
-        if (!g_fake->IsOpen(h) || !buffer || size == 0)
+        if (!g_fake->IsOpen(h) || !buffer || size == 0) {
             return -1;
-        std::strncpy(buffer, g_fake->m_lastErrorMessage.c_str(), size - 1);
+        }
+        std::strncpy(buffer, g_fake->lastErrorMessage_.c_str(), size - 1);
         buffer[size - 1] = '\0';
         return 0;
     }
-    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, kovr::common::SearchWakeup &wakeup)
+    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup)
     {
         ++g_fake->searches;
         g_fake->searchWakeup = &wakeup;
-        if (g_fake->onSearch)
+        if (g_fake->onSearch) {
             g_fake->onSearch();
-        if (!g_fake->IsOpen(h))
+        }
+        if (!g_fake->IsOpen(h)) {
             return -1;
+        }
         found = g_fake->devices;
         return static_cast<int32_t>(found.size());
     }
@@ -55,8 +59,9 @@ struct FakeCalls {
     static int32_t GetDeviceInfo(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record)
     {
         const int poll = ++g_fake->deviceInfoPolls;
-        if (!g_fake->IsOpen(h) || !mac || !record)
+        if (!g_fake->IsOpen(h) || !mac || !record) {
             return -1;
+        }
         return g_fake->deviceAnswers(poll) ? 0 : -2;
     }
     static int32_t RebootDevice(KOVR_HANDLE h, const uint8_t *mac, const char *password)
@@ -78,31 +83,34 @@ struct FakeCalls {
     static KOVRDeviceInfoRecord *CopyRecord(const KOVRDeviceInfoRecord *record)
     {
         ++g_fake->copies;
-        KOVRDeviceInfoRecord *copy = CopyRecordOnHeap(record);
-        g_fake->m_liveCopies.insert(copy);
+        KOVRDeviceInfoRecord *copy = locator::CopyRecordOnHeap(record);
+        g_fake->liveCopies_.insert(copy);
         return copy;
     }
     static void ReleaseRecord(KOVRDeviceInfoRecord *copy)
     {
         // A copy released twice, or one the window never made, is a fault.
-        if (g_fake->m_liveCopies.erase(copy) != 1)
+        if (g_fake->liveCopies_.erase(copy) != 1) {
             qFatal("release of a record copy that is not live");
+        }
         ++g_fake->releases;
-        ReleaseRecordOnHeap(copy);
+        locator::ReleaseRecordOnHeap(copy);
     }
     static FakeLibrary::Mac ToMac(const uint8_t *mac)
     {
         FakeLibrary::Mac out{};
-        if (mac)
+        if (mac) {
             std::memcpy(out.data(), mac, out.size());
+        }
         return out;
     }
 };
 
 FakeLibrary::FakeLibrary()
 {
-    if (g_fake)
+    if (g_fake) {
         throw std::logic_error("one FakeLibrary at a time");
+    }
     g_fake = this;
 }
 
@@ -111,9 +119,9 @@ FakeLibrary::~FakeLibrary()
     g_fake = nullptr;
 }
 
-const LibrarySeam &FakeLibrary::Seam() const
+const locator::LibrarySeam &FakeLibrary::Seam() const
 {
-    static const LibrarySeam table = {
+    static const locator::LibrarySeam table = {
         FakeCalls::OpenByGuid, FakeCalls::Close,      FakeCalls::GetLastError,  FakeCalls::GetLastErrorMessage,
         FakeCalls::Search,     FakeCalls::StopSearch, FakeCalls::GetDeviceInfo, FakeCalls::RebootDevice,
         FakeCalls::SetNetwork, FakeCalls::SetDHCP,    FakeCalls::CopyRecord,    FakeCalls::ReleaseRecord,
@@ -123,10 +131,14 @@ const LibrarySeam &FakeLibrary::Seam() const
 
 int32_t FakeLibrary::FinishCommand(KOVR_HANDLE h)
 {
-    if (!IsOpen(h))
+    if (onCommand) {
+        onCommand();
+    }
+    if (!IsOpen(h)) {
         return -1;
-    m_lastError = commandResult == 0 ? 0 : errorNumber;
-    m_lastErrorMessage = commandResult == 0 ? "Operation succeeded" : errorMessage;
+    }
+    lastError_ = commandResult == 0 ? 0 : errorNumber;
+    lastErrorMessage_ = commandResult == 0 ? "Operation succeeded" : errorMessage;
     return commandResult;
 }
 
@@ -147,46 +159,47 @@ KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, con
 uint32_t Address(const char *dotted)
 {
     in_addr address{};
-    if (inet_pton(AF_INET, dotted, &address) != 1)
+    if (inet_pton(AF_INET, dotted, &address) != 1) {
         throw std::invalid_argument(dotted);
+    }
     return address.s_addr;
 }
 
 void Gate::Pass()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_reached = true;
-    m_opened.wait(lock, [this] { return m_open; });
+    std::unique_lock<std::mutex> lock(mutex_);
+    reached_ = true;
+    opened_.wait(lock, [this] { return open_; });
 }
 
 bool Gate::Reached() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_reached;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reached_;
 }
 
 void Gate::Open()
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_open = true;
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
     }
-    m_opened.notify_all();
+    opened_.notify_all();
 }
 
 namespace {
-MessagePresenter g_previousPresenter = nullptr;
+locator::MessagePresenter g_previousPresenter = nullptr;
 }
 
 MessageCapture::MessageCapture()
 {
     Texts().clear();
-    g_previousPresenter = SetMessagePresenter([](QWidget *, const QString &text) { Texts().push_back(text); });
+    g_previousPresenter = locator::SetMessagePresenter([](QWidget *, const QString &text) { Texts().push_back(text); });
 }
 
 MessageCapture::~MessageCapture()
 {
-    SetMessagePresenter(g_previousPresenter);
+    locator::SetMessagePresenter(g_previousPresenter);
 }
 
 std::vector<QString> &MessageCapture::Texts()

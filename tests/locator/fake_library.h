@@ -1,5 +1,4 @@
-#ifndef KOVR_TESTS_LOCATOR_FAKE_LIBRARY_H
-#define KOVR_TESTS_LOCATOR_FAKE_LIBRARY_H
+#pragma once
 
 #include "locator/library_seam.h"
 
@@ -46,13 +45,14 @@ public:
     FakeLibrary(const FakeLibrary &) = delete;
     FakeLibrary &operator=(const FakeLibrary &) = delete;
 
-    const LibrarySeam &Seam() const;
+    const locator::LibrarySeam &Seam() const;
 
     // Script.
     bool openFails = false;
     std::vector<KOVRDeviceInfoRecord> devices; // what each search finds, in reply order
     std::function<void()> onSearch;            // runs inside the blocking search, on its thread
     int32_t commandResult = 0;                 // of RebootDevice, SetNetwork, SetDHCP
+    std::function<void()> onCommand;           // runs inside each of those, on its thread
     int32_t errorNumber = 0;                   // recorded by a failing command
     std::string errorMessage;
     std::function<bool(int poll)> deviceAnswers = [](int) { return true; }; // poll numbers from 1
@@ -63,7 +63,7 @@ public:
     int stopSearches = 0;
     int searches = 0;
     // The latest search's, valid while that search runs.
-    kovr::common::SearchWakeup *searchWakeup = nullptr;
+    common::SearchWakeup *searchWakeup = nullptr;
     int deviceInfoPolls = 0;
     int copies = 0;
     int releases = 0;
@@ -72,18 +72,18 @@ public:
     std::vector<RebootCall> rebootCalls;
 
     int LiveCopies() const { return copies - releases; }
-    bool IsOpen(KOVR_HANDLE h) const { return m_open.count(h) != 0; }
+    bool IsOpen(KOVR_HANDLE h) const { return open_.count(h) != 0; }
     int CommandCount() const { return static_cast<int>(networkCalls.size() + dhcpCalls.size() + rebootCalls.size()); }
 
 private:
     friend struct FakeCalls;
     int32_t FinishCommand(KOVR_HANDLE h);
 
-    std::set<KOVR_HANDLE> m_open;
-    std::set<const KOVRDeviceInfoRecord *> m_liveCopies;
-    uintptr_t m_nextHandle = 0x1000;
-    int32_t m_lastError = 0;
-    std::string m_lastErrorMessage;
+    std::set<KOVR_HANDLE> open_;
+    std::set<const KOVRDeviceInfoRecord *> liveCopies_;
+    uintptr_t nextHandle_ = 0x1000;
+    int32_t lastError_ = 0;
+    std::string lastErrorMessage_;
 };
 
 // Holds a worker thread inside a blocking call (Pass) until the test opens
@@ -96,10 +96,10 @@ public:
     void Open();
 
 private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_opened;
-    bool m_reached = false;
-    bool m_open = false;
+    mutable std::mutex mutex_;
+    std::condition_variable opened_;
+    bool reached_ = false;
+    bool open_ = false;
 };
 
 // A device record as a search would deliver it.
@@ -118,5 +118,3 @@ public:
 };
 
 } // namespace kovr::test
-
-#endif

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+using kovr::locator::IpAddressControl;
+
 class IpAddressControlTest : public QObject {
     Q_OBJECT
 
@@ -23,15 +25,17 @@ private:
     // Types each character into whatever field has the focus at that moment.
     static void Type(QWidget *window, const QString &text)
     {
-        for (QChar c : text)
+        for (QChar c : text) {
             QTest::keyClick(window->focusWidget(), c.toLatin1());
+        }
     }
 
     static QStringList FieldTexts(const IpAddressControl &control)
     {
         QStringList texts;
-        for (int i = 0; i < IpAddressControl::kFieldCount; ++i)
+        for (int i = 0; i < IpAddressControl::kFieldCount; ++i) {
             texts << control.Field(i)->text();
+        }
         return texts;
     }
 
@@ -105,13 +109,15 @@ private slots:
         IpAddressControl control;
         control.SetAddress(0x0A000005);
         control.setEnabled(false);
-        for (int i = 0; i < IpAddressControl::kFieldCount; ++i)
+        for (int i = 0; i < IpAddressControl::kFieldCount; ++i) {
             QVERIFY(!control.Field(i)->isEnabled());
+        }
         // Still readable and settable while disabled.
         QCOMPARE(control.GetAddress(), 0x0A000005u);
         control.setEnabled(true);
-        for (int i = 0; i < IpAddressControl::kFieldCount; ++i)
+        for (int i = 0; i < IpAddressControl::kFieldCount; ++i) {
             QVERIFY(control.Field(i)->isEnabled());
+        }
     }
 
     void isOneTabStop()

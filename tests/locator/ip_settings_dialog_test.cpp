@@ -14,6 +14,7 @@
 
 #include <cstring>
 
+using namespace kovr::locator;
 using namespace kovr::test;
 
 namespace {
@@ -26,8 +27,9 @@ KOVRDeviceInfoRecord DeviceRecord(uint8_t dhcpMode, bool dhcpReported = true)
     record.subnetMask = Address("255.255.255.0");
     record.gatewayAddress = Address("10.77.1.254");
     record.dhcpMode = dhcpMode;
-    if (dhcpReported)
+    if (dhcpReported) {
         record.presentFields |= KOVR_FIELD_DHCP_MODE;
+    }
     return record;
 }
 
@@ -38,11 +40,7 @@ QByteArray Bytes(uint32_t value)
 }
 
 struct Dialog {
-    explicit Dialog(FakeLibrary &fake, const KOVRDeviceInfoRecord &record) : dialog(fake.Seam())
-    {
-        dialog.m_device = &record;
-        dialog.show();
-    }
+    Dialog(FakeLibrary &fake, const KOVRDeviceInfoRecord &record) : dialog(fake.Seam(), record) { dialog.show(); }
     IpAddressControl *Address(int id) const { return dialog.ControlAs<IpAddressControl>(id); }
     QLineEdit *Password() const { return dialog.ControlAs<QLineEdit>(ControlId::Password); }
     QRadioButton *Radio(int id) const { return dialog.ControlAs<QRadioButton>(id); }
@@ -90,8 +88,9 @@ private slots:
         QCOMPARE(d.dialog.windowTitle(), QStringLiteral("Set IP Address"));
         QCOMPARE(d.Radio(ControlId::DhcpRadio)->isChecked(), dhcp);
         QCOMPARE(d.Radio(ControlId::ManualRadio)->isChecked(), !dhcp);
-        for (int id : {ControlId::IpAddress, ControlId::SubnetMask, ControlId::Gateway})
+        for (int id : {ControlId::IpAddress, ControlId::SubnetMask, ControlId::Gateway}) {
             QCOMPARE(d.Address(id)->isEnabled(), !dhcp);
+        }
         // Filled from the record in either mode.
         QCOMPARE(d.Address(ControlId::IpAddress)->GetAddress(), 0x0A4D010Au);
         QCOMPARE(d.Address(ControlId::SubnetMask)->GetAddress(), 0xFFFFFF00u);
@@ -176,8 +175,9 @@ private slots:
         FakeLibrary fake;
         const KOVRDeviceInfoRecord record = DeviceRecord(0);
         Dialog d(fake, record);
-        for (int i = 0; i < IpAddressControl::kFieldCount; ++i)
+        for (int i = 0; i < IpAddressControl::kFieldCount; ++i) {
             d.Address(ControlId::Gateway)->Field(i)->clear();
+        }
         d.Address(ControlId::SubnetMask)->Field(3)->clear();
         QVERIFY(d.Apply());
         QCOMPARE(fake.networkCalls.size(), size_t(1));
@@ -211,6 +211,48 @@ private slots:
         QCOMPARE(fake.closed.size(), size_t(1));
         QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
         QVERIFY(!d.dialog.isVisible());
+    }
+
+    void closingWaitsForTheCommandAndStillShowsItsFailure()
+    {
+        FakeLibrary fake;
+        fake.commandResult = 1;
+        fake.errorNumber = 1;
+        fake.errorMessage = "Authentication Failed";
+        Gate gate;
+        fake.onCommand = [&] { gate.Pass(); };
+        MessageCapture messages;
+        const KOVRDeviceInfoRecord record = DeviceRecord(1);
+        Dialog d(fake, record);
+        d.Button(ControlId::Ok)->click();
+        QTRY_VERIFY(gate.Reached());
+
+        d.dialog.close();
+        d.dialog.reject();
+        QVERIFY(d.dialog.isVisible());
+        QVERIFY(MessageCapture::Texts().empty());
+
+        gate.Open();
+        QTRY_VERIFY(!d.dialog.isVisible());
+        QCOMPARE(MessageCapture::Texts(),
+                 std::vector<QString>{
+                     QStringLiteral("An Error occurred.\nError Number: 1\nError Message: Authentication Failed\n")});
+        QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{fake.dhcpCalls[0].session});
+    }
+
+    void applyWipesThePasswordInItsField()
+    {
+        FakeLibrary fake;
+        const KOVRDeviceInfoRecord record = DeviceRecord(1);
+        Dialog d(fake, record);
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        // Shares the field's own buffer, as every copy of its text does.
+        const QString typed = d.Password()->text();
+        QVERIFY(d.Apply());
+        QCOMPARE(fake.dhcpCalls[0].password, std::string("secret"));
+        QCOMPARE(d.Password()->text(), QString());
+        QCOMPARE(typed, QString(6, QChar(0)));
     }
 
     void aLongErrorMessageIsCutAt254Characters()

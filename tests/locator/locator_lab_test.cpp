@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+using namespace kovr::locator;
 using namespace kovr::test;
 
 namespace {
@@ -30,8 +31,9 @@ constexpr int kSearchTimeoutMs = 30000;
 QStringList Column(const QTreeWidget *list, int column)
 {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
         texts << list->topLevelItem(i)->text(column);
+    }
     return texts;
 }
 
@@ -56,8 +58,9 @@ bool RunDialog(LocatorDialog &window, int button, const std::function<void(Dialo
         if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
             drive(*dialog);
             driven = QTest::qWaitFor([dialog] { return !dialog->IsBusy(); }, kSearchTimeoutMs);
-            if (dialog->isVisible())
+            if (dialog->isVisible()) {
                 dialog->reject();
+            }
         }
     });
     window.ControlAs<QPushButton>(button)->click();

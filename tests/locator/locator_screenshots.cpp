@@ -26,13 +26,16 @@
 #include <cstdio>
 #include <fstream>
 
+using namespace kovr::locator;
+
 namespace {
 
 bool Save(QWidget &widget, const QString &directory, const QString &name)
 {
     widget.show();
-    if (!QTest::qWaitForWindowExposed(&widget))
+    if (!QTest::qWaitForWindowExposed(&widget)) {
         return false;
+    }
     QTest::qWait(200);
     const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
     const bool saved = widget.grab().save(path);
@@ -44,8 +47,9 @@ bool Save(QWidget &widget, const QString &directory, const QString &name)
 const KOVRDeviceInfoRecord *DeviceWithDhcp(const LocatorDialog &window, uint8_t dhcp)
 {
     for (int i = 0; window.DeviceAt(i); ++i) {
-        if (window.DeviceAt(i)->dhcpMode == dhcp)
+        if (window.DeviceAt(i)->dhcpMode == dhcp) {
             return window.DeviceAt(i);
+        }
     }
     return window.DeviceAt(0);
 }
@@ -77,8 +81,9 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString directory = QString::fromLocal8Bit(argv[2]);
-    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")) {
         return RenderAtEachScale(QString::fromLocal8Bit(argv[1]), directory);
+    }
     QDir().mkpath(directory);
 
     kovr::test::Lab lab(kovr::test::Topology::Single);
@@ -91,18 +96,15 @@ int main(int argc, char *argv[])
     ok &= Save(window, directory, QStringLiteral("main-window"));
 
     {
-        IpSettingsDialog dialog(RealLibrary(), &window);
-        dialog.m_device = DeviceWithDhcp(window, 0);
+        IpSettingsDialog dialog(RealLibrary(), *DeviceWithDhcp(window, 0), &window);
         ok &= Save(dialog, directory, QStringLiteral("ip-settings-manual"));
     }
     {
-        IpSettingsDialog dialog(RealLibrary(), &window);
-        dialog.m_device = DeviceWithDhcp(window, 1);
+        IpSettingsDialog dialog(RealLibrary(), *DeviceWithDhcp(window, 1), &window);
         ok &= Save(dialog, directory, QStringLiteral("ip-settings-dhcp"));
     }
     {
-        RebootDialog dialog(RealLibrary(), &window);
-        dialog.m_device = window.DeviceAt(0);
+        RebootDialog dialog(RealLibrary(), *window.DeviceAt(0), &window);
         ok &= Save(dialog, directory, QStringLiteral("reboot-opened"));
         dialog.ControlAs<QLineEdit>(ControlId::RebootPassword)->setText(QStringLiteral("secret"));
         dialog.OnReboot();
@@ -110,8 +112,7 @@ int main(int argc, char *argv[])
         ok &= Save(dialog, directory, QStringLiteral("reboot-done"));
     }
     {
-        DeviceInfoDialog dialog(&window);
-        dialog.m_device = window.DeviceAt(0);
+        DeviceInfoDialog dialog(*window.DeviceAt(0), &window);
         ok &= Save(dialog, directory, QStringLiteral("device-info"));
     }
     {
@@ -129,8 +130,9 @@ int main(int argc, char *argv[])
     QTimer::singleShot(0, [&] {
         QWidget *box = QApplication::activeModalWidget();
         ok &= box && Save(*box, directory, QStringLiteral("error-box"));
-        if (auto *dialog = qobject_cast<QDialog *>(box))
+        if (auto *dialog = qobject_cast<QDialog *>(box)) {
             dialog->accept();
+        }
     });
     ShowMessage(&window, QStringLiteral("An Error occured while rebooting the device.\nError Number: 1\n"
                                         "Error Message: Authentication Failed\n"));

@@ -1,5 +1,4 @@
-#ifndef KOVR_TESTS_LOCATOR_LOCATOR_WINDOW_H
-#define KOVR_TESTS_LOCATOR_LOCATOR_WINDOW_H
+#pragma once
 
 #include "locator/locator_dialog.h"
 #include "tests/locator/fake_library.h"
@@ -15,16 +14,17 @@ namespace kovr::test {
 inline QStringList RowTexts(const QTreeWidget *list, int column = 0)
 {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
         texts << list->topLevelItem(i)->text(column);
+    }
     return texts;
 }
 
 // Shows the main window over the fake and waits until its first search has
 // been listed; none if that does not happen.
-inline std::unique_ptr<LocatorDialog> OpenWindow(FakeLibrary &fake)
+inline std::unique_ptr<locator::LocatorDialog> OpenWindow(FakeLibrary &fake)
 {
-    auto window = std::make_unique<LocatorDialog>(fake.Seam());
+    auto window = std::make_unique<locator::LocatorDialog>(fake.Seam());
     window->show();
     const bool listed = QTest::qWaitFor(
         [&] { return !RowTexts(window->List()).contains(QStringLiteral("Searching...")) && fake.searches == 1; });
@@ -32,5 +32,3 @@ inline std::unique_ptr<LocatorDialog> OpenWindow(FakeLibrary &fake)
 }
 
 } // namespace kovr::test
-
-#endif

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace kovr::locator;
 using namespace kovr::test;
 
 namespace {
@@ -90,6 +91,22 @@ private slots:
         QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(0));
     }
 
+    void sortingKeepsTheSelection()
+    {
+        FakeLibrary fake;
+        fake.devices = ThreeDevices();
+        auto window = OpenWindow(fake);
+        QVERIFY(window);
+        QTreeWidget *list = window->List();
+        // Charlie, second in reply order, is last by name.
+        list->setCurrentItem(list->topLevelItem(1));
+        ClickHeader(list, 2);
+        QCOMPARE(RowTexts(list, 2), (QStringList{"alpha", "bravo", "Charlie"}));
+        QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(2)});
+        QCOMPARE(list->currentItem(), list->topLevelItem(2));
+        QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(2));
+    }
+
     void marksSharedAddressesAndUnreachableDevices()
     {
         FakeLibrary fake;
@@ -103,8 +120,9 @@ private slots:
         QTRY_COMPARE(window->List()->topLevelItemCount(), 4);
 
         const QTreeWidgetItem *list[4];
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             list[i] = window->List()->topLevelItem(i);
+        }
         for (int i = 0; i < 3; ++i) {
             QVERIFY(!list[i]->icon(0).isNull());
             QVERIFY(list[i]->toolTip(0).contains(QStringLiteral("Configure IP Settings")));
@@ -137,8 +155,9 @@ private slots:
         for (int i = 0; i < copied.size(); ++i) {
             QStringList texts;
             UseContextMenu(*window, 2, [&](QMenu &menu) {
-                for (QAction *action : menu.actions())
+                for (QAction *action : menu.actions()) {
                     texts << action->text();
+                }
                 menu.actions()[i]->trigger();
             });
             QCOMPARE(texts, entries);

@@ -13,6 +13,7 @@
 
 #include <memory>
 
+using namespace kovr::locator;
 using namespace kovr::test;
 
 namespace {

@@ -1,5 +1,4 @@
-#ifndef KOVR_TESTS_LOCATOR_PAINT_COUNTER_H
-#define KOVR_TESTS_LOCATOR_PAINT_COUNTER_H
+#pragma once
 
 #include <QEvent>
 #include <QWidget>
@@ -15,12 +14,11 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+        }
         return false;
     }
 };
 
 } // namespace kovr::test
-
-#endif

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QThreadPool>
 
+using namespace kovr::locator;
 using namespace kovr::test;
 
 namespace {
@@ -19,13 +20,14 @@ namespace {
 const FakeLibrary::Mac kMac = {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
 
 struct Dialog {
-    explicit Dialog(FakeLibrary &fake) : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam())
+    explicit Dialog(FakeLibrary &fake)
+        : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam(), record)
     {
-        dialog.m_device = &record;
         dialog.SetPause([this](int milliseconds) {
             pauses << milliseconds;
-            if (onPause)
+            if (onPause) {
                 onPause();
+            }
         });
         dialog.show();
     }
@@ -176,6 +178,8 @@ private slots:
         d.dialog.close();
         QVERIFY(!d.dialog.isVisible());
         QVERIFY(!QApplication::overrideCursor());
+        // The worker's call still uses the session.
+        QVERIFY(fake.closed.empty());
         gate.Open();
         QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
         QCOMPARE(fake.closed.size(), size_t(1));
@@ -199,6 +203,20 @@ private slots:
         QCOMPARE(fake.opens, 2);
         QCOMPARE(fake.closed.size(), size_t(2));
         QVERIFY(fake.closed[0] != fake.closed[1]);
+    }
+
+    void closingWipesThePasswordKeptForAnotherPress()
+    {
+        FakeLibrary fake;
+        Dialog d(fake);
+        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        // Shares the field's own buffer, as every copy of its text does.
+        const QString typed = d.Password()->text();
+        QVERIFY(d.Press());
+        QCOMPARE(d.Password()->text(), QStringLiteral("secret"));
+        d.dialog.reject();
+        QCOMPARE(d.Password()->text(), QString());
+        QCOMPARE(typed, QString(6, QChar(0)));
     }
 
     void enterInThePasswordClosesWithoutSending()

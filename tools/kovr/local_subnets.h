@@ -8,8 +8,8 @@
 
 namespace kovr::cli {
 
-// The address and mask of every IPv4 interface that is up; empty when the
-// system won't list them.
+// The subnets that common::LocalSubnetsOf keeps of the system's interface
+// list; empty when the system won't list them.
 std::vector<common::LocalSubnet> LocalSubnets();
 
 } // namespace kovr::cli

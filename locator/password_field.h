@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+
+class QLineEdit;
+
+namespace kovr::locator {
+
+// A password on its way to the library: the field's text in the local
+// encoding, zeroed when it goes. It moves into the worker's call, which may
+// outlive its dialog.
+class PasswordBytes {
+public:
+    explicit PasswordBytes(const QLineEdit &field);
+    ~PasswordBytes();
+    PasswordBytes(PasswordBytes &&) = default;
+    PasswordBytes &operator=(PasswordBytes &&) = delete;
+
+    const char *c_str() const { return bytes_.constData(); }
+
+private:
+    QByteArray bytes_;
+};
+
+// Zeroes the password in the field's own buffer and empties the field. What
+// Qt copied while it was typed (its undo steps, earlier buffers) is beyond
+// reach.
+void WipePasswordField(QLineEdit &field);
+
+} // namespace kovr::locator
