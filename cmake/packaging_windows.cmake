@@ -1,7 +1,7 @@
 # The Windows distribution: `cpack -G ZIP` in the Windows build folder makes
 # kovr-<version>-win64.zip with the DLL and kovr.exe in bin/, the MinGW import
-# library and one for Visual C++ in lib/, the header, and a README.txt with a
-# short C example. Every file of it belongs to one install component, so that
+# library and one for Visual C++ in lib/, the header, a README.txt with a
+# short C example, and the licence as LICENSE.txt. Every file of it belongs to one install component, so that
 # the Linux packages' install rules never reach the ZIP.
 set(KOVR_ZIP_COMPONENT win64)
 
@@ -23,9 +23,11 @@ install(TARGETS kovr-cli RUNTIME DESTINATION bin COMPONENT ${KOVR_ZIP_COMPONENT}
 install(FILES ${KOVR_MSVC_IMPORT_LIBRARY} DESTINATION lib COMPONENT ${KOVR_ZIP_COMPONENT})
 install(FILES ${PROJECT_SOURCE_DIR}/include/kovr/kovr.h DESTINATION include/kovr COMPONENT ${KOVR_ZIP_COMPONENT})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt DESTINATION . COMPONENT ${KOVR_ZIP_COMPONENT})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT ${KOVR_ZIP_COMPONENT})
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME kovr)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_FILE_NAME kovr-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

@@ -1,7 +1,8 @@
 // A search notifies the caller's own Win32 objects through kovr.dll: a
 // message posted to a real window, an event that WaitForSingleObject sees.
-// Windows that are gone and handles that are no events are refused. The lab
-// runs the example devices, so every search finds somebody.
+// An event handle that may only be set will do. Windows that are gone,
+// handles that are no events and events that can't be set are refused. The
+// lab runs the example devices, so every search finds somebody.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -75,6 +76,32 @@ private:
     KOVR_HANDLE handle_;
 };
 
+// A handle of the caller's, closed when it goes.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    ~OwnedHandle()
+    {
+        if (handle_ != nullptr) {
+            CloseHandle(handle_);
+        }
+    }
+    OwnedHandle(const OwnedHandle &) = delete;
+    OwnedHandle &operator=(const OwnedHandle &) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Another handle to the same event, with only the given access.
+HANDLE WithAccess(HANDLE event, DWORD access)
+{
+    HANDLE duplicate = nullptr;
+    return DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &duplicate, access, FALSE, 0) ? duplicate
+                                                                                                          : nullptr;
+}
+
 TEST(WindowNotification, PostsTheMessageWithWParamZeroAndTheCallersValue)
 {
     MessageOnlyWindow window;
@@ -102,16 +129,22 @@ TEST(WindowNotification, AWindowDestroyedDuringTheSearchIsSkipped)
     EXPECT_GE(KOVRGetSearchResultCount(session.handle()), 1);
 }
 
-TEST(EventNotification, SetsTheCallersEvent)
+// A caller may open its event with all access, or with no more than SetEvent
+// and a wait need.
+TEST(EventNotification, SetsTheCallersEventWhateverElseItsHandleMayDo)
 {
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ASSERT_NE(event, nullptr);
-    Session session;
-    ASSERT_EQ(KOVRStartAsyncSearchEvent(session.handle(), event), 0);
-    EXPECT_EQ(WaitForSingleObject(event, kNotificationTimeoutMs), WAIT_OBJECT_0);
-    KOVRStopSearch(session.handle());
-    EXPECT_GE(KOVRGetSearchResultCount(session.handle()), 1);
-    CloseHandle(event);
+    const OwnedHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    ASSERT_NE(event.get(), nullptr);
+    const OwnedHandle settable(WithAccess(event.get(), EVENT_MODIFY_STATE | SYNCHRONIZE));
+    ASSERT_NE(settable.get(), nullptr);
+    for (const HANDLE handle : {event.get(), settable.get()}) {
+        Session session;
+        ASSERT_EQ(KOVRStartAsyncSearchEvent(session.handle(), handle), 0)
+            << (handle == event.get() ? "all access" : "EVENT_MODIFY_STATE | SYNCHRONIZE");
+        EXPECT_EQ(WaitForSingleObject(handle, kNotificationTimeoutMs), WAIT_OBJECT_0);
+        KOVRStopSearch(session.handle());
+        EXPECT_GE(KOVRGetSearchResultCount(session.handle()), 1);
+    }
 }
 
 TEST(CallerHandles, WhatCanNeverBeNotifiedIsRefused)
@@ -124,7 +157,10 @@ TEST(CallerHandles, WhatCanNeverBeNotifiedIsRefused)
 
     HANDLE closed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     CloseHandle(closed);
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    const OwnedHandle mutex(CreateMutexA(nullptr, FALSE, nullptr));
+    const OwnedHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    const OwnedHandle waitOnly(WithAccess(event.get(), SYNCHRONIZE));
+    ASSERT_NE(waitOnly.get(), nullptr);
     HANDLE thread = GetCurrentThread();
 
     EXPECT_EQ(KOVRStartAsyncSearchMessage(session.handle(), nullptr, kSearchMessage, 0), -1) << "no window";
@@ -137,7 +173,8 @@ TEST(CallerHandles, WhatCanNeverBeNotifiedIsRefused)
     } events[] = {
         {"no event", nullptr},
         {"closed event", closed},
-        {"a mutex", mutex},
+        {"a mutex", mutex.get()},
+        {"an event that can't be set", waitOnly.get()},
         {"a thread", thread},
         {"a window", reinterpret_cast<HANDLE>(live.handle())},
         {"invalid handle value", INVALID_HANDLE_VALUE},
@@ -147,7 +184,6 @@ TEST(CallerHandles, WhatCanNeverBeNotifiedIsRefused)
     }
     // None of them started a search.
     EXPECT_EQ(KOVRGetSearchResultCount(session.handle()), 0);
-    CloseHandle(mutex);
 }
 
 TEST(SyncSearch, FindsEveryDeviceOfTheLab)

@@ -1,8 +1,6 @@
 #include "tools/kovr-sim/event_loop.h"
 
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -28,12 +26,12 @@ EventLoop::EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &l
       logSent_(logSent)
 {}
 
-void EventLoop::Run(int signalFd)
+void EventLoop::Run()
 {
     for (;;) {
         const Clock::time_point now = Clock::now();
         pollfd fds[2] = {
-            {signalFd, POLLIN, 0},
+            {signals_.fd(), POLLIN, 0},
             {endpoint_.fd(), static_cast<short>(POLLIN | (waitWritable_ ? POLLOUT : 0)), 0},
         };
         const int ready = poll(fds, 2, WaitMilliseconds(now));
@@ -44,8 +42,7 @@ void EventLoop::Run(int signalFd)
             throw std::runtime_error(std::string("poll: ") + std::strerror(errno));
         }
         if (fds[0].revents & POLLIN) {
-            signalfd_siginfo info{};
-            (void)!read(signalFd, &info, sizeof info);
+            signals_.Consume();
             return;
         }
         if (fds[1].revents & POLLOUT) {

@@ -8,6 +8,7 @@
 #include "tools/kovr-sim/datagram_log.h"
 #include "tools/kovr-sim/misbehaviour.h"
 #include "tools/kovr-sim/responder.h"
+#include "tools/kovr-sim/signal_descriptor.h"
 #include "tools/kovr-sim/udp_endpoint.h"
 
 namespace kovr::sim {
@@ -24,11 +25,12 @@ struct LoopStats {
 
 class EventLoop {
 public:
+    // SIGINT and SIGTERM wait for the loop from here on.
     EventLoop(UdpEndpoint &endpoint, Responder &responder, DatagramLog &log, std::vector<NetworkInterface> interfaces,
               JunkFlood flood, bool logSent = true);
 
-    // Runs until signalFd (a signalfd for SIGINT and SIGTERM) is readable.
-    void Run(int signalFd);
+    // Runs until SIGINT or SIGTERM arrives.
+    void Run();
     const LoopStats &stats() const { return stats_; }
 
 private:
@@ -53,6 +55,7 @@ private:
     const std::string &InterfaceName(int ifindex) const;
     int WaitMilliseconds(Clock::time_point now) const;
 
+    SignalDescriptor signals_;
     UdpEndpoint &endpoint_;
     Responder &responder_;
     DatagramLog &log_;

@@ -1,11 +1,10 @@
 #include "tools/kovr-sim/responder.h"
 
 #include <cstring>
-#include <stdexcept>
 
 #include "discovery/auth_digest.h"
 #include "discovery/reply_writer.h"
-#include "discovery/requests.h"
+#include "tools/kovr-sim/device_config.h"
 
 namespace kovr::sim {
 namespace {
@@ -27,10 +26,14 @@ bool SameBytes(const uint8_t *a, const uint8_t *b, size_t length)
     return difference == 0;
 }
 
-uint32_t LoadAddress(const uint8_t *bytes)
+// An address as it stands in the request, in network order.
+uint32_t ReadAddress(ByteReader &reader)
 {
+    const uint8_t *bytes = nullptr;
     uint32_t address = 0;
-    std::memcpy(&address, bytes, sizeof address);
+    if (reader.GetBytes(&bytes, sizeof address)) {
+        std::memcpy(&address, bytes, sizeof address);
+    }
     return address;
 }
 
@@ -49,15 +52,18 @@ Responder::Responder(std::vector<Device> devices, Misbehaviour misbehaviour, Fai
     byMac_.reserve(devices_.size());
     for (size_t i = 0; i < devices_.size(); ++i) {
         if (!byMac_.emplace(MacKey(devices_[i].mac), static_cast<int>(i)).second) {
-            throw std::invalid_argument("two devices have the MAC " + FormatMac(devices_[i].mac));
+            throw ConfigError("two devices have the MAC " + FormatMac(devices_[i].mac));
         }
     }
 }
 
 Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arrival, std::vector<Outgoing> *out)
 {
-    DatagramHeader header{};
-    if (!ReadHeader(data, length, &header)) {
+    ByteReader reader(data, length);
+    uint32_t magic = 0;
+    uint16_t type = 0;
+    uint16_t payloadLength = 0;
+    if (!reader.GetBig32(&magic) || !reader.GetBig16(&type) || !reader.GetBig16(&payloadLength)) {
         return {-1, "ignored: shorter than a header"};
     }
     if (misbehaviour_.dropFraction > 0 &&
@@ -69,15 +75,16 @@ Handled Responder::Handle(const uint8_t *data, size_t length, const Arrival &arr
     }
     // A payload longer than what arrived can't be trusted; extra bytes
     // beyond the declared payload are ignored.
-    if (header.payloadLength > length - kHeaderSize) {
+    const uint8_t *payload = nullptr;
+    if (!reader.GetBytes(&payload, payloadLength)) {
         return {-1, "ignored: payload length exceeds the datagram"};
     }
-    length = kHeaderSize + header.payloadLength;
-    if (header.type == kDiscoveryRequest) {
-        return HandleDiscovery(data, length, header.magic, arrival, out);
+    ByteReader fields(payload, payloadLength);
+    if (type == kDiscoveryRequest) {
+        return HandleDiscovery(fields, magic, arrival, out);
     }
-    if (FindRequestLayout(header.type) != nullptr) {
-        return HandleCommand(data, length, header.magic, header.type, arrival, out);
+    if (const RequestLayout *layout = FindRequestLayout(type)) {
+        return HandleCommand(fields, magic, *layout, arrival, out);
     }
     return {-1, "ignored: not a request"};
 }
@@ -94,13 +101,13 @@ Device *Responder::AddressedDevice(const uint8_t *target, uint32_t magic, const 
     return WouldAnswer(device, magic, arrival) ? &device : nullptr;
 }
 
-Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
+Handled Responder::HandleDiscovery(ByteReader &fields, uint32_t magic, const Arrival &arrival,
                                    std::vector<Outgoing> *out)
 {
-    if (length < kHeaderSize + kMacSize) {
+    const uint8_t *target = nullptr;
+    if (!fields.GetBytes(&target, kMacSize)) {
         return {-1, "ignored: no target MAC"};
     }
-    const uint8_t *target = data + kHeaderSize;
     if (!IsAllDevices(target)) {
         Handled handled;
         Device *device = AddressedDevice(target, magic, arrival, &handled);
@@ -133,16 +140,16 @@ Handled Responder::HandleDiscovery(const uint8_t *data, size_t length, uint32_t 
     return {-1, "all-devices"};
 }
 
-Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t magic, uint16_t type,
+Handled Responder::HandleCommand(ByteReader &fields, uint32_t magic, const RequestLayout &layout,
                                  const Arrival &arrival, std::vector<Outgoing> *out)
 {
-    const RequestLayout &layout = *FindRequestLayout(type);
-    const size_t authLengthOffset = kHeaderSize + layout.fixedLength;
-    if (length <= authLengthOffset || length < authLengthOffset + 1 + data[authLengthOffset]) {
+    Command command{layout};
+    if (!fields.GetBytes(&command.fixed, layout.fixedLength) || !fields.Get8(&command.authLength) ||
+        !fields.GetBytes(&command.auth, command.authLength)) {
         return {-1, "ignored: command shorter than its fields"};
     }
     Handled handled;
-    Device *addressed = AddressedDevice(data + kHeaderSize + layout.macOffset, magic, arrival, &handled);
+    Device *addressed = AddressedDevice(command.fixed + layout.macOffset, magic, arrival, &handled);
     if (addressed == nullptr) {
         return handled;
     }
@@ -151,53 +158,61 @@ Handled Responder::HandleCommand(const uint8_t *data, size_t length, uint32_t ma
     if (misbehaviour_.ignoreCommands) {
         return {index, "ignored: commands switched off"};
     }
-    const bool accepted = Verify(device, data, layout.fixedLength, data + authLengthOffset + 1, data[authLengthOffset]);
+    const bool accepted = Verify(device, command);
     const Clock::time_point due = ReplyTime(device, arrival.now);
-    Queue(CommandReply(device, magic, type, accepted), due, arrival, index, out);
+    Queue(CommandReply(device, magic, layout.type, accepted), due, arrival, index, out);
     if (!accepted) {
         return {index, "rejected"};
     }
-    const uint8_t *fields = data + kHeaderSize;
-    switch (type) {
+    Apply(device, command, due);
+    return {index, "accepted"};
+}
+
+void Responder::Apply(Device &device, const Command &command, Clock::time_point replyDue)
+{
+    ByteReader fixed(command.fixed, command.layout.fixedLength);
+    switch (command.layout.type) {
     case kSetNetworkRequest:
-        device.ip = LoadAddress(fields);
-        device.mask = LoadAddress(fields + 4);
-        device.gateway = LoadAddress(fields + 8);
+        device.ip = ReadAddress(fixed);
+        device.mask = ReadAddress(fixed);
+        device.gateway = ReadAddress(fixed);
         // A static address takes the device off DHCP.
         device.dhcp = 0;
         break;
     case kSetDhcpRequest:
-        device.dhcp = fields[0];
+        fixed.Get8(&device.dhcp);
         break;
     case kRebootRequest:
         // It answers first, then restarts and forgets its challenge.
-        device.silentUntil = due + device.rebootDowntime;
+        device.silentUntil = replyDue + device.rebootDowntime;
         device.hasChallenge = false;
         break;
     default:
         break;
     }
-    return {index, "accepted"};
 }
 
-bool Responder::Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth, uint8_t authLength)
+bool Responder::Verify(Device &device, const Command &command)
 {
     if (device.auth == AuthMode::Plain) {
-        return authLength == device.password.size() &&
-               SameBytes(auth, reinterpret_cast<const uint8_t *>(device.password.data()), authLength);
+        return command.authLength == device.password.size() &&
+               SameBytes(command.auth, reinterpret_cast<const uint8_t *>(device.password.data()), command.authLength);
     }
     // A challenge answers one command only, right or wrong, so that a
     // digest can't be replayed and guesses need a fresh challenge each.
     const bool hadChallenge = device.hasChallenge;
     device.hasChallenge = false;
-    if (!hadChallenge || authLength != kDigestSize) {
+    if (!hadChallenge || command.authLength != kDigestSize) {
         return false;
     }
+    const uint8_t typeBytes[2] = {static_cast<uint8_t>(command.layout.type >> 8),
+                                  static_cast<uint8_t>(command.layout.type)};
     uint8_t expected[kDigestSize];
-    // The digest covers the fixed fields up to and including authLength.
-    ComputeAuthDigest(device.challenge, device.password.c_str(), device.password.size(), data + kHeaderSize,
-                      fixedLength + 1, data + 4, expected);
-    return SameBytes(expected, auth, kDigestSize);
+    // The digest covers the fixed fields and the authLength byte that
+    // follows them in the request.
+    ComputeAuthDigest(device.challenge, device.password.c_str(), device.password.size(), command.fixed,
+                      command.layout.fixedLength + 1, typeBytes, expected);
+    return SameBytes(expected, command.auth, kDigestSize);
 }
 
 std::vector<uint8_t> Responder::DiscoveryReply(Device &device, uint32_t magic, bool withChallenge)

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "discovery/requests.h"
+#include "discovery/wire_bytes.h"
 #include "tools/kovr-sim/device.h"
 #include "tools/kovr-sim/misbehaviour.h"
 
@@ -45,7 +47,7 @@ struct Handled {
 
 class Responder {
 public:
-    // Throws std::invalid_argument when two devices share a MAC.
+    // Throws ConfigError when two devices share a MAC.
     Responder(std::vector<Device> devices, Misbehaviour misbehaviour, FailureReply failure,
               std::chrono::milliseconds replyWindow, uint64_t seed);
 
@@ -55,14 +57,24 @@ public:
     std::mt19937_64 &random() { return random_; }
 
 private:
+    // A command request's parts, as read from the datagram.
+    struct Command {
+        const RequestLayout &layout;
+        const uint8_t *fixed = nullptr; // the fixed fields, followed by the authLength byte
+        uint8_t authLength = 0;
+        const uint8_t *auth = nullptr;
+    };
+
     // The device with this MAC when it would answer now; otherwise `why`
     // says why not (device -1 when no device has that MAC).
     Device *AddressedDevice(const uint8_t *target, uint32_t magic, const Arrival &arrival, Handled *why);
-    Handled HandleDiscovery(const uint8_t *data, size_t length, uint32_t magic, const Arrival &arrival,
-                            std::vector<Outgoing> *out);
-    Handled HandleCommand(const uint8_t *data, size_t length, uint32_t magic, uint16_t type, const Arrival &arrival,
+    // `fields` holds the request's payload.
+    Handled HandleDiscovery(ByteReader &fields, uint32_t magic, const Arrival &arrival, std::vector<Outgoing> *out);
+    Handled HandleCommand(ByteReader &fields, uint32_t magic, const RequestLayout &layout, const Arrival &arrival,
                           std::vector<Outgoing> *out);
-    bool Verify(Device &device, const uint8_t *data, size_t fixedLength, const uint8_t *auth, uint8_t authLength);
+    bool Verify(Device &device, const Command &command);
+    // Carries out an accepted command; a reboot silences the device once its reply is due.
+    void Apply(Device &device, const Command &command, Clock::time_point replyDue);
     std::vector<uint8_t> DiscoveryReply(Device &device, uint32_t magic, bool withChallenge);
     std::vector<uint8_t> CommandReply(const Device &device, uint32_t magic, uint16_t type, bool accepted);
     Clock::time_point ReplyTime(const Device &device, Clock::time_point base);

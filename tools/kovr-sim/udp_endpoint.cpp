@@ -87,7 +87,8 @@ std::vector<NetworkInterface> ChooseInterfaces(const std::vector<std::string> &n
         for (size_t i = 0; i < all.size() && !found; ++i) {
             if (all[i].name == name) {
                 if (!(flags[i] & IFF_UP) || !(flags[i] & IFF_MULTICAST)) {
-                    throw SocketError("interface " + name + " is down or can't multicast");
+                    throw SocketError("interface " + name + " is down or can't multicast (as root, 'ip link set " +
+                                      name + " up multicast on' turns both on)");
                 }
                 chosen.push_back(all[i]);
                 found = true;
