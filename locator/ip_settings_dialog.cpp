@@ -23,7 +23,7 @@ IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceI
     ControlAs<QLabel>(ControlId::ProductText)->setText(RecordText(device.productName));
     ControlAs<QLabel>(ControlId::MacText)->setText(FormatMacAddress(device.macAddress));
     // Only the value 1 means DHCP; whether the device reported it is not asked.
-    SetAddressMode(device.dhcpMode != 1);
+    SetAddressMode(device.dhcpMode != KOVR_DHCP_ENABLED);
 
     connect(dhcpRadio_, &QRadioButton::clicked, this, [this] { SetAddressMode(false); });
     connect(manualRadio_, &QRadioButton::clicked, this, [this] { SetAddressMode(true); });
@@ -55,7 +55,7 @@ void IpSettingsDialog::OnOK()
     if (dhcpRadio_->isChecked()) {
         command_.setFuture(
             session_->Run([library, device = device_, password = PasswordBytes(*password_)](KOVR_HANDLE session) {
-                return library->SetDHCP(session, device.macAddress, 1, password.c_str());
+                return library->SetDHCP(session, device.macAddress, KOVR_DHCP_ENABLED, password.c_str());
             }));
     } else {
         // Read as IP address, gateway, mask; passed as IP address, mask, gateway.
