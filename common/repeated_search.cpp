@@ -17,6 +17,16 @@ std::optional<std::chrono::milliseconds> Limit(uint32_t ms)
     return std::chrono::milliseconds(ms);
 }
 
+// Takes every record queued in the session, oldest first, a batch at a time.
+void TakeQueued(const SearchCalls &calls, KOVR_HANDLE session, std::vector<KOVRDeviceInfoRecord> &records)
+{
+    KOVRDeviceInfoRecord batch[32];
+    int32_t n;
+    while ((n = calls.getResults(session, batch, std::size(batch))) > 0) {
+        records.insert(records.end(), batch, batch + n);
+    }
+}
+
 void Earliest(std::optional<Clock::time_point> &current, Clock::time_point candidate)
 {
     if (!current || candidate < *current) {
@@ -90,20 +100,15 @@ bool RepeatedSearch::IsNew(const KOVRDeviceInfoRecord &record)
 
 void RepeatedSearch::Take(std::vector<KOVRDeviceInfoRecord> &fresh)
 {
-    bool replied = false;
-    KOVRDeviceInfoRecord batch[32];
+    std::vector<KOVRDeviceInfoRecord> replies;
     for (const Request &request : requests_) {
-        if (!request.session) {
-            continue;
-        }
-        int32_t n;
-        while ((n = calls_.getResults(request.session, batch, std::size(batch))) > 0) {
-            replied = true;
-            std::copy_if(batch, batch + n, std::back_inserter(fresh),
-                         [this](const KOVRDeviceInfoRecord &record) { return IsNew(record); });
+        if (request.session) {
+            TakeQueued(calls_, request.session, replies);
         }
     }
-    if (replied) {
+    std::copy_if(replies.begin(), replies.end(), std::back_inserter(fresh),
+                 [this](const KOVRDeviceInfoRecord &record) { return IsNew(record); });
+    if (!replies.empty()) {
         lastReply_ = Clock::now();
     }
 }
@@ -221,11 +226,7 @@ int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchP
         if (count < 0) {
             return count;
         }
-        KOVRDeviceInfoRecord batch[32];
-        int32_t n;
-        while ((n = calls.getResults(first, batch, std::size(batch))) > 0) {
-            found.insert(found.end(), batch, batch + n);
-        }
+        TakeQueued(calls, first, found);
         return static_cast<int32_t>(found.size());
     }
     SearchWakeup own;

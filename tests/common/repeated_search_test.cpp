@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <map>
+#include <thread>
 #include <vector>
 
 using namespace kovr::common;
@@ -194,7 +195,11 @@ TEST(RepeatedSearchTest, EndsTheIdleLimitAfterTheLastReplyAndAtTheTotalLimit)
     const auto wake = search.NextWake();
     ASSERT_TRUE(wake.has_value());
     EXPECT_GT(*wake, RepeatedSearch::Clock::now() + std::chrono::milliseconds(100));
+    // The idle end after that reply, not the total limit a minute away.
+    EXPECT_LE(*wake, RepeatedSearch::Clock::now() + std::chrono::milliseconds(200));
     EXPECT_FALSE(search.Finished());
+    std::this_thread::sleep_until(*wake);
+    EXPECT_TRUE(search.Finished());
 
     RepeatedSearch silent(Calls(), kFirst, {1, 5000, 100, std::chrono::milliseconds(0)}, Merge::ByMac);
     library.replies[1] = {};
