@@ -13,4 +13,13 @@ DeviceCalls LibraryDeviceCalls()
     return {KOVRGetDeviceInfo, KOVRSetNetwork, KOVRSetDHCP, KOVRGetLastError};
 }
 
+ApplyCalls LibraryApplyCalls()
+{
+    const auto open = [] {
+        const KOVR_GUID guid = KOVR_LOCATOR_SESSION_GUID;
+        return KOVROpenByGuid(&guid);
+    };
+    return {LibraryDeviceCalls(), open, KOVRClose, KOVRGetLastErrorMessage};
+}
+
 } // namespace kovr::common

@@ -2,6 +2,8 @@
 
 #include "common/hex.h"
 
+#include <algorithm>
+
 namespace kovr::common {
 
 std::optional<MacAddress> ParseMac(std::string_view text)
@@ -32,6 +34,11 @@ std::string FormatMac(const uint8_t *mac)
         text += FormatHex(mac + i, 1);
     }
     return text;
+}
+
+bool IsAllDevicesAddress(const MacAddress &mac)
+{
+    return std::all_of(mac.begin(), mac.end(), [](uint8_t b) { return b == 0xFF; });
 }
 
 } // namespace kovr::common

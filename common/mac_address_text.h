@@ -18,4 +18,7 @@ std::optional<MacAddress> ParseMac(std::string_view text);
 // "02:4b:52:00:0a:ff": the six bytes in order, lower case, colons.
 std::string FormatMac(const uint8_t *mac);
 
+// ff:ff:ff:ff:ff:ff, which every device answers: never one device's MAC.
+bool IsAllDevicesAddress(const MacAddress &mac);
+
 } // namespace kovr::common

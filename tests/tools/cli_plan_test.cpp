@@ -1,13 +1,13 @@
 // Plans for kovr apply: CSV as kovr search writes it or as a spreadsheet
 // saves it, JSON, and every fault that must stop a plan before anything
 // is sent, named by its line or index.
-#include "tools/kovr/plan.h"
+#include "common/plan.h"
 
 #include "common/ipv4_text.h"
 
 #include <gtest/gtest.h>
 
-using namespace kovr::cli;
+using namespace kovr::common;
 
 namespace {
 

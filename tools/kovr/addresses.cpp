@@ -4,16 +4,6 @@ namespace kovr::cli {
 
 const KOVR_GUID kLocatorSessionGuid = KOVR_LOCATOR_SESSION_GUID;
 
-bool IsAllDevicesAddress(const MacAddress &mac)
-{
-    for (uint8_t b : mac) {
-        if (b != 0xFF) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::optional<uint32_t> ParseMagic(const std::string &text)
 {
     if (text.size() != 4) {

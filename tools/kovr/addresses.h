@@ -20,12 +20,11 @@ namespace kovr::cli {
 using common::FormatGuid;
 using common::FormatIpv4;
 using common::FormatMac;
+using common::IsAllDevicesAddress;
 using common::MacAddress;
 using common::ParseGuid;
 using common::ParseIpv4;
 using common::ParseMac;
-
-bool IsAllDevicesAddress(const MacAddress &mac);
 
 // QUMA, LORX or TESK, in either case.
 std::optional<uint32_t> ParseMagic(const std::string &text);

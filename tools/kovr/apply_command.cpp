@@ -7,10 +7,13 @@
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/options.h"
-#include "tools/kovr/plan.h"
-#include "tools/kovr/plan_apply.h"
+#include "tools/kovr/password.h"
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/secret_file.h"
+
+#include "common/library_calls.h"
+#include "common/plan.h"
+#include "common/plan_apply.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,12 +25,14 @@ namespace kovr::cli {
 
 namespace {
 
+using common::PlanEntry;
+
 struct ApplyOptions {
     std::string plan;
     bool dryRun = false;
     PasswordSource password;
-    unsigned parallel = kDefaultParallel;
-    uint32_t deadlineMs = std::chrono::milliseconds(kDefaultApplyDeadline).count();
+    unsigned parallel = common::kDefaultParallel;
+    uint32_t deadlineMs = std::chrono::milliseconds(common::kDefaultApplyDeadline).count();
     FormatChoice format;
     SearchLimits limits;
 };
@@ -44,14 +49,14 @@ std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &ent
     std::string text;
     bool othersMayRead = false;
     std::string error;
-    std::vector<PlanRow> rows;
-    const bool read = ReadSecretFile(path, text, othersMayRead, error) && ReadPlanText(text, rows, error);
+    std::vector<common::PlanRow> rows;
+    const bool read = ReadSecretFile(path, text, othersMayRead, error) && common::ReadPlanText(text, rows, error);
     platform::SecureZero(text.data(), text.size());
     if (!read) {
         return Refuse(path, error);
     }
     std::vector<std::string> errors;
-    entries = ValidatePlan(std::move(rows), errors);
+    entries = common::ValidatePlan(std::move(rows), errors);
     for (const std::string &message : errors) {
         Refuse(path, message);
     }
@@ -73,9 +78,11 @@ int RunApply(const ApplyOptions &options)
     if (const std::optional<int> refused = LoadPlan(options.plan, entries)) {
         return *refused;
     }
-    ApplySettings settings{options.dryRun, options.parallel, nullptr,
-                           options.deadlineMs == KOVR_INFINITE ? common::Clock::time_point::max()
-                                                               : start + std::chrono::milliseconds(options.deadlineMs)};
+    common::ApplySettings settings;
+    settings.dryRun = options.dryRun;
+    settings.parallel = options.parallel;
+    settings.deadline = options.deadlineMs == KOVR_INFINITE ? common::Clock::time_point::max()
+                                                            : start + std::chrono::milliseconds(options.deadlineMs);
     std::optional<Password> password;
     const bool needsPassword =
         std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password == nullptr; });
@@ -97,7 +104,7 @@ int RunApply(const ApplyOptions &options)
     if (searched != kExitSuccess) {
         return searched;
     }
-    const std::vector<DeviceReport> reports = ApplyPlan(entries, found, settings);
+    const std::vector<DeviceReport> reports = common::ApplyPlan(common::LibraryApplyCalls(), entries, found, settings);
     password.reset();
     if (options.format.json) {
         WriteApplyJson(std::cout, reports);

@@ -37,42 +37,14 @@ nlohmann::ordered_json SettingJson(const common::DeviceSettings &setting)
 
 } // namespace
 
-const char *OutcomeName(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::NotFound:
-        return "not found";
-    case Outcome::Unchanged:
-        return "unchanged";
-    case Outcome::WouldChange:
-        return "would change";
-    case Outcome::Verified:
-        return "verified";
-    case Outcome::Unverified:
-        return "unverified";
-    case Outcome::Failed:
-        return "failed";
-    }
-    return "";
-}
-
-std::string SettingText(const common::DeviceSettings &setting)
-{
-    if (setting.dhcp) {
-        return "DHCP";
-    }
-    return "ip " + FormatIpv4(setting.ip) + " mask " + FormatIpv4(setting.mask) + " gateway " +
-           FormatIpv4(setting.gateway);
-}
-
 void WriteApplyReport(std::ostream &out, const std::vector<DeviceReport> &reports)
 {
     for (const DeviceReport &report : reports) {
         out << FormatMac(report.mac.data()) << "  " << OutcomeName(report.outcome);
         if (report.outcome == Outcome::Unchanged) {
-            out << "  " << SettingText(report.before);
+            out << "  " << common::SettingText(report.before);
         } else if (report.outcome != Outcome::NotFound) {
-            out << "  " << SettingText(report.before) << " -> " << SettingText(report.after);
+            out << "  " << common::SettingText(report.before) << " -> " << common::SettingText(report.after);
         }
         out << (report.detail.empty() ? "" : ", " + report.detail) << '\n';
     }

@@ -2,17 +2,17 @@
 // object with the same.
 #pragma once
 
-#include "tools/kovr/plan_apply.h"
+#include "common/apply_outcome.h"
+#include "common/plan_apply.h"
 
 #include <ostream>
 #include <vector>
 
 namespace kovr::cli {
 
-// "verified", "unchanged", "would change", "unverified", "failed", "not found".
-const char *OutcomeName(Outcome outcome);
-// "DHCP" or "ip 10.77.1.20 mask 255.255.255.0 gateway 10.77.1.254".
-std::string SettingText(const common::DeviceSettings &setting);
+using common::DeviceReport;
+using common::Outcome;
+using common::OutcomeName;
 
 void WriteApplyReport(std::ostream &out, const std::vector<DeviceReport> &reports);
 void WriteApplyJson(std::ostream &out, const std::vector<DeviceReport> &reports);

@@ -8,12 +8,15 @@
 #include "tools/kovr/options.h"
 #include "tools/kovr/session.h"
 
+#include "common/password.h"
 #include "common/settings_change.h"
 
 #include <functional>
 #include <string>
 
 namespace kovr::cli {
+
+using common::Password;
 
 struct DeviceCommandOptions {
     MacAddress mac{};
@@ -34,7 +37,6 @@ extern const char *const kSettingsChangeFooter;
 // A notice on stderr before attempt `attempt` of `limit`.
 common::ResendNotice RetryNotice(const std::string &action, unsigned limit);
 
-class Password;
 // Clears the password as soon as nothing more is sent.
 using WithPassword = std::function<int(Session &session, const MacAddress &mac, Password &password)>;
 

@@ -1,41 +1,17 @@
 // The device password: read from a file, from standard input or from the
 // terminal without echo (never from the command line, where other users can
-// read it), and held in one fixed buffer that is wiped when it goes away, so
-// that no copy is left behind in freed memory.
+// read it).
 #pragma once
 
 #include "tools/kovr/options.h"
 
-#include <cstddef>
+#include "common/password.h"
+
 #include <string>
 
 namespace kovr::cli {
 
-class Password {
-public:
-    // Room for the text and its terminator.
-    static constexpr size_t kCapacity = 1024;
-
-    Password();
-    ~Password();
-    Password(const Password &) = delete;
-    Password &operator=(const Password &) = delete;
-
-    const char *c_str() const { return buffer_; }
-    size_t size() const { return size_; }
-
-    // Reads one line from fd, up to a newline (dropped, with a carriage
-    // return before it) or the end of the input. False with a message when
-    // the read fails or the line doesn't fit.
-    bool ReadLine(int fd, std::string &error);
-    // Copies the text; false when it doesn't fit.
-    bool Assign(const char *text, size_t length);
-    void Clear();
-
-private:
-    char buffer_[kCapacity];
-    size_t size_ = 0;
-};
+using common::Password;
 
 // The first line of the file.
 bool ReadPasswordFile(const std::string &path, Password &password, std::string &error);

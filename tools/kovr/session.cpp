@@ -2,7 +2,8 @@
 
 #include "tools/kovr/addresses.h"
 #include "tools/kovr/exit_status.h"
-#include "tools/kovr/record_fields.h"
+
+#include "common/failure_text.h"
 
 #include <iostream>
 
@@ -29,25 +30,10 @@ int32_t Session::LastError() const
     return KOVRGetLastError(handle_);
 }
 
-std::string Session::LastErrorMessage() const
-{
-    char message[256] = {};
-    if (KOVRGetLastErrorMessage(handle_, message, sizeof message) != 0) {
-        return {};
-    }
-    return message;
-}
-
 int ReportOpenFailure()
 {
     std::cerr << "kovr: cannot open a library session\n";
     return kExitFailure;
-}
-
-std::string FailureText(const Session &session, int32_t result)
-{
-    return "failed (result " + std::to_string(result) + "); error " + std::to_string(session.LastError()) + ": " +
-           Printable(session.LastErrorMessage());
 }
 
 int ReportResult(const Session &session, const std::string &action, int32_t result)
@@ -55,7 +41,8 @@ int ReportResult(const Session &session, const std::string &action, int32_t resu
     if (result == 0) {
         return kExitSuccess;
     }
-    std::cerr << "kovr: " << action << ' ' << FailureText(session, result) << '\n';
+    std::cerr << "kovr: " << action << ' '
+              << common::FailureText(KOVRGetLastError, KOVRGetLastErrorMessage, session.handle(), result) << '\n';
     // A preparatory query that timed out fails the call with -1 but leaves
     // the time-out as the last error.
     return result == KOVR_TIMED_OUT || session.LastError() == KOVR_TIMED_OUT ? kExitTimedOut : kExitFailure;

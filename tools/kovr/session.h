@@ -25,7 +25,6 @@ public:
     // How to open another session like this one; the caller closes it.
     const SessionChoice &choice() const { return choice_; }
     int32_t LastError() const;
-    std::string LastErrorMessage() const;
 
 private:
     SessionChoice choice_;
@@ -37,10 +36,6 @@ KOVR_HANDLE OpenSession(const SessionChoice &choice);
 
 // Prints why a session could not be opened and returns the exit status.
 int ReportOpenFailure();
-
-// A failed device operation's result with the session's last error:
-// "failed (result 1); error 13: Invalid password".
-std::string FailureText(const Session &session, int32_t result);
 
 // For a device operation's result: 0 on success; otherwise prints what
 // failed with the session's last error number and text on stderr and

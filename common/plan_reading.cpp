@@ -1,4 +1,4 @@
-#include "tools/kovr/plan.h"
+#include "common/plan.h"
 
 #include "discovery/platform/secure_zero.h"
 
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 namespace {
 
@@ -195,4 +195,4 @@ bool ReadPlanText(const std::string &text, std::vector<PlanRow> &rows, std::stri
     return ReadCsv(text, start, rows, error);
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

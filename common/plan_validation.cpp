@@ -1,10 +1,11 @@
-#include "tools/kovr/plan.h"
+#include "common/plan.h"
 
 #include "common/device_checks.h"
+#include "common/ipv4_text.h"
 
 #include <optional>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 namespace {
 
@@ -54,15 +55,15 @@ bool ReadStatic(const PlanRow &row, PlanEntry &entry, std::vector<std::string> &
         errors.push_back(row.where + ": a static setting needs ip, mask and gateway; missing " + missing);
         return false;
     }
-    const std::optional<uint32_t> ip = common::ParseIpv4(*Cell(row, "ip"));
-    const std::optional<uint32_t> mask = common::ParseIpv4(*Cell(row, "mask"));
-    const std::optional<uint32_t> gateway = common::ParseIpv4(*Cell(row, "gateway"));
+    const std::optional<uint32_t> ip = ParseIpv4(*Cell(row, "ip"));
+    const std::optional<uint32_t> mask = ParseIpv4(*Cell(row, "mask"));
+    const std::optional<uint32_t> gateway = ParseIpv4(*Cell(row, "gateway"));
     bool ok = true;
     if (!ip) {
         errors.push_back(row.where + ": ip '" + *Cell(row, "ip") + "' is not an IPv4 address");
         ok = false;
     }
-    if (!mask || !common::IsContiguousMask(*mask)) {
+    if (!mask || !IsContiguousMask(*mask)) {
         errors.push_back(row.where + ": mask '" + *Cell(row, "mask") + "' is not a subnet mask such as 255.255.255.0");
         ok = false;
     }
@@ -118,4 +119,4 @@ std::vector<PlanEntry> ValidatePlan(std::vector<PlanRow> rows, std::vector<std::
     return entries;
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

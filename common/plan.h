@@ -1,10 +1,11 @@
-// A plan for kovr apply: the network setting each listed device should
-// have, read from CSV with a header or from a JSON array of objects with
-// the same keys, and checked whole before anything is sent.
+// A plan for configuring many devices at once: the network setting each
+// listed device should have, read from CSV with a header or from a JSON
+// array of objects with the same keys, and checked whole before anything
+// is sent.
 #pragma once
 
-#include "tools/kovr/addresses.h"
-#include "tools/kovr/password.h"
+#include "common/mac_address_text.h"
+#include "common/password.h"
 
 #include <cstdint>
 #include <map>
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 // One row as read: where it stands ("line 3" or "index 2"), its cells
 // under lower-case column names (empty cells left out), and its password
@@ -52,4 +53,4 @@ struct PlanEntry {
 // appended to errors, each naming its row, and then no entry is returned.
 std::vector<PlanEntry> ValidatePlan(std::vector<PlanRow> rows, std::vector<std::string> &errors);
 
-} // namespace kovr::cli
+} // namespace kovr::common
