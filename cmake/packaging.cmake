@@ -2,7 +2,8 @@
 # from a build of the package preset (./dev package runs the whole chain).
 #   libkovr1      the shared library
 #   libkovr-dev   its header, the libkovr.so link, pkg-config and CMake files
-#   kovr-tools    kovr and kovr-sim
+#   kovr-tools    kovr and kovr-sim, and the units and alert rules that
+#                 watch the devices through Prometheus
 #   kovr-locator  the Qt locator
 set(KOVR_PACKAGES libkovr1 libkovr-dev kovr-tools)
 if(KOVR_BUILD_LOCATOR)
@@ -32,6 +33,15 @@ foreach(package IN LISTS KOVR_PACKAGES)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${KOVR_CHANGELOG_GZ}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${package})
 endforeach()
+
+# kovr-tools' service and timer that publish the devices for node_exporter's
+# textfile collector, installed but not enabled, and the alert rules with
+# their tests among its examples. Debian's systemd looks in /lib.
+set(KOVR_MONITORING ${PROJECT_SOURCE_DIR}/packaging/monitoring)
+install(FILES ${KOVR_MONITORING}/kovr-metrics.service ${KOVR_MONITORING}/kovr-metrics.timer
+    DESTINATION /lib/systemd/system COMPONENT kovr-tools)
+install(FILES ${KOVR_MONITORING}/kovr-alerts.yml ${KOVR_MONITORING}/kovr-alerts.test.yml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovr-tools/examples COMPONENT kovr-tools)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kovr)
@@ -70,6 +80,9 @@ endforeach()
 set(CPACK_DEBIAN_LIBKOVR1_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_LIBKOVR-DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_KOVR-TOOLS_PACKAGE_SECTION net)
+# kovr-metrics.service writes into the node exporter's folder, but kovr
+# works without it.
+set(CPACK_DEBIAN_KOVR-TOOLS_PACKAGE_SUGGESTS prometheus-node-exporter)
 set(CPACK_DEBIAN_KOVR-LOCATOR_PACKAGE_SECTION net)
 
 include(CPack)
@@ -97,7 +110,11 @@ table, JSON or CSV, shows a device's details, gives it a static address or
 DHCP, and restarts it. Its exit status tells scripts what happened.
 .
 kovr-sim plays simulated devices, one to thousands, for tests and
-demonstrations.")
+demonstrations.
+.
+kovr-metrics.timer, when enabled, publishes the devices and their
+problems every minute for Prometheus' node exporter. Alert rules for
+Prometheus come with it as an example.")
 if(KOVR_BUILD_LOCATOR)
     cpack_add_component(kovr-locator DEPENDS libkovr1
         DESCRIPTION "desktop application to find and configure KOVR devices

@@ -92,7 +92,7 @@ void CheckReachable(const std::vector<KOVRDeviceInfoRecord> &devices, const std:
         const LocalSubnet &target = own != nullptr ? *own : subnets.front();
         const std::string subnet = SubnetText(target.address, target.mask);
         problems.push_back({ProblemKind::Unreachable,
-                            Severity::Error,
+                            SeverityOf(ProblemKind::Unreachable),
                             {i},
                             target.address,
                             FormatIpv4(record.ipAddress) + " is outside " + subnet + ", the subnet of interface " +
@@ -113,7 +113,7 @@ void CheckSettings(const std::vector<KOVRDeviceInfoRecord> &devices, std::vector
         if (record.ipAddress != 0 && maskKnown && maskGood && record.gatewayAddress != 0 &&
             !SameSubnet(record.gatewayAddress, record.ipAddress, record.subnetMask)) {
             gateways.push_back({ProblemKind::GatewayOutsideSubnet,
-                                Severity::Error,
+                                SeverityOf(ProblemKind::GatewayOutsideSubnet),
                                 {i},
                                 record.interfaceAddress,
                                 "Gateway " + FormatIpv4(record.gatewayAddress) + " is outside the device's subnet " +
@@ -123,7 +123,7 @@ void CheckSettings(const std::vector<KOVRDeviceInfoRecord> &devices, std::vector
         // one (waiting for a lease, or unconfigured) reports 0.
         if (record.ipAddress != 0 && maskKnown && !maskGood) {
             masks.push_back({ProblemKind::BadMask,
-                             Severity::Error,
+                             SeverityOf(ProblemKind::BadMask),
                              {i},
                              record.interfaceAddress,
                              "Subnet mask " + FormatIpv4(record.subnetMask) +
@@ -131,7 +131,7 @@ void CheckSettings(const std::vector<KOVRDeviceInfoRecord> &devices, std::vector
         }
         if (record.ipAddress == 0 && record.dhcpMode != KOVR_DHCP_ENABLED) {
             unconfigured.push_back({ProblemKind::Unconfigured,
-                                    Severity::Error,
+                                    SeverityOf(ProblemKind::Unconfigured),
                                     {i},
                                     record.interfaceAddress,
                                     "The device has no IP address and DHCP is off; give it an address or turn "
@@ -162,6 +162,11 @@ const char *ProblemKindName(ProblemKind kind)
         return "duplicate-name";
     }
     return "";
+}
+
+Severity SeverityOf(ProblemKind kind)
+{
+    return kind == ProblemKind::DuplicateName ? Severity::Warning : Severity::Error;
 }
 
 const char *SeverityName(Severity severity)
@@ -195,7 +200,8 @@ std::vector<Problem> CheckDevices(const std::vector<KOVRDeviceInfoRecord> &devic
         return record.ipAddress != 0;
     });
     for (const auto &group : addresses) {
-        problems.push_back({ProblemKind::DuplicateAddress, Severity::Error, group, devices[group[0]].interfaceAddress,
+        problems.push_back({ProblemKind::DuplicateAddress, SeverityOf(ProblemKind::DuplicateAddress), group,
+                            devices[group[0]].interfaceAddress,
                             FormatIpv4(devices[group[0]].ipAddress) + " is used by " + MacList(devices, group) +
                                 "; give each device an address of its own."});
     }
@@ -206,7 +212,7 @@ std::vector<Problem> CheckDevices(const std::vector<KOVRDeviceInfoRecord> &devic
         return !key->empty();
     });
     for (const auto &group : names) {
-        problems.push_back({ProblemKind::DuplicateName, Severity::Warning, group, 0,
+        problems.push_back({ProblemKind::DuplicateName, SeverityOf(ProblemKind::DuplicateName), group, 0,
                             "The name \"" + FieldText(devices[group[0]].deviceName) + "\" is used by " +
                                 MacList(devices, group) + "; give each device a name of its own."});
     }

@@ -23,6 +23,14 @@ enum class ProblemKind {
 
 enum class Severity { Error, Warning };
 
+// Every kind, in the order above, for listing them all, found or not.
+constexpr ProblemKind kProblemKinds[] = {ProblemKind::DuplicateAddress,     ProblemKind::Unreachable,
+                                         ProblemKind::GatewayOutsideSubnet, ProblemKind::BadMask,
+                                         ProblemKind::Unconfigured,         ProblemKind::DuplicateName};
+
+// A shared name is only a warning; every other kind stops a device working.
+Severity SeverityOf(ProblemKind kind);
+
 // A subnet of one of this host's interfaces, both values in network order.
 struct LocalSubnet {
     uint32_t address;

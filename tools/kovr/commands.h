@@ -14,5 +14,6 @@ void AddDhcpCommand(CLI::App &app, int &status);
 void AddRebootCommand(CLI::App &app, int &status);
 void AddCheckCommand(CLI::App &app, int &status);
 void AddApplyCommand(CLI::App &app, int &status);
+void AddMetricsCommand(CLI::App &app, int &status);
 
 } // namespace kovr::cli

@@ -15,6 +15,7 @@ declare -gA _kovr_command_options=(
     [reboot]="--wait $_kovr_password_options $_kovr_session_options"
     [check]="--json --requests --idle --total"
     [apply]="--dry-run $_kovr_password_options --parallel --deadline --json --requests --idle --total"
+    [metrics]="--output --requests --idle --total"
 )
 
 _kovr() {
@@ -22,7 +23,7 @@ _kovr() {
     local previous="${COMP_WORDS[COMP_CWORD - 1]}"
     COMPREPLY=()
     case "$previous" in
-        --password-file)
+        --password-file | --output)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return

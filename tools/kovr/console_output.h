@@ -21,4 +21,9 @@ private:
     std::unique_ptr<Streams> streams_;
 };
 
+// Standard output, when it is a file or a pipe, passes line feeds as they
+// are, for formats that allow no other line end; Windows otherwise writes
+// CR LF. Elsewhere it changes nothing.
+void KeepLineFeedsOnStandardOutput();
+
 } // namespace kovr::cli

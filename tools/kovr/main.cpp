@@ -65,6 +65,7 @@ int main(int argc, char **argv)
     AddRebootCommand(app, status);
     AddCheckCommand(app, status);
     AddApplyCommand(app, status);
+    AddMetricsCommand(app, status);
     try {
         app.parse(argc, argv);
         if (app.get_subcommands().empty()) {

@@ -9,4 +9,6 @@ ConsoleOutput::ConsoleOutput() = default;
 
 ConsoleOutput::~ConsoleOutput() = default;
 
+void KeepLineFeedsOnStandardOutput() {}
+
 } // namespace kovr::cli

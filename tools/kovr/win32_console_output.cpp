@@ -1,8 +1,11 @@
 #include "tools/kovr/win32_console_output.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <utility>
@@ -128,6 +131,13 @@ ConsoleOutput::~ConsoleOutput()
     for (Streams::Redirected &redirected : streams_->redirected) {
         redirected.stream->rdbuf(redirected.previous);
     }
+}
+
+void KeepLineFeedsOnStandardOutput()
+{
+    std::cout.flush();
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 } // namespace kovr::cli

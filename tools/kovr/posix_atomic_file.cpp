@@ -1,0 +1,101 @@
+#include "tools/kovr/atomic_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kovr::cli {
+
+namespace {
+
+std::string FolderOf(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteWhole(int fd, const std::string &text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Fills the new file and closes it; the descriptor is closed either way.
+bool FillAndClose(int fd, const std::string &text)
+{
+    const bool written = fchmod(fd, 0644) == 0 && WriteWhole(fd, text) && fsync(fd) == 0;
+    const int writeError = errno;
+    // A network file system may report a failed write only on close.
+    const bool closed = close(fd) == 0;
+    if (!written) {
+        errno = writeError;
+    }
+    return written && closed;
+}
+
+// The rename is durable only once the folder is synced; by then the new
+// file is in place, so a failure here is reported but changes nothing.
+bool SyncFolder(const std::string &folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = fsync(fd) == 0;
+    const int syncError = errno;
+    close(fd);
+    errno = syncError;
+    return synced;
+}
+
+} // namespace
+
+bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error)
+{
+    const std::string folder = FolderOf(path);
+    // A dot file without the final name's extension, so that a reader
+    // that picks files by extension never takes it.
+    const size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temporary = folder + "/." + base + ".XXXXXX";
+    std::vector<char> name(temporary.begin(), temporary.end());
+    name.push_back('\0');
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    temporary = name.data();
+    if (!FillAndClose(fd, text) || rename(temporary.c_str(), path.c_str()) != 0) {
+        error = std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (!SyncFolder(folder)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace kovr::cli

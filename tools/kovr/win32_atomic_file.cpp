@@ -1,0 +1,62 @@
+#include "tools/kovr/atomic_file.h"
+
+#include "discovery/platform/system_errors.h"
+
+#include <algorithm>
+
+#include <windows.h>
+
+namespace kovr::cli {
+
+namespace {
+
+std::string LastErrorText()
+{
+    char text[256];
+    platform::DescribeSystemError(platform::LastSystemError(), text, sizeof text);
+    return text;
+}
+
+// Fills the new file and closes it; the handle is closed either way.
+bool FillAndClose(HANDLE file, const std::string &text)
+{
+    size_t done = 0;
+    bool written = true;
+    while (written && done < text.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
+        DWORD n = 0;
+        written = WriteFile(file, text.data() + done, chunk, &n, nullptr) && n > 0;
+        done += n;
+    }
+    written = written && FlushFileBuffers(file);
+    const DWORD writeError = GetLastError();
+    CloseHandle(file);
+    SetLastError(writeError);
+    return written;
+}
+
+} // namespace
+
+bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error)
+{
+    // The path comes from the command line, in the system's code page as
+    // the other files kovr opens. The new file is in the same folder, so
+    // that the move is a rename, and named by the process, so that two runs
+    // at once don't share it.
+    const std::string temporary = path + ".tmp" + std::to_string(GetCurrentProcessId());
+    const HANDLE file =
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastErrorText();
+        return false;
+    }
+    if (!FillAndClose(file, text) ||
+        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = LastErrorText();
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace kovr::cli
