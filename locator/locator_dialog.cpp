@@ -1,21 +1,24 @@
 #include "locator/locator_dialog.h"
 
 #include "common/device_csv.h"
+#include "locator/batch_dialog.h"
 #include "locator/conflict_notes.h"
 #include "locator/device_info_dialog.h"
 #include "locator/device_row.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/local_subnets.h"
 #include "locator/message_box.h"
+#include "locator/plan_file.h"
 #include "locator/reboot_dialog.h"
 #include "locator/record_text.h"
+#include "locator/text_file.h"
 #include "locator/window_icon.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
@@ -40,6 +43,9 @@ const Column kColumns[] = {
     {QT_TRANSLATE_NOOP("LocatorDialog", "Name"), 110},
     {QT_TRANSLATE_NOOP("LocatorDialog", "Product"), 129},
 };
+
+const QKeySequence kConfigureSelectedKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+const QKeySequence kApplyPlanKeys(Qt::CTRL | Qt::Key_O);
 
 DeviceRow *AsDeviceRow(QTreeWidgetItem *item)
 {
@@ -68,8 +74,14 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
 
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &LocatorDialog::CopySelectedRow);
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &LocatorDialog::RefreshList);
+    connect(new QShortcut(kConfigureSelectedKeys, this), &QShortcut::activated, this,
+            &LocatorDialog::OnConfigureSelectedDevices);
+    connect(new QShortcut(kApplyPlanKeys, this), &QShortcut::activated, this, &LocatorDialog::OnApplyPlan);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
+    // Ctrl-click and Shift-click select several rows.
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, &LocatorDialog::UpdateTasks);
 }
 
 LocatorDialog::~LocatorDialog()
@@ -242,8 +254,41 @@ void LocatorDialog::ShowNoSelection()
     ShowMessage(this, tr("No device is selected.\n"));
 }
 
+std::vector<size_t> LocatorDialog::SelectedPositions() const
+{
+    std::vector<size_t> positions;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        if (list_->topLevelItem(i)->isSelected() && DeviceAt(i)) {
+            positions.push_back(static_cast<size_t>(i));
+        }
+    }
+    return positions;
+}
+
+std::vector<KOVRDeviceInfoRecord> LocatorDialog::ListedDevices() const
+{
+    std::vector<KOVRDeviceInfoRecord> records;
+    for (int i = 0; DeviceAt(i); ++i) {
+        records.push_back(*DeviceAt(i));
+    }
+    return records;
+}
+
+void LocatorDialog::UpdateTasks()
+{
+    const bool single = !SeveralSelected();
+    for (int id : {ControlId::OpenWebInterface, ControlId::ConfigureIpSettings, ControlId::DeviceInfo,
+                   ControlId::RebootDevice}) {
+        Control(id)->setEnabled(single);
+    }
+}
+
 const KOVRDeviceInfoRecord *LocatorDialog::SelectedDeviceOrNotice()
 {
+    // A single-device task is off while several rows are selected.
+    if (SeveralSelected()) {
+        return nullptr;
+    }
     const KOVRDeviceInfoRecord *device = GetSelectedDevice();
     if (!device) {
         ShowNoSelection();
@@ -258,8 +303,12 @@ void LocatorDialog::CopyText(const QString &text)
 
 void LocatorDialog::CopySelectedRow()
 {
-    if (const DeviceRow *row = SelectedRow()) {
-        CopyText(row->Line());
+    QStringList lines;
+    for (size_t position : SelectedPositions()) {
+        lines << AsDeviceRow(list_->topLevelItem(static_cast<int>(position)))->Line();
+    }
+    if (!lines.isEmpty()) {
+        CopyText(lines.join(QLatin1Char('\n')));
     }
 }
 
@@ -269,19 +318,28 @@ void LocatorDialog::ShowContextMenu(const QPoint &position)
     if (!row) {
         return;
     }
-    list_->setCurrentItem(row);
-    row->setSelected(true);
+    // A click on one of several selected rows keeps them selected.
+    if (!row->isSelected()) {
+        list_->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    const bool single = !SeveralSelected();
 
     QMenu menu(this);
     menu.addAction(tr("Copy IP Address"), this, [this, row] { CopyText(row->text(0)); });
     menu.addAction(tr("Copy MAC Address"), this, [this, row] { CopyText(row->text(1)); });
     menu.addAction(tr("Copy Row"), this, [this, row] { CopyText(row->Line()); });
     menu.addSeparator();
-    menu.addAction(tr("Open Web Page"), this, &LocatorDialog::OnOpenWebInterface);
+    menu.addAction(tr("Open Web Page"), this, &LocatorDialog::OnOpenWebInterface)->setEnabled(single);
     menu.addSeparator();
-    menu.addAction(tr("Configure IP Settings"), this, &LocatorDialog::OnConfigureIpSettings);
-    menu.addAction(tr("Device Info"), this, &LocatorDialog::OnDeviceInfo);
-    menu.addAction(tr("Reboot Device"), this, &LocatorDialog::OnRebootDevice);
+    menu.addAction(tr("Configure IP Settings"), this, &LocatorDialog::OnConfigureIpSettings)->setEnabled(single);
+    menu.addAction(tr("Device Info"), this, &LocatorDialog::OnDeviceInfo)->setEnabled(single);
+    menu.addAction(tr("Reboot Device"), this, &LocatorDialog::OnRebootDevice)->setEnabled(single);
+    menu.addSeparator();
+    QAction *batch =
+        menu.addAction(tr("Configure Selected Devices..."), this, &LocatorDialog::OnConfigureSelectedDevices);
+    batch->setShortcut(kConfigureSelectedKeys);
+    batch->setEnabled(!single);
+    menu.addAction(tr("Apply Plan..."), this, &LocatorDialog::OnApplyPlan)->setShortcut(kApplyPlanKeys);
     menu.addSeparator();
     menu.addAction(tr("Save List As..."), this, &LocatorDialog::SaveListAs);
     menu.exec(list_->viewport()->mapToGlobal(position));
@@ -298,12 +356,9 @@ void LocatorDialog::SaveListAs()
     for (int i = 0; DeviceAt(i); ++i) {
         csv += common::DeviceCsvLine(*DeviceAt(i));
     }
-    QFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) &&
-                         file.flush();
-    if (!written) {
-        ShowMessage(this, tr("The list could not be saved to %1:\n%2\n").arg(path, file.errorString()));
+    QString error;
+    if (!WriteTextFile(path, csv, error)) {
+        ShowMessage(this, tr("The list could not be saved to %1:\n%2\n").arg(path, error));
     }
 }
 
@@ -336,6 +391,47 @@ void LocatorDialog::OnDeviceInfo()
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
         DeviceInfoDialog dialog(*device, this);
         dialog.exec();
+    }
+}
+
+void LocatorDialog::OnConfigureSelectedDevices()
+{
+    const std::vector<size_t> selected = SelectedPositions();
+    if (selected.size() < 2) {
+        return;
+    }
+    BatchDialog dialog(library_, {ListedDevices(), subnets_()}, selected, this);
+    RunBatch(dialog);
+}
+
+void LocatorDialog::OnApplyPlan()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Apply Plan"), QString(), tr("Plans (*.csv *.json);;All files (*)"));
+    if (!path.isEmpty()) {
+        ApplyPlanFile(path);
+    }
+}
+
+void LocatorDialog::ApplyPlanFile(const QString &path)
+{
+    const std::vector<KOVRDeviceInfoRecord> devices = ListedDevices();
+    ListPlan plan = LoadPlanFile(path, devices);
+    if (!plan.error.isEmpty()) {
+        ShowMessage(this, plan.error);
+        return;
+    }
+    BatchDialog dialog(library_, {devices, subnets_()}, std::move(plan.entries), std::move(plan.positions),
+                       QFileInfo(path).fileName(), this);
+    RunBatch(dialog);
+}
+
+void LocatorDialog::RunBatch(BatchDialog &dialog)
+{
+    dialog.exec();
+    // The list shows what the devices hold now.
+    if (dialog.Applied()) {
+        RefreshList();
     }
 }
 

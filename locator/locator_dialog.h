@@ -15,10 +15,12 @@ class QTreeWidget;
 
 namespace kovr::locator {
 
+class BatchDialog;
 class DeviceRow;
 
 // The main window: the devices that answered the last search, one row each,
-// and the tasks for the selected one. Each device row owns a copy of its
+// and the tasks for the selected one; several selected rows are configured
+// at once, as are the devices a plan file names. Each device row owns a copy of its
 // record, and each device dialog is given the selected row's. The search
 // runs on a worker thread, so the window keeps painting meanwhile.
 class LocatorDialog : public TemplateDialog {
@@ -44,8 +46,15 @@ public:
     void OnRebootDevice();
     void OnDeviceInfo();
 
-    // The selected device as IP, MAC, name and product, tab-separated, to
-    // the clipboard.
+    // Several selected devices at once, and the devices a plan file names.
+    void OnConfigureSelectedDevices();
+    void OnApplyPlan();
+    void ApplyPlanFile(const QString &path);
+    // The positions of the selected device rows, in list order.
+    std::vector<size_t> SelectedPositions() const;
+
+    // The selected devices as IP, MAC, name and product, tab-separated, one
+    // a line, to the clipboard.
     void CopySelectedRow();
     void SaveListAs();
 
@@ -71,6 +80,12 @@ private:
     void ShowContextMenu(const QPoint &position);
     void MarkConflicts();
     DeviceRow *SelectedRow() const;
+    // The single-device tasks with one row selected or none (which they
+    // tell the user), the batch with several.
+    void UpdateTasks();
+    bool SeveralSelected() const { return SelectedPositions().size() > 1; }
+    void RunBatch(BatchDialog &dialog);
+    std::vector<KOVRDeviceInfoRecord> ListedDevices() const;
     void CopyText(const QString &text);
     // The selected record copy, or none after telling the user so.
     const KOVRDeviceInfoRecord *SelectedDeviceOrNotice();

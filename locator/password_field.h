@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <cstddef>
+
 class QLineEdit;
 
 namespace kovr::locator {
@@ -17,6 +19,7 @@ public:
     PasswordBytes &operator=(PasswordBytes &&) = delete;
 
     const char *c_str() const { return bytes_.constData(); }
+    size_t size() const { return static_cast<size_t>(bytes_.size()); }
 
 private:
     QByteArray bytes_;

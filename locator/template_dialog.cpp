@@ -1,5 +1,6 @@
 #include "locator/template_dialog.h"
 
+#include "locator/control_label.h"
 #include "locator/ip_address_control.h"
 
 #include <QApplication>
@@ -84,6 +85,13 @@ QWidget *CreateControl(const ControlTemplate &control, const QString &text, QWid
     return nullptr;
 }
 
+// Controls that show no words of their own, whose label names them.
+bool IsInput(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::PasswordEdit || kind == ControlKind::AddressControl ||
+           kind == ControlKind::ListView;
+}
+
 bool TakesFocus(ControlKind kind)
 {
     return kind != ControlKind::Label && kind != ControlKind::GroupBox;
@@ -141,13 +149,35 @@ void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
         if (control.id != ControlId::Static) {
             controls_.insert(control.id, widget);
         }
+        created_.append(widget);
     }
+
+    LabelInputs(dialogTemplate);
 
     if (auto *ok = ControlAs<QPushButton>(ControlId::Ok)) {
         connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     }
     if (auto *cancel = ControlAs<QPushButton>(ControlId::Cancel)) {
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    }
+}
+
+void TemplateDialog::LabelInputs(const DialogTemplate &dialogTemplate)
+{
+    // The label just before an input names it, or else the one just after.
+    const auto labelAt = [&](size_t i) {
+        return i < dialogTemplate.controlCount && dialogTemplate.controls[i].kind == ControlKind::Label
+                   ? qobject_cast<QLabel *>(created_[static_cast<int>(i)])
+                   : nullptr;
+    };
+    for (size_t i = 0; i < dialogTemplate.controlCount; ++i) {
+        if (!IsInput(dialogTemplate.controls[i].kind)) {
+            continue;
+        }
+        QLabel *label = i > 0 && labelAt(i - 1) ? labelAt(i - 1) : labelAt(i + 1);
+        if (label) {
+            LabelControl(*label, *created_[static_cast<int>(i)]);
+        }
     }
 }
 

@@ -11,7 +11,8 @@ namespace kovr::locator {
 // A fixed-size dialog built from a template, keyboard behaviour included:
 // Enter presses the focused push button, else the default button, else runs
 // OnOK; Escape and the close box run the cancel command. The button with id 1
-// runs OnOK, the one with id 2 cancels.
+// runs OnOK, the one with id 2 cancels. Each entry field and list is named
+// by the label beside it.
 class TemplateDialog : public QDialog {
     Q_OBJECT
 
@@ -39,10 +40,12 @@ protected:
 
 private:
     void CreateControls(const DialogTemplate &dialogTemplate);
+    void LabelInputs(const DialogTemplate &dialogTemplate);
     void FocusFirstTabStop();
 
     DialogUnits units_;
     QHash<int, QWidget *> controls_;
+    QList<QWidget *> created_; // in template order
     QList<QWidget *> tabStops_;
     bool initialised_ = false;
 };

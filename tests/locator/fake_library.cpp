@@ -17,8 +17,11 @@ FakeLibrary *g_fake = nullptr;
 
 // The seam's entries: plain functions over the one live fake.
 struct FakeCalls {
+    using Lock = std::lock_guard<std::recursive_mutex>;
+
     static KOVR_HANDLE OpenByGuid(const KOVR_GUID *guid)
     {
+        Lock lock(g_fake->mutex_);
         ++g_fake->opens;
         if (g_fake->openFails || !guid || std::memcmp(guid, &locator::kLocatorSessionGuid, sizeof *guid) != 0) {
             return nullptr;
@@ -29,59 +32,113 @@ struct FakeCalls {
     }
     static void Close(KOVR_HANDLE h)
     {
+        Lock lock(g_fake->mutex_);
         g_fake->closed.push_back(h);
         g_fake->open_.erase(h);
+        g_fake->lastErrors_.erase(h);
     }
-    static int32_t GetLastError(KOVR_HANDLE h) { return g_fake->IsOpen(h) ? g_fake->lastError_ : -1; }
+    static int32_t GetLastError(KOVR_HANDLE h)
+    {
+        Lock lock(g_fake->mutex_);
+        return g_fake->IsOpen(h) ? g_fake->lastErrors_[h].first : -1;
+    }
     static int32_t GetLastErrorMessage(KOVR_HANDLE h, char *buffer, uint32_t size)
     {
+        Lock lock(g_fake->mutex_);
         if (!g_fake->IsOpen(h) || !buffer || size == 0) {
             return -1;
         }
-        std::strncpy(buffer, g_fake->lastErrorMessage_.c_str(), size - 1);
+        std::strncpy(buffer, g_fake->lastErrors_[h].second.c_str(), size - 1);
         buffer[size - 1] = '\0';
         return 0;
     }
     static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup)
     {
-        ++g_fake->searches;
-        g_fake->searchWakeup = &wakeup;
+        {
+            Lock lock(g_fake->mutex_);
+            ++g_fake->searches;
+            g_fake->searchWakeup = &wakeup;
+        }
         if (g_fake->onSearch) {
             g_fake->onSearch();
         }
+        Lock lock(g_fake->mutex_);
         if (!g_fake->IsOpen(h)) {
             return -1;
         }
         found = g_fake->devices;
         return static_cast<int32_t>(found.size());
     }
-    static void StopSearch(KOVR_HANDLE) { ++g_fake->stopSearches; }
+    static void StopSearch(KOVR_HANDLE)
+    {
+        Lock lock(g_fake->mutex_);
+        ++g_fake->stopSearches;
+    }
     static int32_t GetDeviceInfo(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record)
     {
+        Lock lock(g_fake->mutex_);
         const int poll = ++g_fake->deviceInfoPolls;
         if (!g_fake->IsOpen(h) || !mac || !record) {
             return -1;
         }
-        return g_fake->deviceAnswers(poll) ? 0 : -2;
+        if (!g_fake->deviceAnswers(poll)) {
+            return -2;
+        }
+        if (KOVRDeviceInfoRecord *device = Device(ToMac(mac))) {
+            *record = *device;
+        }
+        return 0;
     }
     static int32_t RebootDevice(KOVR_HANDLE h, const uint8_t *mac, const char *password)
     {
-        g_fake->rebootCalls.push_back({h, ToMac(mac), password ? password : ""});
-        return g_fake->FinishCommand(h);
+        Record(&FakeLibrary::rebootCalls, {h, ToMac(mac), password ? password : ""});
+        return g_fake->FinishCommand(h, ToMac(mac));
     }
     static int32_t SetNetwork(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway,
                               const char *password)
     {
-        g_fake->networkCalls.push_back({h, ToMac(mac), ip, mask, gateway, password ? password : ""});
-        return g_fake->FinishCommand(h);
+        Record(&FakeLibrary::networkCalls, {h, ToMac(mac), ip, mask, gateway, password ? password : ""});
+        const int32_t result = g_fake->FinishCommand(h, ToMac(mac));
+        Lock lock(g_fake->mutex_);
+        if (KOVRDeviceInfoRecord *device = Device(ToMac(mac)); device && result == 0) {
+            device->presentFields |=
+                KOVR_FIELD_IP_ADDRESS | KOVR_FIELD_SUBNET_MASK | KOVR_FIELD_GATEWAY_ADDRESS | KOVR_FIELD_DHCP_MODE;
+            device->dhcpMode = KOVR_DHCP_DISABLED;
+            device->ipAddress = ip;
+            device->subnetMask = mask;
+            device->gatewayAddress = gateway;
+        }
+        return result;
     }
     static int32_t SetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password)
     {
-        g_fake->dhcpCalls.push_back({h, ToMac(mac), mode, password ? password : ""});
-        return g_fake->FinishCommand(h);
+        Record(&FakeLibrary::dhcpCalls, {h, ToMac(mac), mode, password ? password : ""});
+        const int32_t result = g_fake->FinishCommand(h, ToMac(mac));
+        Lock lock(g_fake->mutex_);
+        if (KOVRDeviceInfoRecord *device = Device(ToMac(mac)); device && result == 0) {
+            device->presentFields |= KOVR_FIELD_DHCP_MODE;
+            device->dhcpMode = static_cast<uint8_t>(mode);
+        }
+        return result;
+    }
+    template <typename Call>
+    static void Record(std::vector<Call> FakeLibrary::*calls, Call call)
+    {
+        Lock lock(g_fake->mutex_);
+        (g_fake->*calls).push_back(std::move(call));
+    }
+    static KOVRDeviceInfoRecord *Device(const FakeLibrary::Mac &mac)
+    {
+        for (KOVRDeviceInfoRecord &device : g_fake->devices) {
+            if (std::memcmp(device.macAddress, mac.data(), mac.size()) == 0) {
+                return &device;
+            }
+        }
+        return nullptr;
     }
     static KOVRDeviceInfoRecord *CopyRecord(const KOVRDeviceInfoRecord *record)
     {
+        Lock lock(g_fake->mutex_);
         ++g_fake->copies;
         KOVRDeviceInfoRecord *copy = locator::CopyRecordOnHeap(record);
         g_fake->liveCopies_.insert(copy);
@@ -89,6 +146,7 @@ struct FakeCalls {
     }
     static void ReleaseRecord(KOVRDeviceInfoRecord *copy)
     {
+        Lock lock(g_fake->mutex_);
         // A copy released twice, or one the window never made, is a fault.
         if (g_fake->liveCopies_.erase(copy) != 1) {
             qFatal("release of a record copy that is not live");
@@ -129,17 +187,20 @@ const locator::LibrarySeam &FakeLibrary::Seam() const
     return table;
 }
 
-int32_t FakeLibrary::FinishCommand(KOVR_HANDLE h)
+int32_t FakeLibrary::FinishCommand(KOVR_HANDLE h, const Mac &mac)
 {
     if (onCommand) {
         onCommand();
     }
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (!IsOpen(h)) {
         return -1;
     }
-    lastError_ = commandResult == 0 ? 0 : errorNumber;
-    lastErrorMessage_ = commandResult == 0 ? "Operation succeeded" : errorMessage;
-    return commandResult;
+    const auto own = commandResults.find(mac);
+    const int32_t result = own != commandResults.end() ? own->second : commandResult;
+    lastErrors_[h] =
+        result == 0 ? std::make_pair(0, std::string("Operation succeeded")) : std::make_pair(errorNumber, errorMessage);
+    return result;
 }
 
 KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, const char *name, const char *product)

@@ -7,6 +7,7 @@
 #include <array>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -16,8 +17,10 @@ namespace kovr::test {
 
 // A scripted stand-in for libkovr behind the locator's library seam: it
 // answers from what a test put in it and records every call. One at a time.
-// The windows call the blocking functions on worker threads: a test reads
-// what those record once the window has shown their outcome.
+// The windows call the blocking functions on worker threads, several at
+// once when they configure several devices: a test reads what those record
+// once the window has shown their outcome. The devices hold what a
+// successful command sets, and a query reports it.
 class FakeLibrary {
 public:
     using Mac = std::array<uint8_t, 6>;
@@ -52,6 +55,7 @@ public:
     std::vector<KOVRDeviceInfoRecord> devices; // what each search finds, in reply order
     std::function<void()> onSearch;            // runs inside the blocking search, on its thread
     int32_t commandResult = 0;                 // of RebootDevice, SetNetwork, SetDHCP
+    std::map<Mac, int32_t> commandResults;     // for these devices instead
     std::function<void()> onCommand;           // runs inside each of those, on its thread
     int32_t errorNumber = 0;                   // recorded by a failing command
     std::string errorMessage;
@@ -77,13 +81,13 @@ public:
 
 private:
     friend struct FakeCalls;
-    int32_t FinishCommand(KOVR_HANDLE h);
+    int32_t FinishCommand(KOVR_HANDLE h, const Mac &mac);
 
+    mutable std::recursive_mutex mutex_; // never held while a hook runs
     std::set<KOVR_HANDLE> open_;
     std::set<const KOVRDeviceInfoRecord *> liveCopies_;
     uintptr_t nextHandle_ = 0x1000;
-    int32_t lastError_ = 0;
-    std::string lastErrorMessage_;
+    std::map<KOVR_HANDLE, std::pair<int32_t, std::string>> lastErrors_;
 };
 
 // Holds a worker thread inside a blocking call (Pass) until the test opens

@@ -1,5 +1,6 @@
 // The locator over the real library, against simulated devices in a private
 // network: the list shows what answers, and the dialogs change the devices.
+#include "locator/batch_dialog.h"
 #include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/library_seam.h"
@@ -7,9 +8,11 @@
 #include "locator/reboot_dialog.h"
 #include "locator/record_text.h"
 
+#include "tests/locator/accessible_find.h"
 #include "tests/support/lab.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -145,6 +148,62 @@ private slots:
         QCOMPARE(Column(window.List(), 1), QStringList{"02:00:00:00:00:01"});
         QCOMPARE(window.DeviceAt(0)->dhcpMode, uint8_t(1));
         QVERIFY(window.DeviceAt(0)->presentFields & KOVR_FIELD_DHCP_MODE);
+        window.reject();
+    }
+
+    // Four devices selected, one of which has another password: a range
+    // from 10.77.1.100 reaches the other three, and the list shows it.
+    void configuresTheSelectedDevicesFromARange()
+    {
+        Lab lab(Topology::Single);
+        std::vector<nlohmann::json> devices;
+        for (int i = 1; i <= 4; ++i) {
+            nlohmann::json device = DeviceJson(i, "digest", i == 3 ? "other" : "secret");
+            // Listed 4, 3, 2, 1: device 3 is given 10.77.1.101, and keeps its own.
+            device["replyDelayMs"] = (4 - i) * 150;
+            devices.push_back(device);
+        }
+        Simulator simulator(lab, {{"devices", devices}});
+
+        LocatorDialog window(RealLibrary());
+        window.show();
+        QVERIFY(WaitForList(window));
+        QCOMPARE(window.List()->topLevelItemCount(), 4);
+        window.List()->selectAll();
+
+        QMap<QString, QString> outcomes; // by MAC
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<BatchDialog *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                return;
+            }
+            Named<IpAddressControl>(*dialog, QStringLiteral("First address"))->SetAddress(0x0A4D0164); // 10.77.1.100
+            Named<QLineEdit>(*dialog, QStringLiteral("Password"))->setText(QStringLiteral("secret"));
+            Named<QPushButton>(*dialog, QStringLiteral("Apply"))->click();
+            if (QTest::qWaitFor([&] { return dialog->Applied(); }, 60000)) {
+                const QStringList macs = Column(Named<QTreeWidget>(*dialog, QStringLiteral("Preview")), 0);
+                const QStringList statuses = Column(Named<QTreeWidget>(*dialog, QStringLiteral("Preview")), 4);
+                for (int i = 0; i < macs.size(); ++i) {
+                    outcomes[macs[i]] = statuses[i];
+                }
+            }
+            dialog->reject();
+        });
+        window.OnConfigureSelectedDevices();
+        QCOMPARE(outcomes.size(), 4);
+        for (const QString &mac : outcomes.keys()) {
+            if (mac == QStringLiteral("02:00:00:00:00:03")) {
+                QVERIFY2(outcomes[mac].startsWith(QStringLiteral("failed: ")), qPrintable(outcomes[mac]));
+            } else {
+                QCOMPARE(outcomes[mac], QStringLiteral("verified"));
+            }
+        }
+
+        // The list was searched again once the dialog closed.
+        QVERIFY(WaitForList(window));
+        QStringList addresses = Column(window.List(), 0);
+        addresses.sort();
+        QCOMPARE(addresses, (QStringList{"10.77.1.100", "10.77.1.102", "10.77.1.103", "10.77.1.13"}));
         window.reject();
     }
 };

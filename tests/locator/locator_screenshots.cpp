@@ -4,9 +4,12 @@
 //   locator_screenshots DEVICE-FILE OUTPUT-DIRECTORY
 // Without QT_SCALE_FACTOR it renders at the scales 1 and 2, each into a
 // folder of its own (scale-1, scale-2); with it, at that scale only.
+#include "locator/batch_dialog.h"
 #include "locator/device_info_dialog.h"
+#include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/library_seam.h"
+#include "locator/local_subnets.h"
 #include "locator/locator_dialog.h"
 #include "locator/message_box.h"
 #include "locator/reboot_dialog.h"
@@ -114,6 +117,20 @@ int main(int argc, char *argv[])
     {
         DeviceInfoDialog dialog(*window.DeviceAt(0), &window);
         ok &= Save(dialog, directory, QStringLiteral("device-info"));
+    }
+    {
+        // Every device selected: the preview, then a gateway outside the
+        // range's subnet, which the preview marks.
+        BatchDialog::Devices devices{{}, LocalSubnets()};
+        std::vector<size_t> all;
+        for (int i = 0; window.DeviceAt(i); ++i) {
+            devices.list.push_back(*window.DeviceAt(i));
+            all.push_back(static_cast<size_t>(i));
+        }
+        BatchDialog dialog(RealLibrary(), devices, all, &window);
+        ok &= Save(dialog, directory, QStringLiteral("configure-selected"));
+        dialog.findChildren<IpAddressControl *>().at(2)->SetAddress(0xC0A80101);
+        ok &= Save(dialog, directory, QStringLiteral("configure-selected-marked"));
     }
     {
         // Subnets that none of the devices is in: every row gets its mark.

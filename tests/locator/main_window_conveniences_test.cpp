@@ -148,9 +148,20 @@ private slots:
         QTest::keyClick(window->List(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("10.77.1.10\t02:00:00:00:00:01\tCharlie\t7100-NT"));
 
-        const QStringList entries = {
-            "Copy IP Address",       "Copy MAC Address", "Copy Row",      "", "Open Web Page",  "",
-            "Configure IP Settings", "Device Info",      "Reboot Device", "", "Save List As..."};
+        const QStringList entries = {"Copy IP Address",
+                                     "Copy MAC Address",
+                                     "Copy Row",
+                                     "",
+                                     "Open Web Page",
+                                     "",
+                                     "Configure IP Settings",
+                                     "Device Info",
+                                     "Reboot Device",
+                                     "",
+                                     "Configure Selected Devices...",
+                                     "Apply Plan...",
+                                     "",
+                                     "Save List As..."};
         const QStringList copied = {"9.1.1.1", "02:00:00:00:00:02", "9.1.1.1\t02:00:00:00:00:02\talpha\t7100-NT"};
         for (int i = 0; i < copied.size(); ++i) {
             QStringList texts;

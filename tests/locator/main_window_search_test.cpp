@@ -147,7 +147,7 @@ private slots:
             QCOMPARE(header->text(i), titles[i]);
             QCOMPARE(list->columnWidth(i), widths[i]);
         }
-        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
         QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
     }
 
