@@ -48,7 +48,7 @@ _kovr() {
         fi
     done
     if [[ -z "$command" ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "${!_kovr_command_options[*]} --help" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "${!_kovr_command_options[*]} --help --version" -- "$cur")
     elif [[ "$cur" == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "${_kovr_command_options[$command]} --help" -- "$cur")
     elif [[ "$command" == apply ]]; then
