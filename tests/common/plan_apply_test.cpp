@@ -86,6 +86,16 @@ PlanEntry Entry(uint8_t lastMacByte, Request request)
     return entry;
 }
 
+// The device as the search found it, before any change.
+KOVRDeviceInfoRecord FoundWithOldSettings(uint8_t lastMacByte)
+{
+    KOVRDeviceInfoRecord record = kovr::test::BareRecord(lastMacByte);
+    record.ipAddress = kOld.ip;
+    record.subnetMask = kOld.mask;
+    record.gatewayAddress = kOld.gateway;
+    return record;
+}
+
 TEST(PlanApplyTest, AStopCancelsTheDevicesNotYetStartedAndEachIsReportedOnce)
 {
     struct Case {
@@ -114,11 +124,7 @@ TEST(PlanApplyTest, AStopCancelsTheDevicesNotYetStartedAndEachIsReportedOnce)
         for (uint8_t last = 1; last <= 4; ++last) {
             entries.push_back(Entry(last, requests[last - 1]));
             fleet.devices[last] = kOld;
-            KOVRDeviceInfoRecord record = kovr::test::BareRecord(last);
-            record.ipAddress = kOld.ip;
-            record.subnetMask = kOld.mask;
-            record.gatewayAddress = kOld.gateway;
-            found.push_back(record);
+            found.push_back(FoundWithOldSettings(last));
         }
         std::mutex reportedMutex;
         std::map<size_t, std::string> reported; // outcome letters, one per call
@@ -147,6 +153,29 @@ TEST(PlanApplyTest, AStopCancelsTheDevicesNotYetStartedAndEachIsReportedOnce)
             EXPECT_EQ(reports[3].detail, "failed (result 1); error 13: Invalid password") << c.what;
         }
     }
+}
+
+// A caller may leave a device with neither a password of its own nor a
+// shared one: it fails with nothing sent, and the others go on.
+TEST(PlanApplyTest, ADeviceWithoutAnyPasswordFailsWithNothingSent)
+{
+    Fleet fleet;
+    g_fleet = &fleet;
+    std::vector<PlanEntry> entries;
+    std::vector<KOVRDeviceInfoRecord> found;
+    for (uint8_t last = 1; last <= 2; ++last) {
+        entries.push_back(Entry(last, Request::Static));
+        fleet.devices[last] = kOld;
+        found.push_back(FoundWithOldSettings(last));
+    }
+    entries[0].password.reset();
+
+    const std::vector<DeviceReport> reports = ApplyPlan(kCalls, entries, found, ApplySettings{});
+
+    EXPECT_EQ(reports[0].outcome, Outcome::Failed);
+    EXPECT_EQ(reports[0].detail, "no password");
+    EXPECT_EQ(reports[1].outcome, Outcome::Verified);
+    EXPECT_EQ(fleet.commands, 1u);
 }
 
 } // namespace

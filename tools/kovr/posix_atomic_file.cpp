@@ -1,7 +1,10 @@
 #include "tools/kovr/atomic_file.h"
 
+#include "tools/kovr/write_all.h"
+
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -12,38 +15,20 @@ namespace kovr::cli {
 
 namespace {
 
-std::string FolderOf(const std::string &path)
+// The folder a path names a file in, and the file's own name.
+std::pair<std::string, std::string> SplitPath(const std::string &path)
 {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
-        return ".";
+        return {".", path};
     }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool WriteWhole(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = ENOSPC;
-            }
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
 // Fills the new file and closes it; the descriptor is closed either way.
 bool FillAndClose(int fd, const std::string &text)
 {
-    const bool written = fchmod(fd, 0644) == 0 && WriteWhole(fd, text) && fsync(fd) == 0;
+    const bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
     const int writeError = errno;
     // A network file system may report a failed write only on close.
     const bool closed = close(fd) == 0;
@@ -72,11 +57,9 @@ bool SyncFolder(const std::string &folder)
 
 bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error)
 {
-    const std::string folder = FolderOf(path);
+    const auto [folder, base] = SplitPath(path);
     // A dot file without the final name's extension, so that a reader
     // that picks files by extension never takes it.
-    const size_t slash = path.rfind('/');
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string temporary = folder + "/." + base + ".XXXXXX";
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');

@@ -6,7 +6,7 @@
 
 namespace kovr::cli {
 
-void WriteAll(int fd, const std::string &text)
+bool WriteAll(int fd, const std::string &text)
 {
     size_t done = 0;
     while (done < text.size()) {
@@ -15,10 +15,14 @@ void WriteAll(int fd, const std::string &text)
             continue;
         }
         if (n <= 0) {
-            return;
+            if (n == 0) {
+                errno = ENOSPC;
+            }
+            return false;
         }
         done += static_cast<size_t>(n);
     }
+    return true;
 }
 
 } // namespace kovr::cli

@@ -1,13 +1,15 @@
 // Writing text to a descriptor in full, retrying short writes and signals;
-// for the terminal and stderr, where stdio's buffers don't fit.
+// for the terminal and stderr, where stdio's buffers don't fit, and files
+// that must be written whole.
 #pragma once
 
 #include <string>
 
 namespace kovr::cli {
 
-// Gives up silently on an error: nothing useful can be said about a
-// terminal that can't be written to.
-void WriteAll(int fd, const std::string &text);
+// False with errno set when it stops short (ENOSPC when nothing more can be
+// written). The terminal's callers ignore it: nothing useful can be said
+// about a terminal that can't be written to.
+bool WriteAll(int fd, const std::string &text);
 
 } // namespace kovr::cli
