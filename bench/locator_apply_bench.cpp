@@ -9,8 +9,8 @@
 // Run it inside a private namespace:
 //   tests/netlab/isolated build/default/bench/locator_apply_bench [DEVICES [RUNS]]
 #include "locator/batch_dialog.h"
+#include "locator/core/library_seam.h"
 #include "locator/ip_address_control.h"
-#include "locator/library_seam.h"
 #include "locator/local_subnets.h"
 #include "locator/locator_dialog.h"
 #include "tests/locator/accessible_find.h"

@@ -180,6 +180,11 @@ void RunWork(const ApplyCalls &calls, std::vector<PlanEntry> &entries, const std
 
 } // namespace
 
+DeviceSettings WantedSettings(const PlanEntry &entry, const DeviceSettings &current)
+{
+    return entry.request == Request::None ? current : Requested(entry);
+}
+
 std::vector<DeviceReport> ApplyPlan(const ApplyCalls &calls, std::vector<PlanEntry> &entries,
                                     const std::vector<KOVRDeviceInfoRecord> &found, const ApplySettings &settings)
 {
@@ -194,7 +199,8 @@ std::vector<DeviceReport> ApplyPlan(const ApplyCalls &calls, std::vector<PlanEnt
         });
         if (device != found.end()) {
             report.before = SettingsOf(*device);
-            if (entries[i].request == Request::None || Holds(report.before, report.after)) {
+            report.after = WantedSettings(entries[i], report.before);
+            if (Holds(report.before, report.after)) {
                 report.outcome = Outcome::Unchanged;
                 report.after = report.before;
             } else {

@@ -70,6 +70,10 @@ struct ApplySettings {
     std::function<void(size_t index, const DeviceReport &report)> onReport;
 };
 
+// What an entry asks of a device that holds `current`: DHCP, the static
+// settings, or for an entry without a change, what it holds.
+DeviceSettings WantedSettings(const PlanEntry &entry, const DeviceSettings &current);
+
 // One report per entry, in plan order. Each entry's password is wiped as
 // soon as nothing more is sent to its device.
 std::vector<DeviceReport> ApplyPlan(const ApplyCalls &calls, std::vector<PlanEntry> &entries,

@@ -1,7 +1,8 @@
 // kovr-locator: finds the KOVR devices on the local network and configures
 // them. The whole program is one modal main window.
 
-#include "locator/library_seam.h"
+#include "locator/core/library_seam.h"
+#include "locator/core/workers.h"
 #include "locator/locator_dialog.h"
 
 #include <QApplication>
@@ -60,7 +61,11 @@ int main(int argc, char *argv[])
         return 0;
     }
     QApplication app(argc, argv);
-    kovr::locator::LocatorDialog dialog(kovr::locator::RealLibrary());
-    dialog.exec();
+    {
+        kovr::locator::LocatorDialog dialog(kovr::locator::RealLibrary());
+        dialog.exec();
+    }
+    // A command still on its way to a device ends before the program does.
+    kovr::locator::ApplicationWorkers().JoinAll();
     return 0;
 }

@@ -1,19 +1,19 @@
 #include "locator/locator_dialog.h"
 
-#include "common/device_csv.h"
 #include "locator/batch_dialog.h"
-#include "locator/conflict_notes.h"
+#include "locator/core/batch_sources.h"
+#include "locator/core/conflict_notes.h"
+#include "locator/core/record_text.h"
 #include "locator/device_info_dialog.h"
-#include "locator/device_row.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/local_subnets.h"
 #include "locator/message_box.h"
-#include "locator/plan_file.h"
+#include "locator/qt_texts.h"
 #include "locator/reboot_dialog.h"
-#include "locator/record_text.h"
 #include "locator/text_file.h"
 #include "locator/window_icon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -26,37 +26,19 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace kovr::locator {
 
 namespace {
 
-struct Column {
-    const char *title;
-    int width; // pixels
-};
-
-const Column kColumns[] = {
-    {QT_TRANSLATE_NOOP("LocatorDialog", "IP Address"), 110},
-    {QT_TRANSLATE_NOOP("LocatorDialog", "MAC Address"), 110},
-    {QT_TRANSLATE_NOOP("LocatorDialog", "Name"), 110},
-    {QT_TRANSLATE_NOOP("LocatorDialog", "Product"), 129},
-};
-
 const QKeySequence kConfigureSelectedKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
 const QKeySequence kApplyPlanKeys(Qt::CTRL | Qt::Key_O);
-
-DeviceRow *AsDeviceRow(QTreeWidgetItem *item)
-{
-    return item && item->type() == QTreeWidgetItem::UserType ? static_cast<DeviceRow *>(item) : nullptr;
-}
 
 } // namespace
 
 LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
-    : TemplateDialog(kLocatorTemplate, parent), library_(library), list_(ControlAs<QTreeWidget>(ControlId::DeviceList)),
-      subnets_(LocalSubnets)
+    : TemplateDialog(kLocatorTemplate, parent), library_(library), table_(library), search_(library, QtPost()),
+      list_(ControlAs<QTreeWidget>(ControlId::DeviceList)), subnets_(LocalSubnets)
 {
     setWindowIcon(LoadWindowIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -70,18 +52,22 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     connect(ControlAs<QPushButton>(ControlId::RebootDevice), &QPushButton::clicked, this,
             &LocatorDialog::OnRebootDevice);
     connect(ControlAs<QPushButton>(ControlId::DeviceInfo), &QPushButton::clicked, this, &LocatorDialog::OnDeviceInfo);
-    connect(&search_, &QFutureWatcher<Records>::finished, this, &LocatorDialog::OnSearchEnded);
 
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &LocatorDialog::CopySelectedRow);
     connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, &LocatorDialog::RefreshList);
-    connect(new QShortcut(kConfigureSelectedKeys, this), &QShortcut::activated, this,
-            &LocatorDialog::OnConfigureSelectedDevices);
     connect(new QShortcut(kApplyPlanKeys, this), &QShortcut::activated, this, &LocatorDialog::OnApplyPlan);
+    // An action of the window, so that its shortcut works and it shows as
+    // off whenever no device row is selected.
+    configureSelected_ = new QAction(Tr(TextId::MenuConfigureSelectedDevices), this);
+    configureSelected_->setShortcut(kConfigureSelectedKeys);
+    configureSelected_->setShortcutContext(Qt::WindowShortcut);
+    addAction(configureSelected_);
+    connect(configureSelected_, &QAction::triggered, this, &LocatorDialog::OnConfigureSelectedDevices);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
     // Ctrl-click and Shift-click select several rows.
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(list_, &QTreeWidget::itemSelectionChanged, this, &LocatorDialog::UpdateTasks);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, &LocatorDialog::OnSelectionChanged);
 }
 
 LocatorDialog::~LocatorDialog()
@@ -95,17 +81,17 @@ LocatorDialog::~LocatorDialog()
 
 void LocatorDialog::OnInitDialog()
 {
-    list_->setColumnCount(static_cast<int>(std::size(kColumns)));
+    list_->setColumnCount(static_cast<int>(kDeviceColumnCount));
     QStringList titles;
-    for (const Column &column : kColumns) {
-        titles << tr(column.title);
+    for (const DeviceColumn &column : kDeviceColumns) {
+        titles << Tr(column.title);
     }
     list_->setHeaderLabels(titles);
     list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->header()->setSectionsClickable(true);
     connect(list_->header(), &QHeaderView::sectionClicked, this, &LocatorDialog::OnHeaderClicked);
-    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-        list_->setColumnWidth(i, kColumns[i].width);
+    for (size_t i = 0; i < kDeviceColumnCount; ++i) {
+        list_->setColumnWidth(static_cast<int>(i), kDeviceColumns[i].width);
     }
     // A conflict mark no taller than the text keeps every row's height.
     const int markSize = list_->fontMetrics().height();
@@ -118,160 +104,116 @@ void LocatorDialog::OnInitDialog()
 void LocatorDialog::RefreshList()
 {
     // One search at a time; the window takes no input while it runs.
-    if (search_.isRunning() || destroyed_) {
+    if (search_.Running() || destroyed_) {
         return;
     }
     library_.StopSearch(session_);
-    DeleteAllRows();
-    InsertMessageRow(tr("Searching..."));
-    PostStartSearch();
-}
-
-void LocatorDialog::PostStartSearch()
-{
+    table_.ShowSearching();
+    ShowRows();
     QMetaObject::invokeMethod(this, &LocatorDialog::OnStartSearch, Qt::QueuedConnection);
 }
 
 void LocatorDialog::OnStartSearch()
 {
-    if (search_.isRunning() || destroyed_) {
+    if (search_.Running() || destroyed_) {
         return;
     }
     busy_ = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Wait);
-    const LibrarySeam *library = &library_;
-    KOVR_HANDLE session = session_;
-    // Shared with the worker, which may outlive the window.
-    auto wakeup = std::make_shared<common::SearchWakeup>();
-    searchWakeup_ = wakeup;
-    search_.setFuture(QtConcurrent::run([library, session, wakeup] {
-        Records found;
-        library->Search(session, found, *wakeup);
-        return found;
-    }));
+    search_.Start(session_, [this](const SearchJob::Found &found) {
+        busy_.reset();
+        OnShowResults(found);
+    });
 }
 
-void LocatorDialog::OnSearchEnded()
+void LocatorDialog::OnShowResults(const SearchJob::Found &found)
 {
-    busy_.reset();
-    searchWakeup_.reset();
-    if (!destroyed_) {
-        OnShowResults(search_.result());
-    }
+    table_.ShowResults(found, subnets_());
+    ShowRows();
 }
 
-void LocatorDialog::OnShowResults(const Records &found)
+void LocatorDialog::ShowRows()
 {
-    if (list_->topLevelItemCount() > 0 && list_->topLevelItem(0)->text(0) == tr("Searching...")) {
-        delete list_->takeTopLevelItem(0);
-    }
-
-    for (const KOVRDeviceInfoRecord &record : found) {
-        list_->addTopLevelItem(new DeviceRow(library_, record));
-    }
-
-    if (list_->topLevelItemCount() > 0) {
-        MarkConflicts();
-        if (sortColumn_ >= 0) {
-            list_->sortItems(sortColumn_, sortOrder_);
-        }
-        QTreeWidgetItem *first = list_->topLevelItem(0);
-        list_->setCurrentItem(first);
-        first->setSelected(true);
-    } else {
-        InsertMessageRow(tr("No devices found."));
-    }
-}
-
-void LocatorDialog::MarkConflicts()
-{
-    std::vector<KOVRDeviceInfoRecord> records;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        records.push_back(*DeviceAt(i));
-    }
-    const QStringList notes = ConflictNotes(records, subnets_());
+    showing_ = true;
+    list_->clear();
     const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (int i = 0; i < notes.size(); ++i) {
-        if (notes[i].isEmpty()) {
-            continue;
+    const QString advice = Tr(TextId::ConflictAdvice);
+    QList<QTreeWidgetItem *> rows;
+    for (size_t i = 0; i < table_.RowCount(); ++i) {
+        auto *row = new QTreeWidgetItem;
+        if (table_.KindAt(i) == RowKind::Message) {
+            row->setText(0, Tr(table_.MessageAt(i)));
+        } else {
+            for (size_t column = 0; column < kDeviceColumnCount; ++column) {
+                row->setText(static_cast<int>(column), FromUtf8(table_.CellText(i, column)));
+            }
+            const std::vector<std::string> &problems = table_.ProblemsAt(i);
+            if (!problems.empty()) {
+                row->setIcon(0, mark);
+                row->setToolTip(0, FromUtf8(ConflictNote(problems, advice.toStdString())));
+            }
         }
-        QTreeWidgetItem *row = list_->topLevelItem(i);
-        row->setIcon(0, mark);
-        row->setToolTip(0, notes[i]);
+        rows << row;
     }
+    list_->addTopLevelItems(rows);
+    QTreeWidgetItem *current = nullptr;
+    for (size_t i = 0; i < table_.RowCount(); ++i) {
+        if (table_.IsSelected(i)) {
+            rows[static_cast<int>(i)]->setSelected(true);
+            current = current ? current : rows[static_cast<int>(i)];
+        }
+    }
+    if (current) {
+        list_->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    }
+    if (const std::optional<size_t> column = table_.SortColumn()) {
+        list_->header()->setSortIndicatorShown(true);
+        list_->header()->setSortIndicator(static_cast<int>(*column),
+                                          table_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    }
+    showing_ = false;
+    UpdateTasks();
+}
+
+void LocatorDialog::OnSelectionChanged()
+{
+    if (showing_) {
+        return;
+    }
+    std::vector<size_t> selected;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        if (list_->topLevelItem(i)->isSelected()) {
+            selected.push_back(static_cast<size_t>(i));
+        }
+    }
+    table_.SetSelection(selected);
+    UpdateTasks();
 }
 
 void LocatorDialog::OnHeaderClicked(int column)
 {
-    sortOrder_ = column == sortColumn_ && sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    sortColumn_ = column;
-    list_->header()->setSortIndicatorShown(true);
-    list_->header()->setSortIndicator(column, sortOrder_);
-    if (DeviceAt(0)) {
-        list_->sortItems(column, sortOrder_);
-    }
-}
-
-void LocatorDialog::InsertMessageRow(const QString &text)
-{
-    auto *row = new QTreeWidgetItem;
-    row->setText(0, text);
-    list_->insertTopLevelItem(0, row);
+    table_.SortBy(static_cast<size_t>(column));
+    ShowRows();
 }
 
 void LocatorDialog::DeleteAllRows()
 {
-    // Each device row releases its record.
+    table_.Clear();
     list_->clear();
 }
 
 const KOVRDeviceInfoRecord *LocatorDialog::DeviceAt(int index) const
 {
-    if (index < 0 || index >= list_->topLevelItemCount()) {
-        return nullptr;
-    }
-    const DeviceRow *row = AsDeviceRow(list_->topLevelItem(index));
-    return row ? &row->Record() : nullptr;
-}
-
-DeviceRow *LocatorDialog::SelectedRow() const
-{
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        if (list_->topLevelItem(i)->isSelected()) {
-            return AsDeviceRow(list_->topLevelItem(i));
-        }
-    }
-    return nullptr;
+    return index < 0 ? nullptr : table_.DeviceAt(static_cast<size_t>(index));
 }
 
 const KOVRDeviceInfoRecord *LocatorDialog::GetSelectedDevice() const
 {
-    const DeviceRow *row = SelectedRow();
-    return row ? &row->Record() : nullptr;
+    return table_.SelectedDevice();
 }
 
 void LocatorDialog::ShowNoSelection()
 {
-    ShowMessage(this, tr("No device is selected.\n"));
-}
-
-std::vector<size_t> LocatorDialog::SelectedPositions() const
-{
-    std::vector<size_t> positions;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        if (list_->topLevelItem(i)->isSelected() && DeviceAt(i)) {
-            positions.push_back(static_cast<size_t>(i));
-        }
-    }
-    return positions;
-}
-
-std::vector<KOVRDeviceInfoRecord> LocatorDialog::ListedDevices() const
-{
-    std::vector<KOVRDeviceInfoRecord> records;
-    for (int i = 0; DeviceAt(i); ++i) {
-        records.push_back(*DeviceAt(i));
-    }
-    return records;
+    ShowMessage(this, Tr(TextId::NoDeviceSelected));
 }
 
 void LocatorDialog::UpdateTasks()
@@ -281,6 +223,7 @@ void LocatorDialog::UpdateTasks()
                    ControlId::RebootDevice}) {
         Control(id)->setEnabled(single);
     }
+    configureSelected_->setEnabled(!SelectedPositions().empty());
 }
 
 const KOVRDeviceInfoRecord *LocatorDialog::SelectedDeviceOrNotice()
@@ -296,76 +239,69 @@ const KOVRDeviceInfoRecord *LocatorDialog::SelectedDeviceOrNotice()
     return device;
 }
 
-void LocatorDialog::CopyText(const QString &text)
+void LocatorDialog::CopyText(const std::string &text)
 {
-    QApplication::clipboard()->setText(text);
+    QApplication::clipboard()->setText(FromUtf8(text));
 }
 
 void LocatorDialog::CopySelectedRow()
 {
-    QStringList lines;
-    for (size_t position : SelectedPositions()) {
-        lines << AsDeviceRow(list_->topLevelItem(static_cast<int>(position)))->Line();
-    }
-    if (!lines.isEmpty()) {
-        CopyText(lines.join(QLatin1Char('\n')));
+    const std::vector<size_t> selected = SelectedPositions();
+    if (!selected.empty()) {
+        CopyText(table_.CopyLines(selected));
     }
 }
 
 void LocatorDialog::ShowContextMenu(const QPoint &position)
 {
-    DeviceRow *row = AsDeviceRow(list_->itemAt(position));
-    if (!row) {
+    QTreeWidgetItem *item = list_->itemAt(position);
+    const int index = item ? list_->indexOfTopLevelItem(item) : -1;
+    if (!DeviceAt(index)) {
         return;
     }
+    const auto row = static_cast<size_t>(index);
     // A click on one of several selected rows keeps them selected.
-    if (!row->isSelected()) {
-        list_->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (!item->isSelected()) {
+        list_->setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     const bool single = !SeveralSelected();
 
     QMenu menu(this);
-    menu.addAction(tr("Copy IP Address"), this, [this, row] { CopyText(row->text(0)); });
-    menu.addAction(tr("Copy MAC Address"), this, [this, row] { CopyText(row->text(1)); });
-    menu.addAction(tr("Copy Row"), this, [this, row] { CopyText(row->Line()); });
+    menu.addAction(Tr(TextId::MenuCopyIpAddress), this, [this, row] { CopyText(table_.CellText(row, 0)); });
+    menu.addAction(Tr(TextId::MenuCopyMacAddress), this, [this, row] { CopyText(table_.CellText(row, 1)); });
+    menu.addAction(Tr(TextId::MenuCopyRow), this, [this, row] { CopyText(table_.CopyLine(row)); });
     menu.addSeparator();
-    menu.addAction(tr("Open Web Page"), this, &LocatorDialog::OnOpenWebInterface)->setEnabled(single);
+    menu.addAction(Tr(TextId::MenuOpenWebPage), this, &LocatorDialog::OnOpenWebInterface)->setEnabled(single);
     menu.addSeparator();
-    menu.addAction(tr("Configure IP Settings"), this, &LocatorDialog::OnConfigureIpSettings)->setEnabled(single);
-    menu.addAction(tr("Device Info"), this, &LocatorDialog::OnDeviceInfo)->setEnabled(single);
-    menu.addAction(tr("Reboot Device"), this, &LocatorDialog::OnRebootDevice)->setEnabled(single);
+    menu.addAction(Tr(TextId::MenuConfigureIpSettings), this, &LocatorDialog::OnConfigureIpSettings)
+        ->setEnabled(single);
+    menu.addAction(Tr(TextId::MenuDeviceInfo), this, &LocatorDialog::OnDeviceInfo)->setEnabled(single);
+    menu.addAction(Tr(TextId::MenuRebootDevice), this, &LocatorDialog::OnRebootDevice)->setEnabled(single);
     menu.addSeparator();
-    QAction *batch =
-        menu.addAction(tr("Configure Selected Devices..."), this, &LocatorDialog::OnConfigureSelectedDevices);
-    batch->setShortcut(kConfigureSelectedKeys);
-    batch->setEnabled(!single);
-    menu.addAction(tr("Apply Plan..."), this, &LocatorDialog::OnApplyPlan)->setShortcut(kApplyPlanKeys);
+    menu.addAction(configureSelected_);
+    menu.addAction(Tr(TextId::MenuApplyPlan), this, &LocatorDialog::OnApplyPlan)->setShortcut(kApplyPlanKeys);
     menu.addSeparator();
-    menu.addAction(tr("Save List As..."), this, &LocatorDialog::SaveListAs);
+    menu.addAction(Tr(TextId::MenuSaveListAs), this, &LocatorDialog::SaveListAs);
     menu.exec(list_->viewport()->mapToGlobal(position));
 }
 
 void LocatorDialog::SaveListAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save List As"), QStringLiteral("devices.csv"),
-                                                      tr("CSV files (*.csv);;All files (*)"));
+    const QString path = QFileDialog::getSaveFileName(this, Tr(TextId::SaveListAsTitle), QStringLiteral("devices.csv"),
+                                                      Tr(TextId::CsvFileFilter));
     if (path.isEmpty()) {
         return;
     }
-    std::string csv = common::DeviceCsvHeader();
-    for (int i = 0; DeviceAt(i); ++i) {
-        csv += common::DeviceCsvLine(*DeviceAt(i));
-    }
     QString error;
-    if (!WriteTextFile(path, csv, error)) {
-        ShowMessage(this, tr("The list could not be saved to %1:\n%2\n").arg(path, error));
+    if (!WriteTextFile(path, table_.Csv(), error)) {
+        ShowMessage(this, Text({TextId::ListNotSaved, {path.toStdString(), error.toStdString()}}));
     }
 }
 
 void LocatorDialog::OnOpenWebInterface()
 {
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        const QString url = QString::asprintf("http://%s", qPrintable(FormatDottedAddress(device->ipAddress)));
+        const QString url = QString::asprintf("http://%s", FormatDottedAddress(device->ipAddress).c_str());
         QDesktopServices::openUrl(QUrl(url));
     }
 }
@@ -396,18 +332,18 @@ void LocatorDialog::OnDeviceInfo()
 
 void LocatorDialog::OnConfigureSelectedDevices()
 {
-    const std::vector<size_t> selected = SelectedPositions();
-    if (selected.size() < 2) {
+    std::vector<size_t> selected = SelectedPositions();
+    if (selected.empty()) {
         return;
     }
-    BatchDialog dialog(library_, {ListedDevices(), subnets_()}, selected, this);
+    BatchDialog dialog(library_, {table_.Devices(), subnets_()}, std::move(selected), this);
     RunBatch(dialog);
 }
 
 void LocatorDialog::OnApplyPlan()
 {
     const QString path =
-        QFileDialog::getOpenFileName(this, tr("Apply Plan"), QString(), tr("Plans (*.csv *.json);;All files (*)"));
+        QFileDialog::getOpenFileName(this, Tr(TextId::ApplyPlanTitle), QString(), Tr(TextId::PlanFileFilter));
     if (!path.isEmpty()) {
         ApplyPlanFile(path);
     }
@@ -415,13 +351,13 @@ void LocatorDialog::OnApplyPlan()
 
 void LocatorDialog::ApplyPlanFile(const QString &path)
 {
-    const std::vector<KOVRDeviceInfoRecord> devices = ListedDevices();
-    ListPlan plan = LoadPlanFile(path, devices);
-    if (!plan.error.isEmpty()) {
-        ShowMessage(this, plan.error);
+    std::vector<KOVRDeviceInfoRecord> devices = table_.Devices();
+    ListPlan plan = LoadPlanForList(path.toStdString(), devices);
+    if (plan.error) {
+        ShowMessage(this, Text(*plan.error));
         return;
     }
-    BatchDialog dialog(library_, {devices, subnets_()}, std::move(plan.entries), std::move(plan.positions),
+    BatchDialog dialog(library_, {std::move(devices), subnets_()}, std::move(plan.entries), std::move(plan.positions),
                        QFileInfo(path).fileName(), this);
     RunBatch(dialog);
 }
@@ -449,9 +385,7 @@ void LocatorDialog::OnDestroy()
     busy_.reset();
     // The search on the worker ends at its next wake, and closing the
     // session ends its first request at once; what it found is dropped.
-    if (searchWakeup_) {
-        searchWakeup_->Cancel();
-    }
+    search_.Cancel();
     library_.StopSearch(session_);
     library_.Close(session_);
     session_ = nullptr;

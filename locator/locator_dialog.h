@@ -2,10 +2,10 @@
 
 #include "common/device_checks.h"
 #include "locator/busy_window.h"
-#include "locator/library_seam.h"
+#include "locator/core/device_table.h"
+#include "locator/core/library_seam.h"
+#include "locator/core/search_job.h"
 #include "locator/template_dialog.h"
-
-#include <QFutureWatcher>
 
 #include <functional>
 #include <memory>
@@ -16,19 +16,17 @@ class QTreeWidget;
 namespace kovr::locator {
 
 class BatchDialog;
-class DeviceRow;
 
-// The main window: the devices that answered the last search, one row each,
-// and the tasks for the selected one; several selected rows are configured
-// at once, as are the devices a plan file names. Each device row owns a copy of its
-// record, and each device dialog is given the selected row's. The search
-// runs on a worker thread, so the window keeps painting meanwhile.
+// The main window: draws the core's device table and forwards the user's
+// input to it. The devices that answered the last search, one row each,
+// and the tasks for the selected one; the selected rows are configured at
+// once, as are the devices a plan file names. The search runs on a worker,
+// so the window keeps painting meanwhile.
 class LocatorDialog : public TemplateDialog {
     Q_OBJECT
 
 public:
     using SubnetSource = std::function<std::vector<common::LocalSubnet>()>;
-    using Records = std::vector<KOVRDeviceInfoRecord>;
 
     explicit LocatorDialog(const LibrarySeam &library, QWidget *parent = nullptr);
     ~LocatorDialog() override;
@@ -40,18 +38,18 @@ public:
     void ShowNoSelection();
 
     void OnStartSearch();
-    void OnShowResults(const Records &found);
+    void OnShowResults(const SearchJob::Found &found);
     void OnOpenWebInterface();
     void OnConfigureIpSettings();
     void OnRebootDevice();
     void OnDeviceInfo();
 
-    // Several selected devices at once, and the devices a plan file names.
+    // The selected devices at once, and the devices a plan file names.
     void OnConfigureSelectedDevices();
     void OnApplyPlan();
     void ApplyPlanFile(const QString &path);
     // The positions of the selected device rows, in list order.
-    std::vector<size_t> SelectedPositions() const;
+    std::vector<size_t> SelectedPositions() const { return table_.SelectedDeviceRows(); }
 
     // The selected devices as IP, MAC, name and product, tab-separated, one
     // a line, to the clipboard.
@@ -61,7 +59,7 @@ public:
     // Where the conflict marks take this machine's subnets from (tests
     // give their own).
     void SetSubnetSource(SubnetSource source) { subnets_ = std::move(source); }
-    bool IsSearching() const { return search_.isRunning(); }
+    bool IsSearching() const { return search_.Running(); }
 
     QTreeWidget *List() const { return list_; }
 
@@ -73,34 +71,30 @@ protected:
 
 private:
     void OnDestroy();
-    void OnSearchEnded();
-    void InsertMessageRow(const QString &text);
-    void PostStartSearch();
+    // Draws every row of the table, with its selection.
+    void ShowRows();
+    void OnSelectionChanged();
     void OnHeaderClicked(int column);
     void ShowContextMenu(const QPoint &position);
-    void MarkConflicts();
-    DeviceRow *SelectedRow() const;
     // The single-device tasks with one row selected or none (which they
-    // tell the user), the batch with several.
+    // tell the user), the batch with one or more.
     void UpdateTasks();
     bool SeveralSelected() const { return SelectedPositions().size() > 1; }
     void RunBatch(BatchDialog &dialog);
-    std::vector<KOVRDeviceInfoRecord> ListedDevices() const;
-    void CopyText(const QString &text);
+    void CopyText(const std::string &text);
     // The selected record copy, or none after telling the user so.
     const KOVRDeviceInfoRecord *SelectedDeviceOrNotice();
 
     const LibrarySeam &library_;
+    DeviceTable table_;
+    SearchJob search_;
     QTreeWidget *list_ = nullptr;
     KOVR_HANDLE session_ = nullptr;
     bool destroyed_ = false;
-    QFutureWatcher<Records> search_;
-    std::shared_ptr<common::SearchWakeup> searchWakeup_;
+    bool showing_ = false; // while ShowRows sets the selection
     std::unique_ptr<BusyWindow> busy_;
     SubnetSource subnets_;
-    // -1 until the user sorts: rows stay in reply order.
-    int sortColumn_ = -1;
-    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    QAction *configureSelected_ = nullptr;
 };
 
 } // namespace kovr::locator

@@ -31,6 +31,16 @@ PasswordBytes::~PasswordBytes()
     ZeroInPlace(bytes_);
 }
 
+std::unique_ptr<common::Password> TakePassword(const QLineEdit &field)
+{
+    const PasswordBytes bytes(field);
+    auto password = std::make_unique<common::Password>();
+    if (!password->Assign(bytes.c_str(), bytes.size())) {
+        return nullptr;
+    }
+    return password;
+}
+
 void WipePasswordField(QLineEdit &field)
 {
     // text() shares the field's own buffer.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "common/password.h"
+
 #include <QByteArray>
 
 #include <cstddef>
+#include <memory>
 
 class QLineEdit;
 
@@ -24,6 +27,10 @@ public:
 private:
     QByteArray bytes_;
 };
+
+// The field's password in a buffer that is wiped when it goes; none when
+// it is too long for one.
+std::unique_ptr<common::Password> TakePassword(const QLineEdit &field);
 
 // Zeroes the password in the field's own buffer and empties the field. What
 // Qt copied while it was typed (its undo steps, earlier buffers) is beyond

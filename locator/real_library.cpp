@@ -1,4 +1,4 @@
-#include "locator/library_seam.h"
+#include "locator/core/library_seam.h"
 
 #include "common/library_calls.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "locator/dialog_template.h"
+#include "locator/core/dialog_template.h"
 #include "locator/dialog_units.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 // The device information block: eleven lines rendered from the record.
 #include "locator/device_info_dialog.h"
-#include "tests/locator/fake_library.h"
+#include "tests/locator/core/fake_library.h"
 #include "tests/locator/gui_tests.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "locator/locator_dialog.h"
 #include "locator/message_box.h"
 #include "locator/reboot_dialog.h"
-#include "tests/locator/fake_library.h"
+#include "tests/locator/core/fake_library.h"
 #include "tests/locator/gui_tests.h"
 
 #include <QAbstractButton>

@@ -2,8 +2,9 @@
 // command that Apply sends.
 #include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
-#include "tests/locator/fake_library.h"
+#include "tests/locator/core/fake_library.h"
 #include "tests/locator/gui_tests.h"
+#include "tests/locator/message_capture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -73,8 +74,8 @@ private slots:
         QTest::newRow("DHCP off") << 0 << true << false;
         QTest::newRow("not reported") << 0 << false << false;
         QTest::newRow("unknown value") << 7 << true << false;
-        // The presence bit is not consulted.
-        QTest::newRow("1 without presence bit") << 1 << false << true;
+        // As kovr judges it: DHCP is on only when the device reports it.
+        QTest::newRow("1 without presence bit") << 1 << false << false;
     }
 
     void opensInTheModeThatDhcpModeGives()

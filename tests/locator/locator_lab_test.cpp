@@ -1,12 +1,12 @@
 // The locator over the real library, against simulated devices in a private
 // network: the list shows what answers, and the dialogs change the devices.
 #include "locator/batch_dialog.h"
+#include "locator/core/library_seam.h"
+#include "locator/core/record_text.h"
 #include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
-#include "locator/library_seam.h"
 #include "locator/locator_dialog.h"
 #include "locator/reboot_dialog.h"
-#include "locator/record_text.h"
 
 #include "tests/locator/accessible_find.h"
 #include "tests/support/lab.h"
@@ -125,7 +125,7 @@ private slots:
         window.RefreshList();
         QVERIFY(WaitForList(window));
         QCOMPARE(Column(window.List(), 0), QStringList{"10.77.1.50"});
-        QCOMPARE(FormatDottedAddress(window.DeviceAt(0)->subnetMask), QStringLiteral("255.255.0.0"));
+        QCOMPARE(FormatDottedAddress(window.DeviceAt(0)->subnetMask), std::string("255.255.0.0"));
         QCOMPARE(window.DeviceAt(0)->dhcpMode, uint8_t(0));
 
         QVERIFY(RunDialog<IpSettingsDialog>(window, ControlId::ConfigureIpSettings, [](IpSettingsDialog &dialog) {

@@ -5,10 +5,10 @@
 // Without QT_SCALE_FACTOR it renders at the scales 1 and 2, each into a
 // folder of its own (scale-1, scale-2); with it, at that scale only.
 #include "locator/batch_dialog.h"
+#include "locator/core/library_seam.h"
 #include "locator/device_info_dialog.h"
 #include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
-#include "locator/library_seam.h"
 #include "locator/local_subnets.h"
 #include "locator/locator_dialog.h"
 #include "locator/message_box.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "locator/locator_dialog.h"
-#include "tests/locator/fake_library.h"
+#include "tests/locator/core/fake_library.h"
 
 #include <QStringList>
 #include <QTest>

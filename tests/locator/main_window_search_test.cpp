@@ -1,14 +1,15 @@
 // The main window's search flow: what the list shows before, during and after
 // a search, and who owns the record copies behind the rows.
+#include "locator/core/workers.h"
 #include "tests/locator/gui_tests.h"
 #include "tests/locator/locator_window.h"
+#include "tests/locator/message_capture.h"
 #include "tests/locator/paint_counter.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTest>
-#include <QThreadPool>
 #include <QTreeWidget>
 
 #include <memory>
@@ -82,7 +83,7 @@ private slots:
         QVERIFY(fake.searchWakeup->Cancelled());
         window.reset();
         gate.Open();
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        ApplicationWorkers().JoinAll();
         QCOMPARE(fake.opens, 1);
         QCOMPARE(fake.closed.size(), size_t(1));
         QVERIFY(!fake.IsOpen(fake.closed[0]));

@@ -1,11 +1,12 @@
 // The main window's task buttons: what they do with the selected row, and
 // how the window lets go of its session and records when it closes.
+#include "locator/core/record_text.h"
 #include "locator/device_info_dialog.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/reboot_dialog.h"
-#include "locator/record_text.h"
 #include "tests/locator/gui_tests.h"
 #include "tests/locator/locator_window.h"
+#include "tests/locator/message_capture.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -135,7 +136,7 @@ private slots:
 
         const OpenedDialog opened = ClickAndCloseDialog(Button(*window, button));
         QCOMPARE(opened.type, type);
-        QVERIFY(opened.shown.contains(FormatMacAddress(window->DeviceAt(1)->macAddress)));
+        QVERIFY(opened.shown.contains(QString::fromStdString(FormatMacAddress(window->DeviceAt(1)->macAddress))));
         // The list is not refreshed after a dialog.
         QCOMPARE(fake.searches, 1);
         QCOMPARE(fake.LiveCopies(), 2);

@@ -1,8 +1,10 @@
 // The reboot dialog: the command, the wait for the device and the status
 // line, with the pauses between polls taken out.
+#include "locator/core/workers.h"
 #include "locator/reboot_dialog.h"
-#include "tests/locator/fake_library.h"
+#include "tests/locator/core/fake_library.h"
 #include "tests/locator/gui_tests.h"
+#include "tests/locator/message_capture.h"
 #include "tests/locator/paint_counter.h"
 
 #include <QApplication>
@@ -10,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QThreadPool>
 
 using namespace kovr::locator;
 using namespace kovr::test;
@@ -23,8 +24,8 @@ struct Dialog {
     explicit Dialog(FakeLibrary &fake)
         : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam(), record)
     {
-        dialog.SetPause([this](int milliseconds) {
-            pauses << milliseconds;
+        dialog.SetPause([this](std::chrono::milliseconds pause) {
+            pauses << static_cast<int>(pause.count());
             if (onPause) {
                 onPause();
             }
@@ -151,7 +152,7 @@ private slots:
         d.Button(ControlId::Reboot)->click();
         QTRY_VERIFY(gate.Reached());
 
-        QCOMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Rebooting"));
+        QTRY_COMPARE(d.Text(ControlId::Status), QStringLiteral("Status: Rebooting"));
         QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
         QTRY_VERIFY(counter.paints > 0);
         // Input doesn't land while the dialog waits: Escape would close it.
@@ -181,7 +182,7 @@ private slots:
         // The worker's call still uses the session.
         QVERIFY(fake.closed.empty());
         gate.Open();
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        ApplicationWorkers().JoinAll();
         QCOMPARE(fake.closed.size(), size_t(1));
         QCOMPARE(fake.closed[0], fake.rebootCalls[0].session);
         QCOMPARE(fake.deviceInfoPolls, 1);
@@ -242,7 +243,7 @@ private slots:
         QTRY_COMPARE(fake.rebootCalls.size(), size_t(1));
         QVERIFY(d.dialog.isVisible());
         d.dialog.reject();
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
+        ApplicationWorkers().JoinAll();
     }
 };
 

@@ -2,18 +2,17 @@
 // kovr search --csv writes) or JSON.
 #include "tools/kovr/commands.h"
 
-#include "discovery/platform/secure_zero.h"
 #include "tools/kovr/apply_report.h"
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/options.h"
 #include "tools/kovr/password.h"
 #include "tools/kovr/record_fields.h"
-#include "tools/kovr/secret_file.h"
 
 #include "common/library_calls.h"
 #include "common/plan.h"
 #include "common/plan_apply.h"
+#include "common/plan_file.h"
 
 #include <algorithm>
 #include <chrono>
@@ -37,37 +36,17 @@ struct ApplyOptions {
     SearchLimits limits;
 };
 
-int Refuse(const std::string &plan, const std::string &message)
-{
-    std::cerr << "kovr: " << plan << ": " << Printable(message) << '\n';
-    return kExitUsage;
-}
-
 // The checked plan, or the exit status of a plan that can't be used.
 std::optional<int> LoadPlan(const std::string &path, std::vector<PlanEntry> &entries)
 {
-    std::string text;
-    bool othersMayRead = false;
-    std::string error;
-    std::vector<common::PlanRow> rows;
-    const bool read = ReadSecretFile(path, text, othersMayRead, error) && common::ReadPlanText(text, rows, error);
-    platform::SecureZero(text.data(), text.size());
-    if (!read) {
-        return Refuse(path, error);
+    common::PlanFile plan = common::LoadPlanFile(path);
+    for (const std::string &fault : plan.faults) {
+        std::cerr << "kovr: " << path << ": " << Printable(fault) << '\n';
     }
-    std::vector<std::string> errors;
-    entries = common::ValidatePlan(std::move(rows), errors);
-    for (const std::string &message : errors) {
-        Refuse(path, message);
-    }
-    if (!errors.empty()) {
+    if (!plan.faults.empty()) {
         return kExitUsage;
     }
-    const bool holdsPasswords =
-        std::any_of(entries.begin(), entries.end(), [](const PlanEntry &entry) { return entry.password != nullptr; });
-    if (holdsPasswords && othersMayRead) {
-        return Refuse(path, std::string("holds passwords but ") + kOthersMayReadAdvice);
-    }
+    entries = std::move(plan.entries);
     return std::nullopt;
 }
 

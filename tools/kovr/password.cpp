@@ -1,6 +1,6 @@
 #include "tools/kovr/password.h"
 
-#include "tools/kovr/secret_file.h"
+#include "common/secret_file.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@ namespace kovr::cli {
 bool ReadPasswordFile(const std::string &path, Password &password, std::string &error)
 {
     std::string reason;
-    const int fd = OpenForReading(path, reason);
+    const int fd = common::OpenForReading(path, reason);
     if (fd < 0) {
         error = "--password-file: cannot open '" + path + "': " + reason;
         return false;

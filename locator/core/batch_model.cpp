@@ -1,0 +1,191 @@
+#include "locator/core/batch_model.h"
+
+#include "common/apply_outcome.h"
+#include "common/device_csv.h"
+#include "common/mac_address_text.h"
+#include "locator/core/batch_preview.h"
+#include "locator/core/record_text.h"
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+
+namespace kovr::locator {
+
+// What the worker owns: the entries with their passwords, the devices as
+// the list has them, the one password and the flag that stops it between
+// devices. Shared, so that it lives as long as the worker needs it.
+struct BatchModel::Job {
+    std::vector<common::PlanEntry> entries;
+    std::vector<KOVRDeviceInfoRecord> found;
+    std::unique_ptr<common::Password> password;
+    std::atomic<bool> stop{false};
+};
+
+BatchModel::BatchModel(const LibrarySeam &library, BatchDevices devices, std::vector<size_t> positions, PostToUi post)
+    : library_(library), devices_(std::move(devices)), positions_(std::move(positions)), post_(std::move(post)),
+      preview_(positions_.size())
+{
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        const KOVRDeviceInfoRecord &record = DeviceAt(i);
+        preview_[i].mac = FormatMacAddress(record.macAddress);
+        preview_[i].name = RecordText(record.deviceName);
+        preview_[i].current = common::SettingText(common::SettingsOf(record));
+    }
+}
+
+BatchModel::~BatchModel()
+{
+    lifetime_.End();
+    if (worker_.joinable()) {
+        job_->stop = true;
+        worker_.join();
+    }
+}
+
+void BatchModel::SetEntries(std::vector<common::PlanEntry> entries)
+{
+    if (applying_ || Applied()) {
+        return;
+    }
+    entries_ = std::move(entries);
+    blocker_.reset();
+    UpdatePreview();
+}
+
+void BatchModel::SetProblem(const Message &problem)
+{
+    if (applying_ || Applied()) {
+        return;
+    }
+    entries_.clear();
+    blocker_ = problem;
+    UpdatePreview();
+}
+
+void BatchModel::UpdatePreview()
+{
+    const bool known = entries_.size() == positions_.size();
+    std::vector<common::DeviceSettings> wanted;
+    for (size_t i = 0; known && i < positions_.size(); ++i) {
+        wanted.push_back(common::WantedSettings(entries_[i], common::SettingsOf(DeviceAt(i))));
+    }
+    const std::vector<PreviewMark> marks = known
+                                               ? PreviewMarks(devices_.list, positions_, wanted, devices_.localSubnets)
+                                               : std::vector<PreviewMark>(positions_.size());
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        PreviewRow &row = preview_[i];
+        const PreviewMark &mark = marks[i];
+        row.marked = !mark.text.empty();
+        row.error = mark.error;
+        if (!known) {
+            row.change = {TextId::Verbatim, {""}};
+            row.status = {TextId::Verbatim, {""}};
+            continue;
+        }
+        const bool unchanged = common::Holds(common::SettingsOf(DeviceAt(i)), wanted[i]);
+        row.change =
+            unchanged ? Message{TextId::BatchUnchanged} : Message{TextId::Verbatim, {common::SettingText(wanted[i])}};
+        row.status = row.marked  ? Message{TextId::Verbatim, {mark.text}}
+                     : unchanged ? Message{TextId::BatchNothingToSend}
+                                 : Message{TextId::BatchReady};
+        if (mark.error && !blocker_) {
+            blocker_ = Message{TextId::BatchBlockedByError, {mark.text}};
+        }
+    }
+}
+
+bool BatchModel::NeedsSharedPassword() const
+{
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const common::PlanEntry &entry) { return entry.password == nullptr; });
+}
+
+bool BatchModel::Apply(std::unique_ptr<common::Password> shared, Listener listener)
+{
+    if (applying_ || Applied() || blocker_ || entries_.size() != positions_.size()) {
+        return false;
+    }
+    auto job = std::make_shared<Job>();
+    job->entries = std::move(entries_);
+    entries_.clear();
+    for (size_t i = 0; i < positions_.size(); ++i) {
+        job->found.push_back(DeviceAt(i));
+    }
+    job->password = std::move(shared);
+    job_ = job;
+    applying_ = true;
+
+    auto reported = lifetime_.Guard(listener.reported);
+    auto ended = lifetime_.Guard([this, tell = listener.ended](const std::vector<common::DeviceReport> &reports) {
+        worker_.join();
+        job_.reset();
+        applying_ = false;
+        reports_ = reports;
+        tell();
+    });
+    worker_ = std::thread([job, post = post_, calls = ApplyCallsOf(library_), reported, ended]() mutable {
+        common::ApplySettings settings;
+        settings.sharedPassword = job->password.get();
+        settings.stop = &job->stop;
+        settings.onReport = [&post, reported](size_t index, const common::DeviceReport &report) {
+            post([reported, index, report]() mutable { reported(index, report); });
+        };
+        auto reports = std::make_shared<std::vector<common::DeviceReport>>(
+            common::ApplyPlan(calls, job->entries, job->found, settings));
+        job->password.reset();
+        post([ended, reports]() mutable { ended(*reports); });
+    });
+    return true;
+}
+
+void BatchModel::Stop()
+{
+    if (job_) {
+        job_->stop = true;
+    }
+}
+
+std::string BatchModel::Summary() const
+{
+    std::map<common::Outcome, int> counts;
+    for (const common::DeviceReport &report : reports_) {
+        ++counts[report.outcome];
+    }
+    std::string summary;
+    for (const auto &[outcome, count] : counts) {
+        summary += (summary.empty() ? "" : ", ") + std::to_string(count) + ' ' + common::OutcomeName(outcome);
+    }
+    return summary;
+}
+
+std::string BatchModel::OutcomesCsv() const
+{
+    std::string csv = "mac,name,outcome,before,after,detail\n";
+    for (size_t i = 0; i < reports_.size() && i < positions_.size(); ++i) {
+        const common::DeviceReport &report = reports_[i];
+        const std::string cells[] = {
+            common::FormatMac(report.mac.data()), common::Printable(common::FieldText(DeviceAt(i).deviceName)),
+            common::OutcomeName(report.outcome),  common::SettingText(report.before),
+            common::SettingText(report.after),    common::Printable(report.detail)};
+        for (size_t cell = 0; cell < std::size(cells); ++cell) {
+            csv += (cell ? "," : "") + common::CsvField(cells[cell]);
+        }
+        csv += '\n';
+    }
+    return csv;
+}
+
+std::string OutcomeCell(const common::DeviceReport &report)
+{
+    const std::string outcome = common::OutcomeName(report.outcome);
+    return report.detail.empty() ? outcome : outcome + ": " + common::DisplayText(report.detail);
+}
+
+bool IsBadOutcome(common::Outcome outcome)
+{
+    return outcome == common::Outcome::Failed || outcome == common::Outcome::Unverified ||
+           outcome == common::Outcome::NotFound;
+}
+
+} // namespace kovr::locator

@@ -1,0 +1,54 @@
+// The IP settings dialog's logic: the mode it opens in, the addresses its
+// fields show, and Apply, which asks for DHCP or the static settings on a
+// worker through a session of its own. A lost reply is checked with a query
+// and the change sent again, as kovr set-ip does.
+#pragma once
+
+#include "common/password.h"
+#include "common/settings_change.h"
+#include "locator/core/library_seam.h"
+#include "locator/core/texts.h"
+#include "locator/core/ui_thread.h"
+
+#include <kovr/kovr.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace kovr::locator {
+
+class IpSettingsTask {
+public:
+    // How Apply ended: the result of the last command, and for a failure
+    // the error box's text.
+    struct Outcome {
+        int32_t result = 0;
+        std::optional<Message> error;
+    };
+
+    IpSettingsTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, PostToUi post);
+    ~IpSettingsTask();
+    IpSettingsTask(const IpSettingsTask &) = delete;
+    IpSettingsTask &operator=(const IpSettingsTask &) = delete;
+
+    const KOVRDeviceInfoRecord &Device() const { return device_; }
+    // The dialog opens in DHCP mode when the device reports DHCP on.
+    bool OpensInDhcpMode() const;
+
+    // From Apply until `done` has run.
+    bool Running() const { return running_; }
+    // Asks for `wanted` with the password; `done` runs on the UI thread.
+    // False while a change runs.
+    bool Apply(const common::DeviceSettings &wanted, std::unique_ptr<common::Password> password,
+               std::function<void(const Outcome &)> done);
+
+private:
+    const LibrarySeam &library_;
+    const KOVRDeviceInfoRecord device_;
+    PostToUi post_;
+    Lifetime lifetime_;
+    bool running_ = false;
+};
+
+} // namespace kovr::locator
