@@ -82,9 +82,9 @@ void DeviceTable::ShowSearching()
 void DeviceTable::ShowResults(const std::vector<KOVRDeviceInfoRecord> &found,
                               const std::vector<common::LocalSubnet> &localSubnets)
 {
-    if (!rows_.empty() && rows_.front().kind == RowKind::Message && rows_.front().message == TextId::Searching) {
-        rows_.erase(rows_.begin());
-    }
+    // "Searching..." gives way to the devices; so would any other message.
+    rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [](const Row &row) { return row.kind == RowKind::Message; }),
+                rows_.end());
     for (const KOVRDeviceInfoRecord &record : found) {
         rows_.push_back(Row{
             RowKind::Device, TextId::Verbatim, Copy(library_.CopyRecord(&record), library_.ReleaseRecord), {}, false});

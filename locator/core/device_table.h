@@ -40,7 +40,7 @@ public:
     void Clear();
     // Only the message row "Searching...".
     void ShowSearching();
-    // Replaces "Searching..." with one row per device found, in reply order
+    // Replaces the message row with one row per device found, in reply order
     // (or the user's sort), marks their problems and selects the first; or
     // shows "No devices found.".
     void ShowResults(const std::vector<KOVRDeviceInfoRecord> &found,
