@@ -22,7 +22,10 @@ QString FromUtf8(const std::string &text)
 PostToUi QtPost()
 {
     return [](std::function<void()> call) {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
+        // Once the application has ended, nobody is left to tell.
+        if (QCoreApplication *application = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(application, std::move(call), Qt::QueuedConnection);
+        }
     };
 }
 

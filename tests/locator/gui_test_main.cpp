@@ -4,6 +4,8 @@
 //   locator_gui_tests --list                       the classes' names
 #include "tests/locator/gui_tests.h"
 
+#include "locator/core/workers.h"
+
 #include <QApplication>
 #include <QTest>
 
@@ -62,5 +64,7 @@ int main(int argc, char **argv)
         const std::unique_ptr<QObject> test = Registry().at(name)();
         failures += QTest::qExec(test.get(), static_cast<int>(arguments.size()), arguments.data());
     }
+    // Workers a closed dialog left behind end while the application lives.
+    kovr::locator::ApplicationWorkers().JoinAll();
     return failures == 0 ? 0 : 1;
 }
