@@ -1,6 +1,6 @@
 #include "tests/tools/kovr_process.h"
 
-#include "tools/kovr/write_all.h"
+#include "common/write_all.h"
 
 #include <cerrno>
 #include <csignal>
@@ -16,7 +16,7 @@
 
 namespace kovr::test {
 
-using kovr::cli::WriteAll;
+using kovr::common::WriteAll;
 
 namespace {
 

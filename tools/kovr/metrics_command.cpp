@@ -2,13 +2,14 @@
 // gauges for node_exporter's textfile collector or any other reader.
 #include "tools/kovr/commands.h"
 
-#include "tools/kovr/atomic_file.h"
 #include "tools/kovr/console_output.h"
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/local_subnets.h"
 #include "tools/kovr/metrics_text.h"
 #include "tools/kovr/record_fields.h"
+
+#include "common/atomic_file.h"
 
 #include <chrono>
 #include <iostream>
@@ -36,7 +37,7 @@ bool WriteMetrics(const std::string &output, const std::string &text)
         return true;
     }
     std::string error;
-    if (!ReplaceFileAtomically(output, text, error)) {
+    if (!common::ReplaceFileAtomically(output, text, error)) {
         std::cerr << "kovr: can't write " << Printable(output) << ": " << error << '\n';
         return false;
     }

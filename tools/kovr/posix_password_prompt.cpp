@@ -1,6 +1,6 @@
 #include "tools/kovr/password.h"
 
-#include "tools/kovr/write_all.h"
+#include "common/write_all.h"
 
 #include <csignal>
 #include <iterator>
@@ -60,7 +60,7 @@ bool PromptForPassword(const std::string &prompt, Password &password, std::strin
     // Echo goes off, dropping what was typed ahead, before the prompt shows:
     // whatever is typed once it is on screen is read, and never echoed.
     tcsetattr(fd, TCSAFLUSH, &quiet);
-    WriteAll(fd, prompt);
+    common::WriteAll(fd, prompt);
     const bool ok = password.ReadLine(fd, error);
     tcsetattr(fd, TCSAFLUSH, &saved);
 

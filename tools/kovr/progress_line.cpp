@@ -1,7 +1,8 @@
 #include "tools/kovr/progress_line.h"
 
 #include "tools/kovr/terminal.h"
-#include "tools/kovr/write_all.h"
+
+#include "common/write_all.h"
 
 #include <cstdio>
 
@@ -23,14 +24,14 @@ void ProgressLine::Show(const std::string &text)
     }
     // Back to the start of the line, the new text, then erase what is left
     // of a longer previous one.
-    WriteAll(fd_, "\r" + text + "\033[K");
+    common::WriteAll(fd_, "\r" + text + "\033[K");
     shown_ = true;
 }
 
 void ProgressLine::Clear()
 {
     if (shown_) {
-        WriteAll(fd_, "\r\033[K");
+        common::WriteAll(fd_, "\r\033[K");
         shown_ = false;
     }
 }

@@ -1,10 +1,10 @@
-#include "tools/kovr/write_all.h"
+#include "common/write_all.h"
 
 #include <cerrno>
 
 #include <unistd.h>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 bool WriteAll(int fd, const std::string &text)
 {
@@ -25,4 +25,4 @@ bool WriteAll(int fd, const std::string &text)
     return true;
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 // Writes the text to a new file in the path's folder, syncs it to disk and
 // renames it over the path, readable by all (mode 0644 on POSIX). On
@@ -12,4 +12,4 @@ namespace kovr::cli {
 // says why.
 bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error);
 
-} // namespace kovr::cli
+} // namespace kovr::common

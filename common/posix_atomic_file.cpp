@@ -1,6 +1,6 @@
-#include "tools/kovr/atomic_file.h"
+#include "common/atomic_file.h"
 
-#include "tools/kovr/write_all.h"
+#include "common/write_all.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 namespace {
 
@@ -81,4 +81,4 @@ bool ReplaceFileAtomically(const std::string &path, const std::string &text, std
     return true;
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

@@ -1,4 +1,4 @@
-#include "tools/kovr/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include "discovery/platform/system_errors.h"
 
@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 namespace {
 
@@ -59,4 +59,4 @@ bool ReplaceFileAtomically(const std::string &path, const std::string &text, std
     return true;
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

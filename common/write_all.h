@@ -5,11 +5,11 @@
 
 #include <string>
 
-namespace kovr::cli {
+namespace kovr::common {
 
 // False with errno set when it stops short (ENOSPC when nothing more can be
 // written). The terminal's callers ignore it: nothing useful can be said
 // about a terminal that can't be written to.
 bool WriteAll(int fd, const std::string &text);
 
-} // namespace kovr::cli
+} // namespace kovr::common
