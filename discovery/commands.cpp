@@ -46,6 +46,11 @@ int32_t Authenticate(const DeviceContext &context, const AuthNonce &nonce, const
         platform::SecureZero(digest, sizeof digest);
         return 0;
     }
+    if (nonce.length == 0 && context.policy.RequiresChallenge()) {
+        // Whoever answered may not be the device that offered one before.
+        context.errors.Record(Status::NoChallenge);
+        return EntryOf(Status::NoChallenge).number;
+    }
     if (nonce.length == 0) {
         // One length byte carries the plain password; a shortened one would
         // only be refused by the device, or worse, accepted.

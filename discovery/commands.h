@@ -3,6 +3,7 @@
 // and the error state they are given.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -19,12 +20,22 @@ struct CommandLimits {
     std::chrono::milliseconds queryTimeout;
 };
 
+// What the caller allows the commands to send; KOVR_POLICY_* flags. Set
+// while another thread may run a command on the same session.
+struct CommandPolicy {
+    std::atomic<uint32_t> flags{0};
+    bool RequiresChallenge() const { return (flags.load() & KOVR_POLICY_REQUIRE_CHALLENGE) != 0; }
+};
+constexpr uint32_t kKnownPolicyFlags = KOVR_POLICY_REQUIRE_CHALLENGE;
+
 // Everything a device operation works with: who asks, how the network is
-// used, how long to wait, and where the outcome is recorded.
+// used, how long to wait, what may be sent, and where the outcome is
+// recorded.
 struct DeviceContext {
     const Identity &identity;
     const TransportSettings &transport;
     const CommandLimits &limits;
+    const CommandPolicy &policy;
     ErrorState &errors;
 };
 
@@ -52,7 +63,9 @@ struct CommandArguments {
 
 // Chooses the interface, fetches the challenge, sends the request once and
 // waits for the answer. 0 or the device's result code (1..255), -1 local
-// failure or failed preparatory query, -2 no reply within commandTimeout.
+// failure or failed preparatory query, -2 no reply within commandTimeout;
+// 1 without sending anything for a challenge of a wrong length, or for none
+// when the policy requires one.
 int32_t RunDeviceCommand(const DeviceContext &context, const uint8_t target[kMacSize], const char *password,
                          const CommandArguments &arguments);
 

@@ -21,6 +21,7 @@ enum class Status {
     InvalidAddress,
     NoLocalAddress,
     PasswordTooLong,
+    NoChallenge,
 };
 
 struct StatusEntry {
@@ -35,9 +36,11 @@ constexpr StatusEntry kStatusTable[] = {
     {KOVR_FAILED, "Invalid device address"},
     {KOVR_FAILED, "No local IPv4 address"},
     {KOVR_FAILED, "Password too long"},
+    // Refused like a challenge of the wrong length, in words of its own.
+    {1, KOVR_NO_CHALLENGE_MESSAGE},
 };
 
-static_assert(sizeof kStatusTable / sizeof kStatusTable[0] == static_cast<size_t>(Status::PasswordTooLong) + 1,
+static_assert(sizeof kStatusTable / sizeof kStatusTable[0] == static_cast<size_t>(Status::NoChallenge) + 1,
               "one entry per status");
 
 constexpr const StatusEntry &EntryOf(Status status)

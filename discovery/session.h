@@ -28,11 +28,13 @@ public:
     DiscoverySession(const DiscoverySession &) = delete;
     DiscoverySession &operator=(const DiscoverySession &) = delete;
 
-    DeviceContext Device() { return DeviceContext{identity, transport, limits, errors}; }
+    DeviceContext Device() { return DeviceContext{identity, transport, limits, policy, errors}; }
 
     Identity identity;
     TransportSettings transport;
     CommandLimits limits;
+    // None at open; set by KOVRSetCommandPolicy.
+    CommandPolicy policy;
     ErrorState errors;
     // Shared with the search worker, which may outlive the session when a
     // notification closes it.

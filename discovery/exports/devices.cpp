@@ -1,5 +1,5 @@
-// The single-device functions: fetch a device's record, and the three
-// password-protected commands.
+// The single-device functions: fetch a device's record, the three
+// password-protected commands, and what they may send.
 #include <cstring>
 
 #include "discovery/session.h"
@@ -65,4 +65,14 @@ int32_t KOVRSetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char 
     // Only the low byte travels.
     arguments.dhcpMode = static_cast<uint8_t>(mode & 0xFF);
     return RunExportedCommand(h, mac, password, arguments);
+}
+
+int32_t KOVRSetCommandPolicy(KOVR_HANDLE h, uint32_t policy)
+{
+    const SessionPointer session = FindSession(h);
+    if (session == nullptr || (policy & ~kKnownPolicyFlags) != 0) {
+        return KOVR_FAILED;
+    }
+    session->policy.flags = policy;
+    return 0;
 }

@@ -42,6 +42,14 @@ extern "C" {
 #define KOVR_FAILED    (-1)
 #define KOVR_TIMED_OUT (-2)
 
+/* KOVRSetCommandPolicy's flags. A session opens with none of them: a device
+ * that offers no challenge is sent its password in plain, as it asks. */
+#define KOVR_POLICY_REQUIRE_CHALLENGE 0x00000001u
+/* The last error (number 1, result 1) of a command that
+ * KOVR_POLICY_REQUIRE_CHALLENGE kept from a device that answered without a
+ * challenge: nothing was sent. */
+#define KOVR_NO_CHALLENGE_MESSAGE "Authentication Failed: the device offered no challenge"
+
 /* KOVRSetDHCP's modes, and dhcpMode in a record. */
 #define KOVR_DHCP_DISABLED 0
 #define KOVR_DHCP_ENABLED  1
@@ -150,6 +158,10 @@ KOVR_API int32_t KOVRRebootDevice(KOVR_HANDLE h, const uint8_t *mac, const char 
 KOVR_API int32_t KOVRSetNetwork(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway,
                                 const char *password);
 KOVR_API int32_t KOVRSetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password);
+/* The session's policy for the three commands above: 0, or
+ * KOVR_POLICY_REQUIRE_CHALLENGE, under which a password never travels in
+ * plain. 0 done, -1 unknown handle or flag; the error state is kept. */
+KOVR_API int32_t KOVRSetCommandPolicy(KOVR_HANDLE h, uint32_t policy);
 
 #if !defined(_WIN32)
 /* Stand-ins for the Windows event and window handles on other platforms */

@@ -85,6 +85,8 @@ TEST_F(DeviceCommandErrors, RejectedArgumentsKeepThePreviousErrorState)
     EXPECT_EQ(KOVRSetNetwork(h, kDevice, 1, 2, 3, nullptr), -1);
     EXPECT_EQ(KOVRSetDHCP(h, nullptr, 1, "pw"), -1);
     EXPECT_EQ(KOVRSetDHCP(h, kDevice, 1, nullptr), -1);
+    EXPECT_EQ(KOVRSetCommandPolicy(h, 0x2), -1) << "a flag the library doesn't know";
+    EXPECT_EQ(KOVRSetCommandPolicy(h, KOVR_POLICY_REQUIRE_CHALLENGE), 0);
     EXPECT_TRUE(device_.HasError(77, "marker"));
     EXPECT_TRUE(RecordUntouched());
 

@@ -202,5 +202,47 @@ TEST(DeviceCommandRequests, DigestAnswersTheDevicesChallenge)
     }
 }
 
+// Requiring a challenge, against each kind of device: a plain one is
+// refused with nothing sent, a digest one is served, and turned off again
+// the policy lets a plain password go as before.
+TEST(DeviceCommandRequests, RequiredChallengeKeepsPlainPasswordsAtHome)
+{
+    struct Row {
+        const char *name;
+        const char *auth;
+        std::vector<uint32_t> policies; // set in turn before the commands
+        int32_t result;
+        size_t commandsSent;
+        const char *lastError;
+    };
+    const Row rows[] = {
+        {"plain device, required", "plain", {KOVR_POLICY_REQUIRE_CHALLENGE}, 1, 0, KOVR_NO_CHALLENGE_MESSAGE},
+        {"digest device, required", "digest", {KOVR_POLICY_REQUIRE_CHALLENGE}, 0, 3, ""},
+        {"plain device, required then not", "plain", {KOVR_POLICY_REQUIRE_CHALLENGE, 0}, 0, 3, ""},
+    };
+    Lab lab(Topology::Single);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Simulator sim(lab, OneDevice(row.auth, "secret"));
+        DeviceSession device;
+        for (const uint32_t policy : row.policies) {
+            ASSERT_EQ(KOVRSetCommandPolicy(device.handle(), policy), 0);
+        }
+        const KOVR_HANDLE h = device.handle();
+        const int32_t results[] = {
+            KOVRRebootDevice(h, kMac, "secret"),
+            KOVRSetNetwork(h, kMac, inet_addr("10.77.1.50"), inet_addr("255.255.0.0"), inet_addr("10.77.1.254"),
+                           "secret"),
+            KOVRSetDHCP(h, kMac, 1, "secret"),
+        };
+        for (const int32_t result : results) {
+            EXPECT_EQ(result, row.result);
+        }
+        EXPECT_TRUE(device.HasError(row.result, row.lastError));
+        EXPECT_EQ(Logged(sim, "in", 5).size() + Logged(sim, "in", 3).size() + Logged(sim, "in", 7).size(),
+                  row.commandsSent);
+    }
+}
+
 } // namespace
 } // namespace kovr

@@ -54,6 +54,7 @@ void CallEveryFunction(const Handles &handles)
     KOVRRebootDevice(handles.session, mac, "pw");
     KOVRSetNetwork(handles.session, mac, 0, 0, 0, "pw");
     KOVRSetDHCP(handles.session, mac, 1, "pw");
+    KOVRSetCommandPolicy(handles.session, KOVR_POLICY_REQUIRE_CHALLENGE);
     KOVRWaitEvent(handles.event, 0);
     KOVREventFd(handles.event);
     KOVRGetWindowMessage(handles.window, 0, &message, nullptr, nullptr);

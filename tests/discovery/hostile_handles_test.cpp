@@ -84,6 +84,7 @@ void RefuseAsSessionAndTarget(uintptr_t value, KOVR_HANDLE bystander)
     EXPECT_EQ(KOVRRebootDevice(handle, mac, "pw"), -1);
     EXPECT_EQ(KOVRSetNetwork(handle, mac, 0, 0, 0, "pw"), -1);
     EXPECT_EQ(KOVRSetDHCP(handle, mac, 1, "pw"), -1);
+    EXPECT_EQ(KOVRSetCommandPolicy(handle, KOVR_POLICY_REQUIRE_CHALLENGE), -1);
     KOVRStopSearch(handle);
     // Closing it, again after a real close, does nothing.
     KOVRClose(handle);

@@ -30,6 +30,7 @@ const std::set<std::string> kPublicFunctions = {
     "KOVRRebootDevice",
     "KOVRSetNetwork",
     "KOVRSetDHCP",
+    "KOVRSetCommandPolicy",
     "KOVRCreateEvent",
     "KOVRWaitEvent",
     "KOVREventFd",
