@@ -22,4 +22,9 @@ ApplyCalls LibraryApplyCalls()
     return {LibraryDeviceCalls(), open, KOVRClose, KOVRGetLastErrorMessage};
 }
 
+GuardCalls LibraryGuardCalls()
+{
+    return {KOVRSetCommandPolicy, KOVRGetLastError, KOVRGetLastErrorMessage};
+}
+
 } // namespace kovr::common

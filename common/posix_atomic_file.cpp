@@ -26,9 +26,9 @@ std::pair<std::string, std::string> SplitPath(const std::string &path)
 }
 
 // Fills the new file and closes it; the descriptor is closed either way.
-bool FillAndClose(int fd, const std::string &text)
+bool FillAndClose(int fd, const std::string &text, mode_t mode)
 {
-    const bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
     const int writeError = errno;
     // A network file system may report a failed write only on close.
     const bool closed = close(fd) == 0;
@@ -55,7 +55,7 @@ bool SyncFolder(const std::string &folder)
 
 } // namespace
 
-bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error)
+bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error, Readers readers)
 {
     const auto [folder, base] = SplitPath(path);
     // A dot file without the final name's extension, so that a reader
@@ -69,7 +69,8 @@ bool ReplaceFileAtomically(const std::string &path, const std::string &text, std
         return false;
     }
     temporary = name.data();
-    if (!FillAndClose(fd, text) || rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!FillAndClose(fd, text, readers == Readers::OwnerOnly ? 0600 : 0644) ||
+        rename(temporary.c_str(), path.c_str()) != 0) {
         error = std::strerror(errno);
         unlink(temporary.c_str());
         return false;

@@ -37,7 +37,7 @@ bool FillAndClose(HANDLE file, const std::string &text)
 
 } // namespace
 
-bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error)
+bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error, Readers)
 {
     // The path comes from the command line, in the system's code page as
     // the other files kovr opens. The new file is in the same folder, so
