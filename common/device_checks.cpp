@@ -160,6 +160,8 @@ const char *ProblemKindName(ProblemKind kind)
         return "unconfigured";
     case ProblemKind::DuplicateName:
         return "duplicate-name";
+    case ProblemKind::ConflictingChallenge:
+        return "conflicting-challenge";
     }
     return "";
 }
@@ -192,7 +194,8 @@ std::string SubnetText(uint32_t address, uint32_t mask)
 }
 
 std::vector<Problem> CheckDevices(const std::vector<KOVRDeviceInfoRecord> &devices,
-                                  const std::vector<LocalSubnet> &localSubnets)
+                                  const std::vector<LocalSubnet> &localSubnets,
+                                  const std::vector<MacAddress> &conflictingChallenges)
 {
     std::vector<Problem> problems;
     const auto addresses = SharedBy<uint32_t>(devices, [](const KOVRDeviceInfoRecord &record, uint32_t *key) {
@@ -215,6 +218,21 @@ std::vector<Problem> CheckDevices(const std::vector<KOVRDeviceInfoRecord> &devic
         problems.push_back({ProblemKind::DuplicateName, SeverityOf(ProblemKind::DuplicateName), group, 0,
                             "The name \"" + FieldText(devices[group[0]].deviceName) + "\" is used by " +
                                 MacList(devices, group) + "; give each device a name of its own."});
+    }
+    for (size_t i = 0; i < devices.size(); ++i) {
+        const bool conflicting =
+            std::any_of(conflictingChallenges.begin(), conflictingChallenges.end(), [&](const MacAddress &mac) {
+                return std::memcmp(mac.data(), devices[i].macAddress, mac.size()) == 0;
+            });
+        if (conflicting) {
+            problems.push_back({ProblemKind::ConflictingChallenge,
+                                SeverityOf(ProblemKind::ConflictingChallenge),
+                                {i},
+                                devices[i].interfaceAddress,
+                                "Replies for this device disagree about its challenge, so another host on the "
+                                "segment may be answering for it; find that host before sending the device a "
+                                "password."});
+        }
     }
     return problems;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/mac_address_text.h"
 #include "kovr/kovr.h"
 
 namespace kovr::common {
@@ -19,14 +20,15 @@ enum class ProblemKind {
     BadMask,
     Unconfigured,
     DuplicateName,
+    ConflictingChallenge, // replies for one MAC with and without a challenge
 };
 
 enum class Severity { Error, Warning };
 
 // Every kind, in the order above, for listing them all, found or not.
-constexpr ProblemKind kProblemKinds[] = {ProblemKind::DuplicateAddress,     ProblemKind::Unreachable,
-                                         ProblemKind::GatewayOutsideSubnet, ProblemKind::BadMask,
-                                         ProblemKind::Unconfigured,         ProblemKind::DuplicateName};
+constexpr ProblemKind kProblemKinds[] = {
+    ProblemKind::DuplicateAddress, ProblemKind::Unreachable,   ProblemKind::GatewayOutsideSubnet, ProblemKind::BadMask,
+    ProblemKind::Unconfigured,     ProblemKind::DuplicateName, ProblemKind::ConflictingChallenge};
 
 // A shared name is only a warning; every other kind stops a device working.
 Severity SeverityOf(ProblemKind kind);
@@ -49,7 +51,7 @@ struct Problem {
 };
 
 // "duplicate-address", "unreachable", "gateway-outside-subnet", "bad-mask",
-// "unconfigured", "duplicate-name".
+// "unconfigured", "duplicate-name", "conflicting-challenge".
 const char *ProblemKindName(ProblemKind kind);
 const char *SeverityName(Severity severity);
 
@@ -61,8 +63,11 @@ std::string SubnetText(uint32_t address, uint32_t mask);
 // Every problem of the list, grouped by kind in the order of ProblemKind,
 // and by device within a kind. A device is unreachable when its address
 // lies outside the subnet of the interface it answered through, or, when
-// that interface isn't among localSubnets, outside all of them.
+// that interface isn't among localSubnets, outside all of them. The listed
+// devices whose MAC is among conflictingChallenges (ChallengeSightings of
+// the search that found them) may have an impostor.
 std::vector<Problem> CheckDevices(const std::vector<KOVRDeviceInfoRecord> &devices,
-                                  const std::vector<LocalSubnet> &localSubnets);
+                                  const std::vector<LocalSubnet> &localSubnets,
+                                  const std::vector<MacAddress> &conflictingChallenges = {});
 
 } // namespace kovr::common

@@ -59,28 +59,30 @@ void Finish(const ApplySettings &settings, size_t index, const DeviceReport &rep
     }
 }
 
-// A device the search missed, asked for by its MAC. False when it doesn't
-// answer either.
+// The device asked for by its MAC: one the search missed, or one whose
+// search reply can't show whether it offers a challenge. False when it
+// doesn't answer.
 bool LookUp(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry, const ApplySettings &settings,
-            DeviceReport &report)
+            KOVRDeviceInfoRecord &record)
 {
-    KOVRDeviceInfoRecord record{};
     const Attempts attempts{kDefaultAttempts, settings.deadline};
-    if (QueryDevice(calls.device, session, entry.mac.data(), record, attempts) != 0) {
-        return false;
-    }
-    report.before = SettingsOf(record);
-    return true;
+    return QueryDevice(calls.device, session, entry.mac.data(), record, attempts) == 0;
 }
 
 // After the device said it took the change: does it hold it?
 void Verify(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry, const ApplySettings &settings,
-            DeviceReport &report)
+            ReplyTrust trust, DeviceReport &report)
 {
     KOVRDeviceInfoRecord now{};
     if (QueryDevice(calls.device, session, entry.mac.data(), now, UntilDeadline(settings)) != 0) {
         report.outcome = Outcome::Unverified;
         report.detail = "the device took the change, but no query could confirm it";
+        return;
+    }
+    if (!Trusted(now, trust)) {
+        report.outcome = Outcome::Unverified;
+        report.detail = "the device took the change, but the reply to the query that would confirm it came "
+                        "without the device's challenge: someone may be impersonating it";
         return;
     }
     const DeviceSettings after = SettingsOf(now);
@@ -92,23 +94,44 @@ void Verify(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry
     report.outcome = Outcome::Verified;
 }
 
+void Fail(DeviceReport &report, std::string detail)
+{
+    report.outcome = Outcome::Failed;
+    report.detail = std::move(detail);
+}
+
 // Sends the entry's command until the device takes or refuses it, then
 // makes sure it holds.
 void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, const ApplySettings &settings,
-            DeviceReport &report)
+            Verdict verdict, DeviceReport &report)
 {
     const Password *password = entry.password ? entry.password.get() : settings.sharedPassword;
     if (password == nullptr) {
-        report.outcome = Outcome::Failed;
-        report.detail = "no password";
+        Fail(report, "no password");
         return;
     }
+    CommandGuard *guard = settings.guard;
+    // A worker's session serves several devices: each gets its own policy.
+    if (guard != nullptr && !guard->Arm(session, verdict)) {
+        Fail(report, "the library refused the command policy; nothing was sent");
+        return;
+    }
+    const ReplyTrust trust = guard != nullptr ? TrustAfter(verdict) : ReplyTrust::AnyReply;
     const ChangeResult change = ChangeSettings(calls.device, session, entry.mac.data(), report.after, password->c_str(),
-                                               UntilDeadline(settings));
+                                               UntilDeadline(settings), nullptr, trust);
     entry.password.reset();
+    if (guard != nullptr && change.status == ChangeStatus::Refused) {
+        if (const std::optional<Verdict> refusal = guard->Refusal(session, entry.mac, change.result)) {
+            Fail(report, guard->Explain(*refusal, entry.mac));
+            return;
+        }
+    }
+    if (guard != nullptr && change.status == ChangeStatus::Acknowledged) {
+        guard->Took(entry.mac, verdict);
+    }
     switch (change.status) {
     case ChangeStatus::Acknowledged:
-        Verify(calls, session, entry, settings, report);
+        Verify(calls, session, entry, settings, trust, report);
         return;
     case ChangeStatus::Confirmed:
         report.outcome = Outcome::Verified;
@@ -131,20 +154,51 @@ void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, cons
     }
 }
 
+bool NeedsNothing(const PlanEntry &entry, const DeviceReport &report)
+{
+    return entry.request == Request::None || Holds(report.before, report.after);
+}
+
 void Work(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, const ApplySettings &settings,
           DeviceReport &report)
 {
-    if (report.outcome == Outcome::NotFound) {
-        if (!LookUp(calls, session, entry, settings, report)) {
+    CommandGuard *guard = settings.guard;
+    const bool found = report.outcome != Outcome::NotFound;
+    KOVRDeviceInfoRecord reply{};
+    bool answered = false;
+    if (!found || (guard != nullptr && (guard->IsPinned(entry.mac) || guard->WantsReply(entry.mac)))) {
+        answered = LookUp(calls, session, entry, settings, reply);
+        if (!answered && !found) {
             return;
         }
-        if (entry.request == Request::None || Holds(report.before, report.after)) {
-            report.outcome = Outcome::Unchanged;
-            report.after = report.before;
+        if (answered) {
+            report.before = SettingsOf(reply);
+        }
+    }
+    // Without a guard, as the library does by default.
+    Verdict verdict = Verdict::Plain;
+    if (guard != nullptr) {
+        verdict = guard->Decide(entry.mac, answered ? &reply : nullptr);
+        if (verdict == Verdict::Impostor) {
+            Fail(report, guard->Explain(verdict, entry.mac));
             return;
         }
     }
-    Change(calls, session, entry, settings, report);
+    if (NeedsNothing(entry, report)) {
+        report.outcome = Outcome::Unchanged;
+        report.after = report.before;
+        return;
+    }
+    if (verdict == Verdict::RefusedPlain) {
+        Fail(report, guard->Explain(verdict, entry.mac));
+        return;
+    }
+    if (guard != nullptr && verdict == Verdict::Plain && !guard->ApprovePlain(entry.mac)) {
+        Fail(report, "not sent: the device offers no challenge, so its password would cross the network segment "
+                     "in clear");
+        return;
+    }
+    Change(calls, session, entry, settings, verdict, report);
 }
 
 void RunWork(const ApplyCalls &calls, std::vector<PlanEntry> &entries, const std::vector<size_t> &work,
@@ -200,7 +254,10 @@ std::vector<DeviceReport> ApplyPlan(const ApplyCalls &calls, std::vector<PlanEnt
         if (device != found.end()) {
             report.before = SettingsOf(*device);
             report.after = WantedSettings(entries[i], report.before);
-            if (Holds(report.before, report.after)) {
+            // A search reply carries no challenge, so for a pinned device
+            // only its own answer to a query can show it needs nothing.
+            const bool confirm = settings.guard != nullptr && !settings.dryRun && settings.guard->IsPinned(report.mac);
+            if (Holds(report.before, report.after) && !confirm) {
                 report.outcome = Outcome::Unchanged;
                 report.after = report.before;
             } else {

@@ -8,6 +8,7 @@
 // the devices' answers.
 #pragma once
 
+#include "common/command_guard.h"
 #include "common/plan.h"
 #include "common/settings_change.h"
 
@@ -68,6 +69,12 @@ struct ApplySettings {
     // Once per entry, as soon as its report is final; possibly from
     // several worker threads at once, so it must not throw.
     std::function<void(size_t index, const DeviceReport &report)> onReport;
+    // Whether each password may leave, and how (command_guard.h). A pinned
+    // device is asked for its settings before anything is judged unchanged
+    // or sent, and an impostor's answer ends its entry failed, never
+    // retried. None: every device is commanded as the library does by
+    // default.
+    CommandGuard *guard = nullptr;
 };
 
 // What an entry asks of a device that holds `current`: DHCP, the static

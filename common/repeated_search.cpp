@@ -42,8 +42,9 @@ bool IsValidSearchPlan(const SearchPlan &plan)
            !(plan.idleMs == KOVR_INFINITE && plan.totalMs == KOVR_INFINITE);
 }
 
-RepeatedSearch::RepeatedSearch(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan, Merge merge)
-    : calls_(calls), first_(first), plan_(plan), merge_(merge)
+RepeatedSearch::RepeatedSearch(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan, Merge merge,
+                               ChallengeSightings *sightings)
+    : calls_(calls), first_(first), plan_(plan), merge_(merge), sightings_(sightings)
 {}
 
 RepeatedSearch::~RepeatedSearch()
@@ -105,6 +106,9 @@ void RepeatedSearch::Take(std::vector<KOVRDeviceInfoRecord> &fresh)
         if (request.session) {
             TakeQueued(calls_, request.session, replies);
         }
+    }
+    if (sightings_ != nullptr) {
+        sightings_->Add(replies);
     }
     std::copy_if(replies.begin(), replies.end(), std::back_inserter(fresh),
                  [this](const KOVRDeviceInfoRecord &record) { return IsNew(record); });
@@ -215,7 +219,7 @@ void SearchWakeup::WaitUntil(std::optional<Clock::time_point> until)
 }
 
 int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan,
-                      std::vector<KOVRDeviceInfoRecord> &found, SearchWakeup *wakeup)
+                      std::vector<KOVRDeviceInfoRecord> &found, SearchWakeup *wakeup, ChallengeSightings *sightings)
 {
     found.clear();
     if (!IsValidSearchPlan(plan)) {
@@ -227,12 +231,15 @@ int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchP
             return count;
         }
         TakeQueued(calls, first, found);
+        if (sightings != nullptr) {
+            sightings->Add(found);
+        }
         return static_cast<int32_t>(found.size());
     }
     SearchWakeup own;
     SearchWakeup &wake = wakeup ? *wakeup : own;
     // Declared after the wakeup: its searches notify it until they stop.
-    RepeatedSearch search(calls, first, plan, Merge::ByMac);
+    RepeatedSearch search(calls, first, plan, Merge::ByMac, sightings);
     if (!search.Start([&](KOVR_HANDLE session) {
             return calls.startAsyncCallback(session, SearchWakeup::Notify, wake.UserValue());
         })) {

@@ -10,6 +10,8 @@
 // synchronous search.
 #pragma once
 
+#include "common/device_challenge.h"
+
 #include <kovr/kovr.h>
 
 #include <array>
@@ -70,7 +72,9 @@ public:
 
     // `first` is the caller's session, which sends the first request and
     // stays open; the others are opened through `calls` and closed here.
-    RepeatedSearch(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan, Merge merge);
+    // Every reply, merged or not, goes into `sightings` when given.
+    RepeatedSearch(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan, Merge merge,
+                   ChallengeSightings *sightings = nullptr);
     ~RepeatedSearch();
     RepeatedSearch(const RepeatedSearch &) = delete;
     RepeatedSearch &operator=(const RepeatedSearch &) = delete;
@@ -103,6 +107,7 @@ private:
     KOVR_HANDLE first_;
     SearchPlan plan_;
     Merge merge_;
+    ChallengeSightings *sightings_;
     Starter starter_;
     std::vector<Request> requests_;
     Clock::time_point start_{};
@@ -134,8 +139,11 @@ private:
 
 // The whole search, blocking: -1 when the plan is invalid or the first
 // session's search can't start (its last error tells), otherwise the
-// number of devices, each once with its first reply, in `found`.
+// number of devices, each once with its first reply, in `found`. Every
+// reply goes into `sightings` when given; with one request, the library's
+// synchronous search hands out only the first of each device.
 int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchPlan &plan,
-                      std::vector<KOVRDeviceInfoRecord> &found, SearchWakeup *wakeup = nullptr);
+                      std::vector<KOVRDeviceInfoRecord> &found, SearchWakeup *wakeup = nullptr,
+                      ChallengeSightings *sightings = nullptr);
 
 } // namespace kovr::common

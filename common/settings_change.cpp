@@ -60,7 +60,7 @@ int32_t QueryDevice(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t
 
 ChangeResult ChangeSettings(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac,
                             const DeviceSettings &wanted, const char *password, const Attempts &attempts,
-                            const ResendNotice &onResend)
+                            const ResendNotice &onResend, ReplyTrust trust)
 {
     ChangeResult outcome;
     while (MayStart(attempts, outcome.attempts)) {
@@ -89,8 +89,10 @@ ChangeResult ChangeSettings(const DeviceCalls &calls, KOVR_HANDLE session, const
         if (!outcome.mayHaveTakenEffect) {
             continue;
         }
+        // Whoever answers for a device that offered a challenge without one
+        // may have read the change on the wire and be echoing it.
         KOVRDeviceInfoRecord now{};
-        if (calls.getDeviceInfo(session, mac, &now) == 0) {
+        if (calls.getDeviceInfo(session, mac, &now) == 0 && Trusted(now, trust)) {
             if (Holds(SettingsOf(now), wanted)) {
                 outcome.status = ChangeStatus::Confirmed;
                 return outcome;

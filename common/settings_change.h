@@ -10,6 +10,8 @@
 // the device's answers.
 #pragma once
 
+#include "common/device_challenge.h"
+
 #include <kovr/kovr.h>
 
 #include <chrono>
@@ -78,9 +80,10 @@ struct ChangeResult {
 };
 
 // Asks for `wanted` (DHCP on, or the static address, mask and gateway)
-// until the device takes it, refuses it, or the attempts run out.
+// until the device takes it, refuses it, or the attempts run out. Only a
+// reply that `trust` accepts can confirm a change whose reply was lost.
 ChangeResult ChangeSettings(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac,
                             const DeviceSettings &wanted, const char *password, const Attempts &attempts,
-                            const ResendNotice &onResend = nullptr);
+                            const ResendNotice &onResend = nullptr, ReplyTrust trust = ReplyTrust::AnyReply);
 
 } // namespace kovr::common

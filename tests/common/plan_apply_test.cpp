@@ -178,4 +178,148 @@ TEST(PlanApplyTest, ADeviceWithoutAnyPasswordFailsWithNothingSent)
     EXPECT_EQ(fleet.commands, 1u);
 }
 
+// Devices behind the library's guard. Each answers the queries for its own
+// MAC in turn from `answers` ('c' with a challenge, 'p' without, the last
+// one repeated: an impostor answers without); a command's own challenge
+// query meets the device, or the impostor.
+struct GuardedDevice {
+    bool digest;
+    std::string answers;
+    bool commandMeetsImpostor = false;
+    DeviceSettings settings = kOld;
+    size_t asked = 0;
+};
+struct GuardedFleet {
+    std::mutex mutex;
+    std::map<uint8_t, GuardedDevice> devices;
+    std::string sent; // per command that left: the device's last MAC digit, 'd' digest or 'p' plain
+};
+GuardedFleet *g_guarded = nullptr;
+thread_local uint32_t t_policy = 0;
+thread_local std::string t_message;
+
+int32_t GuardedSetNetwork(KOVR_HANDLE, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway, const char *)
+{
+    const std::lock_guard<std::mutex> lock(g_guarded->mutex);
+    GuardedDevice &device = g_guarded->devices.at(mac[5]);
+    const bool challenge = device.digest && !device.commandMeetsImpostor;
+    if (!challenge && (t_policy & KOVR_POLICY_REQUIRE_CHALLENGE) != 0) {
+        t_message = KOVR_NO_CHALLENGE_MESSAGE;
+        return t_lastError = 1;
+    }
+    g_guarded->sent += std::to_string(mac[5]) + (challenge ? "d" : "p");
+    device.settings = {false, ip, mask, gateway};
+    t_message.clear();
+    return t_lastError = 0;
+}
+
+int32_t GuardedGetDeviceInfo(KOVR_HANDLE, const uint8_t *mac, KOVRDeviceInfoRecord *record)
+{
+    const std::lock_guard<std::mutex> lock(g_guarded->mutex);
+    GuardedDevice &device = g_guarded->devices.at(mac[5]);
+    *record = kovr::test::BareRecord(mac[5]);
+    record->ipAddress = device.settings.ip;
+    record->subnetMask = device.settings.mask;
+    record->gatewayAddress = device.settings.gateway;
+    if (device.answers[std::min(device.asked++, device.answers.size() - 1)] == 'c') {
+        record->presentFields |= KOVR_FIELD_NONCE;
+        record->nonceLength = 14;
+    }
+    return t_lastError = 0;
+}
+
+int32_t GuardedLastErrorMessage(KOVR_HANDLE, char *buffer, uint32_t size)
+{
+    std::strncpy(buffer, t_message.c_str(), size);
+    buffer[size - 1] = '\0';
+    return 0;
+}
+
+const ApplyCalls kGuardedCalls = {
+    {GuardedGetDeviceInfo, GuardedSetNetwork, [](KOVR_HANDLE, const uint8_t *, int32_t, const char *) { return -1; },
+     [](KOVR_HANDLE) { return t_lastError; }},
+    [] { return reinterpret_cast<KOVR_HANDLE>(g_guarded); },
+    [](KOVR_HANDLE) {},
+    GuardedLastErrorMessage,
+};
+const GuardCalls kGuardCalls = {[](KOVR_HANDLE, uint32_t policy) {
+                                    t_policy = policy;
+                                    return 0;
+                                },
+                                [](KOVR_HANDLE) { return t_lastError; }, GuardedLastErrorMessage};
+
+// What reaches each device, and what each entry comes to, when a pinned
+// device meets an impostor at one step or another, and a plain device
+// meets kovr's warning or --require-digest.
+TEST(PlanApplyTest, TheGuardSendsNothingToAnImpostorAndAsksAboutPlainPasswordsOnce)
+{
+    struct Device {
+        uint8_t last;
+        bool pinned;
+        GuardedDevice device;
+        const char *outcome;
+        const char *outcomeWithDigestRequired;
+    };
+    GuardedDevice holding{true, "p"};
+    holding.settings = {false, kNew.ip, kNew.mask, kNew.gateway};
+    GuardedDevice raced{true, "c"};
+    raced.commandMeetsImpostor = true;
+    const Device devices[] = {
+        {1, true, {true, "c"}, "verified", "verified"},
+        {2, true, {true, "p"}, "failed", "failed"}, // an impostor answers the first query
+        {3, true, holding, "failed", "failed"},     // ... and shows the plan's settings
+        {4, false, {false, "p"}, "verified", "failed"},
+        {5, false, {false, "p"}, "verified", "failed"},
+        {6, false, {true, "c"}, "verified", "verified"},
+        {7, true, raced, "failed", "failed"},                // ... wins the command's own challenge query
+        {8, true, {true, "cp"}, "unverified", "unverified"}, // ... answers the verifying query
+    };
+    for (const bool requireDigest : {false, true}) {
+        SCOPED_TRACE(requireDigest ? "digest required" : "plain allowed");
+        GuardedFleet fleet;
+        g_guarded = &fleet;
+        KnownDevices pins("");
+        std::vector<PlanEntry> entries;
+        std::vector<KOVRDeviceInfoRecord> found;
+        for (const Device &device : devices) {
+            entries.push_back(Entry(device.last, Request::Static));
+            fleet.devices[device.last] = device.device;
+            KOVRDeviceInfoRecord record = FoundWithOldSettings(device.last);
+            record.ipAddress = device.device.settings.ip;
+            found.push_back(record);
+            if (device.pinned) {
+                pins.Learn(entries.back().mac);
+            }
+        }
+        unsigned asked = 0;
+        GuardOptions options;
+        options.requireDigest = requireDigest;
+        options.approvePlain = [&](const MacAddress &) {
+            ++asked;
+            return true;
+        };
+        CommandGuard guard(kGuardCalls, pins, options);
+        ApplySettings settings;
+        settings.parallel = 1;
+        settings.guard = &guard;
+
+        const std::vector<DeviceReport> reports = ApplyPlan(kGuardedCalls, entries, found, settings);
+
+        for (size_t i = 0; i < std::size(devices); ++i) {
+            const Device &device = devices[i];
+            EXPECT_EQ(OutcomeName(reports[i].outcome),
+                      std::string(requireDigest ? device.outcomeWithDigestRequired : device.outcome))
+                << "device " << int(device.last) << ": " << reports[i].detail;
+            if (device.pinned && reports[i].outcome == Outcome::Failed) {
+                EXPECT_NE(reports[i].detail.find("offered a challenge before and now answers without one"),
+                          std::string::npos)
+                    << reports[i].detail;
+            }
+        }
+        EXPECT_EQ(fleet.sent, requireDigest ? "1d6d8d" : "1d4p5p6d8d");
+        EXPECT_EQ(asked, requireDigest ? 0u : 1u);
+        EXPECT_TRUE(pins.IsPinned(entries[5].mac)) << "pinned by its challenge";
+    }
+}
+
 } // namespace

@@ -1,12 +1,14 @@
 // The search that sends its request several times, against a scripted
 // library: which sessions it opens and starts, how it merges the replies,
 // and that it leaves nothing running.
+#include "common/device_checks.h"
 #include "common/repeated_search.h"
 
 #include "tests/support/records.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <thread>
@@ -126,6 +128,34 @@ TEST(RepeatedSearchTest, LaterRequestsFindWhatTheFirstMissedOnceEachWithTheFirst
     const auto third = reinterpret_cast<KOVR_HANDLE>(uintptr_t{102});
     EXPECT_EQ(library.stopped, (std::vector<KOVR_HANDLE>{kFirst, second, third}));
     EXPECT_EQ(library.closed, (std::vector<KOVR_HANDLE>{second, third}));
+}
+
+// Every reply is looked at for its challenge, also those the merge drops:
+// two for one MAC that disagree make a problem of the device the search
+// listed.
+TEST(RepeatedSearchTest, RepliesThatDisagreeAboutAChallengeMakeAProblem)
+{
+    KOVRDeviceInfoRecord challenged = Reply(1, 1);
+    challenged.presentFields |= KOVR_FIELD_NONCE;
+    challenged.nonceLength = 14;
+    Library library;
+    library.replies[0] = {Reply(1, 1), Reply(2, 1)};
+    library.replies[1] = {challenged, Reply(2, 1)};
+    g_library = &library;
+    std::vector<KOVRDeviceInfoRecord> found;
+    ChallengeSightings sightings;
+    EXPECT_EQ(SearchDevices(Calls(), kFirst, Quick(2), found, nullptr, &sightings), 2);
+    const MacAddress first = {0x02, 0x4b, 0x52, 0x00, 0x0a, 0x01};
+    EXPECT_EQ(sightings.Offering(), std::vector<MacAddress>{first});
+    EXPECT_EQ(sightings.Conflicting(), std::vector<MacAddress>{first});
+
+    std::vector<Problem> conflicts = CheckDevices(found, {}, sightings.Conflicting());
+    conflicts.erase(std::remove_if(conflicts.begin(), conflicts.end(),
+                                   [](const Problem &p) { return p.kind != ProblemKind::ConflictingChallenge; }),
+                    conflicts.end());
+    ASSERT_EQ(conflicts.size(), 1u);
+    EXPECT_EQ(conflicts[0].severity, Severity::Error);
+    EXPECT_EQ(conflicts[0].devices, std::vector<size_t>{0});
 }
 
 TEST(RepeatedSearchTest, AFirstSearchThatCantStartFailsAndALaterOneIsLeftOut)

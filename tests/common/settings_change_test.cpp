@@ -27,6 +27,7 @@ struct Script {
     std::deque<std::pair<int32_t, DeviceSettings>> queries;
     std::string sent; // one letter per call: N network, D DHCP, Q query
     int32_t lastError = 0;
+    bool challenged = false; // the queries' replies carry a challenge
 };
 Script *g_script = nullptr;
 
@@ -49,7 +50,8 @@ const DeviceCalls kCalls = {
         }
         const auto [result, shown] = g_script->queries.front();
         g_script->queries.pop_front();
-        record->presentFields = KOVR_FIELD_DHCP_MODE;
+        record->presentFields = KOVR_FIELD_DHCP_MODE | (g_script->challenged ? KOVR_FIELD_NONCE : 0);
+        record->nonceLength = g_script->challenged ? 14 : 0;
         record->dhcpMode = shown.dhcp ? KOVR_DHCP_ENABLED : 0;
         record->ipAddress = shown.ip;
         record->subnetMask = shown.mask;
@@ -113,6 +115,30 @@ TEST(SettingsChangeTest, ResendsOnlyWhatATimeOutLeavesUndone)
         EXPECT_EQ(result.attempts,
                   std::count_if(script.sent.begin(), script.sent.end(), [](char kind) { return kind != 'Q'; }))
             << c.what;
+    }
+}
+
+// Anyone on the segment sees the change go out and can answer the query
+// with it: for a device that offered a challenge, only a reply with one
+// confirms anything.
+TEST(SettingsChangeTest, OnlyATrustedReplyConfirmsALostOne)
+{
+    struct Row {
+        ReplyTrust trust;
+        bool challenged;
+        ChangeStatus status;
+        const char *sent;
+    };
+    for (const Row &row : {Row{ReplyTrust::ChallengedReply, false, ChangeStatus::NoAnswer, "NQNQNQ"},
+                           Row{ReplyTrust::ChallengedReply, true, ChangeStatus::Confirmed, "NQ"},
+                           Row{ReplyTrust::AnyReply, false, ChangeStatus::Confirmed, "NQ"}}) {
+        Script script{{}, {{0, kStatic}, {0, kStatic}, {0, kStatic}}, "", 0};
+        script.challenged = row.challenged;
+        g_script = &script;
+        const ChangeResult result =
+            ChangeSettings(kCalls, nullptr, kMac, kStatic, "pw", Attempts{}, nullptr, row.trust);
+        EXPECT_EQ(result.status, row.status) << row.challenged;
+        EXPECT_EQ(script.sent, row.sent) << row.challenged;
     }
 }
 
