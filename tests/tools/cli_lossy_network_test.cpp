@@ -68,8 +68,9 @@ TEST(CliLossyNetworkTest, InfoAsksAgainAfterALostQuery)
 TEST(CliLossyNetworkTest, ALostCommandReplyWhoseChangeHoldsIsConfirmedByAQuery)
 {
     Lab lab{Topology::Single};
-    // Reply 1 answers the challenge query, reply 2 the command.
-    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "2"}};
+    // Reply 1 answers kovr's query for the device's challenge, 2 the
+    // library's, 3 the command.
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "3"}};
     const auto result = RunKovr({"set-ip", kMac, "--ip", "10.77.1.61", "--mask", "255.255.255.0", "--gateway",
                                  "10.77.1.254", "--password-stdin"},
                                 "secret\n");
@@ -82,8 +83,9 @@ TEST(CliLossyNetworkTest, ALostCommandReplyWhoseChangeHoldsIsConfirmedByAQuery)
 TEST(CliLossyNetworkTest, ALostCommandIsSentAgain)
 {
     Lab lab{Topology::Single};
-    // Request 1 is the challenge query, request 2 the command.
-    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "2"}};
+    // Requests 1 and 2 are the challenge queries (kovr's, the library's),
+    // request 3 the command.
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "3"}};
     const auto result = RunKovr({"dhcp", kMac, "--password-stdin"}, "secret\n");
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(Says(result, "dhcp " + kMac + ": no answer in time; trying again (attempt 2 of 3)")) << result.err;
@@ -104,7 +106,7 @@ TEST(CliLossyNetworkTest, ARefusedPasswordIsNeverSentAgain)
 TEST(CliLossyNetworkTest, ARebootWhoseReplyIsLostIsNotSentAgain)
 {
     Lab lab{Topology::Single};
-    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "2"}};
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "3"}};
     const auto result = RunKovr({"reboot", kMac, "--password-stdin", "--wait"}, "secret\n");
     EXPECT_TRUE(Says(result, "the device may or may not have rebooted")) << result.err;
     // The wait then tells: the device answers again.
@@ -116,9 +118,10 @@ TEST(CliLossyNetworkTest, ARebootWhoseReplyIsLostIsNotSentAgain)
 TEST(CliLossyNetworkTest, AnApplyThatNoQueryConfirmsEndsUnverified)
 {
     Lab lab{Topology::Single};
-    // Reply 1 answers the search, 2 the challenge query; from 3 on (the
-    // command's and every later query's) nothing comes back.
-    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "3-"}};
+    // Reply 1 answers the search, 2 and 3 the challenge queries (apply's,
+    // the library's); from 4 on (the command's and every later query's)
+    // nothing comes back.
+    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--drop-replies", "4-"}};
     const std::string plan = ::testing::TempDir() + "kovr-lossy-plan-" + std::to_string(getpid()) + ".csv";
     std::ofstream(plan) << "mac,ip,mask,gateway\n" << kMac << ",10.77.1.62,255.255.255.0,10.77.1.254\n";
     const auto result = RunKovr({"apply", plan, "--json", "--password-stdin", "--requests", "1", "--idle", "400",

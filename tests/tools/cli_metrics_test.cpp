@@ -147,7 +147,7 @@ TEST(CliMetricsTest, HostileNamesAndASharedAddressMakeValidMetrics)
     EXPECT_EQ(counts, (std::map<std::string, size_t>{{"kovr_devices", 1},
                                                      {"kovr_device_info", 4},
                                                      {"kovr_device_problem", 2},
-                                                     {"kovr_problems", 6},
+                                                     {"kovr_problems", 7},
                                                      {"kovr_search_duration_seconds", 1},
                                                      {"kovr_search_success", 1},
                                                      {"kovr_last_run_timestamp_seconds", 1}}))

@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -28,7 +31,35 @@ void CloseFd(int &fd)
     }
 }
 
+// A folder removed with everything in it when the process ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+    {
+        std::string pattern = ::testing::TempDir() + "kovr-state-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = pattern;
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 } // namespace
+
+const std::string &KovrStateHome()
+{
+    static const TemporaryFolder folder;
+    return folder.path();
+}
 
 KovrResult RunKovr(const std::vector<std::string> &args, const std::string &input, std::chrono::milliseconds timeout)
 {
@@ -58,6 +89,7 @@ KovrProcess::KovrProcess(const std::vector<std::string> &args, Terminal terminal
             throw std::runtime_error("cannot open a pseudo-terminal");
         }
     }
+    setenv("XDG_STATE_HOME", KovrStateHome().c_str(), 1);
     std::vector<std::string> argv = {KOVR_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char *> pointers;

@@ -21,6 +21,11 @@ struct KovrResult {
     std::string err;
 };
 
+// The state folder that every kovr of this test process gets as
+// $XDG_STATE_HOME, so that the devices it pins are its own: made on first
+// use, removed when the process ends.
+const std::string &KovrStateHome();
+
 // Runs kovr to completion (killed after the time-out).
 KovrResult RunKovr(const std::vector<std::string> &args, const std::string &input = "",
                    std::chrono::milliseconds timeout = std::chrono::seconds(90));

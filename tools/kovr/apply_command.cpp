@@ -3,10 +3,12 @@
 #include "tools/kovr/commands.h"
 
 #include "tools/kovr/apply_report.h"
+#include "tools/kovr/device_command.h"
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/options.h"
 #include "tools/kovr/password.h"
+#include "tools/kovr/pins.h"
 #include "tools/kovr/record_fields.h"
 
 #include "common/library_calls.h"
@@ -34,6 +36,7 @@ struct ApplyOptions {
     uint32_t deadlineMs = std::chrono::milliseconds(common::kDefaultApplyDeadline).count();
     FormatChoice format;
     SearchLimits limits;
+    bool requireDigest = false;
 };
 
 // The checked plan, or the exit status of a plan that can't be used.
@@ -78,13 +81,22 @@ int RunApply(const ApplyOptions &options)
     if (!session.valid()) {
         return ReportOpenFailure();
     }
+    Pins pins;
+    common::CommandGuard guard(
+        common::LibraryGuardCalls(), pins.store(),
+        KovrGuardOptions(options.requireDigest, "apply",
+                         "So may other devices of the plan: this is said once. --require-digest refuses them."));
+    settings.guard = &guard;
     std::vector<KOVRDeviceInfoRecord> found;
-    const int searched = SearchDevices(session, options.limits, found);
+    common::ChallengeSightings sightings;
+    const int searched = SearchDevices(session, options.limits, found, &sightings);
     if (searched != kExitSuccess) {
         return searched;
     }
+    pins.Learn(sightings);
     const std::vector<DeviceReport> reports = common::ApplyPlan(common::LibraryApplyCalls(), entries, found, settings);
     password.reset();
+    pins.Save();
     if (options.format.json) {
         WriteApplyJson(std::cout, reports);
     } else {
@@ -108,6 +120,7 @@ void AddApplyCommand(CLI::App &app, int &status)
         ->check(CLI::ExistingFile);
     command->add_flag("--dry-run", options->dryRun, "Show each change, old -> new, and send nothing");
     AddPasswordOptions(*command, options->password);
+    AddRequireDigestOption(*command, options->requireDigest);
     command->add_option("--parallel", options->parallel, "Configure up to N devices at once (default 16)")
         ->type_name("N")
         ->check(CLI::Range(1u, 64u));
@@ -131,6 +144,11 @@ void AddApplyCommand(CLI::App &app, int &status)
                     "the new setting), unchanged, failed (with the reason), unverified (the change may have\n"
                     "been made, but no query confirmed it) or not found. Exit status: 0 when every device is\n"
                     "verified or unchanged, else 1.\n\n"
+                    "A device that offers a challenge gets the password only as a digest, and is pinned. A\n"
+                    "pinned device is asked for its settings before anything is judged unchanged or sent; if\n"
+                    "anything answers for it without a challenge, it fails with nothing sent and is not tried\n"
+                    "again. Devices without a challenge get the password in plain, which any host on the\n"
+                    "segment can read: kovr warns once, and --require-digest makes them fail instead.\n\n"
                     "To configure many devices, export the device list, change ip, mask, gateway or dhcp in a\n"
                     "spreadsheet and save it as CSV, look at the changes, then make them.\n\n"
                     "Examples:\n"

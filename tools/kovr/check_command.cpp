@@ -7,6 +7,7 @@
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/local_subnets.h"
 #include "tools/kovr/options.h"
+#include "tools/kovr/pins.h"
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/record_json.h"
 
@@ -65,12 +66,17 @@ int RunCheck(const CheckOptions &options)
     if (!session.valid()) {
         return ReportOpenFailure();
     }
+    Pins pins;
     std::vector<KOVRDeviceInfoRecord> devices;
-    const int status = SearchDevices(session, options.limits, devices);
+    common::ChallengeSightings sightings;
+    const int status = SearchDevices(session, options.limits, devices, &sightings);
     if (status != kExitSuccess) {
         return status;
     }
-    const std::vector<common::Problem> problems = common::CheckDevices(devices, LocalSubnets());
+    pins.Learn(sightings);
+    pins.Save();
+    const std::vector<common::Problem> problems =
+        common::CheckDevices(devices, LocalSubnets(), sightings.Conflicting());
     WriteProblems(problems, devices, options.format.json);
     return problems.empty() ? kExitSuccess : kExitProblemsFound;
 }
@@ -87,8 +93,9 @@ void AddCheckCommand(CLI::App &app, int &status)
     AddSearchLimitOptions(*command, options->limits);
     command->footer("One line per problem: severity, kind, the devices' MACs and what to do. The kinds are\n"
                     "duplicate-address, unreachable (outside the subnet of the interface it answered through),\n"
-                    "gateway-outside-subnet, bad-mask, unconfigured (no address and DHCP off) and the warning\n"
-                    "duplicate-name.\n"
+                    "gateway-outside-subnet, bad-mask, unconfigured (no address and DHCP off),\n"
+                    "conflicting-challenge (replies for one MAC with and without a challenge: another host may\n"
+                    "be answering for it) and the warning duplicate-name.\n"
                     "Exit status: 0 nothing found, 4 problems found, 1 and 3 as for the other commands.\n\n"
                     "Examples:\n"
                     "  kovr check\n"

@@ -15,5 +15,6 @@ void AddRebootCommand(CLI::App &app, int &status);
 void AddCheckCommand(CLI::App &app, int &status);
 void AddApplyCommand(CLI::App &app, int &status);
 void AddMetricsCommand(CLI::App &app, int &status);
+void AddForgetCommand(CLI::App &app, int &status);
 
 } // namespace kovr::cli

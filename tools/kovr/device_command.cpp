@@ -2,6 +2,7 @@
 
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/password.h"
+#include "tools/kovr/pins.h"
 
 #include "common/library_calls.h"
 
@@ -16,6 +17,11 @@ const char *const kSettingsChangeFooter =
     "the new ones, only its reply was lost and the change is done; if not, the change is sent\n"
     "again, up to --retries times in all. A refused password or an error from the device is\n"
     "never retried.\n\n";
+const char *const kPasswordFooter =
+    "A device that offers a challenge gets the password only as a digest, and is pinned: from then\n"
+    "on, if anything answers for it without a challenge, nothing is sent and kovr exits with\n"
+    "status 5 ('kovr forget MAC' resets the pin). A device without one gets it in plain, which any\n"
+    "host on the segment can read: kovr warns first, and --require-digest refuses it.\n\n";
 
 void AddDeviceCommandOptions(CLI::App &command, DeviceCommandOptions &options,
                              const std::function<void(CLI::App &)> &addOwnOptions)
@@ -25,7 +31,14 @@ void AddDeviceCommandOptions(CLI::App &command, DeviceCommandOptions &options,
         addOwnOptions(command);
     }
     AddPasswordOptions(command, options.password);
+    AddRequireDigestOption(command, options.requireDigest);
     AddSessionOptions(command, options.session);
+}
+
+void AddRequireDigestOption(CLI::App &command, bool &requireDigest)
+{
+    command.add_flag("--require-digest", requireDigest,
+                     "Send a password only as a digest: refuse a device that offers no challenge");
 }
 
 void AddRetriesOption(CLI::App &command, unsigned &attempts, const std::string &what)
@@ -43,7 +56,29 @@ common::ResendNotice RetryNotice(const std::string &action, unsigned limit)
     };
 }
 
-int RunDeviceCommand(const DeviceCommandOptions &options, const WithPassword &use)
+common::GuardOptions KovrGuardOptions(bool requireDigest, const std::string &action, const std::string &postscript)
+{
+    common::GuardOptions options;
+    options.requireDigest = requireDigest;
+    options.approvePlain = [action, postscript](const MacAddress &first) {
+        std::cerr << "kovr: warning: " << action << ": " << common::PlainWarningText(first) << ' ' << postscript
+                  << '\n';
+        return true;
+    };
+    options.howToForget = [](const MacAddress &mac) {
+        return "forget its pin with 'kovr forget " + FormatMac(mac.data()) + "' and try again";
+    };
+    return options;
+}
+
+int ReportRefusal(const common::CommandGuard &guard, const std::string &action, common::Verdict verdict,
+                  const MacAddress &mac)
+{
+    std::cerr << "kovr: " << action << ": " << guard.Explain(verdict, mac) << '\n';
+    return verdict == common::Verdict::Impostor ? kExitImpostor : kExitFailure;
+}
+
+int RunDeviceCommand(const DeviceCommandOptions &options, const std::string &action, const WithPassword &use)
 {
     const MacAddress &mac = options.mac;
     std::optional<Password> password(std::in_place);
@@ -56,20 +91,61 @@ int RunDeviceCommand(const DeviceCommandOptions &options, const WithPassword &us
     if (!session.valid()) {
         return ReportOpenFailure();
     }
-    return use(session, mac, *password);
+    const std::string target = action + " " + FormatMac(mac.data());
+    Pins pins;
+    common::CommandGuard guard(common::LibraryGuardCalls(), pins.store(),
+                               KovrGuardOptions(options.requireDigest, target, "--require-digest refuses it."));
+    // Only the device's answer to a query for its own MAC shows whether it
+    // offers a challenge; a pinned device needs none, the library's guard
+    // refuses whatever answers for it without one.
+    KOVRDeviceInfoRecord reply{};
+    const bool ask = guard.WantsReply(mac);
+    if (ask) {
+        const int32_t result = common::QueryDevice(common::LibraryDeviceCalls(), session.handle(), mac.data(), reply,
+                                                   {common::kDefaultAttempts, std::nullopt},
+                                                   RetryNotice(target, common::kDefaultAttempts));
+        if (result != 0) {
+            return ReportResult(session, target, result);
+        }
+    }
+    const common::Verdict verdict = guard.Decide(mac, ask ? &reply : nullptr);
+    pins.Save();
+    if (verdict == common::Verdict::Impostor || verdict == common::Verdict::RefusedPlain) {
+        return ReportRefusal(guard, target, verdict, mac);
+    }
+    if (verdict == common::Verdict::Plain) {
+        guard.ApprovePlain(mac);
+    }
+    if (!guard.Arm(session.handle(), verdict)) {
+        std::cerr << "kovr: " << target << ": the library refused the command policy; nothing was sent\n";
+        return kExitFailure;
+    }
+    const int status = use({session, mac, *password, guard, verdict});
+    pins.Save();
+    return status;
+}
+
+int ReportCommandResult(const CommandContext &context, const std::string &action, int32_t result)
+{
+    if (const auto refusal = context.guard.Refusal(context.session.handle(), context.mac, result)) {
+        return ReportRefusal(context.guard, action, *refusal, context.mac);
+    }
+    return ReportResult(context.session, action, result);
 }
 
 int RunSettingsChange(const DeviceCommandOptions &options, const std::string &action,
                       const common::DeviceSettings &wanted, unsigned attempts, const std::string &done)
 {
-    return RunDeviceCommand(options, [&](Session &session, const MacAddress &mac, Password &password) {
+    return RunDeviceCommand(options, action, [&](const CommandContext &context) {
+        const MacAddress &mac = context.mac;
         const std::string target = action + " " + FormatMac(mac.data());
-        const common::ChangeResult change =
-            common::ChangeSettings(common::LibraryDeviceCalls(), session.handle(), mac.data(), wanted, password.c_str(),
-                                   {attempts, std::nullopt}, RetryNotice(target, attempts));
-        password.Clear();
+        const common::ChangeResult change = common::ChangeSettings(
+            common::LibraryDeviceCalls(), context.session.handle(), mac.data(), wanted, context.password.c_str(),
+            {attempts, std::nullopt}, RetryNotice(target, attempts), context.trust());
+        context.password.Clear();
         switch (change.status) {
         case common::ChangeStatus::Acknowledged:
+            context.Took();
             std::cout << FormatMac(mac.data()) << ": " << done << '\n';
             return kExitSuccess;
         case common::ChangeStatus::Confirmed:
@@ -78,7 +154,7 @@ int RunSettingsChange(const DeviceCommandOptions &options, const std::string &ac
             return kExitSuccess;
         case common::ChangeStatus::Refused:
         case common::ChangeStatus::Failed:
-            return ReportResult(session, target, change.result);
+            return ReportCommandResult(context, target, change.result);
         case common::ChangeStatus::NoAnswer:
             break;
         }

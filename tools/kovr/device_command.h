@@ -1,13 +1,15 @@
 // What the password-protected commands (set-ip, dhcp, reboot) share: the
-// device's MAC, the session options, the password source, --retries, and
-// the run of one command from reading the password to reporting the
-// device's answer.
+// device's MAC, the session options, the password source, --require-digest,
+// --retries, and the run of one command from reading the password, through
+// the decision whether and how it may leave, to reporting the device's
+// answer.
 #pragma once
 
 #include "tools/kovr/addresses.h"
 #include "tools/kovr/options.h"
 #include "tools/kovr/session.h"
 
+#include "common/command_guard.h"
 #include "common/password.h"
 #include "common/settings_change.h"
 
@@ -22,10 +24,13 @@ struct DeviceCommandOptions {
     MacAddress mac{};
     SessionChoice session;
     PasswordSource password;
+    bool requireDigest = false;
 };
 // The MAC first, then the command's own options, then the shared ones.
 void AddDeviceCommandOptions(CLI::App &command, DeviceCommandOptions &options,
                              const std::function<void(CLI::App &)> &addOwnOptions = nullptr);
+// --require-digest: refuse a device that would take its password in plain.
+void AddRequireDigestOption(CLI::App &command, bool &requireDigest);
 
 // --retries N: how many times in all a command or query that timed out is made.
 void AddRetriesOption(CLI::App &command, unsigned &attempts, const std::string &what);
@@ -33,16 +38,48 @@ void AddRetriesOption(CLI::App &command, unsigned &attempts, const std::string &
 // What set-ip and dhcp say about --retries.
 extern const char *const kSettingsRetriesHelp;
 extern const char *const kSettingsChangeFooter;
+// What set-ip, dhcp and reboot say about passwords on the wire.
+extern const char *const kPasswordFooter;
 
 // A notice on stderr before attempt `attempt` of `limit`.
 common::ResendNotice RetryNotice(const std::string &action, unsigned limit);
 
-// Clears the password as soon as nothing more is sent.
-using WithPassword = std::function<int(Session &session, const MacAddress &mac, Password &password)>;
+// The guard's options as kovr uses them: a warning on stderr, naming the
+// action and ending with `postscript`, before the first password of the run
+// that crosses the segment in clear, and 'kovr forget' as the way to forget
+// a pin.
+common::GuardOptions KovrGuardOptions(bool requireDigest, const std::string &action, const std::string &postscript);
+// Prints the guard's sentence for a verdict that sends nothing and returns
+// the exit status: kExitImpostor, or kExitFailure for a refused plain device.
+int ReportRefusal(const common::CommandGuard &guard, const std::string &action, common::Verdict verdict,
+                  const MacAddress &mac);
 
-// Reads the password, opens a session and runs `use`; the password is wiped
-// by then at the latest. Returns the exit status that `use` gives.
-int RunDeviceCommand(const DeviceCommandOptions &options, const WithPassword &use);
+// One command, once its password may leave: the session with its policy
+// set, and the guard's verdict.
+struct CommandContext {
+    Session &session;
+    const MacAddress &mac;
+    Password &password;
+    common::CommandGuard &guard;
+    common::Verdict verdict;
+
+    // Which replies to later queries show the device itself.
+    common::ReplyTrust trust() const { return common::TrustAfter(verdict); }
+    // The device took the command: pinned when it went as a digest.
+    void Took() const { guard.Took(mac, verdict); }
+};
+// Clears the password as soon as nothing more is sent.
+using WithPassword = std::function<int(const CommandContext &context)>;
+
+// Reads the password, opens a session, asks a device that isn't pinned for
+// its challenge, and runs `use` unless the guard sends nothing; the
+// password is wiped by then at the latest. Returns the exit status that
+// `use` gives, or the refusal's.
+int RunDeviceCommand(const DeviceCommandOptions &options, const std::string &action, const WithPassword &use);
+
+// For a command's result: the guard's refusal (nothing was sent), or
+// ReportResult's exit status and message.
+int ReportCommandResult(const CommandContext &context, const std::string &action, int32_t result);
 
 // set-ip and dhcp: asks for `wanted` through common::ChangeSettings and
 // prints `done` once the device took it, saying so when only a query could

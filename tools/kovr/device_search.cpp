@@ -33,7 +33,8 @@ void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits)
         ->type_name("MS");
 }
 
-int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVRDeviceInfoRecord> &devices)
+int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVRDeviceInfoRecord> &devices,
+                  common::ChallengeSightings *sightings)
 {
     const uint32_t idleMs = limits.idleMs;
     const uint32_t totalMs = limits.totalMs;
@@ -45,8 +46,9 @@ int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVR
     {
         ProgressLine progress(STDERR_FILENO);
         const ProgressTicker ticker(progress, "Searching");
-        found = common::SearchDevices(common::LibrarySearchCalls([&session] { return OpenSession(session.choice()); }),
-                                      session.handle(), {limits.requests, idleMs, totalMs}, devices);
+        found =
+            common::SearchDevices(common::LibrarySearchCalls([&session] { return OpenSession(session.choice()); }),
+                                  session.handle(), {limits.requests, idleMs, totalMs}, devices, nullptr, sightings);
     }
     if (found < 0) {
         return ReportResult(session, "search", found);

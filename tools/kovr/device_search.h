@@ -27,8 +27,10 @@ struct SearchLimits {
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits);
 
 // Searches through the session (and, for the later requests, sessions like
-// it) and takes every device found, once each. Returns the exit status: 0,
-// or the failure already reported on stderr.
-int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVRDeviceInfoRecord> &devices);
+// it) and takes every device found, once each; every reply also goes into
+// `sightings` when given. Returns the exit status: 0, or the failure
+// already reported on stderr.
+int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVRDeviceInfoRecord> &devices,
+                  common::ChallengeSightings *sightings = nullptr);
 
 } // namespace kovr::cli

@@ -23,7 +23,7 @@ void AddDhcpCommand(CLI::App &app, int &status)
     CLI::App *command = app.add_subcommand("dhcp", "Let a device take its network settings from DHCP");
     AddDeviceCommandOptions(*command, options->device,
                             [&](CLI::App &own) { AddRetriesOption(own, options->attempts, kSettingsRetriesHelp); });
-    command->footer(std::string(kSettingsChangeFooter) +
+    command->footer(std::string(kSettingsChangeFooter) + kPasswordFooter +
                     "Examples:\n"
                     "  kovr dhcp 02:00:00:00:00:01\n"
                     "  pass show lab/device | kovr dhcp 02:00:00:00:00:01 --password-stdin");

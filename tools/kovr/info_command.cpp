@@ -5,6 +5,7 @@
 #include "tools/kovr/device_command.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/options.h"
+#include "tools/kovr/pins.h"
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/record_json.h"
 #include "tools/kovr/session.h"
@@ -39,6 +40,14 @@ int RunInfo(const InfoOptions &options)
     if (result != 0) {
         return ReportResult(session, target, result);
     }
+    Pins pins;
+    common::CommandGuard guard(common::LibraryGuardCalls(), pins.store(), KovrGuardOptions(false, target, ""));
+    if (guard.Decide(mac, &record) == common::Verdict::Impostor) {
+        std::cerr << "kovr: warning: " << target
+                  << ": the device offered a challenge before and now answers without one: someone may be "
+                     "impersonating it, and these details may be theirs\n";
+    }
+    pins.Save();
     if (options.json) {
         std::cout << JsonText(RecordJson(record)) << '\n';
     } else {

@@ -52,7 +52,7 @@ int main(int argc, char **argv)
     app.set_version_flag("--version", std::string("kovr ") + KOVR_VERSION, "Print the version and exit");
     app.footer("Run 'kovr COMMAND --help' for a command's options and examples.\n"
                "Exit status: 0 success, 1 device or network failure, 2 usage error, 3 time-out,\n"
-               "4 problems found by check.");
+               "4 problems found by check, 5 a pinned device answered without its challenge (nothing sent).");
     app.failure_message([](const CLI::App *, const CLI::Error &e) {
         return std::string("kovr: ") + e.what() + "\nRun with --help for more information.\n";
     });
@@ -66,6 +66,7 @@ int main(int argc, char **argv)
     AddCheckCommand(app, status);
     AddApplyCommand(app, status);
     AddMetricsCommand(app, status);
+    AddForgetCommand(app, status);
     try {
         app.parse(argc, argv);
         if (app.get_subcommands().empty()) {

@@ -48,10 +48,13 @@ int RunMetrics(const MetricsOptions &options)
 {
     const auto started = std::chrono::steady_clock::now();
     std::vector<KOVRDeviceInfoRecord> devices;
+    // Conflicts only: the metrics service may write nothing but its file,
+    // so it learns no pins.
+    common::ChallengeSightings sightings;
     int status;
     {
         Session session(SessionChoice{});
-        status = session.valid() ? SearchDevices(session, options.limits, devices) : ReportOpenFailure();
+        status = session.valid() ? SearchDevices(session, options.limits, devices, &sightings) : ReportOpenFailure();
     }
     SearchRun run;
     run.succeeded = status == kExitSuccess;
@@ -61,7 +64,7 @@ int RunMetrics(const MetricsOptions &options)
     std::vector<common::Problem> problems;
     if (run.succeeded) {
         interfaces = LocalSubnets();
-        problems = common::CheckDevices(devices, interfaces);
+        problems = common::CheckDevices(devices, interfaces, sightings.Conflicting());
     }
     // A failed search is written too, so that an alert sees it.
     if (!WriteMetrics(options.output, MetricsText(run, devices, problems, interfaces))) {

@@ -4,6 +4,7 @@
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
 #include "tools/kovr/options.h"
+#include "tools/kovr/pins.h"
 #include "tools/kovr/record_writer.h"
 #include "tools/kovr/session.h"
 
@@ -26,11 +27,15 @@ int RunSearch(const SearchOptions &options)
     if (!session.valid()) {
         return ReportOpenFailure();
     }
+    Pins pins;
     std::vector<KOVRDeviceInfoRecord> devices;
-    const int status = SearchDevices(session, options.limits, devices);
+    common::ChallengeSightings sightings;
+    const int status = SearchDevices(session, options.limits, devices, &sightings);
     if (status == kExitSuccess) {
         WriteSearchResults(std::cout, options.format.format(), devices);
     }
+    pins.Learn(sightings);
+    pins.Save();
     return status;
 }
 

@@ -42,7 +42,7 @@ void AddSetIpCommand(CLI::App &app, int &status)
             ->required();
         AddRetriesOption(own, options->attempts, kSettingsRetriesHelp);
     });
-    command->footer(std::string(kSettingsChangeFooter) +
+    command->footer(std::string(kSettingsChangeFooter) + kPasswordFooter +
                     "The password is asked for on the terminal unless --password-file or --password-stdin\n"
                     "says where to read it; it is never taken from the command line.\n\n"
                     "Examples:\n"
