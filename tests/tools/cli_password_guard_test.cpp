@@ -3,6 +3,8 @@
 // password in plain, nor a false success; a plain device still works, with
 // a warning, unless a digest is required; and a known-devices list that
 // can't be read or written lowers no pin.
+#include "discovery/reply_writer.h"
+#include "tests/discovery/loopback_device.h"
 #include "tests/support/lab.h"
 #include "tests/tools/kovr_process.h"
 
@@ -194,6 +196,44 @@ TEST(CliPlainDeviceTest, WorksWithAWarningUnlessADigestIsRequired)
         EXPECT_EQ(CommandsReceived(simulator).total - before, c.commands);
     }
     std::remove(plan.c_str());
+}
+
+// Two hosts answer one search for the same MAC, one with a challenge and
+// one without: kovr check and kovr metrics name the device.
+TEST(CliConflictingChallengeTest, CheckAndMetricsReportIt)
+{
+    ForgetEveryPin();
+    Lab lab{Topology::Loopback};
+    const auto answer = [](bool challenge) {
+        return [challenge](const kovr::test::Datagram &request, const sockaddr_in &) {
+            const uint8_t mac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
+            const uint8_t nonce[14] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+            const uint32_t magic =
+                uint32_t{request[0]} << 24 | uint32_t{request[1]} << 16 | uint32_t{request[2]} << 8 | request[3];
+            kovr::ReplyWriter reply(magic, kovr::kDiscoveryReply);
+            reply.Field(kovr::kTagMacAddress, mac, sizeof mac);
+            if (challenge) {
+                reply.Field(kovr::kTagAuthNonce, nonce, sizeof nonce);
+            }
+            return std::vector<kovr::test::Datagram>{reply.Finish()};
+        };
+    };
+    const kovr::test::LoopbackDevice genuine(answer(true));
+    const kovr::test::LoopbackDevice impostor(answer(false));
+    const std::vector<std::string> search = {"--idle", "300", "--total", "3000"};
+    std::vector<std::string> check = {"check", "--json"};
+    check.insert(check.end(), search.begin(), search.end());
+    const KovrResult checked = RunKovr(check);
+    EXPECT_EQ(checked.exitCode, 4) << checked.err;
+    EXPECT_TRUE(Says(checked.out, R"({"kind":"conflicting-challenge","severity":"error","devices":[")" + kMac))
+        << checked.out;
+    std::vector<std::string> metrics = {"metrics"};
+    metrics.insert(metrics.end(), search.begin(), search.end());
+    const KovrResult measured = RunKovr(metrics);
+    EXPECT_EQ(measured.exitCode, 0) << measured.err;
+    EXPECT_TRUE(Says(measured.out,
+                     "kovr_device_problem{mac=\"" + kMac + "\",kind=\"conflicting-challenge\",severity=\"error\"} 1"))
+        << measured.out;
 }
 
 // A list kovr can't use lowers no pin: the command still works where it
