@@ -10,12 +10,13 @@ declare -gA _kovr_command_options=(
     [search]="--requests --idle --total --json --csv $_kovr_session_options"
     [watch]="--total --requests --json --csv $_kovr_session_options"
     [info]="--json --retries $_kovr_session_options"
-    [set-ip]="--ip --mask --gateway --retries $_kovr_password_options $_kovr_session_options"
-    [dhcp]="--retries $_kovr_password_options $_kovr_session_options"
-    [reboot]="--wait $_kovr_password_options $_kovr_session_options"
+    [set-ip]="--ip --mask --gateway --retries $_kovr_password_options --require-digest $_kovr_session_options"
+    [dhcp]="--retries $_kovr_password_options --require-digest $_kovr_session_options"
+    [reboot]="--wait $_kovr_password_options --require-digest $_kovr_session_options"
     [check]="--json --requests --idle --total"
-    [apply]="--dry-run $_kovr_password_options --parallel --deadline --json --requests --idle --total"
+    [apply]="--dry-run $_kovr_password_options --require-digest --parallel --deadline --json --requests --idle --total"
     [metrics]="--output --requests --idle --total"
+    [forget]=""
 )
 
 _kovr() {
