@@ -2,9 +2,9 @@
 
 #include "locator/batch_dialog.h"
 #include "locator/core/batch_sources.h"
-#include "locator/core/conflict_notes.h"
 #include "locator/core/record_text.h"
 #include "locator/device_info_dialog.h"
+#include "locator/device_list_view.h"
 #include "locator/ip_settings_dialog.h"
 #include "locator/local_subnets.h"
 #include "locator/message_box.h"
@@ -19,11 +19,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -61,13 +59,11 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     configureSelected_ = new QAction(Tr(TextId::MenuConfigureSelectedDevices), this);
     configureSelected_->setShortcut(kConfigureSelectedKeys);
     configureSelected_->setShortcutContext(Qt::WindowShortcut);
+    configureSelected_->setEnabled(false);
     addAction(configureSelected_);
     connect(configureSelected_, &QAction::triggered, this, &LocatorDialog::OnConfigureSelectedDevices);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
-    // Ctrl-click and Shift-click select several rows.
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(list_, &QTreeWidget::itemSelectionChanged, this, &LocatorDialog::OnSelectionChanged);
 }
 
 LocatorDialog::~LocatorDialog()
@@ -81,22 +77,8 @@ LocatorDialog::~LocatorDialog()
 
 void LocatorDialog::OnInitDialog()
 {
-    list_->setColumnCount(static_cast<int>(kDeviceColumnCount));
-    QStringList titles;
-    for (const DeviceColumn &column : kDeviceColumns) {
-        titles << Tr(column.title);
-    }
-    list_->setHeaderLabels(titles);
-    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    list_->header()->setSectionsClickable(true);
-    connect(list_->header(), &QHeaderView::sectionClicked, this, &LocatorDialog::OnHeaderClicked);
-    for (size_t i = 0; i < kDeviceColumnCount; ++i) {
-        list_->setColumnWidth(static_cast<int>(i), kDeviceColumns[i].width);
-    }
-    // A conflict mark no taller than the text keeps every row's height.
-    const int markSize = list_->fontMetrics().height();
-    list_->setIconSize(QSize(markSize, markSize));
-
+    view_ = new DeviceListView(*list_, table_);
+    connect(view_, &DeviceListView::SelectionChanged, this, &LocatorDialog::UpdateTasks);
     session_ = library_.OpenByGuid(&kLocatorSessionGuid);
     RefreshList();
 }
@@ -109,7 +91,7 @@ void LocatorDialog::RefreshList()
     }
     library_.StopSearch(session_);
     table_.ShowSearching();
-    ShowRows();
+    view_->Show();
     QMetaObject::invokeMethod(this, &LocatorDialog::OnStartSearch, Qt::QueuedConnection);
 }
 
@@ -128,71 +110,7 @@ void LocatorDialog::OnStartSearch()
 void LocatorDialog::OnShowResults(const SearchJob::Found &found)
 {
     table_.ShowResults(found, subnets_());
-    ShowRows();
-}
-
-void LocatorDialog::ShowRows()
-{
-    showing_ = true;
-    list_->clear();
-    const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    const QString advice = Tr(TextId::ConflictAdvice);
-    QList<QTreeWidgetItem *> rows;
-    for (size_t i = 0; i < table_.RowCount(); ++i) {
-        auto *row = new QTreeWidgetItem;
-        if (table_.KindAt(i) == RowKind::Message) {
-            row->setText(0, Tr(table_.MessageAt(i)));
-        } else {
-            for (size_t column = 0; column < kDeviceColumnCount; ++column) {
-                row->setText(static_cast<int>(column), FromUtf8(table_.CellText(i, column)));
-            }
-            const std::vector<std::string> &problems = table_.ProblemsAt(i);
-            if (!problems.empty()) {
-                row->setIcon(0, mark);
-                row->setToolTip(0, FromUtf8(ConflictNote(problems, advice.toStdString())));
-            }
-        }
-        rows << row;
-    }
-    list_->addTopLevelItems(rows);
-    QTreeWidgetItem *current = nullptr;
-    for (size_t i = 0; i < table_.RowCount(); ++i) {
-        if (table_.IsSelected(i)) {
-            rows[static_cast<int>(i)]->setSelected(true);
-            current = current ? current : rows[static_cast<int>(i)];
-        }
-    }
-    if (current) {
-        list_->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    }
-    if (const std::optional<size_t> column = table_.SortColumn()) {
-        list_->header()->setSortIndicatorShown(true);
-        list_->header()->setSortIndicator(static_cast<int>(*column),
-                                          table_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-    }
-    showing_ = false;
-    UpdateTasks();
-}
-
-void LocatorDialog::OnSelectionChanged()
-{
-    if (showing_) {
-        return;
-    }
-    std::vector<size_t> selected;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        if (list_->topLevelItem(i)->isSelected()) {
-            selected.push_back(static_cast<size_t>(i));
-        }
-    }
-    table_.SetSelection(selected);
-    UpdateTasks();
-}
-
-void LocatorDialog::OnHeaderClicked(int column)
-{
-    table_.SortBy(static_cast<size_t>(column));
-    ShowRows();
+    view_->Show();
 }
 
 void LocatorDialog::DeleteAllRows()

@@ -16,6 +16,7 @@ class QTreeWidget;
 namespace kovr::locator {
 
 class BatchDialog;
+class DeviceListView;
 
 // The main window: draws the core's device table and forwards the user's
 // input to it. The devices that answered the last search, one row each,
@@ -71,10 +72,6 @@ protected:
 
 private:
     void OnDestroy();
-    // Draws every row of the table, with its selection.
-    void ShowRows();
-    void OnSelectionChanged();
-    void OnHeaderClicked(int column);
     void ShowContextMenu(const QPoint &position);
     // The single-device tasks with one row selected or none (which they
     // tell the user), the batch with one or more.
@@ -89,9 +86,9 @@ private:
     DeviceTable table_;
     SearchJob search_;
     QTreeWidget *list_ = nullptr;
+    DeviceListView *view_ = nullptr; // from OnInitDialog
     KOVR_HANDLE session_ = nullptr;
     bool destroyed_ = false;
-    bool showing_ = false; // while ShowRows sets the selection
     std::unique_ptr<BusyWindow> busy_;
     SubnetSource subnets_;
     QAction *configureSelected_ = nullptr;
