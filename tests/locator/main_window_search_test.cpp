@@ -177,17 +177,6 @@ private slots:
         QCOMPARE(fake.LiveCopies(), 0);
     }
 
-    void refreshAfterNoneFoundReplacesTheMessage()
-    {
-        FakeLibrary fake;
-        auto window = OpenWindow(fake);
-        QVERIFY(window);
-        fake.devices = {MakeRecord(kMac1, "10.77.1.10")};
-        window->RefreshList();
-        QCOMPARE(RowTexts(window->List()), QStringList{QStringLiteral("Searching...")});
-        QTRY_COMPARE(RowTexts(window->List()), QStringList{QStringLiteral("10.77.1.10")});
-    }
-
     void failedSessionEndsEverySearchWithNoDevicesFound()
     {
         FakeLibrary fake;
