@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 
+#include "common/dhcp_mode.h"
 #include "common/field_text.h"
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"
@@ -129,7 +130,7 @@ void CheckSettings(const std::vector<KOVRDeviceInfoRecord> &devices, std::vector
                              "Subnet mask " + FormatIpv4(record.subnetMask) +
                                  " is not a contiguous prefix; set a mask such as 255.255.255.0."});
         }
-        if (record.ipAddress == 0 && record.dhcpMode != KOVR_DHCP_ENABLED) {
+        if (record.ipAddress == 0 && !IsDhcpOn(record)) {
             unconfigured.push_back({ProblemKind::Unconfigured,
                                     SeverityOf(ProblemKind::Unconfigured),
                                     {i},

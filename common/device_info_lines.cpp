@@ -1,5 +1,6 @@
 #include "common/device_info_lines.h"
 
+#include "common/dhcp_mode.h"
 #include "common/field_text.h"
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"
@@ -11,7 +12,7 @@ std::string DhcpText(const KOVRDeviceInfoRecord &record)
     if ((record.presentFields & KOVR_FIELD_DHCP_MODE) == 0) {
         return "N/A";
     }
-    return record.dhcpMode == KOVR_DHCP_ENABLED ? "Enabled" : "Disabled";
+    return IsDhcpOn(record) ? "Enabled" : "Disabled";
 }
 
 std::string DeviceInfoText(const KOVRDeviceInfoRecord &r, TextFilter showDeviceText)

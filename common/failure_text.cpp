@@ -4,9 +4,14 @@
 
 namespace kovr::common {
 
+bool IsTimeOut(int32_t result, int32_t lastError)
+{
+    return result == KOVR_TIMED_OUT || (result == KOVR_FAILED && lastError == KOVR_TIMED_OUT);
+}
+
 std::string LastErrorMessage(LastErrorMessageCall getMessage, KOVR_HANDLE session)
 {
-    char message[256] = {};
+    char message[kLastErrorMessageSize] = {};
     if (getMessage(session, message, sizeof message) != 0) {
         return {};
     }

@@ -9,6 +9,14 @@
 
 namespace kovr::common {
 
+// A buffer for the session's last error text: the library keeps at most 255
+// characters and the terminator.
+constexpr uint32_t kLastErrorMessageSize = 256;
+
+// A result that only a time-out explains: -2, or -1 from a preparatory
+// query of a command that timed out (the command itself was not sent).
+bool IsTimeOut(int32_t result, int32_t lastError);
+
 using LastErrorCall = int32_t (*)(KOVR_HANDLE h);
 using LastErrorMessageCall = int32_t (*)(KOVR_HANDLE h, char *buffer, uint32_t size);
 

@@ -145,7 +145,10 @@ void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, cons
     case ChangeStatus::NoAnswer:
         break;
     }
-    if (change.mayHaveTakenEffect) {
+    if (change.attempts == 0) {
+        report.outcome = Outcome::Failed;
+        report.detail = "the deadline passed before the change was sent";
+    } else if (change.mayHaveTakenEffect) {
         report.outcome = Outcome::Unverified;
         report.detail = "no answer in time; the change may have been made";
     } else {
@@ -269,13 +272,11 @@ std::vector<DeviceReport> ApplyPlan(const ApplyCalls &calls, std::vector<PlanEnt
         if (!settings.dryRun && report.outcome != Outcome::Unchanged) {
             work.push_back(i);
         } else {
+            entries[i].password.reset();
             Finish(settings, i, report);
         }
     }
     RunWork(calls, entries, work, settings, reports);
-    for (PlanEntry &entry : entries) {
-        entry.password.reset();
-    }
     return reports;
 }
 

@@ -53,6 +53,7 @@ struct DeviceReport {
 };
 
 constexpr unsigned kDefaultParallel = 16;
+constexpr unsigned kMaxParallel = 64;
 constexpr std::chrono::minutes kDefaultApplyDeadline{3};
 
 struct ApplySettings {
@@ -61,7 +62,8 @@ struct ApplySettings {
     // Serves every entry without a password of its own; none in a dry run.
     // A change with neither fails without being sent.
     const Password *sharedPassword = nullptr;
-    // No command or query starts after it.
+    // No command or query starts after it, not even a device's first; one
+    // in flight ends within the library's own limit.
     Clock::time_point deadline = Clock::now() + kDefaultApplyDeadline;
     // Once set, no further device is started; the devices in hand finish,
     // and those never started end Cancelled.

@@ -27,14 +27,14 @@ void TakeQueued(const SearchCalls &calls, KOVR_HANDLE session, std::vector<KOVRD
     }
 }
 
-void Earliest(std::optional<Clock::time_point> &current, Clock::time_point candidate)
+} // namespace
+
+void Earliest(std::optional<Clock::time_point> &current, std::optional<Clock::time_point> candidate)
 {
-    if (!current || candidate < *current) {
+    if (candidate && (!current || *candidate < *current)) {
         current = candidate;
     }
 }
-
-} // namespace
 
 bool IsValidSearchPlan(const SearchPlan &plan)
 {
@@ -223,7 +223,7 @@ int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchP
 {
     found.clear();
     if (!IsValidSearchPlan(plan)) {
-        return -1;
+        return KOVR_FAILED;
     }
     if (plan.requests == 1) {
         const int32_t count = calls.startSync(first, plan.idleMs, plan.totalMs);
@@ -243,7 +243,7 @@ int32_t SearchDevices(const SearchCalls &calls, KOVR_HANDLE first, const SearchP
     if (!search.Start([&](KOVR_HANDLE session) {
             return calls.startAsyncCallback(session, SearchWakeup::Notify, wake.UserValue());
         })) {
-        return -1;
+        return KOVR_FAILED;
     }
     while (!search.Finished() && !wake.Cancelled()) {
         wake.WaitUntil(search.NextWake());

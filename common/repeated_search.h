@@ -29,6 +29,10 @@ namespace kovr::common {
 
 constexpr unsigned kDefaultSearchRequests = 3;
 constexpr unsigned kMaxSearchRequests = 10;
+// The library's own limits: a search ends this long after the last reply,
+// or this long after its start.
+constexpr uint32_t kDefaultSearchIdleMs = 5000;
+constexpr uint32_t kDefaultSearchTotalMs = 60000;
 // The requests after the first go out evenly within this time.
 constexpr std::chrono::milliseconds kSearchRequestSpread{1000};
 
@@ -44,8 +48,8 @@ struct SearchCalls {
 
 struct SearchPlan {
     unsigned requests = kDefaultSearchRequests;
-    uint32_t idleMs = 5000;   // KOVR_INFINITE: no end after the last reply
-    uint32_t totalMs = 60000; // KOVR_INFINITE: no limit
+    uint32_t idleMs = kDefaultSearchIdleMs;   // KOVR_INFINITE: no end after the last reply
+    uint32_t totalMs = kDefaultSearchTotalMs; // KOVR_INFINITE: no limit
     std::chrono::milliseconds spread = kSearchRequestSpread;
 };
 
@@ -116,6 +120,10 @@ private:
     bool running_ = false;
 };
 
+// Moves `current` to `candidate` when that comes first; none is never.
+void Earliest(std::optional<RepeatedSearch::Clock::time_point> &current,
+              std::optional<RepeatedSearch::Clock::time_point> candidate);
+
 // How a blocking search is told that results are queued, and how another
 // thread ends it early. Thread-safe.
 class SearchWakeup {
@@ -137,7 +145,7 @@ private:
     bool cancelled_ = false;
 };
 
-// The whole search, blocking: -1 when the plan is invalid or the first
+// The whole search, blocking: KOVR_FAILED when the plan is invalid or the first
 // session's search can't start (its last error tells), otherwise the
 // number of devices, each once with its first reply, in `found`. Every
 // reply goes into `sightings` when given; with one request, the library's

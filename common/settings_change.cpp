@@ -1,15 +1,20 @@
 #include "common/settings_change.h"
 
+#include "common/dhcp_mode.h"
+#include "common/failure_text.h"
+
 namespace kovr::common {
 
 namespace {
 
+bool BeforeDeadline(const Attempts &attempts)
+{
+    return !attempts.deadline || Clock::now() < *attempts.deadline;
+}
+
 bool MayStart(const Attempts &attempts, unsigned made)
 {
-    if (made >= attempts.limit) {
-        return false;
-    }
-    return made == 0 || !attempts.deadline || Clock::now() < *attempts.deadline;
+    return made < attempts.limit && BeforeDeadline(attempts);
 }
 
 int32_t SendOnce(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac, const DeviceSettings &wanted,
@@ -25,8 +30,7 @@ int32_t SendOnce(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *m
 
 DeviceSettings SettingsOf(const KOVRDeviceInfoRecord &record)
 {
-    const bool dhcp = (record.presentFields & KOVR_FIELD_DHCP_MODE) != 0 && record.dhcpMode == KOVR_DHCP_ENABLED;
-    return {dhcp, record.ipAddress, record.subnetMask, record.gatewayAddress};
+    return {IsDhcpOn(record), record.ipAddress, record.subnetMask, record.gatewayAddress};
 }
 
 bool Holds(const DeviceSettings &current, const DeviceSettings &wanted)
@@ -35,11 +39,6 @@ bool Holds(const DeviceSettings &current, const DeviceSettings &wanted)
         return wanted.dhcp == current.dhcp;
     }
     return current.ip == wanted.ip && current.mask == wanted.mask && current.gateway == wanted.gateway;
-}
-
-bool IsTimeOut(int32_t result, int32_t lastError)
-{
-    return result == KOVR_TIMED_OUT || (result == KOVR_FAILED && lastError == KOVR_TIMED_OUT);
 }
 
 int32_t QueryDevice(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac, KOVRDeviceInfoRecord &record,
@@ -88,6 +87,10 @@ ChangeResult ChangeSettings(const DeviceCalls &calls, KOVR_HANDLE session, const
         }
         if (!outcome.mayHaveTakenEffect) {
             continue;
+        }
+        // A query is started only before the deadline, like a command.
+        if (!BeforeDeadline(attempts)) {
+            break;
         }
         // Whoever answers for a device that offered a challenge without one
         // may have read the change on the wire and be echoing it.

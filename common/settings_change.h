@@ -21,7 +21,9 @@
 
 namespace kovr::common {
 
+// The first attempt included.
 constexpr unsigned kDefaultAttempts = 3;
+constexpr unsigned kMaxAttempts = 10;
 
 struct DeviceCalls {
     int32_t (*getDeviceInfo)(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record);
@@ -43,22 +45,20 @@ DeviceSettings SettingsOf(const KOVRDeviceInfoRecord &record);
 // With DHCP on, a device's address is whatever the server gave it.
 bool Holds(const DeviceSettings &current, const DeviceSettings &wanted);
 
-// A result that only a time-out explains: -2, or -1 from a preparatory
-// query of a command that timed out (the command itself was not sent).
-bool IsTimeOut(int32_t result, int32_t lastError);
-
 using Clock = std::chrono::steady_clock;
 
 struct Attempts {
     unsigned limit = kDefaultAttempts; // in all, the first included
-    // No attempt starts after it.
+    // No command or query starts after it, not even the first; one in
+    // flight ends within the library's own limit.
     std::optional<Clock::time_point> deadline;
 };
 
 // Before each attempt after the first; the number of the coming attempt.
 using ResendNotice = std::function<void(unsigned attempt)>;
 
-// KOVRGetDeviceInfo, asked again after each time-out. Returns its result.
+// KOVRGetDeviceInfo, asked again after each time-out. Returns its result,
+// or KOVR_TIMED_OUT when the deadline let no query start.
 int32_t QueryDevice(const DeviceCalls &calls, KOVR_HANDLE session, const uint8_t *mac, KOVRDeviceInfoRecord &record,
                     const Attempts &attempts, const ResendNotice &onRetry = nullptr);
 
@@ -67,7 +67,7 @@ enum class ChangeStatus {
     Confirmed,    // its reply was lost; a query showed the new settings
     Refused,      // the device answered with an error: never sent again
     Failed,       // a local failure: never sent again
-    NoAnswer,     // every attempt timed out
+    NoAnswer,     // every attempt timed out, or the deadline let none start
 };
 
 struct ChangeResult {

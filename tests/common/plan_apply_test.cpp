@@ -23,6 +23,8 @@ const DeviceSettings kOld{false, kovr::test::Address(10, 77, 1, 10), kovr::test:
 const NetworkSetting kNew{kovr::test::Address(10, 77, 1, 20), kOld.mask, kOld.gateway};
 // The device with this last MAC byte refuses the password.
 constexpr uint8_t kRefusing = 4;
+// The device with this last MAC byte takes a change but never answers a query.
+constexpr uint8_t kSilent = 5;
 
 // The devices' settings by their last MAC byte, the commands they took,
 // and when the run is to be stopped.
@@ -54,6 +56,9 @@ int32_t SetNetwork(KOVR_HANDLE, const uint8_t *mac, uint32_t ip, uint32_t mask, 
 int32_t GetDeviceInfo(KOVR_HANDLE, const uint8_t *mac, KOVRDeviceInfoRecord *record)
 {
     const std::lock_guard<std::mutex> lock(g_fleet->mutex);
+    if (mac[5] == kSilent) {
+        return t_lastError = KOVR_TIMED_OUT;
+    }
     const DeviceSettings &shown = g_fleet->devices.at(mac[5]);
     record->ipAddress = shown.ip;
     record->subnetMask = shown.mask;
@@ -134,6 +139,8 @@ TEST(PlanApplyTest, AStopCancelsTheDevicesNotYetStartedAndEachIsReportedOnce)
         settings.onReport = [&](size_t index, const DeviceReport &report) {
             const std::lock_guard<std::mutex> lock(reportedMutex);
             reported[index] += OutcomeName(report.outcome)[0];
+            // Wiped as each device ends, not once the whole run has.
+            EXPECT_EQ(entries[index].password, nullptr) << c.what << ", entry " << index;
         };
 
         const std::vector<DeviceReport> reports = ApplyPlan(kCalls, entries, found, settings);
@@ -320,6 +327,24 @@ TEST(PlanApplyTest, TheGuardSendsNothingToAnImpostorAndAsksAboutPlainPasswordsOn
         EXPECT_EQ(asked, requireDigest ? 0u : 1u);
         EXPECT_TRUE(pins.IsPinned(entries[5].mac)) << "pinned by its challenge";
     }
+}
+
+// A change the device acknowledged is unverified, never failed, when no
+// query before the deadline could confirm it.
+TEST(PlanApplyTest, AnAcknowledgedChangeThatNoQueryConfirmsIsUnverified)
+{
+    Fleet fleet;
+    g_fleet = &fleet;
+    std::vector<PlanEntry> entries;
+    entries.push_back(Entry(kSilent, Request::Static));
+    fleet.devices[kSilent] = kOld;
+    ApplySettings settings;
+    settings.deadline = Clock::now() + std::chrono::milliseconds(200);
+
+    const std::vector<DeviceReport> reports = ApplyPlan(kCalls, entries, {FoundWithOldSettings(kSilent)}, settings);
+
+    EXPECT_EQ(reports[0].outcome, Outcome::Unverified) << reports[0].detail;
+    EXPECT_EQ(fleet.commands, 1u);
 }
 
 } // namespace

@@ -182,11 +182,21 @@ TEST(RepeatedSearchTest, RefusesLimitsTheLibraryRefuses)
     Library library;
     g_library = &library;
     std::vector<KOVRDeviceInfoRecord> found;
-    for (const SearchPlan &plan :
-         {SearchPlan{0, 5000, 60000}, SearchPlan{kMaxSearchRequests + 1, 5000, 60000}, SearchPlan{3, 0, 60000},
-          SearchPlan{3, 5000, 0}, SearchPlan{3, KOVR_INFINITE, KOVR_INFINITE}}) {
-        EXPECT_EQ(SearchDevices(Calls(), kFirst, plan, found), -1);
+    const struct {
+        const char *what;
+        SearchPlan plan;
+    } cases[] = {
+        {"no request", {0, 5000, 60000}},
+        {"one request past the most", {kMaxSearchRequests + 1, 5000, 60000}},
+        {"no idle time", {3, 0, 60000}},
+        {"no total time", {3, 5000, 0}},
+        {"neither limit", {3, KOVR_INFINITE, KOVR_INFINITE}},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(SearchDevices(Calls(), kFirst, c.plan, found), KOVR_FAILED) << c.what;
     }
+    // The most requests are allowed.
+    EXPECT_TRUE(IsValidSearchPlan({kMaxSearchRequests, 5000, 60000}));
     EXPECT_EQ(library.asyncStarts + static_cast<int>(library.syncStarts.size()), 0);
 }
 
@@ -240,6 +250,31 @@ TEST(RepeatedSearchTest, EndsTheIdleLimitAfterTheLastReplyAndAtTheTotalLimit)
     EXPECT_TRUE(silent.Step().empty());
     // With no reply there is no idle end: only the total limit.
     EXPECT_LE(*silent.NextWake(), RepeatedSearch::Clock::now() + std::chrono::milliseconds(100));
+}
+
+// Devices that answer one after another, each within the idle time of the
+// one before, are all found: the idle time runs from the last reply.
+TEST(RepeatedSearchTest, TheIdleTimeRestartsWithEveryReply)
+{
+    Library library;
+    library.replies[0] = {Reply(1, 1)};
+    g_library = &library;
+    const std::chrono::milliseconds idle(1000);
+    const std::chrono::milliseconds apart(600);
+    RepeatedSearch search(Calls(), kFirst, {1, 1000, 60000, std::chrono::milliseconds(0)}, Merge::ByMac);
+    ASSERT_TRUE(search.Start([](KOVR_HANDLE h) {
+        return Calls().startAsyncCallback(
+            h, [](KOVR_HANDLE, uintptr_t) {}, 0);
+    }));
+    const auto start = RepeatedSearch::Clock::now();
+    ASSERT_EQ(search.Step().size(), 1u);
+    for (uint8_t device = 2; device <= 3; ++device) {
+        std::this_thread::sleep_until(start + apart * (device - 1));
+        ASSERT_FALSE(search.Finished()) << "before device " << int{device} << "'s reply";
+        library.queues[kFirst].push_back(Reply(device, 1));
+        EXPECT_EQ(search.Step().size(), 1u) << "device " << int{device};
+    }
+    EXPECT_GT(*search.NextWake(), RepeatedSearch::Clock::now() + idle / 2);
 }
 
 TEST(RepeatedSearchTest, ACancelEndsTheSearchAtOnce)

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <string>
+#include <thread>
 #include <utility>
 
 using namespace kovr::common;
@@ -28,12 +29,14 @@ struct Script {
     std::string sent; // one letter per call: N network, D DHCP, Q query
     int32_t lastError = 0;
     bool challenged = false; // the queries' replies carry a challenge
+    std::chrono::milliseconds commandTakes{0};
 };
 Script *g_script = nullptr;
 
 int32_t Command(char kind)
 {
     g_script->sent += kind;
+    std::this_thread::sleep_for(g_script->commandTakes);
     const auto [result, error] = g_script->commands.empty() ? std::make_pair(-2, -2) : g_script->commands.front();
     if (!g_script->commands.empty()) {
         g_script->commands.pop_front();
@@ -142,38 +145,66 @@ TEST(SettingsChangeTest, OnlyATrustedReplyConfirmsALostOne)
     }
 }
 
-TEST(SettingsChangeTest, NoAttemptStartsAfterTheDeadlineButTheFirst)
+// Neither a first attempt nor a confirming query starts after the
+// deadline; a command in flight when it passes is waited for.
+TEST(SettingsChangeTest, NothingStartsAfterTheDeadline)
 {
-    Script script;
-    g_script = &script;
-    unsigned notices = 0;
-    const ChangeResult result =
-        ChangeSettings(kCalls, nullptr, kMac, kStatic, "pw", Attempts{100, Clock::now() - std::chrono::seconds(1)},
-                       [&](unsigned) { ++notices; });
-    EXPECT_EQ(result.status, ChangeStatus::NoAnswer);
-    EXPECT_EQ(script.sent, "NQ");
-    EXPECT_EQ(notices, 0u);
+    const struct {
+        const char *what;
+        std::chrono::milliseconds deadlineIn;
+        std::chrono::milliseconds commandTakes;
+        const char *sent;
+        bool mayHaveTakenEffect;
+    } cases[] = {
+        {"passed before the start", std::chrono::milliseconds(-1000), std::chrono::milliseconds(0), "", false},
+        {"passes during the first command", std::chrono::milliseconds(50), std::chrono::milliseconds(100), "N", true},
+    };
+    for (const auto &c : cases) {
+        Script script;
+        script.commandTakes = c.commandTakes;
+        g_script = &script;
+        unsigned notices = 0;
+        const ChangeResult result =
+            ChangeSettings(kCalls, nullptr, kMac, kStatic, "pw", Attempts{100, Clock::now() + c.deadlineIn},
+                           [&](unsigned) { ++notices; });
+        EXPECT_EQ(result.status, ChangeStatus::NoAnswer) << c.what;
+        EXPECT_EQ(script.sent, c.sent) << c.what;
+        EXPECT_EQ(result.mayHaveTakenEffect, c.mayHaveTakenEffect) << c.what;
+        EXPECT_EQ(notices, 0u) << c.what;
+
+        KOVRDeviceInfoRecord record{};
+        script.sent.clear();
+        EXPECT_EQ(QueryDevice(kCalls, nullptr, kMac, record, Attempts{3, Clock::now() + c.deadlineIn}), KOVR_TIMED_OUT)
+            << c.what;
+        EXPECT_EQ(script.sent.empty(), c.deadlineIn.count() < 0) << c.what;
+    }
 }
 
 TEST(SettingsChangeTest, AQueryIsAskedAgainOnlyAfterATimeOut)
 {
-    struct Case {
+    const struct {
+        const char *what;
         std::deque<std::pair<int32_t, DeviceSettings>> queries; // none left: time-outs
         unsigned limit;
         int32_t result;
         const char *sent;
+    } cases[] = {
+        {"answered", {{0, kOld}}, 3, 0, "Q"},
+        {"never answered", {}, 3, -2, "QQQ"},
+        {"never answered, one attempt", {}, 1, -2, "Q"},
+        {"a local failure", {{-1, kOld}}, 3, -1, "Q"},
     };
-    for (const Case &c :
-         {Case{{{0, kOld}}, 3, 0, "Q"}, Case{{}, 3, -2, "QQQ"}, Case{{}, 1, -2, "Q"}, Case{{{-1, kOld}}, 3, -1, "Q"}}) {
+    for (const auto &c : cases) {
         Script script{{}, c.queries, "", 0};
         g_script = &script;
         std::vector<unsigned> notices;
         KOVRDeviceInfoRecord record{};
         EXPECT_EQ(QueryDevice(kCalls, nullptr, kMac, record, Attempts{c.limit, std::nullopt},
                               [&](unsigned attempt) { notices.push_back(attempt); }),
-                  c.result);
-        EXPECT_EQ(script.sent, c.sent);
-        EXPECT_EQ(notices.size(), script.sent.size() - 1);
+                  c.result)
+            << c.what;
+        EXPECT_EQ(script.sent, c.sent) << c.what;
+        EXPECT_EQ(notices.size(), script.sent.size() - 1) << c.what;
     }
 }
 
@@ -185,14 +216,26 @@ TEST(SettingsChangeTest, HoldsComparesAddressesOnlyWithDhcpOff)
     otherMask.mask = kovr::test::Address(255, 255, 0, 0);
     DeviceSettings otherGateway = kStatic;
     otherGateway.gateway = kOld.ip;
-    struct Case {
+    // DHCP gave it the very address, mask and gateway asked for: it still
+    // has to be made static, or the next lease may change them.
+    DeviceSettings leasedAsWanted = kStatic;
+    leasedAsWanted.dhcp = true;
+    const struct {
+        const char *what;
         DeviceSettings current, wanted;
         bool holds;
+    } cases[] = {
+        {"DHCP wanted, DHCP with any lease", leased, kDhcp, true},
+        {"DHCP wanted, static", kOld, kDhcp, false},
+        {"static wanted, DHCP", leased, kStatic, false},
+        {"static wanted, DHCP leasing the same address", leasedAsWanted, kStatic, false},
+        {"static wanted, the same", kStatic, kStatic, true},
+        {"static wanted, another address", kOld, kStatic, false},
+        {"static wanted, another mask", otherMask, kStatic, false},
+        {"static wanted, another gateway", otherGateway, kStatic, false},
     };
-    for (const Case &c : {Case{leased, kDhcp, true}, Case{kOld, kDhcp, false}, Case{leased, kStatic, false},
-                          Case{kStatic, kStatic, true}, Case{kOld, kStatic, false}, Case{otherMask, kStatic, false},
-                          Case{otherGateway, kStatic, false}}) {
-        EXPECT_EQ(Holds(c.current, c.wanted), c.holds);
+    for (const auto &c : cases) {
+        EXPECT_EQ(Holds(c.current, c.wanted), c.holds) << c.what;
     }
 }
 

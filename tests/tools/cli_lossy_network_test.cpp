@@ -32,6 +32,17 @@ size_t RequestsOfType(const Simulator &simulator, const char *typeHex)
     }
     return count;
 }
+// Every request's type in order, such as "0001 0007".
+std::string RequestTypes(const Simulator &simulator)
+{
+    std::string types;
+    for (const nlohmann::json &line : simulator.Log()) {
+        if (line["direction"] == "in") {
+            types += (types.empty() ? "" : " ") + line["bytes"].get<std::string>().substr(8, 4);
+        }
+    }
+    return types;
+}
 constexpr const char *kSetNetwork = "0003";
 constexpr const char *kReboot = "0005";
 constexpr const char *kSetDhcp = "0007";
@@ -45,7 +56,7 @@ TEST(CliLossyNetworkTest, ALostFirstRequestHidesNothingButWithOneRequestItHidesA
 {
     Lab lab{Topology::Single};
     const std::vector<std::string> search = {"search", "--json", "--idle", "400", "--total", "3000"};
-    for (const char *requests : {"3", "1"}) {
+    for (const char *requests : {"3", "1", "10"}) {
         Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "1"}};
         std::vector<std::string> args = search;
         args.insert(args.end(), {"--requests", requests});
@@ -55,14 +66,27 @@ TEST(CliLossyNetworkTest, ALostFirstRequestHidesNothingButWithOneRequestItHidesA
     }
 }
 
+// --retries counts the attempts after the first: the default asks three
+// times in all, 0 once.
 TEST(CliLossyNetworkTest, InfoAsksAgainAfterALostQuery)
 {
     Lab lab{Topology::Single};
-    Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "1"}};
-    const auto result = RunKovr({"info", kMac, "--json"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(Says(result, "trying again (attempt 2 of 3)")) << result.err;
-    EXPECT_EQ(RunKovr({"info", kMac, "--retries", "1"}).exitCode, 0);
+    const struct {
+        const char *retries;
+        int exitCode;
+        bool retried;
+    } cases[] = {{nullptr, 0, true}, {"0", 3, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.retries ? c.retries : "default");
+        Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), {"--ignore-requests", "1"}};
+        std::vector<std::string> args = {"info", kMac, "--json"};
+        if (c.retries) {
+            args.insert(args.end(), {"--retries", c.retries});
+        }
+        const auto result = RunKovr(args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_EQ(Says(result, "trying again (attempt 2 of 3)"), c.retried) << result.err;
+    }
 }
 
 TEST(CliLossyNetworkTest, ALostCommandReplyWhoseChangeHoldsIsConfirmedByAQuery)
@@ -90,6 +114,9 @@ TEST(CliLossyNetworkTest, ALostCommandIsSentAgain)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(Says(result, "dhcp " + kMac + ": no answer in time; trying again (attempt 2 of 3)")) << result.err;
     EXPECT_EQ(result.out, kMac + ": DHCP enabled\n");
+    // Challenge, command (lost), the query that finds DHCP still off, then
+    // challenge and command again: never a blind resend.
+    EXPECT_EQ(RequestTypes(simulator), "0001 0007 0001 0001 0007");
     EXPECT_EQ(RequestsOfType(simulator, kSetDhcp), 2u);
 }
 

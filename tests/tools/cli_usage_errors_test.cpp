@@ -54,7 +54,9 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"search", "--bogus"}, "unknown option '--bogus'"},
         {{"search", "--requests", "0"}, "--requests"},
-        {{"dhcp", mac, "--retries", "0", "--password-stdin"}, "--retries"},
+        {{"search", "--requests", "11"}, "--requests"},
+        {{"dhcp", mac, "--retries", "10", "--password-stdin"}, "--retries"},
+        {{"info", mac, "--retries", "-1"}, "--retries"},
         {{}, "a command is required"},
     };
     for (const UsageCase &usage : cases) {

@@ -121,12 +121,17 @@ void AddApplyCommand(CLI::App &app, int &status)
     command->add_flag("--dry-run", options->dryRun, "Show each change, old -> new, and send nothing");
     AddPasswordOptions(*command, options->password);
     AddRequireDigestOption(*command, options->requireDigest);
-    command->add_option("--parallel", options->parallel, "Configure up to N devices at once (default 16)")
+    command
+        ->add_option("--parallel", options->parallel,
+                     "Configure up to N devices at once (1 to " + std::to_string(common::kMaxParallel) + ", default " +
+                         std::to_string(options->parallel) + ")")
         ->type_name("N")
-        ->check(CLI::Range(1u, 64u));
+        ->check(CLI::Range(1u, common::kMaxParallel));
     AddReadOption<uint32_t>(*command, "--deadline", options->deadlineMs, ReadMilliseconds,
-                            "Start no command or query after MS milliseconds from the start (default 180000; "
-                            "'infinite' for no limit)")
+                            "Start no command or query after MS milliseconds from the start (default " +
+                                std::to_string(options->deadlineMs) +
+                                "; 'infinite' for no limit). A command already in flight ends within the "
+                                "library's own limit")
         ->type_name("MS");
     AddFormatOptions(*command, options->format, false, "Write one JSON object: each device's outcome, and a summary");
     AddSearchLimitOptions(*command, options->limits);

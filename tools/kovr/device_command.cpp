@@ -11,11 +11,11 @@
 
 namespace kovr::cli {
 
-const char *const kSettingsRetriesHelp = "Make the change up to N times in all while it times out";
+const char *const kSettingsRetriesHelp = "Make the change up to N more times while it times out";
 const char *const kSettingsChangeFooter =
     "When the device doesn't answer in time, kovr asks it for its settings: if it already holds\n"
     "the new ones, only its reply was lost and the change is done; if not, the change is sent\n"
-    "again, up to --retries times in all. A refused password or an error from the device is\n"
+    "again, at most --retries more times. A refused password or an error from the device is\n"
     "never retried.\n\n";
 const char *const kPasswordFooter =
     "A device that offers a challenge gets the password only as a digest, and is pinned: from then\n"
@@ -41,16 +41,25 @@ void AddRequireDigestOption(CLI::App &command, bool &requireDigest)
                      "Send a password only as a digest: refuse a device that offers no challenge");
 }
 
-void AddRetriesOption(CLI::App &command, unsigned &attempts, const std::string &what)
+void AddRetriesOption(CLI::App &command, unsigned &retries, const std::string &what)
 {
-    command.add_option("--retries", attempts, what + " (default 3; 1 makes it once)")
+    constexpr unsigned kMaxRetries = common::kMaxAttempts - 1;
+    command
+        .add_option("--retries", retries,
+                    what + " (0 to " + std::to_string(kMaxRetries) + ", default " + std::to_string(retries) +
+                        "; 0 makes it once)")
         ->type_name("N")
-        ->check(CLI::Range(1u, 10u));
+        ->check(CLI::Range(0u, kMaxRetries));
 }
 
-common::ResendNotice RetryNotice(const std::string &action, unsigned limit)
+common::Attempts AttemptsWith(unsigned retries)
 {
-    return [action, limit](unsigned attempt) {
+    return {retries + 1, std::nullopt};
+}
+
+common::ResendNotice RetryNotice(const std::string &action, unsigned retries)
+{
+    return [action, limit = retries + 1](unsigned attempt) {
         std::cerr << "kovr: " << action << ": no answer in time; trying again (attempt " << attempt << " of " << limit
                   << ")\n";
     };
@@ -134,14 +143,14 @@ int ReportCommandResult(const CommandContext &context, const std::string &action
 }
 
 int RunSettingsChange(const DeviceCommandOptions &options, const std::string &action,
-                      const common::DeviceSettings &wanted, unsigned attempts, const std::string &done)
+                      const common::DeviceSettings &wanted, unsigned retries, const std::string &done)
 {
     return RunDeviceCommand(options, action, [&](const CommandContext &context) {
         const MacAddress &mac = context.mac;
         const std::string target = action + " " + FormatMac(mac.data());
         const common::ChangeResult change = common::ChangeSettings(
             common::LibraryDeviceCalls(), context.session.handle(), mac.data(), wanted, context.password.c_str(),
-            {attempts, std::nullopt}, RetryNotice(target, attempts), context.trust());
+            AttemptsWith(retries), RetryNotice(target, retries), context.trust());
         context.password.Clear();
         switch (change.status) {
         case common::ChangeStatus::Acknowledged:

@@ -32,8 +32,12 @@ void AddDeviceCommandOptions(CLI::App &command, DeviceCommandOptions &options,
 // --require-digest: refuse a device that would take its password in plain.
 void AddRequireDigestOption(CLI::App &command, bool &requireDigest);
 
-// --retries N: how many times in all a command or query that timed out is made.
-void AddRetriesOption(CLI::App &command, unsigned &attempts, const std::string &what);
+// --retries N: how many more times a command or query that timed out is
+// made after the first; the default gives common's attempts in all.
+constexpr unsigned kDefaultRetries = common::kDefaultAttempts - 1;
+void AddRetriesOption(CLI::App &command, unsigned &retries, const std::string &what);
+// The first attempt and the retries, without a deadline.
+common::Attempts AttemptsWith(unsigned retries);
 
 // What set-ip and dhcp say about --retries.
 extern const char *const kSettingsRetriesHelp;
@@ -41,8 +45,8 @@ extern const char *const kSettingsChangeFooter;
 // What set-ip, dhcp and reboot say about passwords on the wire.
 extern const char *const kPasswordFooter;
 
-// A notice on stderr before attempt `attempt` of `limit`.
-common::ResendNotice RetryNotice(const std::string &action, unsigned limit);
+// A notice on stderr before each retry: "attempt 2 of 3".
+common::ResendNotice RetryNotice(const std::string &action, unsigned retries);
 
 // The guard's options as kovr uses them: a warning on stderr, naming the
 // action and ending with `postscript`, before the first password of the run
@@ -85,6 +89,6 @@ int ReportCommandResult(const CommandContext &context, const std::string &action
 // prints `done` once the device took it, saying so when only a query could
 // confirm it.
 int RunSettingsChange(const DeviceCommandOptions &options, const std::string &action,
-                      const common::DeviceSettings &wanted, unsigned attempts, const std::string &done);
+                      const common::DeviceSettings &wanted, unsigned retries, const std::string &done);
 
 } // namespace kovr::cli

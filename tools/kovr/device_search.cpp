@@ -16,7 +16,9 @@ void AddRequestsOption(CLI::App &command, unsigned &requests)
     command
         .add_option("--requests", requests,
                     "Send the discovery request N times, spread over the first second, so that a lost datagram "
-                    "hides no device (default 3; 1 sends it once)")
+                    "hides no device (1 to " +
+                        std::to_string(common::kMaxSearchRequests) + ", default " + std::to_string(requests) +
+                        "; 1 sends it once)")
         ->type_name("N")
         ->check(CLI::Range(1u, common::kMaxSearchRequests));
 }
@@ -24,12 +26,15 @@ void AddRequestsOption(CLI::App &command, unsigned &requests)
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits)
 {
     AddRequestsOption(command, limits.requests);
+    // The defaults are the fields' values as the command set them.
     AddReadOption<uint32_t>(command, "--idle", limits.idleMs, ReadMilliseconds,
                             "End the search MS milliseconds after the last reply, once a device has answered "
-                            "(default 5000; 'infinite' waits for --total)")
+                            "(default " +
+                                std::to_string(limits.idleMs) + "; 'infinite' waits for --total)")
         ->type_name("MS");
     AddReadOption<uint32_t>(command, "--total", limits.totalMs, ReadMilliseconds,
-                            "End the search after MS milliseconds in all (default 60000; 'infinite' for no limit)")
+                            "End the search after MS milliseconds in all (default " + std::to_string(limits.totalMs) +
+                                "; 'infinite' for no limit)")
         ->type_name("MS");
 }
 

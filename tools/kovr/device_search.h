@@ -16,14 +16,17 @@
 
 namespace kovr::cli {
 
-// --requests N: how many discovery requests a search sends (watch has it too).
+// --requests N: how many discovery requests a search sends (watch has it
+// too); the help gives the value at the call as the default.
 void AddRequestsOption(CLI::App &command, unsigned &requests);
 
 struct SearchLimits {
     unsigned requests = common::kDefaultSearchRequests;
-    uint32_t idleMs = 5000;
-    uint32_t totalMs = 60000;
+    uint32_t idleMs = common::kDefaultSearchIdleMs;
+    uint32_t totalMs = common::kDefaultSearchTotalMs;
 };
+// --requests, --idle and --total; each help text gives the field's value
+// at the call as the default.
 void AddSearchLimitOptions(CLI::App &command, SearchLimits &limits);
 
 // Searches through the session (and, for the later requests, sessions like

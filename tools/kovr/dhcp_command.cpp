@@ -12,7 +12,7 @@ namespace {
 
 struct DhcpOptions {
     DeviceCommandOptions device;
-    unsigned attempts = common::kDefaultAttempts;
+    unsigned retries = kDefaultRetries;
 };
 
 } // namespace
@@ -22,13 +22,13 @@ void AddDhcpCommand(CLI::App &app, int &status)
     auto options = std::make_shared<DhcpOptions>();
     CLI::App *command = app.add_subcommand("dhcp", "Let a device take its network settings from DHCP");
     AddDeviceCommandOptions(*command, options->device,
-                            [&](CLI::App &own) { AddRetriesOption(own, options->attempts, kSettingsRetriesHelp); });
+                            [&](CLI::App &own) { AddRetriesOption(own, options->retries, kSettingsRetriesHelp); });
     command->footer(std::string(kSettingsChangeFooter) + kPasswordFooter +
                     "Examples:\n"
                     "  kovr dhcp 02:00:00:00:00:01\n"
                     "  pass show lab/device | kovr dhcp 02:00:00:00:00:01 --password-stdin");
     command->callback([options, &status] {
-        status = RunSettingsChange(options->device, "dhcp", {true, 0, 0, 0}, options->attempts, "DHCP enabled");
+        status = RunSettingsChange(options->device, "dhcp", {true, 0, 0, 0}, options->retries, "DHCP enabled");
     });
 }
 

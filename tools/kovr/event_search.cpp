@@ -6,18 +6,6 @@
 
 namespace kovr::cli {
 
-namespace {
-
-void Earliest(std::optional<EventSearch::Clock::time_point> &current,
-              std::optional<EventSearch::Clock::time_point> candidate)
-{
-    if (candidate && (!current || *candidate < *current)) {
-        current = candidate;
-    }
-}
-
-} // namespace
-
 EventSearch::EventSearch(const Session &session, const common::SearchPlan &plan, common::Merge merge)
     : search_(common::LibrarySearchCalls([choice = session.choice()] { return OpenSession(choice); }), session.handle(),
               plan, merge)
@@ -39,7 +27,7 @@ void EventSearch::RunUntilDone(const InterruptPipe &interrupt,
     while (!search_.Finished()) {
         const std::optional<Clock::time_point> nextTick = tick();
         std::optional<Clock::time_point> until = search_.NextWake();
-        Earliest(until, nextTick);
+        common::Earliest(until, nextTick);
         std::optional<std::chrono::milliseconds> timeout;
         if (until) {
             timeout = std::max(std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()),

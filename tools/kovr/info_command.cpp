@@ -22,7 +22,7 @@ namespace {
 struct InfoOptions {
     MacAddress mac{};
     bool json = false;
-    unsigned attempts = common::kDefaultAttempts;
+    unsigned retries = kDefaultRetries;
     SessionChoice session;
 };
 
@@ -36,7 +36,7 @@ int RunInfo(const InfoOptions &options)
     KOVRDeviceInfoRecord record{};
     const std::string target = "info " + FormatMac(mac.data());
     const int32_t result = common::QueryDevice(common::LibraryDeviceCalls(), session.handle(), mac.data(), record,
-                                               {options.attempts, std::nullopt}, RetryNotice(target, options.attempts));
+                                               AttemptsWith(options.retries), RetryNotice(target, options.retries));
     if (result != 0) {
         return ReportResult(session, target, result);
     }
@@ -64,7 +64,7 @@ void AddInfoCommand(CLI::App &app, int &status)
     CLI::App *command = app.add_subcommand("info", "Ask one device for its current details");
     AddMacArgument(*command, options->mac);
     command->add_flag("--json", options->json, "Write one JSON object with every field of the device record");
-    AddRetriesOption(*command, options->attempts, "Ask up to N times in all while the device doesn't answer");
+    AddRetriesOption(*command, options->retries, "Ask up to N more times while the device doesn't answer");
     AddSessionOptions(*command, options->session);
     command->footer("Shows the lines of the locator's Device Information window. The device has 5 seconds\n"
                     "to answer each time it is asked (exit status 3 if it never does).\n\n"

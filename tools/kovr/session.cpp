@@ -43,9 +43,7 @@ int ReportResult(const Session &session, const std::string &action, int32_t resu
     }
     std::cerr << "kovr: " << action << ' '
               << common::FailureText(KOVRGetLastError, KOVRGetLastErrorMessage, session.handle(), result) << '\n';
-    // A preparatory query that timed out fails the call with -1 but leaves
-    // the time-out as the last error.
-    return result == KOVR_TIMED_OUT || session.LastError() == KOVR_TIMED_OUT ? kExitTimedOut : kExitFailure;
+    return common::IsTimeOut(result, session.LastError()) ? kExitTimedOut : kExitFailure;
 }
 
 } // namespace kovr::cli

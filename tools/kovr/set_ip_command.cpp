@@ -13,13 +13,13 @@ namespace {
 struct SetIpOptions {
     DeviceCommandOptions device;
     common::DeviceSettings wanted;
-    unsigned attempts = common::kDefaultAttempts;
+    unsigned retries = kDefaultRetries;
 };
 
 int RunSetIp(const SetIpOptions &options)
 {
     const common::DeviceSettings &wanted = options.wanted;
-    return RunSettingsChange(options.device, "set-ip", wanted, options.attempts,
+    return RunSettingsChange(options.device, "set-ip", wanted, options.retries,
                              "IP address " + FormatIpv4(wanted.ip) + ", subnet mask " + FormatIpv4(wanted.mask) +
                                  ", gateway " + FormatIpv4(wanted.gateway));
 }
@@ -40,7 +40,7 @@ void AddSetIpCommand(CLI::App &app, int &status)
         AddReadOption<uint32_t>(own, "--gateway", options->wanted.gateway, ReadIpv4, "The new gateway address")
             ->type_name("G")
             ->required();
-        AddRetriesOption(own, options->attempts, kSettingsRetriesHelp);
+        AddRetriesOption(own, options->retries, kSettingsRetriesHelp);
     });
     command->footer(std::string(kSettingsChangeFooter) + kPasswordFooter +
                     "The password is asked for on the terminal unless --password-file or --password-stdin\n"

@@ -41,7 +41,7 @@ int RunWatch(const WatchOptions &options)
     EventSearch search(session, plan, options.requests == 1 ? common::Merge::None : common::Merge::ByMacAndInterface);
     const Clock::time_point start = Clock::now();
     if (!search.Start()) {
-        return ReportResult(session, "watch", -1);
+        return ReportResult(session, "watch", KOVR_FAILED);
     }
     ProgressLine progress(STDERR_FILENO);
     StreamWriter writer(std::cout, options.format.format());
