@@ -203,8 +203,10 @@ bool KnownDevices::Save(std::string &error)
     if (!folder.empty() && !MakePrivateFolder(folder, error)) {
         return false;
     }
-    if (!ReplaceFileAtomically(path_, text, error, Readers::OwnerOnly)) {
-        error = Printable(path_) + ": " + error;
+    const Replacement written = ReplaceFileAtomically(path_, text, error, Readers::OwnerOnly);
+    if (written != Replacement::Done) {
+        error = Printable(path_) +
+                (written == Replacement::NotDurable ? ": written, but it may not be on disk yet: " : ": ") + error;
         return false;
     }
     changed_ = false;

@@ -2,6 +2,8 @@
 
 #include "common/write_all.h"
 
+#include "discovery/platform/fault_injection.h"
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -38,10 +40,14 @@ bool FillAndClose(int fd, const std::string &text, mode_t mode)
     return written && closed;
 }
 
-// The rename is durable only once the folder is synced; by then the new
-// file is in place, so a failure here is reported but changes nothing.
+// The rename is durable only once the folder is synced, and there is no
+// syncing it before the rename that would cover the rename.
 bool SyncFolder(const std::string &folder)
 {
+    if (platform::ShouldFail(platform::Fault::FolderSync)) {
+        errno = EIO;
+        return false;
+    }
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -55,7 +61,7 @@ bool SyncFolder(const std::string &folder)
 
 } // namespace
 
-bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error, Readers readers)
+Replacement ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error, Readers readers)
 {
     const auto [folder, base] = SplitPath(path);
     // A dot file without the final name's extension, so that a reader
@@ -66,20 +72,20 @@ bool ReplaceFileAtomically(const std::string &path, const std::string &text, std
     const int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
-        return false;
+        return Replacement::Failed;
     }
     temporary = name.data();
     if (!FillAndClose(fd, text, readers == Readers::OwnerOnly ? 0600 : 0644) ||
         rename(temporary.c_str(), path.c_str()) != 0) {
         error = std::strerror(errno);
         unlink(temporary.c_str());
-        return false;
+        return Replacement::Failed;
     }
     if (!SyncFolder(folder)) {
         error = std::strerror(errno);
-        return false;
+        return Replacement::NotDurable;
     }
-    return true;
+    return Replacement::Done;
 }
 
 } // namespace kovr::common

@@ -37,7 +37,7 @@ bool FillAndClose(HANDLE file, const std::string &text)
 
 } // namespace
 
-bool ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error, Readers)
+Replacement ReplaceFileAtomically(const std::string &path, const std::string &text, std::string &error, Readers)
 {
     // The path comes from the command line, in the system's code page as
     // the other files kovr opens. The new file is in the same folder, so
@@ -48,15 +48,15 @@ bool ReplaceFileAtomically(const std::string &path, const std::string &text, std
         CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = LastErrorText();
-        return false;
+        return Replacement::Failed;
     }
     if (!FillAndClose(file, text) ||
         !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = LastErrorText();
         DeleteFileA(temporary.c_str());
-        return false;
+        return Replacement::Failed;
     }
-    return true;
+    return Replacement::Done;
 }
 
 } // namespace kovr::common

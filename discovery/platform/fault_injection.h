@@ -19,6 +19,7 @@ enum class Fault {
     Poll,
     RecordAllocation,
     ListNodeAllocation,
+    FolderSync, // kovr's atomic file writer, after its rename
     kCount
 };
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "discovery/platform/event.h"
@@ -58,6 +59,9 @@ struct InterfaceAddress {
     bool loopback;
     // The subnet's mask, network order; the address alone when the system gives none.
     uint32_t mask = 0xFFFFFFFFu;
+    // The interface's name as the system shows it (eth0; on Windows the
+    // adapter's friendly name, in UTF-8).
+    std::string name{};
 };
 
 // Every IPv4 address of every interface, in the order the system lists them.

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include <new>
+#include <utility>
 
 #include "discovery/platform/fault_injection.h"
 #include "discovery/platform/socket_system.h"
@@ -139,7 +140,8 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
             item.mask = reinterpret_cast<const sockaddr_in *>(entry->ifa_netmask)->sin_addr.s_addr;
         }
         try {
-            addresses->push_back(item);
+            item.name = entry->ifa_name != nullptr ? entry->ifa_name : "";
+            addresses->push_back(std::move(item));
         } catch (const std::bad_alloc &) {
             result = ENOMEM;
             break;

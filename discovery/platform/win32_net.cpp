@@ -6,6 +6,7 @@
 #include <iphlpapi.h>
 
 #include <new>
+#include <string>
 
 #include "discovery/platform/fault_injection.h"
 
@@ -20,6 +21,22 @@ SystemError SocketError()
 }
 
 namespace {
+
+// An adapter's name in UTF-8; empty when it has none or can't be converted.
+std::string Utf8Of(const wchar_t *text)
+{
+    if (text == nullptr) {
+        return {};
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return {};
+    }
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.resize(static_cast<size_t>(size) - 1);
+    return utf8;
+}
 
 // A prefix length as a mask in network order; the address alone when the
 // length makes no sense for IPv4.
@@ -210,8 +227,9 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
             }
             const auto *inet = reinterpret_cast<const sockaddr_in *>(address);
             try {
-                addresses->push_back(
-                    InterfaceAddress{inet->sin_addr.s_addr, up, loopback, MaskOfPrefix(entry->OnLinkPrefixLength)});
+                addresses->push_back(InterfaceAddress{inet->sin_addr.s_addr, up, loopback,
+                                                      MaskOfPrefix(entry->OnLinkPrefixLength),
+                                                      Utf8Of(adapter->FriendlyName)});
             } catch (const std::bad_alloc &) {
                 return ERROR_NOT_ENOUGH_MEMORY;
             }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -152,10 +153,11 @@ TEST(CliMetricsTest, HostileNamesAndASharedAddressMakeValidMetrics)
                                                      {"kovr_search_success", 1},
                                                      {"kovr_last_run_timestamp_seconds", 1}}))
         << text;
-    EXPECT_EQ(samples.at("kovr_devices")[0], "kovr_devices{interface=\"10.77.1.1\"} 4");
+    // The lab's host side answers through h1.
+    EXPECT_EQ(samples.at("kovr_devices")[0], "kovr_devices{address=\"10.77.1.1\",interface=\"h1\"} 4");
     EXPECT_NE(text.find("kovr_device_info{mac=\"02:00:00:00:00:01\",ip=\"10.77.1.11\",mask=\"255.255.255.0\","
                         "gateway=\"10.77.1.254\",name=\"a\\\"b\\\\c\\nd} e{\",product=\"7100\\\"}\\n\","
-                        "dhcp=\"true\",interface=\"10.77.1.1\"} 1\n"),
+                        "dhcp=\"true\",address=\"10.77.1.1\",interface=\"h1\"} 1\n"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("name=\"" + kReplacement + kReplacement + "\\\"}\\n1\""), std::string::npos) << text;
@@ -165,6 +167,20 @@ TEST(CliMetricsTest, HostileNamesAndASharedAddressMakeValidMetrics)
                   "kovr_device_problem{mac=\"02:00:00:00:00:02\",kind=\"duplicate-address\",severity=\"error\"} 1"}));
     EXPECT_EQ(samples.at("kovr_problems")[0], "kovr_problems{kind=\"duplicate-address\",severity=\"error\"} 2");
     EXPECT_EQ(samples.at("kovr_search_success")[0], "kovr_search_success 1");
+}
+
+// Where nothing answers, the search ends at metrics' own limit rather than
+// after the library's minute, so that the minutely runs don't follow each
+// other without a pause.
+TEST(CliMetricsTest, ASegmentWithoutDevicesIsDoneWithinFifteenSeconds)
+{
+    Lab lab{Topology::Single};
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = RunKovr({"metrics"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("kovr_devices{address=\"10.77.1.1\",interface=\"h1\"} 0\n"), std::string::npos)
+        << result.out;
 }
 
 TEST(CliMetricsTest, OutputThatCantBeWrittenFailsAndKeepsThePreviousFile)

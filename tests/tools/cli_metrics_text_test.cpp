@@ -35,6 +35,7 @@ TEST(CliPrometheusTextTest, LabelValuesAreEscapedAndInvalidUtf8Replaced)
         // Overlong forms, a surrogate, beyond U+10FFFF, and bytes never used.
         {"\xC0\xAF", replacement + replacement},
         {"\xE0\x80\xAF", replacement + replacement + replacement},
+        {"\xF0\x8F\xBF\xBF", replacement + replacement + replacement + replacement},
         {"\xED\xA0\x80", replacement + replacement + replacement},
         {"\xF4\x90\x80\x80", replacement + replacement + replacement + replacement},
         {"\xF5\xFE\xFF", replacement + replacement + replacement},
@@ -70,7 +71,7 @@ TEST(CliMetricsTextTest, AFailedSearchWritesOnlyHowTheRunWent)
     run.finished = std::chrono::system_clock::time_point(std::chrono::seconds(1796687965));
     const std::vector<KOVRDeviceInfoRecord> devices = {kovr::test::FullRecord()};
     const std::vector<kovr::common::LocalSubnet> interfaces = {{kovr::test::Address(10, 77, 1, 1), 0x00FFFFFF}};
-    EXPECT_EQ(MetricsText(run, devices, {}, interfaces),
+    EXPECT_EQ(MetricsText(run, devices, {}, interfaces, {{kovr::test::Address(10, 77, 1, 1), "eth0"}}),
               "# HELP kovr_search_duration_seconds How long the search took.\n"
               "# TYPE kovr_search_duration_seconds gauge\n"
               "kovr_search_duration_seconds 1.25\n"

@@ -19,12 +19,20 @@ namespace kovr::cli {
 
 namespace {
 
+// A segment where nothing answers would otherwise keep the search for the
+// library's full minute, and the minutely timer's runs would follow each
+// other without a pause. Devices answer within the first second or two
+// (10,000 of them within 1.8 s), and the search ends --idle after the
+// last reply, so on a segment with devices this limit is never reached.
+constexpr uint32_t kMetricsSearchTotalMs = 10000;
+
 struct MetricsOptions {
-    SearchLimits limits;
+    SearchLimits limits{common::kDefaultSearchRequests, common::kDefaultSearchIdleMs, kMetricsSearchTotalMs};
     std::string output;
 };
 
-// Standard output, or the file replaced whole; false after saying why not.
+// Standard output, or the file replaced whole; false after saying what
+// went wrong, also when the new file is in place but may not be on disk.
 bool WriteMetrics(const std::string &output, const std::string &text)
 {
     if (output.empty()) {
@@ -37,11 +45,18 @@ bool WriteMetrics(const std::string &output, const std::string &text)
         return true;
     }
     std::string error;
-    if (!common::ReplaceFileAtomically(output, text, error)) {
-        std::cerr << "kovr: can't write " << Printable(output) << ": " << error << '\n';
+    switch (common::ReplaceFileAtomically(output, text, error)) {
+    case common::Replacement::Done:
+        return true;
+    case common::Replacement::NotDurable:
+        std::cerr << "kovr: wrote " << Printable(output) << ", but it may not be on disk yet (" << error
+                  << "): after a crash the previous file may come back\n";
         return false;
+    case common::Replacement::Failed:
+        break;
     }
-    return true;
+    std::cerr << "kovr: can't write " << Printable(output) << ": " << error << '\n';
+    return false;
 }
 
 int RunMetrics(const MetricsOptions &options)
@@ -62,12 +77,14 @@ int RunMetrics(const MetricsOptions &options)
     run.finished = std::chrono::system_clock::now();
     std::vector<common::LocalSubnet> interfaces;
     std::vector<common::Problem> problems;
+    InterfaceNames names;
     if (run.succeeded) {
         interfaces = LocalSubnets();
         problems = common::CheckDevices(devices, interfaces, sightings.Conflicting());
+        names = LocalInterfaceNames();
     }
     // A failed search is written too, so that an alert sees it.
-    if (!WriteMetrics(options.output, MetricsText(run, devices, problems, interfaces))) {
+    if (!WriteMetrics(options.output, MetricsText(run, devices, problems, interfaces, names))) {
         return kExitFailure;
     }
     return run.succeeded ? kExitSuccess : kExitFailure;
@@ -90,18 +107,26 @@ void AddMetricsCommand(CLI::App &app, int &status)
             [](const std::string &path) { return path.empty() ? std::string("a file name is required") : ""; }, ""));
     AddSearchLimitOptions(*command, options->limits);
     command->footer("The metrics, in Prometheus text format 0.0.4, each a gauge:\n"
-                    "  kovr_devices{interface}            devices that answered through each local interface\n"
-                    "  kovr_device_info{mac,ip,mask,gateway,name,product,dhcp,interface}   1 for each device\n"
+                    "  kovr_devices{address,interface}    devices that answered through each local address\n"
+                    "  kovr_device_info{mac,ip,mask,gateway,name,product,dhcp,address,interface}   1 for each\n"
+                    "                                     device\n"
                     "  kovr_device_problem{mac,kind,severity}   1 for each problem of each device\n"
                     "  kovr_problems{kind,severity}       devices with each kind of problem, every kind listed\n"
                     "  kovr_search_duration_seconds       how long the search took\n"
                     "  kovr_search_success                1, or 0 when the search failed\n"
                     "  kovr_last_run_timestamp_seconds    when the search ended, in Unix time\n"
+                    "address is the local address a device answered through, interface the name of the\n"
+                    "interface that holds it; ip is the device's own address.\n"
+                    "The search ends --total after its start, " +
+                    std::to_string(kMetricsSearchTotalMs / 1000) +
+                    " s unless given, so that a segment without devices is done\n"
+                    "quickly; with devices it ends --idle after the last reply, as every search does.\n"
                     "The problems are those of 'kovr check'. Device names are escaped and invalid UTF-8 in them\n"
                     "becomes U+FFFD, so no name can break the file. A failed search writes only the last three.\n\n"
                     "Exit status: 0 the metrics were written, whatever problems they show; 1 the search failed\n"
-                    "(the metrics are written all the same) or the output could not be written (then a previous\n"
-                    "FILE is left as it was).\n\n"
+                    "(the metrics are written all the same), the output could not be written (then a previous\n"
+                    "FILE is left as it was), or FILE was replaced but the system could not say it is on disk\n"
+                    "(after a crash the previous FILE may come back).\n\n"
                     "Examples:\n"
                     "  kovr metrics\n"
                     "  kovr metrics --idle 2000 --output /var/lib/prometheus/node-exporter/kovr.prom");

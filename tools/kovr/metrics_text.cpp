@@ -4,14 +4,22 @@
 #include "tools/kovr/prometheus_text.h"
 #include "tools/kovr/record_fields.h"
 
+#include "common/dhcp_mode.h"
+
 #include <map>
 
 namespace kovr::cli {
 
 namespace {
 
+std::string NameOf(const InterfaceNames &names, uint32_t address)
+{
+    const auto name = names.find(address);
+    return name != names.end() ? name->second : std::string();
+}
+
 void WriteDeviceCounts(PrometheusText &out, const std::vector<KOVRDeviceInfoRecord> &devices,
-                       const std::vector<common::LocalSubnet> &interfaces)
+                       const std::vector<common::LocalSubnet> &interfaces, const InterfaceNames &names)
 {
     std::map<uint32_t, size_t> counts;
     for (const common::LocalSubnet &subnet : interfaces) {
@@ -20,25 +28,27 @@ void WriteDeviceCounts(PrometheusText &out, const std::vector<KOVRDeviceInfoReco
     for (const KOVRDeviceInfoRecord &record : devices) {
         ++counts[record.interfaceAddress];
     }
-    out.StartGauge("kovr_devices", "Devices that answered the search, by the local interface they answered through.");
+    out.StartGauge("kovr_devices",
+                   "Devices that answered the search, by the local address (and its interface) they answered through.");
     for (const auto &[address, count] : counts) {
-        out.AddSample({{"interface", FormatIpv4(address)}}, static_cast<double>(count));
+        out.AddSample({{"address", FormatIpv4(address)}, {"interface", NameOf(names, address)}},
+                      static_cast<double>(count));
     }
 }
 
-void WriteDeviceInfo(PrometheusText &out, const std::vector<KOVRDeviceInfoRecord> &devices)
+void WriteDeviceInfo(PrometheusText &out, const std::vector<KOVRDeviceInfoRecord> &devices, const InterfaceNames &names)
 {
     out.StartGauge("kovr_device_info", "A device that answered the search, with its settings as labels; always 1.");
     for (const KOVRDeviceInfoRecord &record : devices) {
-        const bool dhcp = (record.presentFields & KOVR_FIELD_DHCP_MODE) != 0 && record.dhcpMode == KOVR_DHCP_ENABLED;
         out.AddSample({{"mac", FormatMac(record.macAddress)},
                        {"ip", FormatIpv4(record.ipAddress)},
                        {"mask", FormatIpv4(record.subnetMask)},
                        {"gateway", FormatIpv4(record.gatewayAddress)},
                        {"name", FieldText(record.deviceName)},
                        {"product", FieldText(record.productName)},
-                       {"dhcp", dhcp ? "true" : "false"},
-                       {"interface", FormatIpv4(record.interfaceAddress)}},
+                       {"dhcp", common::IsDhcpOn(record) ? "true" : "false"},
+                       {"address", FormatIpv4(record.interfaceAddress)},
+                       {"interface", NameOf(names, record.interfaceAddress)}},
                       1);
     }
 }
@@ -70,12 +80,12 @@ void WriteProblems(PrometheusText &out, const std::vector<KOVRDeviceInfoRecord> 
 
 std::string MetricsText(const SearchRun &run, const std::vector<KOVRDeviceInfoRecord> &devices,
                         const std::vector<common::Problem> &problems,
-                        const std::vector<common::LocalSubnet> &interfaces)
+                        const std::vector<common::LocalSubnet> &interfaces, const InterfaceNames &names)
 {
     PrometheusText out;
     if (run.succeeded) {
-        WriteDeviceCounts(out, devices, interfaces);
-        WriteDeviceInfo(out, devices);
+        WriteDeviceCounts(out, devices, interfaces, names);
+        WriteDeviceInfo(out, devices, names);
         WriteProblems(out, devices, problems);
     }
     out.StartGauge("kovr_search_duration_seconds", "How long the search took.");
