@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <regex>
 #include <thread>
 
@@ -24,22 +25,24 @@ bool Readable(int fd)
     return poll(&p, 1, 0) == 1;
 }
 
+// Ctrl-C, a stop from the service manager and a closed terminal alike.
 TEST(CliProgressTest, InterruptPipeTurnsSignalsIntoAReadablePipeAndRestoresHandlers)
 {
-    struct sigaction before {};
-    sigaction(SIGINT, nullptr, &before);
-    {
-        InterruptPipe interrupt;
-        ASSERT_TRUE(interrupt.valid());
-        EXPECT_FALSE(Readable(interrupt.handle()));
-        raise(SIGINT);
-        EXPECT_TRUE(Readable(interrupt.handle()));
-        raise(SIGTERM);
-        raise(SIGHUP);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        struct sigaction before {};
+        sigaction(signal, nullptr, &before);
+        {
+            InterruptPipe interrupt;
+            ASSERT_TRUE(interrupt.valid());
+            EXPECT_FALSE(Readable(interrupt.handle()));
+            raise(signal);
+            EXPECT_TRUE(Readable(interrupt.handle()));
+        }
+        struct sigaction after {};
+        sigaction(signal, nullptr, &after);
+        EXPECT_EQ(after.sa_handler, before.sa_handler);
     }
-    struct sigaction after {};
-    sigaction(SIGINT, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 std::string Drain(int fd)

@@ -4,6 +4,8 @@
 
 namespace kovr::sim {
 
+const NameTable<AuthMode, 2> kAuthModeNames = {{"digest", AuthMode::Digest}, {"plain", AuthMode::Plain}};
+
 bool Device::AnswersMagic(uint32_t magic) const
 {
     return std::find(magics.begin(), magics.end(), magic) != magics.end();

@@ -12,12 +12,16 @@
 
 #include "common/ipv4_text.h"
 #include "common/mac_address_text.h"
+#include "tools/kovr-sim/named_values.h"
 
 namespace kovr::sim {
 
 using Clock = std::chrono::steady_clock;
 
 enum class AuthMode { Digest, Plain };
+
+// The names the command line and the device file give them by.
+extern const NameTable<AuthMode, 2> kAuthModeNames;
 
 struct Device {
     uint8_t mac[kMacSize] = {};

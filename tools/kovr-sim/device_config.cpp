@@ -106,13 +106,14 @@ private:
 
 AuthMode ParseAuth(const EntryReader &reader, const std::string &text)
 {
-    if (text == "digest") {
-        return AuthMode::Digest;
+    if (const std::optional<AuthMode> mode = ValueNamed(kAuthModeNames, text)) {
+        return *mode;
     }
-    if (text == "plain") {
-        return AuthMode::Plain;
+    std::string expected;
+    for (const std::string &name : NamesOf(kAuthModeNames)) {
+        expected += (expected.empty() ? "expected \"" : "\" or \"") + name;
     }
-    reader.Fail("auth", "expected \"digest\" or \"plain\"");
+    reader.Fail("auth", expected + "\"");
 }
 
 } // namespace
@@ -208,7 +209,7 @@ std::vector<Device> LoadDeviceFile(const std::string &path, const DeviceDefaults
 std::vector<Device> GenerateDevices(const GenerateOptions &options, const DeviceDefaults &defaults)
 {
     std::vector<Device> devices(options.count);
-    const uint64_t firstMac = MacKey(options.firstMac);
+    const uint64_t firstMac = MacKey(options.firstMac.data());
     const uint32_t firstIp = ntohl(options.firstIp);
     for (size_t i = 0; i < options.count; ++i) {
         Device &device = devices[i];

@@ -27,7 +27,7 @@ struct DeviceDefaults {
 
 struct GenerateOptions {
     size_t count = 0;
-    uint8_t firstMac[kMacSize] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
+    common::MacAddress firstMac = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
     uint32_t firstIp = 0; // network order
     std::string namePrefix = "sim-";
 };

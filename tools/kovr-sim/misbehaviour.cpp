@@ -2,34 +2,36 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "discovery/reply_writer.h"
 
 namespace kovr::sim {
-namespace {
 
-const std::pair<const char *, Malformation> kMalformations[] = {
+const NameTable<Malformation, 6> kMalformationNames = {
     {"mac-length", Malformation::MacLength},     {"ip-length", Malformation::IpLength},
     {"nonce-length", Malformation::NonceLength}, {"integer-length", Malformation::IntegerLength},
     {"truncated", Malformation::Truncated},      {"overrun", Malformation::Overrun},
 };
+
+const NameTable<FloodKind, 3> kFloodKindNames = {
+    {"random", FloodKind::Random}, {"foreign", FloodKind::Foreign}, {"mixed", FloodKind::Mixed}};
+
+namespace {
 
 // An unknown tag that receivers skip, used to pad oversize datagrams.
 constexpr uint8_t kFillerTag = 200;
 constexpr size_t kOversizeLength = kReceiveBufferSize + 144;
 constexpr size_t kMaxJunkLength = 1500;
 
-const std::pair<const char *, FloodKind> kFloodKinds[] = {
-    {"random", FloodKind::Random}, {"foreign", FloodKind::Foreign}, {"mixed", FloodKind::Mixed}};
+constexpr size_t kMalformedCount = std::size(kMalformationNames);
+// Another magic, the request's type, no MAC, each malformation, oversize.
+constexpr size_t kForeignVariants = 3 + kMalformedCount + 1;
 
 // The ways a foreign datagram is spoilt, one per datagram in turn.
 Misbehaviour Spoilt(size_t variant)
 {
-    static const Malformation kMalformed[] = {Malformation::MacLength,   Malformation::IpLength,
-                                              Malformation::NonceLength, Malformation::IntegerLength,
-                                              Malformation::Truncated,   Malformation::Overrun};
-    constexpr size_t kMalformedCount = sizeof kMalformed / sizeof kMalformed[0];
     Misbehaviour spoil;
     switch (variant) {
     case 0:
@@ -45,13 +47,11 @@ Misbehaviour Spoilt(size_t variant)
         spoil.oversize = true;
         break;
     default:
-        spoil.malformation = kMalformed[variant - 3];
+        spoil.malformation = kMalformationNames[variant - 3].second;
         break;
     }
     return spoil;
 }
-
-constexpr size_t kForeignVariants = 4 + 6;
 
 } // namespace
 
@@ -89,38 +89,6 @@ bool NumberList::Contains(uint64_t number) const
 {
     return std::any_of(ranges_.begin(), ranges_.end(),
                        [number](const auto &range) { return number >= range.first && number <= range.second; });
-}
-
-std::optional<FloodKind> ParseFloodKind(const std::string &name)
-{
-    for (const auto &[text, kind] : kFloodKinds) {
-        if (name == text) {
-            return kind;
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<Malformation> ParseMalformation(const std::string &name)
-{
-    for (const auto &[text, kind] : kMalformations) {
-        if (name == text) {
-            return kind;
-        }
-    }
-    return std::nullopt;
-}
-
-const std::vector<std::string> &MalformationNames()
-{
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> out;
-        for (const auto &entry : kMalformations) {
-            out.push_back(entry.first);
-        }
-        return out;
-    }();
-    return names;
 }
 
 uint32_t Misbehaviour::ReplyMagic(uint32_t requestMagic) const

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/kovr-sim/device.h"
+#include "tools/kovr-sim/named_values.h"
 
 namespace kovr::sim {
 
@@ -24,9 +25,8 @@ enum class Malformation {
     Overrun,       // the last field's length runs past the end of the datagram
 };
 
-// Names as given on the command line ("mac-length", ...); nullopt when unknown.
-std::optional<Malformation> ParseMalformation(const std::string &name);
-const std::vector<std::string> &MalformationNames();
+// Every malformation, by the name the command line gives it ("mac-length", ...).
+extern const NameTable<Malformation, 6> kMalformationNames;
 
 // Numbers counted from 1, as a list of single numbers and ranges: "1",
 // "2-4", "5-" (5 and every later one), comma-separated.
@@ -70,7 +70,14 @@ struct Misbehaviour {
 // request's type, no MAC, each malformation, oversize) in turn; or both in turn.
 enum class FloodKind { Random, Foreign, Mixed };
 
-std::optional<FloodKind> ParseFloodKind(const std::string &name);
+extern const NameTable<FloodKind, 3> kFloodKindNames;
+
+struct FloodConfig {
+    double perSecond = 0; // no flood at 0
+    uint64_t count = 1000;
+    std::optional<sockaddr_in> target; // without one, whoever sent the latest datagram
+    FloodKind kind = FloodKind::Random;
+};
 
 // Junk datagrams at a fixed rate, to a fixed address or to whoever sent the
 // last request. Bounded by a count, so it always ends.

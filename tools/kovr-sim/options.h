@@ -1,10 +1,11 @@
-// kovr-sim's command line: every flag, read into the values it gives, and
-// the exit status of a mistake in it. simulator_config.h makes a run's
-// configuration of them.
+// kovr-sim's command line: every flag, read once into the typed value it
+// gives, and the exit status of a mistake in it. simulator_config.h makes a
+// run's configuration of them.
 #pragma once
 
 #include <arpa/inet.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "tools/kovr-sim/device.h"
 #include "tools/kovr-sim/device_config.h"
 #include "tools/kovr-sim/misbehaviour.h"
+#include "tools/kovr-sim/responder.h"
 
 namespace kovr::sim {
 
@@ -22,31 +24,19 @@ constexpr int kExitUsage = 2;
 
 struct Options {
     std::string configPath;
-    size_t generate = 0;
-    std::string firstMac = "02:00:01:00:00:01";
-    std::string firstIp = "10.77.1.100";
-    std::string namePrefix = "sim-";
-    std::string auth = "digest";
+    // 02:00:01:00:00:01 and 10.77.1.100 onwards, named sim-1, sim-2, ...
+    GenerateOptions generate{0, {0x02, 0x00, 0x01, 0x00, 0x00, 0x01}, htonl(0x0A4D0164), "sim-"};
     DeviceDefaults defaults;
     std::vector<std::string> interfaces;
-    std::string group = FormatIpv4(htonl(KOVR_GROUP_ADDRESS));
+    uint32_t group = htonl(KOVR_GROUP_ADDRESS); // network order
     uint16_t port = KOVR_PORT;
     std::string logPath;
-    unsigned replyWindowMs = 0;
-    unsigned replyDelayMs = 0;
-    unsigned replyJitterMs = 0;
-    unsigned rebootDowntimeMs = 2000;
-    unsigned failResult = 1;
-    unsigned failErrorNumber = 13;
-    std::string failText = "Invalid password";
-    Misbehaviour misbehaviour;
-    std::string malformed;
-    double floodRate = 0;
-    std::string floodTo = "requester";
-    uint64_t floodCount = 1000;
-    std::string floodKind = "random";
     bool logReceivedOnly = false;
-    uint64_t seed = 0;
+    std::chrono::milliseconds replyWindow{0};
+    FailureReply failure;
+    Misbehaviour misbehaviour;
+    FloodConfig flood;
+    uint64_t seed = 0; // 0: random
 };
 
 // Reads the command line into *options. Returns the exit status when the

@@ -17,13 +17,6 @@
 
 namespace kovr::sim {
 
-struct FloodConfig {
-    double perSecond = 0; // no flood at 0
-    uint64_t count = 0;
-    std::optional<sockaddr_in> target; // without one, whoever sent the latest datagram
-    FloodKind kind = FloodKind::Random;
-};
-
 struct SimulatorConfig {
     std::vector<Device> devices;
     // Names; without any, every interface that is up, can multicast and has an IPv4 address.
@@ -40,7 +33,7 @@ struct SimulatorConfig {
 };
 
 // Reads the device file and makes the generated devices. Throws ConfigError
-// naming the option or the device entry at fault.
+// naming the device entry at fault.
 SimulatorConfig ConfigFromOptions(const Options &options);
 
 } // namespace kovr::sim
