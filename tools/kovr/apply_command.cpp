@@ -123,8 +123,7 @@ void AddApplyCommand(CLI::App &app, int &status)
     AddRequireDigestOption(*command, options->requireDigest);
     command
         ->add_option("--parallel", options->parallel,
-                     "Configure up to N devices at once (1 to " + std::to_string(common::kMaxParallel) + ", default " +
-                         std::to_string(options->parallel) + ")")
+                     "Configure up to N devices at once (default " + std::to_string(options->parallel) + ")")
         ->type_name("N")
         ->check(CLI::Range(1u, common::kMaxParallel));
     AddReadOption<uint32_t>(*command, "--deadline", options->deadlineMs, ReadMilliseconds,

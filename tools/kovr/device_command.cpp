@@ -44,10 +44,7 @@ void AddRequireDigestOption(CLI::App &command, bool &requireDigest)
 void AddRetriesOption(CLI::App &command, unsigned &retries, const std::string &what)
 {
     constexpr unsigned kMaxRetries = common::kMaxAttempts - 1;
-    command
-        .add_option("--retries", retries,
-                    what + " (0 to " + std::to_string(kMaxRetries) + ", default " + std::to_string(retries) +
-                        "; 0 makes it once)")
+    command.add_option("--retries", retries, what + " (default " + std::to_string(retries) + "; 0 makes it once)")
         ->type_name("N")
         ->check(CLI::Range(0u, kMaxRetries));
 }

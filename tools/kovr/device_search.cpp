@@ -16,9 +16,8 @@ void AddRequestsOption(CLI::App &command, unsigned &requests)
     command
         .add_option("--requests", requests,
                     "Send the discovery request N times, spread over the first second, so that a lost datagram "
-                    "hides no device (1 to " +
-                        std::to_string(common::kMaxSearchRequests) + ", default " + std::to_string(requests) +
-                        "; 1 sends it once)")
+                    "hides no device (default " +
+                        std::to_string(requests) + "; 1 sends it once)")
         ->type_name("N")
         ->check(CLI::Range(1u, common::kMaxSearchRequests));
 }

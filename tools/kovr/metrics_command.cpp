@@ -117,10 +117,10 @@ void AddMetricsCommand(CLI::App &app, int &status)
                     "  kovr_last_run_timestamp_seconds    when the search ended, in Unix time\n"
                     "address is the local address a device answered through, interface the name of the\n"
                     "interface that holds it; ip is the device's own address.\n"
-                    "The search ends --total after its start, " +
+                    "The search ends --total after its start (" +
                     std::to_string(kMetricsSearchTotalMs / 1000) +
-                    " s unless given, so that a segment without devices is done\n"
-                    "quickly; with devices it ends --idle after the last reply, as every search does.\n"
+                    " s unless given), so that a segment without\n"
+                    "devices is done quickly; with devices it ends --idle after the last reply.\n"
                     "The problems are those of 'kovr check'. Device names are escaped and invalid UTF-8 in them\n"
                     "becomes U+FFFD, so no name can break the file. A failed search writes only the last three.\n\n"
                     "Exit status: 0 the metrics were written, whatever problems they show; 1 the search failed\n"
