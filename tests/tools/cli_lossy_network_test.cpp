@@ -119,9 +119,9 @@ TEST(CliLossyNetworkTest, ALostCommandIsSentAgain)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(Says(result, "dhcp " + kMac + ": no answer in time; trying again (attempt 2 of 3)")) << result.err;
     EXPECT_EQ(result.out, kMac + ": DHCP enabled\n");
-    // Challenge, command (lost), the query that finds DHCP still off, then
-    // challenge and command again: never a blind resend.
-    EXPECT_EQ(RequestTypes(simulator), "0001 0007 0001 0001 0007");
+    // Challenge queries, command (lost), the query that finds DHCP still
+    // off, then challenge and command again: never a blind resend.
+    EXPECT_EQ(RequestTypes(simulator), "0001 0001 0007 0001 0001 0007");
     EXPECT_EQ(RequestsOfType(simulator, kSetDhcp), 2u);
 }
 
