@@ -108,8 +108,8 @@ void AddMetricsCommand(CLI::App &app, int &status)
     AddSearchLimitOptions(*command, options->limits);
     command->footer("The metrics, in Prometheus text format 0.0.4, each a gauge:\n"
                     "  kovr_devices{address,interface}    devices that answered through each local address\n"
-                    "  kovr_device_info{mac,ip,mask,gateway,name,product,dhcp,address,interface}   1 for each\n"
-                    "                                     device\n"
+                    "  kovr_device_info                   1 for each device, labelled mac, ip, mask, gateway,\n"
+                    "                                     name, product, dhcp, address and interface\n"
                     "  kovr_device_problem{mac,kind,severity}   1 for each problem of each device\n"
                     "  kovr_problems{kind,severity}       devices with each kind of problem, every kind listed\n"
                     "  kovr_search_duration_seconds       how long the search took\n"
