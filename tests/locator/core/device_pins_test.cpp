@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -36,11 +37,15 @@ TEST(DevicePins, ForgetsAPinAndTellsOnceThatOneCouldNotBeSaved)
     sightings.Add(WithChallenge(MakeRecord(kMac, "10.77.1.5")));
     pins.Learn(sightings);
     pins.Learn(sightings);
+    // Each warning once, however often: that the pin was not saved, and
+    // where the system tells, that the file can't be read.
     const std::vector<Message> warnings = pins.TakeWarnings();
-    // That it can't be read, and that the pin was not saved.
-    ASSERT_EQ(warnings.size(), 2u);
-    EXPECT_NE(English(warnings[0]).find("known-devices can't be read"), std::string::npos);
-    EXPECT_EQ(English(warnings[1]).rfind("A device seen offering a challenge was not pinned", 0), 0u);
+    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                            [](const Message &warning) {
+                                return English(warning).rfind("A device seen offering a challenge was not pinned", 0) ==
+                                       0;
+                            }),
+              1);
     pins.Learn(sightings);
     EXPECT_TRUE(pins.TakeWarnings().empty());
 }

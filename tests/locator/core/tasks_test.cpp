@@ -43,36 +43,9 @@ const kovr::common::DeviceSettings kWanted{false, Address("10.77.1.50"), Address
 
 } // namespace
 
-TEST(SearchJob, HandsWhatItFoundToTheUiThreadOrDropsItWhenCancelled)
-{
-    FakeLibrary fake;
-    fake.devices = {MakeRecord(kMac, "10.77.1.5")};
-    TestUi ui;
-    TempPins pins;
-    const KOVR_HANDLE session = fake.Seam().OpenByGuid(&kLocatorSessionGuid);
-    SearchJob job(fake.Seam(), pins.Pins(), ui.Post());
-    std::optional<size_t> found;
-    ASSERT_TRUE(job.Start(session, [&](const SearchJob::Found &devices) { found = devices.devices.size(); }));
-    EXPECT_FALSE(job.Start(session, [](const SearchJob::Found &) {}));
-    ASSERT_TRUE(ui.RunUntil([&] { return found.has_value(); }));
-    EXPECT_EQ(*found, 1u);
-    EXPECT_FALSE(job.Running());
-
-    Gate gate;
-    fake.onSearch = [&] { gate.Pass(); };
-    found.reset();
-    ASSERT_TRUE(job.Start(session, [&](const SearchJob::Found &devices) { found = devices.devices.size(); }));
-    ASSERT_TRUE(ui.RunUntil([&] { return gate.Reached(); }));
-    job.Cancel();
-    gate.Open();
-    EXPECT_FALSE(ui.RunUntil([&] { return found.has_value(); }, std::chrono::seconds(1)));
-    fake.Seam().Close(session);
-    ApplicationWorkers().JoinAll();
-}
-
 // A device seen with its challenge is pinned; one whose replies disagree
 // about it is named for its row's mark.
-TEST(SearchJob, PinsTheDevicesOfferingAChallengeAndNamesConflictingOnes)
+TEST(SearchJob, HandsWhatItFoundToTheUiThreadOrDropsItWhenCancelled)
 {
     const FakeLibrary::Mac plain = {2, 0, 0, 0, 0, 2};
     const FakeLibrary::Mac spoofed = {2, 0, 0, 0, 0, 3};
@@ -86,11 +59,22 @@ TEST(SearchJob, PinsTheDevicesOfferingAChallengeAndNamesConflictingOnes)
     SearchJob job(fake.Seam(), pins.Pins(), ui.Post());
     std::optional<SearchJob::Found> found;
     ASSERT_TRUE(job.Start(session, [&](const SearchJob::Found &result) { found = result; }));
+    EXPECT_FALSE(job.Start(session, [](const SearchJob::Found &) {}));
     ASSERT_TRUE(ui.RunUntil([&] { return found.has_value(); }));
+    EXPECT_EQ(found->devices.size(), 3u);
     EXPECT_EQ(found->conflictingChallenges, std::vector<kovr::common::MacAddress>{spoofed});
-    EXPECT_TRUE(pins.IsPinned(kMac));
+    EXPECT_TRUE(pins.IsPinned(kMac) && pins.IsPinned(spoofed));
     EXPECT_FALSE(pins.IsPinned(plain));
-    EXPECT_TRUE(pins.IsPinned(spoofed));
+    EXPECT_FALSE(job.Running());
+
+    Gate gate;
+    fake.onSearch = [&] { gate.Pass(); };
+    found.reset();
+    ASSERT_TRUE(job.Start(session, [&](const SearchJob::Found &result) { found = result; }));
+    ASSERT_TRUE(ui.RunUntil([&] { return gate.Reached(); }));
+    job.Cancel();
+    gate.Open();
+    EXPECT_FALSE(ui.RunUntil([&] { return found.has_value(); }, std::chrono::seconds(1)));
     fake.Seam().Close(session);
     ApplicationWorkers().JoinAll();
 }
