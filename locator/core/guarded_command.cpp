@@ -38,11 +38,9 @@ bool GuardedCommand::Prepare(std::optional<Message> &failure)
         failure = LastErrorMessage(library_, session_, errorFormat_);
         return false;
     }
+    // Only a device not pinned is asked, so the verdict is Guarded or Plain;
+    // for a pinned one, the library's guard tells an impostor (Finish).
     verdict_ = guard_.Decide(mac_, ask ? &reply : nullptr);
-    if (verdict_ == common::Verdict::Impostor || verdict_ == common::Verdict::RefusedPlain) {
-        failure = Message{TextId::Verbatim, {guard_.Explain(verdict_, mac_)}};
-        return false;
-    }
     if (verdict_ == common::Verdict::Plain && !guard_.ApprovePlain(mac_)) {
         return false;
     }

@@ -35,7 +35,7 @@ struct FakeCalls {
         g_fake->closed.push_back(h);
         g_fake->open_.erase(h);
         g_fake->lastErrors_.erase(h);
-        g_fake->policies.erase(h);
+        g_fake->policies_.erase(h);
     }
     static int32_t GetLastError(KOVR_HANDLE h)
     {
@@ -98,16 +98,16 @@ struct FakeCalls {
         if (!g_fake->IsOpen(h) || (policy & ~KOVR_POLICY_REQUIRE_CHALLENGE) != 0) {
             return -1;
         }
-        g_fake->policies[h] = policy;
+        g_fake->policies_[h] = policy;
         return 0;
     }
     // The library's refusal under the policy, with nothing sent.
     static bool RefusedUnchallenged(KOVR_HANDLE h, const uint8_t *mac)
     {
         Lock lock(g_fake->mutex_);
-        const auto policy = g_fake->policies.find(h);
+        const auto policy = g_fake->policies_.find(h);
         const KOVRDeviceInfoRecord *device = Device(ToMac(mac));
-        if (!g_fake->IsOpen(h) || policy == g_fake->policies.end() ||
+        if (!g_fake->IsOpen(h) || policy == g_fake->policies_.end() ||
             (policy->second & KOVR_POLICY_REQUIRE_CHALLENGE) == 0 || (device && common::OffersChallenge(*device))) {
             return false;
         }

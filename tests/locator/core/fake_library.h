@@ -79,8 +79,6 @@ public:
     std::vector<DhcpCall> dhcpCalls;
     std::vector<RebootCall> rebootCalls;
 
-    std::map<KOVR_HANDLE, uint32_t> policies; // each session's last SetCommandPolicy
-
     int LiveCopies() const { return copies - releases; }
     bool IsOpen(KOVR_HANDLE h) const { return open_.count(h) != 0; }
     int CommandCount() const { return static_cast<int>(networkCalls.size() + dhcpCalls.size() + rebootCalls.size()); }
@@ -94,6 +92,7 @@ private:
     std::set<const KOVRDeviceInfoRecord *> liveCopies_;
     uintptr_t nextHandle_ = 0x1000;
     std::map<KOVR_HANDLE, std::pair<int32_t, std::string>> lastErrors_;
+    std::map<KOVR_HANDLE, uint32_t> policies_; // each session's last SetCommandPolicy
 };
 
 // Holds a worker thread inside a blocking call (Pass) until the test opens
