@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -71,7 +72,7 @@ double TimeDialog(int devices)
         listed.list.push_back(*window.DeviceAt(i));
         all.push_back(static_cast<size_t>(i));
     }
-    BatchDialog dialog(RealLibrary(), listed, all, &window);
+    BatchDialog dialog(RealLibrary(), listed, all, window.Pins(), &window);
     dialog.show();
     using kovr::test::Named;
     Named<IpAddressControl>(dialog, QStringLiteral("First address"))->SetAddress(0x0A4D0100 | kFirstHost);
@@ -131,6 +132,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // The window and kovr pin the devices in a state folder of the run's own.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     const int devices = argc > 1 ? std::atoi(argv[1]) : 100;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
     if (devices < 1 || devices > 100 || runs < 1) {

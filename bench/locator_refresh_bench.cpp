@@ -10,6 +10,7 @@
 #include "tests/support/lab.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -44,6 +45,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // The window pins devices in a state folder of the run's own.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     const int devices = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     if (devices < 1 || devices > 10000 || runs < 1) {
@@ -63,9 +67,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "locator_refresh_bench: the first search didn't list %d devices\n", devices);
         return 1;
     }
-    std::vector<KOVRDeviceInfoRecord> found;
+    SearchJob::Found found;
     for (int i = 0; window.DeviceAt(i); ++i) {
-        found.push_back(*window.DeviceAt(i));
+        found.devices.push_back(*window.DeviceAt(i));
     }
 
     std::vector<double> refresh;

@@ -9,6 +9,7 @@
 #include "locator/text_file.h"
 #include "locator/window_icon.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -39,8 +40,9 @@ QLabel *PlainLabel(const QString &text, QWidget *parent)
 } // namespace
 
 BatchDialog::BatchDialog(const LibrarySeam &library, Devices devices, std::vector<size_t> positions,
-                         const QString &title, QWidget *parent)
-    : QDialog(parent), model_(library, std::move(devices), std::move(positions), QtPost())
+                         const QString &title, std::shared_ptr<DevicePins> pins, QWidget *parent)
+    : QDialog(parent),
+      model_(library, std::move(devices), std::move(positions), std::move(pins), QtPost(), ConfirmIn(this))
 {
     setWindowIcon(LoadWindowIcon());
     setWindowTitle(title);
@@ -53,6 +55,9 @@ BatchDialog::BatchDialog(const LibrarySeam &library, Devices devices, std::vecto
     password_ = new QLineEdit(this);
     password_->setEchoMode(QLineEdit::Password);
     password_->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) * 3 / 2);
+    requireChallenge_ = new QCheckBox(Tr(TextId::BatchRequireChallenge), this);
+    connect(requireChallenge_, &QCheckBox::toggled, this,
+            [this](bool require) { model_.SetRequireChallenge(require); });
     layout->addLayout(form_);
 
     problem_ = PlainLabel(QString(), this);
@@ -105,32 +110,37 @@ BatchDialog::BatchDialog(const LibrarySeam &library, Devices devices, std::vecto
     connect(close_, &QPushButton::clicked, this, &BatchDialog::OnCloseButton);
 }
 
-BatchDialog::BatchDialog(const LibrarySeam &library, Devices devices, std::vector<size_t> selected, QWidget *parent)
-    : BatchDialog(library, std::move(devices), std::move(selected), Tr(TextId::BatchSelectedTitle), parent)
+BatchDialog::BatchDialog(const LibrarySeam &library, Devices devices, std::vector<size_t> selected,
+                         std::shared_ptr<DevicePins> pins, QWidget *parent)
+    : BatchDialog(library, std::move(devices), std::move(selected), Tr(TextId::BatchSelectedTitle), std::move(pins),
+                  parent)
 {
     intro_->setText(Text({TextId::BatchSelectedSummary, {std::to_string(model_.Size())}}));
     range_ = new RangeControls(*this, *form_, password_->width(), password_->sizeHint().height(),
                                SuggestedRange(model_.DeviceAt(0)));
     connect(range_, &RangeControls::Changed, this, &BatchDialog::OnRangeChanged);
-    AddPasswordRow(TextId::BatchPassword);
+    AddPasswordRows(TextId::BatchPassword);
     OnRangeChanged();
 }
 
 BatchDialog::BatchDialog(const LibrarySeam &library, Devices devices, std::vector<common::PlanEntry> plan,
-                         std::vector<size_t> positions, const QString &planName, QWidget *parent)
-    : BatchDialog(library, std::move(devices), std::move(positions), Tr(TextId::BatchPlanTitle), parent)
+                         std::vector<size_t> positions, const QString &planName, std::shared_ptr<DevicePins> pins,
+                         QWidget *parent)
+    : BatchDialog(library, std::move(devices), std::move(positions), Tr(TextId::BatchPlanTitle), std::move(pins),
+                  parent)
 {
     intro_->setText(Text({TextId::BatchPlanSummary, {planName.toStdString(), std::to_string(model_.Size())}}));
-    AddPasswordRow(TextId::BatchPlanPassword);
+    AddPasswordRows(TextId::BatchPlanPassword);
     model_.SetEntries(std::move(plan));
     ShowPreview();
 }
 
-void BatchDialog::AddPasswordRow(TextId label)
+void BatchDialog::AddPasswordRows(TextId label)
 {
     auto *passwordLabel = new QLabel(Tr(label), this);
     LabelControl(*passwordLabel, *password_);
     form_->addRow(passwordLabel, password_);
+    form_->addRow(QString(), requireChallenge_);
 }
 
 BatchDialog::~BatchDialog()
@@ -183,6 +193,7 @@ void BatchDialog::SetInputsEnabled(bool enabled)
         range_->SetEnabled(enabled);
     }
     password_->setEnabled(enabled);
+    requireChallenge_->setEnabled(enabled);
     apply_->setEnabled(enabled && !model_.Blocker());
 }
 

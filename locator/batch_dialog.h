@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
@@ -22,7 +23,9 @@ class RangeControls;
 // Configures several devices of the main window's list at once: draws the
 // core's batch model and forwards the user's input. Either the selected
 // devices, with DHCP or with addresses counted up from a first one, or the
-// devices a plan names, with what it says. Cancel and closing the dialog
+// devices a plan names, with what it says. "Require a challenge" refuses
+// devices that would take their password in plain; without it the user is
+// asked once a run before any does. Cancel and closing the dialog
 // stop an apply once the devices in hand are done; the dialog closes only
 // when no worker is left.
 class BatchDialog : public QDialog {
@@ -32,10 +35,12 @@ public:
     using Devices = BatchDevices;
 
     // The devices at `selected` (positions in the list, in list order).
-    BatchDialog(const LibrarySeam &library, Devices devices, std::vector<size_t> selected, QWidget *parent = nullptr);
+    BatchDialog(const LibrarySeam &library, Devices devices, std::vector<size_t> selected,
+                std::shared_ptr<DevicePins> pins, QWidget *parent = nullptr);
     // The plan's devices, each entry's at the position of the same index.
     BatchDialog(const LibrarySeam &library, Devices devices, std::vector<common::PlanEntry> plan,
-                std::vector<size_t> positions, const QString &planName, QWidget *parent = nullptr);
+                std::vector<size_t> positions, const QString &planName, std::shared_ptr<DevicePins> pins,
+                QWidget *parent = nullptr);
     ~BatchDialog() override;
 
     void OnApply();
@@ -51,9 +56,10 @@ public slots:
 
 private:
     BatchDialog(const LibrarySeam &library, Devices devices, std::vector<size_t> positions, const QString &title,
-                QWidget *parent);
-    // Last in the form, labelled for the entries' source.
-    void AddPasswordRow(TextId label);
+                std::shared_ptr<DevicePins> pins, QWidget *parent);
+    // Last in the form, labelled for the entries' source, with the choice
+    // to require a challenge below it.
+    void AddPasswordRows(TextId label);
     void OnRangeChanged();
     void ShowPreview();
     void FitColumns();
@@ -68,6 +74,7 @@ private:
     QLabel *intro_ = nullptr;
     QFormLayout *form_ = nullptr;
     QLineEdit *password_ = nullptr;
+    QCheckBox *requireChallenge_ = nullptr;
     QLabel *problem_ = nullptr;
     QTreeWidget *preview_ = nullptr;
     QProgressBar *progress_ = nullptr;

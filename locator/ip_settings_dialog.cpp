@@ -12,8 +12,9 @@
 
 namespace kovr::locator {
 
-IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, QWidget *parent)
-    : TemplateDialog(kIpSettingsTemplate, parent), task_(library, device, QtPost()),
+IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device,
+                                   std::shared_ptr<DevicePins> pins, QWidget *parent)
+    : TemplateDialog(kIpSettingsTemplate, parent), task_(library, device, std::move(pins), QtPost(), ConfirmIn(this)),
       ipAddress_(ControlAs<IpAddressControl>(ControlId::IpAddress)),
       subnetMask_(ControlAs<IpAddressControl>(ControlId::SubnetMask)),
       gateway_(ControlAs<IpAddressControl>(ControlId::Gateway)), password_(ControlAs<QLineEdit>(ControlId::Password)),
@@ -65,6 +66,9 @@ void IpSettingsDialog::OnOK()
 void IpSettingsDialog::OnApplied(const IpSettingsTask::Outcome &outcome)
 {
     busy_.reset();
+    if (outcome.declined) {
+        return;
+    }
     if (outcome.error) {
         ShowMessage(this, Text(*outcome.error));
     }

@@ -17,11 +17,13 @@ class IpAddressControl;
 // Gives one device DHCP or a static address, mask and gateway. Apply runs
 // the change on a worker and closes once the outcome is shown; until then
 // the dialog can't be closed, so that a failure still reaches the user.
+// When the user chooses not to send a password in plain, it stays open.
 class IpSettingsDialog : public TemplateDialog {
     Q_OBJECT
 
 public:
-    IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, QWidget *parent = nullptr);
+    IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, std::shared_ptr<DevicePins> pins,
+                     QWidget *parent = nullptr);
 
     // While the change of Apply runs.
     bool IsBusy() const { return task_.Running(); }

@@ -35,8 +35,9 @@ const QKeySequence kApplyPlanKeys(Qt::CTRL | Qt::Key_O);
 } // namespace
 
 LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
-    : TemplateDialog(kLocatorTemplate, parent), library_(library), table_(library), search_(library, QtPost()),
-      list_(ControlAs<QTreeWidget>(ControlId::DeviceList)), subnets_(LocalSubnets)
+    : TemplateDialog(kLocatorTemplate, parent), library_(library),
+      pins_(std::make_shared<DevicePins>(common::KnownDevicesPath())), table_(library),
+      search_(library, pins_, QtPost()), list_(ControlAs<QTreeWidget>(ControlId::DeviceList)), subnets_(LocalSubnets)
 {
     setWindowIcon(LoadWindowIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -109,8 +110,16 @@ void LocatorDialog::OnStartSearch()
 
 void LocatorDialog::OnShowResults(const SearchJob::Found &found)
 {
-    table_.ShowResults(found, subnets_());
+    table_.ShowResults(found.devices, subnets_(), found.conflictingChallenges);
     view_->Show();
+    ShowPinWarnings();
+}
+
+void LocatorDialog::ShowPinWarnings()
+{
+    for (const Message &warning : pins_->TakeWarnings()) {
+        ShowMessage(this, Text(warning));
+    }
 }
 
 void LocatorDialog::DeleteAllRows()
@@ -195,6 +204,9 @@ void LocatorDialog::ShowContextMenu(const QPoint &position)
         ->setEnabled(single);
     menu.addAction(Tr(TextId::MenuDeviceInfo), this, &LocatorDialog::OnDeviceInfo)->setEnabled(single);
     menu.addAction(Tr(TextId::MenuRebootDevice), this, &LocatorDialog::OnRebootDevice)->setEnabled(single);
+    const bool pinned = single && pins_->IsPinned(MacOf(*DeviceAt(index)));
+    ShowPinWarnings();
+    menu.addAction(Tr(TextId::MenuForgetPin), this, &LocatorDialog::OnForgetPin)->setEnabled(pinned);
     menu.addSeparator();
     menu.addAction(configureSelected_);
     menu.addAction(Tr(TextId::MenuApplyPlan), this, &LocatorDialog::OnApplyPlan)->setShortcut(kApplyPlanKeys);
@@ -227,16 +239,18 @@ void LocatorDialog::OnOpenWebInterface()
 void LocatorDialog::OnConfigureIpSettings()
 {
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        IpSettingsDialog dialog(library_, *device, this);
+        IpSettingsDialog dialog(library_, *device, pins_, this);
         dialog.exec();
+        ShowPinWarnings();
     }
 }
 
 void LocatorDialog::OnRebootDevice()
 {
     if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        RebootDialog dialog(library_, *device, this);
+        RebootDialog dialog(library_, *device, pins_, this);
         dialog.exec();
+        ShowPinWarnings();
     }
 }
 
@@ -254,7 +268,7 @@ void LocatorDialog::OnConfigureSelectedDevices()
     if (selected.empty()) {
         return;
     }
-    BatchDialog dialog(library_, {table_.Devices(), subnets_()}, std::move(selected), this);
+    BatchDialog dialog(library_, {table_.Devices(), subnets_()}, std::move(selected), pins_, this);
     RunBatch(dialog);
 }
 
@@ -276,13 +290,23 @@ void LocatorDialog::ApplyPlanFile(const QString &path)
         return;
     }
     BatchDialog dialog(library_, {std::move(devices), subnets_()}, std::move(plan.entries), std::move(plan.positions),
-                       QFileInfo(path).fileName(), this);
+                       QFileInfo(path).fileName(), pins_, this);
     RunBatch(dialog);
+}
+
+void LocatorDialog::OnForgetPin()
+{
+    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
+        if (const std::optional<Message> failure = pins_->Forget(MacOf(*device))) {
+            ShowMessage(this, Text(*failure));
+        }
+    }
 }
 
 void LocatorDialog::RunBatch(BatchDialog &dialog)
 {
     dialog.exec();
+    ShowPinWarnings();
     // The list shows what the devices hold now.
     if (dialog.Applied()) {
         RefreshList();

@@ -2,6 +2,7 @@
 
 #include "common/device_checks.h"
 #include "locator/busy_window.h"
+#include "locator/core/device_pins.h"
 #include "locator/core/device_table.h"
 #include "locator/core/library_seam.h"
 #include "locator/core/search_job.h"
@@ -22,7 +23,9 @@ class DeviceListView;
 // input to it. The devices that answered the last search, one row each,
 // and the tasks for the selected one; the selected rows are configured at
 // once, as are the devices a plan file names. The search runs on a worker,
-// so the window keeps painting meanwhile.
+// so the window keeps painting meanwhile. The pins of devices seen offering
+// a challenge are kept in the user's state folder, shared with kovr; a
+// row's menu forgets one.
 class LocatorDialog : public TemplateDialog {
     Q_OBJECT
 
@@ -44,6 +47,8 @@ public:
     void OnConfigureIpSettings();
     void OnRebootDevice();
     void OnDeviceInfo();
+    // The selected device's pin: its password may travel in plain again.
+    void OnForgetPin();
 
     // The selected devices at once, and the devices a plan file names.
     void OnConfigureSelectedDevices();
@@ -61,6 +66,8 @@ public:
     // give their own).
     void SetSubnetSource(SubnetSource source) { subnets_ = std::move(source); }
     bool IsSearching() const { return search_.Running(); }
+    // The pins the window and its dialogs share.
+    const std::shared_ptr<DevicePins> &Pins() const { return pins_; }
 
     QTreeWidget *List() const { return list_; }
 
@@ -81,8 +88,11 @@ private:
     void CopyText(const std::string &text);
     // The selected record copy, or none after telling the user so.
     const KOVRDeviceInfoRecord *SelectedDeviceOrNotice();
+    // What went wrong with the pins' file since the last look, each once.
+    void ShowPinWarnings();
 
     const LibrarySeam &library_;
+    const std::shared_ptr<DevicePins> pins_;
     DeviceTable table_;
     SearchJob search_;
     QTreeWidget *list_ = nullptr;

@@ -1,5 +1,7 @@
 #include "locator/message_box.h"
 
+#include "locator/qt_texts.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -18,7 +20,17 @@ void ShowMessageBox(QWidget *owner, const QString &text)
     box.exec();
 }
 
+bool ShowConfirmationBox(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), text, QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 MessagePresenter g_presenter = ShowMessageBox;
+ConfirmationPresenter g_confirmationPresenter = ShowConfirmationBox;
 
 } // namespace
 
@@ -36,6 +48,23 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter)
 {
     MessagePresenter previous = g_presenter;
     g_presenter = presenter;
+    return previous;
+}
+
+bool AskToConfirm(QWidget *owner, const QString &text)
+{
+    return g_confirmationPresenter(owner, text);
+}
+
+Confirm ConfirmIn(QWidget *owner)
+{
+    return [owner](const Message &question) { return AskToConfirm(owner, Text(question)); };
+}
+
+ConfirmationPresenter SetConfirmationPresenter(ConfirmationPresenter presenter)
+{
+    ConfirmationPresenter previous = g_confirmationPresenter;
+    g_confirmationPresenter = presenter;
     return previous;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "locator/core/ui_question.h"
+
 #include <QString>
 
 class QWidget;
@@ -15,9 +17,19 @@ QString ApplicationTitle();
 // returns when it is dismissed.
 void ShowMessage(QWidget *owner, const QString &text);
 
-// Tests replace the box so that nothing waits for a user. Returns the
-// presenter that was in place.
+// A question before something the user may regret, such as a password
+// sent in plain: OK and Cancel, with Cancel the default, so that Enter
+// sends nothing. True for OK.
+bool AskToConfirm(QWidget *owner, const QString &text);
+
+// The core's questions, in AskToConfirm boxes owned by `owner`.
+Confirm ConfirmIn(QWidget *owner);
+
+// Tests replace the boxes so that nothing waits for a user. Each returns
+// the presenter that was in place.
 using MessagePresenter = void (*)(QWidget *owner, const QString &text);
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
+using ConfirmationPresenter = bool (*)(QWidget *owner, const QString &text);
+ConfirmationPresenter SetConfirmationPresenter(ConfirmationPresenter presenter);
 
 } // namespace kovr::locator

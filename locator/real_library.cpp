@@ -9,10 +9,11 @@ namespace {
 // The request goes out three times, so that one lost datagram hides no
 // device; the first goes out through the window's own session, at once,
 // and the search ends as the library's synchronous search does.
-int32_t SearchWithRequests(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup)
+int32_t SearchWithRequests(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup,
+                           common::ChallengeSightings &sightings)
 {
     const common::SearchCalls calls = common::LibrarySearchCalls([] { return KOVROpenByGuid(&kLocatorSessionGuid); });
-    return common::SearchDevices(calls, h, common::SearchPlan{}, found, &wakeup);
+    return common::SearchDevices(calls, h, common::SearchPlan{}, found, &wakeup, &sightings);
 }
 
 } // namespace
@@ -20,9 +21,9 @@ int32_t SearchWithRequests(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &fou
 const LibrarySeam &RealLibrary()
 {
     static const LibrarySeam table = {
-        KOVROpenByGuid,     KOVRClose,      KOVRGetLastError,  KOVRGetLastErrorMessage,
-        SearchWithRequests, KOVRStopSearch, KOVRGetDeviceInfo, KOVRRebootDevice,
-        KOVRSetNetwork,     KOVRSetDHCP,    CopyRecordOnHeap,  ReleaseRecordOnHeap,
+        KOVROpenByGuid,       KOVRClose,         KOVRGetLastError,    KOVRGetLastErrorMessage, SearchWithRequests,
+        KOVRStopSearch,       KOVRGetDeviceInfo, KOVRRebootDevice,    KOVRSetNetwork,          KOVRSetDHCP,
+        KOVRSetCommandPolicy, CopyRecordOnHeap,  ReleaseRecordOnHeap,
     };
     return table;
 }

@@ -11,9 +11,10 @@
 
 namespace kovr::locator {
 
-RebootDialog::RebootDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, QWidget *parent)
-    : TemplateDialog(kRebootTemplate, parent), library_(library),
-      task_(std::make_unique<RebootTask>(library, device, QtPost())),
+RebootDialog::RebootDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device,
+                           std::shared_ptr<DevicePins> pins, QWidget *parent)
+    : TemplateDialog(kRebootTemplate, parent), library_(library), pins_(std::move(pins)),
+      task_(std::make_unique<RebootTask>(library, device, pins_, QtPost(), ConfirmIn(this))),
       password_(ControlAs<QLineEdit>(ControlId::RebootPassword)), status_(ControlAs<QLabel>(ControlId::Status))
 {
     ControlAs<QLabel>(ControlId::ProductLine)
@@ -37,9 +38,11 @@ void RebootDialog::OnReboot()
     }
     busy_ = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Unchanged);
     RebootTask::Listener listener;
-    listener.refused = [this](const Message &error) {
+    listener.refused = [this](const std::optional<Message> &error) {
         busy_.reset();
-        ShowMessage(this, Text(error));
+        if (error) {
+            ShowMessage(this, Text(*error));
+        }
     };
     listener.rebooting = [this](TextId status) {
         status_->setText(Tr(status));
@@ -57,7 +60,7 @@ void RebootDialog::done(int result)
     if (IsBusy()) {
         // The device reboots anyway; the old task ends its wait and closes
         // its session on its worker.
-        task_ = std::make_unique<RebootTask>(library_, task_->Device(), QtPost());
+        task_ = std::make_unique<RebootTask>(library_, task_->Device(), pins_, QtPost(), ConfirmIn(this));
         busy_.reset();
     }
     WipePasswordField(*password_);

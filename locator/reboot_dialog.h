@@ -19,7 +19,8 @@ class RebootDialog : public TemplateDialog {
     Q_OBJECT
 
 public:
-    RebootDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, QWidget *parent = nullptr);
+    RebootDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, std::shared_ptr<DevicePins> pins,
+                 QWidget *parent = nullptr);
 
     // Replaces the pause between polls (tests wait for nothing).
     void SetPause(RebootTask::Pause pause) { task_->SetPause(std::move(pause)); }
@@ -33,6 +34,7 @@ public slots:
 
 private:
     const LibrarySeam &library_;
+    const std::shared_ptr<DevicePins> pins_;
     // Made anew when the dialog closes during a reboot, which lets the old
     // one finish on its own.
     std::unique_ptr<RebootTask> task_;

@@ -4,6 +4,7 @@
 #include "common/device_csv.h"
 #include "common/mac_address_text.h"
 #include "locator/core/batch_preview.h"
+#include "locator/core/guarded_command.h"
 #include "locator/core/record_text.h"
 
 #include <algorithm>
@@ -22,9 +23,10 @@ struct BatchModel::Job {
     std::atomic<bool> stop{false};
 };
 
-BatchModel::BatchModel(const LibrarySeam &library, BatchDevices devices, std::vector<size_t> positions, PostToUi post)
-    : library_(library), devices_(std::move(devices)), positions_(std::move(positions)), post_(std::move(post)),
-      preview_(positions_.size())
+BatchModel::BatchModel(const LibrarySeam &library, BatchDevices devices, std::vector<size_t> positions,
+                       std::shared_ptr<DevicePins> pins, PostToUi post, Confirm confirm)
+    : library_(library), devices_(std::move(devices)), positions_(std::move(positions)), pins_(std::move(pins)),
+      post_(post), question_(UiQuestion::Make(std::move(post), std::move(confirm))), preview_(positions_.size())
 {
     for (size_t i = 0; i < positions_.size(); ++i) {
         const KOVRDeviceInfoRecord &record = DeviceAt(i);
@@ -37,6 +39,8 @@ BatchModel::BatchModel(const LibrarySeam &library, BatchDevices devices, std::ve
 BatchModel::~BatchModel()
 {
     lifetime_.End();
+    // A worker waiting for an answer would never be joined.
+    question_->Cancel();
     if (worker_.joinable()) {
         job_->stop = true;
         worker_.join();
@@ -124,8 +128,14 @@ bool BatchModel::Apply(std::unique_ptr<common::Password> shared, Listener listen
         reports_ = reports;
         tell();
     });
-    worker_ = std::thread([job, post = post_, calls = ApplyCallsOf(library_), reported, ended]() mutable {
+    common::GuardOptions options =
+        LocatorGuardOptions(question_, TextId::BatchPlainPasswordQuestion, requireChallenge_);
+    worker_ = std::thread([job, post = post_, calls = ApplyCallsOf(library_), guardCalls = GuardCallsOf(library_),
+                           pins = pins_, options = std::move(options), reported, ended]() mutable {
+        const std::unique_ptr<common::KnownDevices> known = pins->Read();
+        common::CommandGuard guard(guardCalls, *known, std::move(options));
         common::ApplySettings settings;
+        settings.guard = &guard;
         settings.sharedPassword = job->password.get();
         settings.stop = &job->stop;
         settings.onReport = [&post, reported](size_t index, const common::DeviceReport &report) {
@@ -134,6 +144,7 @@ bool BatchModel::Apply(std::unique_ptr<common::Password> shared, Listener listen
         auto reports = std::make_shared<std::vector<common::DeviceReport>>(
             common::ApplyPlan(calls, job->entries, job->found, settings));
         job->password.reset();
+        pins->Save(*known);
         post([ended, reports]() mutable { ended(*reports); });
     });
     return true;

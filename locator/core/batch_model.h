@@ -2,15 +2,21 @@
 // batch, the change each is to get (from either source of entries), the
 // preview with what `kovr check` would find once the changes are made, and
 // the apply job, which runs kovr apply's code on a worker with a report per
-// device, can be stopped between devices, and ends with counts and a CSV.
+// device, its passwords guarded as kovr apply guards them (a pinned device
+// that answers without its challenge fails, the user is asked once a run
+// before passwords cross the segment in clear, or, with a challenge
+// required, such devices fail), can be stopped between devices, and ends
+// with counts and a CSV.
 #pragma once
 
 #include "common/device_checks.h"
 #include "common/password.h"
 #include "common/plan.h"
 #include "common/plan_apply.h"
+#include "locator/core/device_pins.h"
 #include "locator/core/library_seam.h"
 #include "locator/core/texts.h"
+#include "locator/core/ui_question.h"
 #include "locator/core/ui_thread.h"
 
 #include <kovr/kovr.h>
@@ -52,8 +58,10 @@ public:
         std::function<void()> ended;
     };
 
-    // The devices at `positions` (in the list, in batch order).
-    BatchModel(const LibrarySeam &library, BatchDevices devices, std::vector<size_t> positions, PostToUi post);
+    // The devices at `positions` (in the list, in batch order). `confirm`
+    // asks the user, once a run, before passwords cross the segment in clear.
+    BatchModel(const LibrarySeam &library, BatchDevices devices, std::vector<size_t> positions,
+               std::shared_ptr<DevicePins> pins, PostToUi post, Confirm confirm);
     // Torn down while an apply runs: the devices in hand are finished, and
     // nothing more is started.
     ~BatchModel();
@@ -75,6 +83,10 @@ public:
     const std::optional<Message> &Blocker() const { return blocker_; }
     // Some device has no password of its own, so the one password serves.
     bool NeedsSharedPassword() const;
+    // "Require a challenge", as kovr apply --require-digest: a device that
+    // offers none fails, with nothing sent, instead of being asked about.
+    void SetRequireChallenge(bool require) { requireChallenge_ = require; }
+    bool RequiresChallenge() const { return requireChallenge_; }
 
     // Applies the entries with the shared password (none when no device
     // needs it). False when Apply is off or a run has already started.
@@ -99,7 +111,10 @@ private:
     const LibrarySeam &library_;
     const BatchDevices devices_;
     const std::vector<size_t> positions_;
+    std::shared_ptr<DevicePins> pins_;
     PostToUi post_;
+    std::shared_ptr<UiQuestion> question_;
+    bool requireChallenge_ = false;
     std::vector<common::PlanEntry> entries_;
     std::vector<PreviewRow> preview_;
     std::optional<Message> blocker_;

@@ -4,28 +4,41 @@
 
 namespace kovr::locator {
 
-std::vector<std::vector<std::string>> ConflictProblems(const std::vector<KOVRDeviceInfoRecord> &devices,
-                                                       const std::vector<common::LocalSubnet> &localSubnets)
+namespace {
+
+// Problems that a new address mends; the others say what to do themselves.
+bool IsAddressProblem(common::ProblemKind kind)
 {
-    using common::ProblemKind;
-    std::vector<std::vector<std::string>> problems(devices.size());
-    for (const common::Problem &problem : common::CheckDevices(devices, localSubnets)) {
-        if (problem.kind != ProblemKind::DuplicateAddress && problem.kind != ProblemKind::Unreachable) {
+    return kind == common::ProblemKind::DuplicateAddress || kind == common::ProblemKind::Unreachable;
+}
+
+} // namespace
+
+std::vector<std::vector<RowProblem>> ConflictProblems(const std::vector<KOVRDeviceInfoRecord> &devices,
+                                                      const std::vector<common::LocalSubnet> &localSubnets,
+                                                      const std::vector<common::MacAddress> &conflictingChallenges)
+{
+    std::vector<std::vector<RowProblem>> problems(devices.size());
+    for (const common::Problem &problem : common::CheckDevices(devices, localSubnets, conflictingChallenges)) {
+        if (!IsAddressProblem(problem.kind) && problem.kind != common::ProblemKind::ConflictingChallenge) {
             continue;
         }
         for (size_t position : problem.devices) {
             // The sentences quote the devices' names.
-            problems[position].push_back(common::DisplayText(problem.message));
+            problems[position].push_back({problem.kind, common::DisplayText(problem.message)});
         }
     }
     return problems;
 }
 
-std::string ConflictNote(const std::vector<std::string> &problems, const std::string &advice)
+std::string ConflictNote(const std::vector<RowProblem> &problems, const std::string &advice)
 {
     std::string note;
-    for (const std::string &problem : problems) {
-        note += (note.empty() ? "" : "\n") + problem + '\n' + advice;
+    for (const RowProblem &problem : problems) {
+        note += (note.empty() ? "" : "\n") + problem.text;
+        if (IsAddressProblem(problem.kind)) {
+            note += '\n' + advice;
+        }
     }
     return note;
 }

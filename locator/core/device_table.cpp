@@ -1,7 +1,6 @@
 #include "locator/core/device_table.h"
 
 #include "common/device_csv.h"
-#include "locator/core/conflict_notes.h"
 #include "locator/core/dialog_template.h"
 #include "locator/core/record_text.h"
 
@@ -63,7 +62,7 @@ std::string DeviceTable::CellText(size_t row, size_t column) const
     }
 }
 
-const std::vector<std::string> &DeviceTable::ProblemsAt(size_t row) const
+const std::vector<RowProblem> &DeviceTable::ProblemsAt(size_t row) const
 {
     return rows_.at(row).problems;
 }
@@ -80,7 +79,8 @@ void DeviceTable::ShowSearching()
 }
 
 void DeviceTable::ShowResults(const std::vector<KOVRDeviceInfoRecord> &found,
-                              const std::vector<common::LocalSubnet> &localSubnets)
+                              const std::vector<common::LocalSubnet> &localSubnets,
+                              const std::vector<common::MacAddress> &conflictingChallenges)
 {
     // "Searching..." gives way to the devices; so would any other message.
     rows_.erase(std::remove_if(rows_.begin(), rows_.end(), [](const Row &row) { return row.kind == RowKind::Message; }),
@@ -93,7 +93,8 @@ void DeviceTable::ShowResults(const std::vector<KOVRDeviceInfoRecord> &found,
         rows_.push_back(MessageRow(TextId::NoDevicesFound));
         return;
     }
-    const std::vector<std::vector<std::string>> problems = ConflictProblems(Devices(), localSubnets);
+    const std::vector<std::vector<RowProblem>> problems =
+        ConflictProblems(Devices(), localSubnets, conflictingChallenges);
     for (size_t i = 0; i < rows_.size(); ++i) {
         rows_[i].problems = problems[i];
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "common/device_checks.h"
+#include "locator/core/conflict_notes.h"
 #include "locator/core/library_seam.h"
 #include "locator/core/texts.h"
 
@@ -33,8 +34,9 @@ public:
     const KOVRDeviceInfoRecord *DeviceAt(size_t row) const;
     // A device row's cell, safe to show; empty for a message row.
     std::string CellText(size_t row, size_t column) const;
-    // The device's problems that keep the user from reaching it.
-    const std::vector<std::string> &ProblemsAt(size_t row) const;
+    // The device's problems that keep the user from reaching it, or from
+    // trusting what answers for it.
+    const std::vector<RowProblem> &ProblemsAt(size_t row) const;
 
     // Deletes every row, releasing each record copy.
     void Clear();
@@ -42,9 +44,11 @@ public:
     void ShowSearching();
     // Replaces the message row with one row per device found, in reply order
     // (or the user's sort), marks their problems and selects the first; or
-    // shows "No devices found.".
+    // shows "No devices found.". conflictingChallenges: the devices whose
+    // replies to the search disagreed about their challenge.
     void ShowResults(const std::vector<KOVRDeviceInfoRecord> &found,
-                     const std::vector<common::LocalSubnet> &localSubnets);
+                     const std::vector<common::LocalSubnet> &localSubnets,
+                     const std::vector<common::MacAddress> &conflictingChallenges = {});
 
     // Sorts the device rows by a column, the address as a number and the
     // other columns as text; the same column again reverses the order. The
@@ -77,7 +81,7 @@ private:
         RowKind kind;
         TextId message;
         Copy record;
-        std::vector<std::string> problems;
+        std::vector<RowProblem> problems;
         bool selected = false;
     };
     static Row MessageRow(TextId message);

@@ -1,13 +1,16 @@
 // The IP settings dialog's logic: the mode it opens in, the addresses its
 // fields show, and Apply, which asks for DHCP or the static settings on a
-// worker through a session of its own. A lost reply is checked with a query
-// and the change sent again, as kovr set-ip does.
+// worker through a session of its own, its password guarded as kovr set-ip
+// guards it (guarded_command.h). A lost reply is checked with a query and
+// the change sent again, as kovr set-ip does.
 #pragma once
 
 #include "common/password.h"
 #include "common/settings_change.h"
+#include "locator/core/device_pins.h"
 #include "locator/core/library_seam.h"
 #include "locator/core/texts.h"
+#include "locator/core/ui_question.h"
 #include "locator/core/ui_thread.h"
 
 #include <kovr/kovr.h>
@@ -20,14 +23,16 @@ namespace kovr::locator {
 
 class IpSettingsTask {
 public:
-    // How Apply ended: the result of the last command, and for a failure
-    // the error box's text.
+    // How Apply ended: for a failure the error box's text. Declined: the
+    // user chose not to send a password in plain, and nothing was sent.
     struct Outcome {
-        int32_t result = 0;
         std::optional<Message> error;
+        bool declined = false;
     };
 
-    IpSettingsTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, PostToUi post);
+    // `confirm` asks the user before a password crosses the segment in clear.
+    IpSettingsTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, std::shared_ptr<DevicePins> pins,
+                   PostToUi post, Confirm confirm);
     ~IpSettingsTask();
     IpSettingsTask(const IpSettingsTask &) = delete;
     IpSettingsTask &operator=(const IpSettingsTask &) = delete;
@@ -46,7 +51,9 @@ public:
 private:
     const LibrarySeam &library_;
     const KOVRDeviceInfoRecord device_;
+    std::shared_ptr<DevicePins> pins_;
     PostToUi post_;
+    std::shared_ptr<UiQuestion> question_;
     Lifetime lifetime_;
     bool running_ = false;
 };

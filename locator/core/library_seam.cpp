@@ -25,4 +25,9 @@ common::ApplyCalls ApplyCallsOf(const LibrarySeam &library)
             library.GetLastErrorMessage};
 }
 
+common::GuardCalls GuardCallsOf(const LibrarySeam &library)
+{
+    return {library.SetCommandPolicy, library.GetLastError, library.GetLastErrorMessage};
+}
+
 } // namespace kovr::locator

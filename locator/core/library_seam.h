@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/command_guard.h"
 #include "common/plan_apply.h"
 #include "common/repeated_search.h"
 #include "common/settings_change.h"
@@ -20,14 +21,17 @@ struct LibrarySeam {
     int32_t (*GetLastErrorMessage)(KOVR_HANDLE h, char *buffer, uint32_t size);
     // Refresh List's search through the session: every device that
     // answered, each once, oldest reply first; -1 when it can't start.
+    // Every reply, the first of a device or not, goes into `sightings`.
     // Cancelling the wakeup ends it early.
-    int32_t (*Search)(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup);
+    int32_t (*Search)(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup,
+                      common::ChallengeSightings &sightings);
     void (*StopSearch)(KOVR_HANDLE h);
     int32_t (*GetDeviceInfo)(KOVR_HANDLE h, const uint8_t *mac, KOVRDeviceInfoRecord *record);
     int32_t (*RebootDevice)(KOVR_HANDLE h, const uint8_t *mac, const char *password);
     int32_t (*SetNetwork)(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway,
                           const char *password);
     int32_t (*SetDHCP)(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password);
+    int32_t (*SetCommandPolicy)(KOVR_HANDLE h, uint32_t policy);
     KOVRDeviceInfoRecord *(*CopyRecord)(const KOVRDeviceInfoRecord *record);
     void (*ReleaseRecord)(KOVRDeviceInfoRecord *copy);
 };
@@ -44,6 +48,7 @@ void ReleaseRecordOnHeap(KOVRDeviceInfoRecord *copy);
 // table; the plan's sessions are opened with the locator's GUID.
 common::DeviceCalls DeviceCallsOf(const LibrarySeam &library);
 common::ApplyCalls ApplyCallsOf(const LibrarySeam &library);
+common::GuardCalls GuardCallsOf(const LibrarySeam &library);
 
 // Every window of the locator opens its sessions with this GUID, which gives
 // them the LORX magic.

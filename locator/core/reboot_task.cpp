@@ -2,18 +2,22 @@
 
 #include "common/reboot_wait.h"
 #include "locator/core/device_command.h"
+#include "locator/core/guarded_command.h"
 #include "locator/core/workers.h"
 
 namespace kovr::locator {
 
-RebootTask::RebootTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, PostToUi post)
-    : library_(library), device_(device), post_(std::move(post)),
+RebootTask::RebootTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, std::shared_ptr<DevicePins> pins,
+                       PostToUi post, Confirm confirm)
+    : library_(library), device_(device), pins_(std::move(pins)), post_(post),
+      question_(UiQuestion::Make(std::move(post), std::move(confirm))),
       pause_([stop = stop_](std::chrono::milliseconds duration) { stop->Pause(duration); })
 {}
 
 RebootTask::~RebootTask()
 {
     lifetime_.End();
+    question_->Cancel();
     stop_->Stop();
 }
 
@@ -23,7 +27,7 @@ bool RebootTask::Start(std::unique_ptr<common::Password> password, Listener list
         return false;
     }
     running_ = true;
-    auto refused = lifetime_.Guard([this, tell = listener.refused](const Message &error) {
+    auto refused = lifetime_.Guard([this, tell = listener.refused](const std::optional<Message> &error) {
         running_ = false;
         tell(error);
     });
@@ -32,16 +36,27 @@ bool RebootTask::Start(std::unique_ptr<common::Password> password, Listener list
         running_ = false;
         tell(status);
     });
-    ApplicationWorkers().Start([library = &library_, device = device_, post = post_, stop = stop_, pause = pause_,
+    ApplicationWorkers().Start([library = &library_, device = device_, pins = pins_, question = question_, post = post_,
+                                stop = stop_, pause = pause_,
                                 password = std::shared_ptr<common::Password>(std::move(password)), refused, rebooting,
                                 ended]() mutable {
         CommandSession session(*library);
-        const int32_t result = library->RebootDevice(session.Handle(), device.macAddress, password->c_str());
+        std::optional<Message> error;
+        bool rebooted = false;
+        common::ReplyTrust trust = common::ReplyTrust::ChallengedReply;
+        {
+            GuardedCommand guard(*library, session.Handle(), device, *pins,
+                                 LocatorGuardOptions(question, TextId::PlainPasswordQuestion), TextId::RebootError);
+            if (guard.Prepare(error)) {
+                const int32_t result = library->RebootDevice(session.Handle(), device.macAddress, password->c_str());
+                rebooted = result == 0;
+                error = guard.Finish(rebooted, result);
+            }
+            trust = guard.Trust();
+        }
         password.reset();
-        if (result != 0) {
-            post([refused, error = LastErrorMessage(*library, session.Handle(), TextId::RebootError)]() mutable {
-                refused(error);
-            });
+        if (!rebooted) {
+            post([refused, error]() mutable { refused(error); });
             return;
         }
         post([rebooting]() mutable { rebooting(TextId::StatusRebooting); });
@@ -51,8 +66,10 @@ bool RebootTask::Start(std::unique_ptr<common::Password> password, Listener list
                 if (stop->Stopped()) {
                     return true;
                 }
-                KOVRDeviceInfoRecord scratch;
-                return library->GetDeviceInfo(session.Handle(), device.macAddress, &scratch) == 0;
+                // For a pinned device, only its own reply, with its challenge.
+                KOVRDeviceInfoRecord reply{};
+                return library->GetDeviceInfo(session.Handle(), device.macAddress, &reply) == 0 &&
+                       common::Trusted(reply, trust);
             },
             [&] { pause(common::kRebootPollPause); });
         const TextId status = outcome == common::RebootOutcome::Ready ? TextId::StatusReady : TextId::StatusTimedOut;

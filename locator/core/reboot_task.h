@@ -1,12 +1,15 @@
-// The reboot dialog's logic: the reboot command with the password, then the
-// wait until the device answers again, on a worker with a session of its
-// own. The face hears of each step on its UI thread.
+// The reboot dialog's logic: the reboot command with the password, guarded
+// as kovr reboot guards it (guarded_command.h), then the wait until the
+// device answers again, on a worker with a session of its own. The face
+// hears of each step on its UI thread.
 #pragma once
 
 #include "common/password.h"
+#include "locator/core/device_pins.h"
 #include "locator/core/library_seam.h"
 #include "locator/core/stop_signal.h"
 #include "locator/core/texts.h"
+#include "locator/core/ui_question.h"
 #include "locator/core/ui_thread.h"
 
 #include <kovr/kovr.h>
@@ -14,14 +17,17 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kovr::locator {
 
 class RebootTask {
 public:
     struct Listener {
-        // The device refused the reboot, or it failed: the error box's text.
-        std::function<void(const Message &error)> refused;
+        // The device refused the reboot, or it failed, or nothing was sent:
+        // the error box's text, or none when the user chose not to send the
+        // password in plain.
+        std::function<void(const std::optional<Message> &error)> refused;
         // The device took it; the wait begins ("Status: Rebooting").
         std::function<void(TextId status)> rebooting;
         // The wait ended: "Status: Ready" or "Status: Timed out".
@@ -29,7 +35,9 @@ public:
     };
     using Pause = std::function<void(std::chrono::milliseconds)>;
 
-    RebootTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, PostToUi post);
+    // `confirm` asks the user before a password crosses the segment in clear.
+    RebootTask(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, std::shared_ptr<DevicePins> pins,
+               PostToUi post, Confirm confirm);
     // The device reboots anyway; the wait ends at its next poll, and the
     // session is closed on the worker once its call has returned.
     ~RebootTask();
@@ -49,7 +57,9 @@ public:
 private:
     const LibrarySeam &library_;
     const KOVRDeviceInfoRecord device_;
+    std::shared_ptr<DevicePins> pins_;
     PostToUi post_;
+    std::shared_ptr<UiQuestion> question_;
     Lifetime lifetime_;
     std::shared_ptr<StopSignal> stop_ = std::make_shared<StopSignal>();
     Pause pause_;

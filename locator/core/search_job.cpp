@@ -4,7 +4,9 @@
 
 namespace kovr::locator {
 
-SearchJob::SearchJob(const LibrarySeam &library, PostToUi post) : library_(library), post_(std::move(post)) {}
+SearchJob::SearchJob(const LibrarySeam &library, std::shared_ptr<DevicePins> pins, PostToUi post)
+    : library_(library), pins_(std::move(pins)), post_(std::move(post))
+{}
 
 SearchJob::~SearchJob()
 {
@@ -24,10 +26,13 @@ bool SearchJob::Start(KOVR_HANDLE session, std::function<void(const Found &)> do
         wakeup_.reset();
         done(found);
     };
-    ApplicationWorkers().Start([library = &library_, session, wakeup = wakeup_, post = post_,
+    ApplicationWorkers().Start([library = &library_, session, wakeup = wakeup_, pins = pins_, post = post_,
                                 finish = lifetime_.Guard(std::move(finish))]() mutable {
         auto found = std::make_shared<Found>();
-        library->Search(session, *found, *wakeup);
+        common::ChallengeSightings sightings;
+        library->Search(session, found->devices, *wakeup, sightings);
+        pins->Learn(sightings);
+        found->conflictingChallenges = sightings.Conflicting();
         post([finish = std::move(finish), found]() mutable { finish(*found); });
     });
     return true;

@@ -1,9 +1,12 @@
 // Refresh List's search, on a worker so that the window keeps painting:
 // the request sent several times through the window's session, each device
-// once, oldest reply first. The devices found reach the face on its UI thread.
+// once, oldest reply first. The devices seen offering a challenge are
+// pinned; the devices found, and those whose replies disagreed about their
+// challenge, reach the face on its UI thread.
 #pragma once
 
 #include "common/repeated_search.h"
+#include "locator/core/device_pins.h"
 #include "locator/core/library_seam.h"
 #include "locator/core/ui_thread.h"
 
@@ -17,9 +20,12 @@ namespace kovr::locator {
 
 class SearchJob {
 public:
-    using Found = std::vector<KOVRDeviceInfoRecord>;
+    struct Found {
+        std::vector<KOVRDeviceInfoRecord> devices;
+        std::vector<common::MacAddress> conflictingChallenges;
+    };
 
-    SearchJob(const LibrarySeam &library, PostToUi post);
+    SearchJob(const LibrarySeam &library, std::shared_ptr<DevicePins> pins, PostToUi post);
     ~SearchJob();
     SearchJob(const SearchJob &) = delete;
     SearchJob &operator=(const SearchJob &) = delete;
@@ -35,6 +41,7 @@ public:
 
 private:
     const LibrarySeam &library_;
+    std::shared_ptr<DevicePins> pins_;
     PostToUi post_;
     Lifetime lifetime_;
     std::shared_ptr<common::SearchWakeup> wakeup_; // of the running search

@@ -30,6 +30,7 @@ enum class TextId {
     MenuRebootDevice,
     MenuConfigureSelectedDevices,
     MenuApplyPlan,
+    MenuForgetPin,
     MenuSaveListAs,
     SaveListAsTitle,
     CsvFileFilter,
@@ -39,6 +40,10 @@ enum class TextId {
     PlanRefused,
     PlanNamesNoDevice,
     PlanDeviceNotListed,
+    PinsNotSaved,
+    PinNotForgotten,
+    HowToForgetPin,
+    PlainPasswordQuestion,
     // IP settings dialog
     IpSettingsError,
     // reboot dialog
@@ -60,6 +65,8 @@ enum class TextId {
     BatchGateway,
     BatchPassword,
     BatchPlanPassword,
+    BatchRequireChallenge,
+    BatchPlainPasswordQuestion,
     BatchProblem,
     BatchPreview,
     BatchColumnMac,

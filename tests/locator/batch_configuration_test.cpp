@@ -147,14 +147,14 @@ private slots:
         QVERIFY(main);
         std::unique_ptr<QWidget> dialog;
         if (window == QLatin1String("ip")) {
-            dialog = std::make_unique<IpSettingsDialog>(fake.Seam(), fake.devices[0], main.get());
+            dialog = std::make_unique<IpSettingsDialog>(fake.Seam(), fake.devices[0], main->Pins(), main.get());
         } else if (window == QLatin1String("reboot")) {
-            dialog = std::make_unique<RebootDialog>(fake.Seam(), fake.devices[0], main.get());
+            dialog = std::make_unique<RebootDialog>(fake.Seam(), fake.devices[0], main->Pins(), main.get());
         } else if (window == QLatin1String("info")) {
             dialog = std::make_unique<DeviceInfoDialog>(fake.devices[0], main.get());
         } else if (window == QLatin1String("batch")) {
             dialog = std::make_unique<BatchDialog>(fake.Seam(), BatchDialog::Devices{fake.devices, kSubnets},
-                                                   Positions({0, 1}), main.get());
+                                                   Positions({0, 1}), main->Pins(), main.get());
         }
         QWidget &shown = dialog ? *dialog : *main;
         shown.show();

@@ -9,6 +9,7 @@
 #include "locator/reboot_dialog.h"
 #include "tests/locator/core/fake_library.h"
 #include "tests/locator/gui_tests.h"
+#include "tests/locator/message_capture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -110,8 +111,8 @@ private slots:
         const DialogTemplate &tmpl = *templates[which];
         FakeLibrary fake;
         LocatorDialog locator(fake.Seam());
-        IpSettingsDialog ip(fake.Seam(), kRecord);
-        RebootDialog reboot(fake.Seam(), kRecord);
+        IpSettingsDialog ip(fake.Seam(), kRecord, locator.Pins());
+        RebootDialog reboot(fake.Seam(), kRecord, locator.Pins());
         DeviceInfoDialog info(kRecord);
         TemplateDialog *dialogs[] = {&locator, &ip, &reboot, &info};
         TemplateDialog *dialog = dialogs[which];
@@ -149,8 +150,8 @@ private slots:
     {
         FakeLibrary fake;
         LocatorDialog locator(fake.Seam());
-        IpSettingsDialog ip(fake.Seam(), kRecord);
-        RebootDialog reboot(fake.Seam(), kRecord);
+        IpSettingsDialog ip(fake.Seam(), kRecord, locator.Pins());
+        RebootDialog reboot(fake.Seam(), kRecord, locator.Pins());
         DeviceInfoDialog info(kRecord);
         const QList<const TemplateDialog *> dialogs = {&locator, &ip, &reboot, &info};
         const QString longestStatus = QStringLiteral("Status: Timed out");
@@ -185,7 +186,7 @@ private slots:
                               locator.Control(ControlId::DeviceList), locator.Control(ControlId::Cancel)}));
         locator.reject();
 
-        IpSettingsDialog ip(fake.Seam(), kRecord);
+        IpSettingsDialog ip(fake.Seam(), kRecord, locator.Pins());
         ip.show();
         const auto field = [&ip](int id) { return ip.Control(id)->focusProxy(); };
         QCOMPARE(TabCycle(field(ControlId::IpAddress)),
@@ -194,7 +195,7 @@ private slots:
                                    ip.Control(ControlId::Cancel)}));
         ip.reject();
 
-        RebootDialog reboot(fake.Seam(), kRecord);
+        RebootDialog reboot(fake.Seam(), kRecord, locator.Pins());
         reboot.show();
         QCOMPARE(TabCycle(reboot.Control(ControlId::RebootPassword)),
                  (QList<QWidget *>{reboot.Control(ControlId::RebootPassword), reboot.Control(ControlId::Reboot),
@@ -224,6 +225,24 @@ private slots:
         QCOMPARE(text, QStringLiteral("No device is selected.\n"));
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons.size(), qsizetype(1));
+    }
+
+    // Enter in a confirmation is Cancel, so that a hurried key sends nothing.
+    void confirmationsDefaultToCancel()
+    {
+        const ConfirmationPresenter installed = SetConfirmationPresenter(Confirmations::Original());
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QWidget owner;
+        const bool confirmed = AskToConfirm(&owner, QStringLiteral("Send the password anyway?"));
+        SetConfirmationPresenter(installed);
+        QCOMPARE(shown, QStringLiteral("Send the password anyway?"));
+        QVERIFY(!confirmed);
     }
 };
 

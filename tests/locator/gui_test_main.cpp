@@ -3,10 +3,12 @@
 //   locator_gui_tests                              every class in turn
 //   locator_gui_tests --list                       the classes' names
 #include "tests/locator/gui_tests.h"
+#include "tests/locator/message_capture.h"
 
 #include "locator/core/workers.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -45,6 +47,10 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    // The windows pin devices in a state folder of the run's own, never the user's.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+    kovr::test::Confirmations::Install();
     std::vector<char *> arguments(argv, argv + argc);
     std::vector<std::string> selected;
     if (argc > 1 && argv[1][0] != '-') {

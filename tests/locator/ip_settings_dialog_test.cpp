@@ -3,6 +3,7 @@
 #include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
 #include "tests/locator/core/fake_library.h"
+#include "tests/locator/core/temp_pins.h"
 #include "tests/locator/gui_tests.h"
 #include "tests/locator/message_capture.h"
 
@@ -41,7 +42,11 @@ QByteArray Bytes(uint32_t value)
 }
 
 struct Dialog {
-    Dialog(FakeLibrary &fake, const KOVRDeviceInfoRecord &record) : dialog(fake.Seam(), record) { dialog.show(); }
+    // A plain device: the GUI tests' main says yes to its question.
+    Dialog(FakeLibrary &fake, const KOVRDeviceInfoRecord &record) : dialog(fake.Seam(), record, pins.Pins())
+    {
+        dialog.show();
+    }
     IpAddressControl *Address(int id) const { return dialog.ControlAs<IpAddressControl>(id); }
     QLineEdit *Password() const { return dialog.ControlAs<QLineEdit>(ControlId::Password); }
     QRadioButton *Radio(int id) const { return dialog.ControlAs<QRadioButton>(id); }
@@ -54,6 +59,7 @@ struct Dialog {
         return QTest::qWaitFor([this] { return !dialog.IsBusy(); });
     }
 
+    TempPins pins;
     IpSettingsDialog dialog;
 };
 
@@ -240,6 +246,23 @@ private slots:
                      QStringLiteral("An Error occurred.\nError Number: 1\nError Message: Authentication Failed\n")});
         QCOMPARE(d.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{fake.dhcpCalls[0].session});
+    }
+
+    // Cancel on the question about a plain password: back in the dialog.
+    void aDeclinedPlainPasswordSendsNothingAndStaysOpen()
+    {
+        FakeLibrary fake;
+        MessageCapture messages;
+        Confirmations::Reset();
+        Confirmations::Answer() = false;
+        const KOVRDeviceInfoRecord record = DeviceRecord(1);
+        Dialog d(fake, record);
+        QVERIFY(d.Apply());
+        Confirmations::Reset();
+        QCOMPARE(fake.CommandCount(), 0);
+        QVERIFY(MessageCapture::Texts().empty());
+        QVERIFY(d.dialog.isVisible());
+        d.dialog.reject();
     }
 
     void applyWipesThePasswordInItsField()

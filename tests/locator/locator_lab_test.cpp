@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -75,7 +76,12 @@ bool RunDialog(LocatorDialog &window, int button, const std::function<void(Dialo
 class LocatorLabTest : public QObject {
     Q_OBJECT
 
+    // The windows pin devices in a state folder of the test's own.
+    QTemporaryDir state_;
+
 private slots:
+    void initTestCase() { qputenv("XDG_STATE_HOME", state_.path().toLocal8Bit()); }
+
     void listsTheSimulatedDevicesInReplyOrder()
     {
         Lab lab(Topology::Single);

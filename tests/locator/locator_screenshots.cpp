@@ -19,7 +19,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -79,6 +82,9 @@ int RenderAtEachScale(const QString &deviceFile, const QString &directory)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Pins go to a state folder of the run's own, never the user's.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     if (argc != 3) {
         std::fprintf(stderr, "usage: locator_screenshots DEVICE-FILE OUTPUT-DIRECTORY\n");
         return 2;
@@ -99,17 +105,29 @@ int main(int argc, char *argv[])
     ok &= Save(window, directory, QStringLiteral("main-window"));
 
     {
-        IpSettingsDialog dialog(RealLibrary(), *DeviceWithDhcp(window, 0), &window);
+        IpSettingsDialog dialog(RealLibrary(), *DeviceWithDhcp(window, 0), window.Pins(), &window);
         ok &= Save(dialog, directory, QStringLiteral("ip-settings-manual"));
     }
     {
-        IpSettingsDialog dialog(RealLibrary(), *DeviceWithDhcp(window, 1), &window);
+        IpSettingsDialog dialog(RealLibrary(), *DeviceWithDhcp(window, 1), window.Pins(), &window);
         ok &= Save(dialog, directory, QStringLiteral("ip-settings-dhcp"));
     }
     {
-        RebootDialog dialog(RealLibrary(), *window.DeviceAt(0), &window);
+        RebootDialog dialog(RealLibrary(), *window.DeviceAt(0), window.Pins(), &window);
         ok &= Save(dialog, directory, QStringLiteral("reboot-opened"));
         dialog.ControlAs<QLineEdit>(ControlId::RebootPassword)->setText(QStringLiteral("secret"));
+        // A device without a challenge is asked about: the real question,
+        // captured while it waits, then answered yes.
+        QTimer question;
+        question.setInterval(50);
+        QObject::connect(&question, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                question.stop();
+                ok &= Save(*box, directory, QStringLiteral("plain-password-question"));
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        question.start();
         dialog.OnReboot();
         ok &= QTest::qWaitFor([&] { return !dialog.IsBusy(); }, 60000);
         ok &= Save(dialog, directory, QStringLiteral("reboot-done"));
@@ -127,7 +145,7 @@ int main(int argc, char *argv[])
             devices.list.push_back(*window.DeviceAt(i));
             all.push_back(static_cast<size_t>(i));
         }
-        BatchDialog dialog(RealLibrary(), devices, all, &window);
+        BatchDialog dialog(RealLibrary(), devices, all, window.Pins(), &window);
         ok &= Save(dialog, directory, QStringLiteral("configure-selected"));
         dialog.findChildren<IpAddressControl *>().at(2)->SetAddress(0xC0A80101);
         ok &= Save(dialog, directory, QStringLiteral("configure-selected-marked"));

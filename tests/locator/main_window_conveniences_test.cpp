@@ -96,6 +96,7 @@ private slots:
                                      "Configure IP Settings",
                                      "Device Info",
                                      "Reboot Device",
+                                     "Forget Pin",
                                      "",
                                      "Configure Selected Devices...",
                                      "Apply Plan...",
@@ -115,6 +116,33 @@ private slots:
         }
         // The menu's row became the selected one.
         QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(2));
+    }
+
+    // Offered for a pinned device alone, Forget Pin forgets its pin.
+    void forgetPinForgetsThePinOfTheRow()
+    {
+        FakeLibrary fake;
+        fake.devices = ThreeDevices();
+        auto window = OpenWindow(fake);
+        QVERIFY(window);
+        DevicePins &pins = *window->Pins();
+        const std::unique_ptr<kovr::common::KnownDevices> known = pins.Read();
+        known->Learn(kMac2);
+        pins.Save(*known);
+        for (const int row : {0, 2}) {
+            bool offered = false;
+            UseContextMenu(*window, row, [&](QMenu &menu) {
+                for (QAction *action : menu.actions()) {
+                    if (action->text() == QStringLiteral("Forget Pin") && action->isEnabled()) {
+                        offered = true;
+                        action->trigger();
+                    }
+                }
+            });
+            QCOMPARE(offered, row == 2);
+        }
+        QVERIFY(!pins.IsPinned(kMac2));
+        window->reject();
     }
 
     void f5Refreshes()

@@ -3,6 +3,7 @@
 #include "locator/core/workers.h"
 #include "locator/reboot_dialog.h"
 #include "tests/locator/core/fake_library.h"
+#include "tests/locator/core/temp_pins.h"
 #include "tests/locator/gui_tests.h"
 #include "tests/locator/message_capture.h"
 #include "tests/locator/paint_counter.h"
@@ -20,10 +21,14 @@ namespace {
 
 const FakeLibrary::Mac kMac = {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
 
+// A pinned device that answers with its challenge: no query before the
+// command, and every reply counts in the wait.
 struct Dialog {
     explicit Dialog(FakeLibrary &fake)
-        : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam(), record)
+        : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam(), record, pins.Pins())
     {
+        fake.devices = {WithChallenge(record)};
+        pins.Pin(kMac);
         dialog.SetPause([this](std::chrono::milliseconds pause) {
             pauses << static_cast<int>(pause.count());
             if (onPause) {
@@ -47,6 +52,7 @@ struct Dialog {
         return QTest::qWaitFor([this] { return !dialog.IsBusy(); });
     }
 
+    TempPins pins;
     KOVRDeviceInfoRecord record;
     QList<int> pauses;
     std::function<void()> onPause;

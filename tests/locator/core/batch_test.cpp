@@ -5,6 +5,7 @@
 #include "locator/core/batch_sources.h"
 #include "locator/core/record_text.h"
 #include "tests/locator/core/fake_library.h"
+#include "tests/locator/core/temp_pins.h"
 #include "tests/locator/core/test_ui.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 #include <numeric>
 #include <string>
 #include <thread>
@@ -26,6 +28,7 @@ using kovr::test::Address;
 using kovr::test::FakeLibrary;
 using kovr::test::Gate;
 using kovr::test::MakeRecord;
+using kovr::test::TempPins;
 using kovr::test::TestUi;
 
 namespace {
@@ -59,6 +62,11 @@ std::vector<size_t> All(size_t count)
     std::vector<size_t> all(count);
     std::iota(all.begin(), all.end(), 0);
     return all;
+}
+
+bool Yes(const Message &)
+{
+    return true;
 }
 
 std::string Status(const BatchModel &model, size_t index)
@@ -165,7 +173,8 @@ TEST(BatchModel, PreviewMarksWhatCheckWouldFind)
         SCOPED_TRACE(c.name);
         FakeLibrary fake;
         TestUi ui;
-        BatchModel model(fake.Seam(), {Devices(3), kSubnets}, {0, 2}, ui.Post());
+        TempPins pins;
+        BatchModel model(fake.Seam(), {Devices(3), kSubnets}, {0, 2}, pins.Pins(), ui.Post(), Yes);
         ChooseRange(model, AddressRange{Address(c.first), Address("255.255.255.0"), Address(c.gateway)});
         EXPECT_EQ(Status(model, 0).substr(0, c.mark.size()), c.mark);
         EXPECT_EQ(!model.Blocker(), c.applies);
@@ -181,7 +190,8 @@ TEST(BatchModel, PreviewMarksWhatCheckWouldFind)
     sharing[1].ipAddress = sharing[0].ipAddress;
     FakeLibrary fake;
     TestUi ui;
-    BatchModel model(fake.Seam(), {sharing, kSubnets}, {0, 1}, ui.Post());
+    TempPins pins;
+    BatchModel model(fake.Seam(), {sharing, kSubnets}, {0, 1}, pins.Pins(), ui.Post(), Yes);
     ChooseRange(model, std::nullopt);
     EXPECT_FALSE(model.Blocker());
     EXPECT_EQ(Status(model, 0), "ready");
@@ -245,7 +255,8 @@ TEST(BatchModel, ReportsEachDeviceCountsTheOutcomesAndSavesThemAsCsv)
     fake.errorNumber = 1;
     fake.errorMessage = "Authentication Failed";
     TestUi ui;
-    BatchModel model(fake.Seam(), {fake.devices, kSubnets}, All(3), ui.Post());
+    TempPins pins;
+    BatchModel model(fake.Seam(), {fake.devices, kSubnets}, All(3), pins.Pins(), ui.Post(), Yes);
     ChooseRange(model, AddressRange{Address("10.77.1.50"), Address("255.255.255.0"), Address("10.77.1.1")});
     auto password = std::make_unique<kovr::common::Password>();
     ASSERT_TRUE(password->Assign("secret", 6));
@@ -285,8 +296,9 @@ TEST(BatchModel, StopEndsTheRunBetweenDevices)
         Gate gate;
         fake.onCommand = [&] { gate.Pass(); };
         TestUi ui;
-        auto model =
-            std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kSubnets}, All(kDevices), ui.Post());
+        TempPins pins;
+        auto model = std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kSubnets}, All(kDevices),
+                                                  pins.Pins(), ui.Post(), Yes);
         ChooseRange(*model, std::nullopt);
         bool ended = false;
         auto password = std::make_unique<kovr::common::Password>();
@@ -313,4 +325,80 @@ TEST(BatchModel, StopEndsTheRunBetweenDevices)
                                        [](const auto &r) { return r.outcome == kovr::common::Outcome::Cancelled; })),
                   kDevices - sent);
     }
+}
+
+// The run's passwords as kovr apply guards them: a pinned device that
+// answers without its challenge fails with the sentence, the user is asked
+// once before plain passwords, and a required challenge refuses them.
+TEST(BatchModel, GuardsThePasswordsOfTheRun)
+{
+    struct Case {
+        const char *name;
+        bool impostorForDevice2; // pinned, and answered for without the challenge
+        bool requireChallenge;
+        bool answer;
+        int questions;
+        size_t sent;
+        std::string summary;
+        std::string device2; // the start of its outcome
+    };
+    const Case cases[] = {
+        {"plain devices, the user agrees once", false, false, true, 1, 3, "3 verified", "verified"},
+        {"plain devices, the user cancels", false, false, false, 1, 0, "3 failed",
+         "failed: not sent: the device offers no challenge"},
+        {"a challenge required", false, true, true, 0, 0, "3 failed",
+         "failed: 02:00:00:00:00:02 offers no challenge, so its password would cross the network segment in clear; "
+         "a digest is required"},
+        {"an impostor for a pinned device", true, false, true, 1, 2, "2 verified, 1 failed",
+         "failed: 02:00:00:00:00:02 offered a challenge before and now answers without one"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeLibrary fake;
+        fake.devices = Devices(3);
+        TestUi ui;
+        TempPins pins;
+        if (c.impostorForDevice2) {
+            pins.Pin(MacOf(2));
+        }
+        int questions = 0;
+        BatchModel model(fake.Seam(), {fake.devices, kSubnets}, All(3), pins.Pins(), ui.Post(),
+                         [&](const Message &) { return ++questions, c.answer; });
+        model.SetRequireChallenge(c.requireChallenge);
+        ChooseRange(model, std::nullopt);
+        bool ended = false;
+        ASSERT_TRUE(model.Apply(std::make_unique<kovr::common::Password>(),
+                                {[](size_t, const kovr::common::DeviceReport &) {}, [&] { ended = true; }}));
+        ASSERT_TRUE(ui.RunUntil([&] { return ended; }));
+        EXPECT_EQ(questions, c.questions);
+        EXPECT_EQ(fake.dhcpCalls.size(), c.sent);
+        EXPECT_EQ(model.Summary(), c.summary);
+        EXPECT_EQ(OutcomeCell(model.Reports()[1]).substr(0, c.device2.size()), c.device2);
+    }
+}
+
+// A model torn down while its question waits for the user lets its worker
+// end, with nothing sent.
+TEST(BatchModel, TornDownWhileAskingSendsNothing)
+{
+    FakeLibrary fake;
+    fake.devices = Devices(2);
+    TempPins pins;
+    // The UI thread never gets to the question.
+    std::mutex mutex;
+    std::vector<std::function<void()>> posted;
+    const PostToUi post = [&](std::function<void()> call) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        posted.push_back(std::move(call));
+    };
+    auto model =
+        std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kSubnets}, All(2), pins.Pins(), post, Yes);
+    ChooseRange(*model, std::nullopt);
+    ASSERT_TRUE(model->Apply(std::make_unique<kovr::common::Password>(), {}));
+    for (bool asked = false; !asked; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        asked = !posted.empty();
+    }
+    model.reset();
+    EXPECT_EQ(fake.CommandCount(), 0);
 }

@@ -121,14 +121,15 @@ TEST(DeviceTable, SortsByAColumnReversesOnTheSecondAndKeepsTheSelection)
     }
 }
 
-TEST(DeviceTable, MarksSharedAddressesAndUnreachableDevices)
+TEST(DeviceTable, MarksSharedAddressesUnreachableDevicesAndConflictingReplies)
 {
     FakeLibrary fake;
     DeviceTable table(fake.Seam());
     table.ShowSearching();
     table.ShowResults({MakeRecord({2, 0, 0, 0, 0, 1}, "10.77.1.10"), MakeRecord({2, 0, 0, 0, 0, 2}, "10.77.1.10"),
-                       MakeRecord({2, 0, 0, 0, 0, 3}, "192.168.5.5"), MakeRecord({2, 0, 0, 0, 0, 4}, "10.77.1.20")},
-                      kSubnets);
+                       MakeRecord({2, 0, 0, 0, 0, 3}, "192.168.5.5"), MakeRecord({2, 0, 0, 0, 0, 4}, "10.77.1.20"),
+                       MakeRecord({2, 0, 0, 0, 0, 5}, "10.77.1.21")},
+                      kSubnets, {{2, 0, 0, 0, 0, 5}});
     const std::string shared = ConflictNote(table.ProblemsAt(0), "ADVICE");
     EXPECT_NE(shared.find("10.77.1.10 is used by 02:00:00:00:00:01, 02:00:00:00:00:02"), std::string::npos) << shared;
     EXPECT_EQ(shared.substr(shared.size() - 7), "\nADVICE");
@@ -136,6 +137,11 @@ TEST(DeviceTable, MarksSharedAddressesAndUnreachableDevices)
     EXPECT_NE(ConflictNote(table.ProblemsAt(2), "").find("move it into 10.77.1.0/24"), std::string::npos);
     EXPECT_TRUE(table.ProblemsAt(3).empty());
     EXPECT_EQ(ConflictNote(table.ProblemsAt(3), "ADVICE"), "");
+    // Another address mends nothing here; the sentence says what to do.
+    ASSERT_EQ(table.ProblemsAt(4).size(), 1u);
+    EXPECT_EQ(table.ProblemsAt(4)[0].kind, kovr::common::ProblemKind::ConflictingChallenge);
+    EXPECT_EQ(ConflictNote(table.ProblemsAt(4), "ADVICE").rfind("Replies for this device disagree", 0), 0u);
+    EXPECT_EQ(ConflictNote(table.ProblemsAt(4), "ADVICE").find("ADVICE"), std::string::npos);
 }
 
 TEST(DeviceTable, CopiesAndSavesTheRowsInListOrder)

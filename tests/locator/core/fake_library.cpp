@@ -1,5 +1,6 @@
 #include "tests/locator/core/fake_library.h"
 
+#include "common/device_challenge.h"
 #include "common/ipv4_text.h"
 
 #include <cstdio>
@@ -34,6 +35,7 @@ struct FakeCalls {
         g_fake->closed.push_back(h);
         g_fake->open_.erase(h);
         g_fake->lastErrors_.erase(h);
+        g_fake->policies_.erase(h);
     }
     static int32_t GetLastError(KOVR_HANDLE h)
     {
@@ -50,7 +52,8 @@ struct FakeCalls {
         buffer[size - 1] = '\0';
         return 0;
     }
-    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup)
+    static int32_t Search(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup,
+                          common::ChallengeSightings &sightings)
     {
         {
             Lock lock(g_fake->mutex_);
@@ -65,6 +68,8 @@ struct FakeCalls {
             return -1;
         }
         found = g_fake->devices;
+        sightings.Add(g_fake->devices);
+        sightings.Add(g_fake->otherReplies);
         return static_cast<int32_t>(found.size());
     }
     static void StopSearch(KOVR_HANDLE)
@@ -87,14 +92,42 @@ struct FakeCalls {
         }
         return 0;
     }
+    static int32_t SetCommandPolicy(KOVR_HANDLE h, uint32_t policy)
+    {
+        Lock lock(g_fake->mutex_);
+        if (!g_fake->IsOpen(h) || (policy & ~KOVR_POLICY_REQUIRE_CHALLENGE) != 0) {
+            return -1;
+        }
+        g_fake->policies_[h] = policy;
+        return 0;
+    }
+    // The library's refusal under the policy, with nothing sent.
+    static bool RefusedUnchallenged(KOVR_HANDLE h, const uint8_t *mac)
+    {
+        Lock lock(g_fake->mutex_);
+        const auto policy = g_fake->policies_.find(h);
+        const KOVRDeviceInfoRecord *device = Device(ToMac(mac));
+        if (!g_fake->IsOpen(h) || policy == g_fake->policies_.end() ||
+            (policy->second & KOVR_POLICY_REQUIRE_CHALLENGE) == 0 || (device && common::OffersChallenge(*device))) {
+            return false;
+        }
+        g_fake->lastErrors_[h] = {1, KOVR_NO_CHALLENGE_MESSAGE};
+        return true;
+    }
     static int32_t RebootDevice(KOVR_HANDLE h, const uint8_t *mac, const char *password)
     {
+        if (RefusedUnchallenged(h, mac)) {
+            return 1;
+        }
         Record(&FakeLibrary::rebootCalls, {h, ToMac(mac), password ? password : ""});
         return g_fake->FinishCommand(h, ToMac(mac));
     }
     static int32_t SetNetwork(KOVR_HANDLE h, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway,
                               const char *password)
     {
+        if (RefusedUnchallenged(h, mac)) {
+            return 1;
+        }
         Record(&FakeLibrary::networkCalls, {h, ToMac(mac), ip, mask, gateway, password ? password : ""});
         const int32_t result = g_fake->FinishCommand(h, ToMac(mac));
         Lock lock(g_fake->mutex_);
@@ -110,6 +143,9 @@ struct FakeCalls {
     }
     static int32_t SetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password)
     {
+        if (RefusedUnchallenged(h, mac)) {
+            return 1;
+        }
         Record(&FakeLibrary::dhcpCalls, {h, ToMac(mac), mode, password ? password : ""});
         const int32_t result = g_fake->FinishCommand(h, ToMac(mac));
         Lock lock(g_fake->mutex_);
@@ -179,9 +215,10 @@ FakeLibrary::~FakeLibrary()
 const locator::LibrarySeam &FakeLibrary::Seam() const
 {
     static const locator::LibrarySeam table = {
-        FakeCalls::OpenByGuid, FakeCalls::Close,      FakeCalls::GetLastError,  FakeCalls::GetLastErrorMessage,
-        FakeCalls::Search,     FakeCalls::StopSearch, FakeCalls::GetDeviceInfo, FakeCalls::RebootDevice,
-        FakeCalls::SetNetwork, FakeCalls::SetDHCP,    FakeCalls::CopyRecord,    FakeCalls::ReleaseRecord,
+        FakeCalls::OpenByGuid,    FakeCalls::Close,      FakeCalls::GetLastError,     FakeCalls::GetLastErrorMessage,
+        FakeCalls::Search,        FakeCalls::StopSearch, FakeCalls::GetDeviceInfo,    FakeCalls::RebootDevice,
+        FakeCalls::SetNetwork,    FakeCalls::SetDHCP,    FakeCalls::SetCommandPolicy, FakeCalls::CopyRecord,
+        FakeCalls::ReleaseRecord,
     };
     return table;
 }
@@ -213,6 +250,16 @@ KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, con
     record.ipAddress = Address(ip);
     std::strncpy(record.deviceName, name, sizeof record.deviceName - 1);
     std::strncpy(record.productName, product, sizeof record.productName - 1);
+    return record;
+}
+
+KOVRDeviceInfoRecord WithChallenge(KOVRDeviceInfoRecord record)
+{
+    record.presentFields |= KOVR_FIELD_NONCE;
+    record.nonceLength = common::kChallengeSize;
+    for (uint8_t i = 0; i < common::kChallengeSize; ++i) {
+        record.nonce[i] = static_cast<uint8_t>(0xa0 + i);
+    }
     return record;
 }
 

@@ -51,11 +51,17 @@ public:
     // Script.
     bool openFails = false;
     std::vector<KOVRDeviceInfoRecord> devices; // what each search finds, in reply order
-    std::function<void()> onSearch;            // runs inside the blocking search, on its thread
-    int32_t commandResult = 0;                 // of RebootDevice, SetNetwork, SetDHCP
-    std::map<Mac, int32_t> commandResults;     // for these devices instead
-    std::function<void()> onCommand;           // runs inside each of those, on its thread
-    int32_t errorNumber = 0;                   // recorded by a failing command
+    // Later replies of each search for devices it found: other hosts
+    // answering for their MACs.
+    std::vector<KOVRDeviceInfoRecord> otherReplies;
+    std::function<void()> onSearch; // runs inside the blocking search, on its thread
+    // Of RebootDevice, SetNetwork, SetDHCP. A session whose policy requires
+    // a challenge sends nothing to a device whose record offers none, as
+    // the library refuses it.
+    int32_t commandResult = 0;
+    std::map<Mac, int32_t> commandResults; // for these devices instead
+    std::function<void()> onCommand;       // runs inside each of those, on its thread
+    int32_t errorNumber = 0;               // recorded by a failing command
     std::string errorMessage;
     std::function<bool(int poll)> deviceAnswers = [](int) { return true; }; // poll numbers from 1
 
@@ -86,6 +92,7 @@ private:
     std::set<const KOVRDeviceInfoRecord *> liveCopies_;
     uintptr_t nextHandle_ = 0x1000;
     std::map<KOVR_HANDLE, std::pair<int32_t, std::string>> lastErrors_;
+    std::map<KOVR_HANDLE, uint32_t> policies_; // each session's last SetCommandPolicy
 };
 
 // Holds a worker thread inside a blocking call (Pass) until the test opens
@@ -107,6 +114,9 @@ private:
 // A device record as a search would deliver it.
 KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, const char *name = "",
                                 const char *product = "7100-NT");
+// The record with a challenge, as a device that wants a digest answers a
+// query for its own MAC.
+KOVRDeviceInfoRecord WithChallenge(KOVRDeviceInfoRecord record);
 
 // A dotted address in network byte order.
 uint32_t Address(const char *dotted);
