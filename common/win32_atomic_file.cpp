@@ -10,13 +10,6 @@ namespace kovr::common {
 
 namespace {
 
-std::string LastErrorText()
-{
-    char text[256];
-    platform::DescribeSystemError(platform::LastSystemError(), text, sizeof text);
-    return text;
-}
-
 // Fills the new file and closes it; the handle is closed either way.
 bool FillAndClose(HANDLE file, const std::string &text)
 {
@@ -47,12 +40,12 @@ Replacement ReplaceFileAtomically(const std::string &path, const std::string &te
     const HANDLE file =
         CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = LastErrorText();
+        error = platform::SystemErrorText(platform::LastSystemError());
         return Replacement::Failed;
     }
     if (!FillAndClose(file, text) ||
         !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = LastErrorText();
+        error = platform::SystemErrorText(platform::LastSystemError());
         DeleteFileA(temporary.c_str());
         return Replacement::Failed;
     }

@@ -85,9 +85,7 @@ std::optional<OpenFileFacts> DescribeOpenFile(int fd, std::string &error)
     const DWORD result = GetSecurityInfo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), SE_FILE_OBJECT,
                                          DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr, &descriptor);
     if (result != ERROR_SUCCESS) {
-        char text[256];
-        platform::DescribeSystemError(static_cast<platform::SystemError>(result), text, sizeof text);
-        error = text;
+        error = platform::SystemErrorText(static_cast<platform::SystemError>(result));
         return std::nullopt;
     }
     OpenFileFacts facts;

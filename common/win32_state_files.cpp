@@ -10,13 +10,6 @@ namespace kovr::common {
 
 namespace {
 
-std::string LastErrorText()
-{
-    char text[256];
-    platform::DescribeSystemError(platform::LastSystemError(), text, sizeof text);
-    return text;
-}
-
 StateFileText Failure(const std::string &why)
 {
     StateFileText result;
@@ -72,7 +65,7 @@ bool MakePrivateFolder(const std::string &folder, std::string &error)
         error = folder + ": not a folder";
         return false;
     }
-    error = folder + ": " + LastErrorText();
+    error = folder + ": " + platform::SystemErrorText(platform::LastSystemError());
     return false;
 }
 
@@ -85,11 +78,11 @@ StateFileText ReadStateFile(const std::string &path)
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
             return {};
         }
-        return Failure(LastErrorText());
+        return Failure(platform::SystemErrorText(platform::LastSystemError()));
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) {
-        return Failure(LastErrorText());
+        return Failure(platform::SystemErrorText(platform::LastSystemError()));
     }
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxStateFileSize) {
         return Failure("larger than " + std::to_string(kMaxStateFileSize) + " bytes");
@@ -101,7 +94,7 @@ StateFileText ReadStateFile(const std::string &path)
     if (!result.text.empty() &&
         (!ReadFile(file.get(), result.text.data(), static_cast<DWORD>(result.text.size()), &read, nullptr) ||
          read != result.text.size())) {
-        return Failure(LastErrorText());
+        return Failure(platform::SystemErrorText(platform::LastSystemError()));
     }
     return result;
 }

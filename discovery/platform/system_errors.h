@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace kovr::platform {
 
@@ -17,5 +18,13 @@ SystemError LastSystemError();
 // The system's text for an error number, cut to fit `size` bytes with its
 // NUL; "unknown failure" for kUnknownError and other numbers it doesn't know.
 void DescribeSystemError(SystemError error, char *buffer, size_t size);
+
+// The same text, for callers that keep it.
+inline std::string SystemErrorText(SystemError error)
+{
+    char text[256];
+    DescribeSystemError(error, text, sizeof text);
+    return text;
+}
 
 } // namespace kovr::platform

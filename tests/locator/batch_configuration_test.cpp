@@ -23,30 +23,6 @@ using namespace kovr::test;
 
 namespace {
 
-FakeLibrary::Mac MacOf(int n)
-{
-    return {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<uint8_t>(n)};
-}
-
-// Devices 1..count named cam-n at 10.77.1.(10 + n), in a /24 with gateway
-// 10.77.1.1.
-std::vector<KOVRDeviceInfoRecord> Devices(int count)
-{
-    std::vector<KOVRDeviceInfoRecord> devices;
-    for (int n = 1; n <= count; ++n) {
-        const QByteArray ip = QByteArrayLiteral("10.77.1.") + QByteArray::number(10 + n);
-        const QByteArray name = QByteArrayLiteral("cam-") + QByteArray::number(n);
-        KOVRDeviceInfoRecord record = MakeRecord(MacOf(n), ip.constData(), name.constData());
-        record.presentFields |= KOVR_FIELD_SUBNET_MASK | KOVR_FIELD_GATEWAY_ADDRESS | KOVR_FIELD_DHCP_MODE;
-        record.subnetMask = Address("255.255.255.0");
-        record.gatewayAddress = Address("10.77.1.1");
-        devices.push_back(record);
-    }
-    return devices;
-}
-
-const std::vector<kovr::common::LocalSubnet> kSubnets = {{Address("10.77.1.1"), Address("255.255.255.0")}};
-
 std::vector<size_t> Positions(std::initializer_list<size_t> positions)
 {
     return positions;
@@ -87,7 +63,7 @@ private slots:
         QFETCH(bool, shortcut);
         const bool several = rows.size() > 1;
         FakeLibrary fake;
-        fake.devices = Devices(3);
+        fake.devices = SubnetDevices(3);
         auto window = OpenWindow(fake);
         QVERIFY(window);
         QTreeWidget *list = window->List();
@@ -142,7 +118,7 @@ private slots:
     {
         QFETCH(QString, window);
         FakeLibrary fake;
-        fake.devices = Devices(2);
+        fake.devices = SubnetDevices(2);
         auto main = OpenWindow(fake);
         QVERIFY(main);
         std::unique_ptr<QWidget> dialog;
@@ -153,7 +129,7 @@ private slots:
         } else if (window == QLatin1String("info")) {
             dialog = std::make_unique<DeviceInfoDialog>(fake.devices[0], main.get());
         } else if (window == QLatin1String("batch")) {
-            dialog = std::make_unique<BatchDialog>(fake.Seam(), BatchDialog::Devices{fake.devices, kSubnets},
+            dialog = std::make_unique<BatchDialog>(fake.Seam(), BatchDialog::Devices{fake.devices, kLabSubnets},
                                                    Positions({0, 1}), main->Pins(), main.get());
         }
         QWidget &shown = dialog ? *dialog : *main;

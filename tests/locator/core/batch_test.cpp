@@ -27,35 +27,14 @@ using namespace kovr::locator;
 using kovr::test::Address;
 using kovr::test::FakeLibrary;
 using kovr::test::Gate;
+using kovr::test::kLabSubnets;
+using kovr::test::MacOf;
 using kovr::test::MakeRecord;
+using kovr::test::SubnetDevices;
 using kovr::test::TempPins;
 using kovr::test::TestUi;
 
 namespace {
-
-FakeLibrary::Mac MacOf(int n)
-{
-    return {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<uint8_t>(n)};
-}
-
-// Devices 1..count named cam-n at 10.77.1.(10 + n), in a /24 with gateway
-// 10.77.1.1.
-std::vector<KOVRDeviceInfoRecord> Devices(int count)
-{
-    std::vector<KOVRDeviceInfoRecord> devices;
-    for (int n = 1; n <= count; ++n) {
-        const std::string ip = "10.77.1." + std::to_string(10 + n);
-        const std::string name = "cam-" + std::to_string(n);
-        KOVRDeviceInfoRecord record = MakeRecord(MacOf(n), ip.c_str(), name.c_str());
-        record.presentFields |= KOVR_FIELD_SUBNET_MASK | KOVR_FIELD_GATEWAY_ADDRESS | KOVR_FIELD_DHCP_MODE;
-        record.subnetMask = Address("255.255.255.0");
-        record.gatewayAddress = Address("10.77.1.1");
-        devices.push_back(record);
-    }
-    return devices;
-}
-
-const std::vector<kovr::common::LocalSubnet> kSubnets = {{Address("10.77.1.1"), Address("255.255.255.0")}};
 
 std::vector<size_t> All(size_t count)
 {
@@ -123,7 +102,7 @@ TEST(AddressRange, HandsOutFreeDeviceAddressesOrSaysWhatToChange)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<KOVRDeviceInfoRecord> list = Devices(5);
+        std::vector<KOVRDeviceInfoRecord> list = SubnetDevices(5);
         list[1].ipAddress = Address("10.77.1.12");
         const AddressRange range{Address(c.first), Address(c.mask), Address("10.77.1.20")};
         const RangeAssignment assigned = AssignAddresses(range, list, {0, 2, 3});
@@ -138,13 +117,13 @@ TEST(AddressRange, HandsOutFreeDeviceAddressesOrSaysWhatToChange)
 
     // A /30 from its first device address: .21 and .22, never .20 or .23.
     const AddressRange slash30{Address("10.77.2.21"), Address("255.255.255.252"), Address("10.77.2.1")};
-    const RangeAssignment two = AssignAddresses(slash30, Devices(3), {0, 1});
+    const RangeAssignment two = AssignAddresses(slash30, SubnetDevices(3), {0, 1});
     ASSERT_FALSE(two.error);
     EXPECT_EQ(two.addresses, (std::vector<uint32_t>{Address("10.77.2.21"), Address("10.77.2.22")}));
-    EXPECT_EQ(AssignAddresses(slash30, Devices(3), {0, 1, 2}).error->fault, RangeFault::TooFewAddresses);
+    EXPECT_EQ(AssignAddresses(slash30, SubnetDevices(3), {0, 1, 2}).error->fault, RangeFault::TooFewAddresses);
 
     // Two devices that share an address: the range gives it to neither.
-    std::vector<KOVRDeviceInfoRecord> sharing = Devices(3);
+    std::vector<KOVRDeviceInfoRecord> sharing = SubnetDevices(3);
     sharing[1].ipAddress = sharing[0].ipAddress; // both 10.77.1.11
     const RangeAssignment shared =
         AssignAddresses({Address("10.77.1.11"), Address("255.255.255.0"), Address("10.77.1.1")}, sharing, {0, 1});
@@ -174,7 +153,7 @@ TEST(BatchModel, PreviewMarksWhatCheckWouldFind)
         FakeLibrary fake;
         TestUi ui;
         TempPins pins;
-        BatchModel model(fake.Seam(), {Devices(3), kSubnets}, {0, 2}, pins.Pins(), ui.Post(), Yes);
+        BatchModel model(fake.Seam(), {SubnetDevices(3), kLabSubnets}, {0, 2}, pins.Pins(), ui.Post(), Yes);
         ChooseRange(model, AddressRange{Address(c.first), Address("255.255.255.0"), Address(c.gateway)});
         EXPECT_EQ(Status(model, 0).substr(0, c.mark.size()), c.mark);
         EXPECT_EQ(!model.Blocker(), c.applies);
@@ -186,12 +165,12 @@ TEST(BatchModel, PreviewMarksWhatCheckWouldFind)
 
     // Devices going to DHCP give up their addresses: two that shared one
     // are no conflict then.
-    std::vector<KOVRDeviceInfoRecord> sharing = Devices(2);
+    std::vector<KOVRDeviceInfoRecord> sharing = SubnetDevices(2);
     sharing[1].ipAddress = sharing[0].ipAddress;
     FakeLibrary fake;
     TestUi ui;
     TempPins pins;
-    BatchModel model(fake.Seam(), {sharing, kSubnets}, {0, 1}, pins.Pins(), ui.Post(), Yes);
+    BatchModel model(fake.Seam(), {sharing, kLabSubnets}, {0, 1}, pins.Pins(), ui.Post(), Yes);
     ChooseRange(model, std::nullopt);
     EXPECT_FALSE(model.Blocker());
     EXPECT_EQ(Status(model, 0), "ready");
@@ -228,7 +207,7 @@ TEST(BatchModel, PlansThatCantBeUsedAreRefusedWhole)
         ASSERT_EQ(write(fd, c.plan.data(), c.plan.size()), static_cast<ssize_t>(c.plan.size()));
         close(fd);
         chmod(path, c.mode);
-        const ListPlan plan = LoadPlanForList(path, Devices(2));
+        const ListPlan plan = LoadPlanForList(path, SubnetDevices(2));
         if (c.fault.empty()) {
             EXPECT_FALSE(plan.error);
             EXPECT_EQ(plan.positions, std::vector<size_t>{1});
@@ -240,7 +219,7 @@ TEST(BatchModel, PlansThatCantBeUsedAreRefusedWhole)
         }
         std::remove(path);
     }
-    const ListPlan missing = LoadPlanForList("/nonexistent/plan.csv", Devices(1));
+    const ListPlan missing = LoadPlanForList("/nonexistent/plan.csv", SubnetDevices(1));
     ASSERT_TRUE(missing.error);
     EXPECT_NE(English(*missing.error).find("cannot open '/nonexistent/plan.csv'"), std::string::npos);
 }
@@ -250,13 +229,13 @@ TEST(BatchModel, PlansThatCantBeUsedAreRefusedWhole)
 TEST(BatchModel, ReportsEachDeviceCountsTheOutcomesAndSavesThemAsCsv)
 {
     FakeLibrary fake;
-    fake.devices = Devices(3);
+    fake.devices = SubnetDevices(3);
     fake.commandResults[MacOf(2)] = 1;
     fake.errorNumber = 1;
     fake.errorMessage = "Authentication Failed";
     TestUi ui;
     TempPins pins;
-    BatchModel model(fake.Seam(), {fake.devices, kSubnets}, All(3), pins.Pins(), ui.Post(), Yes);
+    BatchModel model(fake.Seam(), {fake.devices, kLabSubnets}, All(3), pins.Pins(), ui.Post(), Yes);
     ChooseRange(model, AddressRange{Address("10.77.1.50"), Address("255.255.255.0"), Address("10.77.1.1")});
     auto password = std::make_unique<kovr::common::Password>();
     ASSERT_TRUE(password->Assign("secret", 6));
@@ -292,12 +271,12 @@ TEST(BatchModel, StopEndsTheRunBetweenDevices)
         SCOPED_TRACE(tearDown ? "torn down" : "stopped");
         constexpr size_t kDevices = 40;
         FakeLibrary fake;
-        fake.devices = Devices(kDevices);
+        fake.devices = SubnetDevices(kDevices);
         Gate gate;
         fake.onCommand = [&] { gate.Pass(); };
         TestUi ui;
         TempPins pins;
-        auto model = std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kSubnets}, All(kDevices),
+        auto model = std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kLabSubnets}, All(kDevices),
                                                   pins.Pins(), ui.Post(), Yes);
         ChooseRange(*model, std::nullopt);
         bool ended = false;
@@ -355,14 +334,14 @@ TEST(BatchModel, GuardsThePasswordsOfTheRun)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         FakeLibrary fake;
-        fake.devices = Devices(3);
+        fake.devices = SubnetDevices(3);
         TestUi ui;
         TempPins pins;
         if (c.impostorForDevice2) {
             pins.Pin(MacOf(2));
         }
         int questions = 0;
-        BatchModel model(fake.Seam(), {fake.devices, kSubnets}, All(3), pins.Pins(), ui.Post(),
+        BatchModel model(fake.Seam(), {fake.devices, kLabSubnets}, All(3), pins.Pins(), ui.Post(),
                          [&](const Message &) { return ++questions, c.answer; });
         model.SetRequireChallenge(c.requireChallenge);
         ChooseRange(model, std::nullopt);
@@ -382,7 +361,7 @@ TEST(BatchModel, GuardsThePasswordsOfTheRun)
 TEST(BatchModel, TornDownWhileAskingSendsNothing)
 {
     FakeLibrary fake;
-    fake.devices = Devices(2);
+    fake.devices = SubnetDevices(2);
     TempPins pins;
     // The UI thread never gets to the question.
     std::mutex mutex;
@@ -391,8 +370,8 @@ TEST(BatchModel, TornDownWhileAskingSendsNothing)
         const std::lock_guard<std::mutex> lock(mutex);
         posted.push_back(std::move(call));
     };
-    auto model =
-        std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kSubnets}, All(2), pins.Pins(), post, Yes);
+    auto model = std::make_unique<BatchModel>(fake.Seam(), BatchDevices{fake.devices, kLabSubnets}, All(2), pins.Pins(),
+                                              post, Yes);
     ChooseRange(*model, std::nullopt);
     ASSERT_TRUE(model->Apply(std::make_unique<kovr::common::Password>(), {}));
     for (bool asked = false; !asked; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {

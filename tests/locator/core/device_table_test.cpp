@@ -15,11 +15,10 @@
 using namespace kovr::locator;
 using kovr::test::Address;
 using kovr::test::FakeLibrary;
+using kovr::test::kLabSubnets;
 using kovr::test::MakeRecord;
 
 namespace {
-
-const std::vector<kovr::common::LocalSubnet> kSubnets = {{Address("10.77.1.1"), Address("255.255.255.0")}};
 
 // In reply order: 10.77.1.9 "bravo", 10.77.1.10 "Charlie", 9.1.1.1 "alpha".
 std::vector<KOVRDeviceInfoRecord> ThreeDevices()
@@ -50,7 +49,7 @@ TEST(DeviceTable, MessageRowsAreRowsOfTheirOwnKind)
     EXPECT_EQ(table.MessageAt(0), TextId::Searching);
     EXPECT_EQ(table.DeviceAt(0), nullptr);
 
-    table.ShowResults({}, kSubnets);
+    table.ShowResults({}, kLabSubnets);
     ASSERT_EQ(table.RowCount(), 1u);
     EXPECT_EQ(table.MessageAt(0), TextId::NoDevicesFound);
     EXPECT_EQ(table.SelectedDevice(), nullptr);
@@ -60,7 +59,7 @@ TEST(DeviceTable, MessageRowsAreRowsOfTheirOwnKind)
     KOVRDeviceInfoRecord named = MakeRecord({2, 0, 0, 0, 0, 1}, "10.77.1.5");
     std::strcpy(named.deviceName, "Searching...");
     table.ShowSearching();
-    table.ShowResults({named}, kSubnets);
+    table.ShowResults({named}, kLabSubnets);
     ASSERT_EQ(table.RowCount(), 1u);
     EXPECT_EQ(table.KindAt(0), RowKind::Device);
     EXPECT_EQ(table.SelectedDevice(), table.DeviceAt(0));
@@ -72,13 +71,13 @@ TEST(DeviceTable, ListsInReplyOrderEachRowOwningACopy)
     {
         DeviceTable table(fake.Seam());
         table.ShowSearching();
-        table.ShowResults(ThreeDevices(), kSubnets);
+        table.ShowResults(ThreeDevices(), kLabSubnets);
         EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"10.77.1.9", "10.77.1.10", "9.1.1.1"}));
         EXPECT_EQ(table.SelectedDeviceRows(), std::vector<size_t>{0});
         EXPECT_EQ(fake.LiveCopies(), 3);
         table.ShowSearching();
         EXPECT_EQ(fake.LiveCopies(), 0);
-        table.ShowResults(ThreeDevices(), kSubnets);
+        table.ShowResults(ThreeDevices(), kLabSubnets);
     }
     EXPECT_EQ(fake.LiveCopies(), 0);
 }
@@ -100,7 +99,7 @@ TEST(DeviceTable, SortsByAColumnReversesOnTheSecondAndKeepsTheSelection)
         FakeLibrary fake;
         DeviceTable table(fake.Seam());
         table.ShowSearching();
-        table.ShowResults(ThreeDevices(), kSubnets);
+        table.ShowResults(ThreeDevices(), kLabSubnets);
         table.SetSelection({1}); // 10.77.1.10
         table.SortBy(c.column);
         EXPECT_EQ(Column(table, 0), c.ascending);
@@ -115,7 +114,7 @@ TEST(DeviceTable, SortsByAColumnReversesOnTheSecondAndKeepsTheSelection)
 
         // The next search is listed in the chosen order, its first row selected.
         table.ShowSearching();
-        table.ShowResults(ThreeDevices(), kSubnets);
+        table.ShowResults(ThreeDevices(), kLabSubnets);
         EXPECT_EQ(Column(table, 0), descending);
         EXPECT_EQ(table.SelectedDeviceRows(), std::vector<size_t>{0});
     }
@@ -129,7 +128,7 @@ TEST(DeviceTable, MarksSharedAddressesUnreachableDevicesAndConflictingReplies)
     table.ShowResults({MakeRecord({2, 0, 0, 0, 0, 1}, "10.77.1.10"), MakeRecord({2, 0, 0, 0, 0, 2}, "10.77.1.10"),
                        MakeRecord({2, 0, 0, 0, 0, 3}, "192.168.5.5"), MakeRecord({2, 0, 0, 0, 0, 4}, "10.77.1.20"),
                        MakeRecord({2, 0, 0, 0, 0, 5}, "10.77.1.21")},
-                      kSubnets, {{2, 0, 0, 0, 0, 5}});
+                      kLabSubnets, {{2, 0, 0, 0, 0, 5}});
     const std::string shared = ConflictNote(table.ProblemsAt(0), "ADVICE");
     EXPECT_NE(shared.find("10.77.1.10 is used by 02:00:00:00:00:01, 02:00:00:00:00:02"), std::string::npos) << shared;
     EXPECT_EQ(shared.substr(shared.size() - 7), "\nADVICE");
@@ -149,7 +148,7 @@ TEST(DeviceTable, CopiesAndSavesTheRowsInListOrder)
     FakeLibrary fake;
     DeviceTable table(fake.Seam());
     table.ShowSearching();
-    table.ShowResults(ThreeDevices(), kSubnets);
+    table.ShowResults(ThreeDevices(), kLabSubnets);
     table.SortBy(0);
     table.SetSelection({0, 2});
     EXPECT_EQ(table.CopyLines(table.SelectedDeviceRows()),
@@ -187,7 +186,7 @@ TEST(DeviceTable, DeviceTextReachesTheFacesAsSafeText)
         std::memset(record.deviceName, 0, sizeof record.deviceName);
         std::memcpy(record.deviceName, c.sent.data(), std::min(c.sent.size(), sizeof record.deviceName));
         DeviceTable table(fake.Seam());
-        table.ShowResults({record}, kSubnets);
+        table.ShowResults({record}, kLabSubnets);
         EXPECT_EQ(table.CellText(0, 2), c.shown);
         EXPECT_EQ(table.CopyLine(0), "10.77.1.5\t02:00:00:00:00:01\t" + c.shown + "\t7100-NT");
     }

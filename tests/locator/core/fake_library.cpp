@@ -263,6 +263,28 @@ KOVRDeviceInfoRecord WithChallenge(KOVRDeviceInfoRecord record)
     return record;
 }
 
+FakeLibrary::Mac MacOf(int n)
+{
+    return {0x02, 0x00, 0x00, 0x00, 0x00, static_cast<uint8_t>(n)};
+}
+
+std::vector<KOVRDeviceInfoRecord> SubnetDevices(int count)
+{
+    std::vector<KOVRDeviceInfoRecord> devices;
+    for (int n = 1; n <= count; ++n) {
+        const std::string ip = "10.77.1." + std::to_string(10 + n);
+        const std::string name = "cam-" + std::to_string(n);
+        KOVRDeviceInfoRecord record = MakeRecord(MacOf(n), ip.c_str(), name.c_str());
+        record.presentFields |= KOVR_FIELD_SUBNET_MASK | KOVR_FIELD_GATEWAY_ADDRESS | KOVR_FIELD_DHCP_MODE;
+        record.subnetMask = Address("255.255.255.0");
+        record.gatewayAddress = Address("10.77.1.1");
+        devices.push_back(record);
+    }
+    return devices;
+}
+
+const std::vector<common::LocalSubnet> kLabSubnets = {{Address("10.77.1.1"), Address("255.255.255.0")}};
+
 uint32_t Address(const char *dotted)
 {
     const std::optional<uint32_t> address = kovr::common::ParseIpv4(dotted);

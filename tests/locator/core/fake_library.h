@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/device_checks.h"
 #include "locator/core/library_seam.h"
 
 #include <array>
@@ -117,6 +118,16 @@ KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, con
 // The record with a challenge, as a device that wants a digest answers a
 // query for its own MAC.
 KOVRDeviceInfoRecord WithChallenge(KOVRDeviceInfoRecord record);
+
+// 02:00:00:00:00:n.
+FakeLibrary::Mac MacOf(int n);
+
+// Devices 1..count named cam-n at 10.77.1.(10 + n), in a /24 with gateway
+// 10.77.1.1.
+std::vector<KOVRDeviceInfoRecord> SubnetDevices(int count);
+
+// The subnet of this host's interface 10.77.1.1/24.
+extern const std::vector<common::LocalSubnet> kLabSubnets;
 
 // A dotted address in network byte order.
 uint32_t Address(const char *dotted);
