@@ -1,5 +1,6 @@
 #include "common/command_guard.h"
 
+#include "common/failure_text.h"
 #include "common/printable_text.h"
 
 #include <cstring>
@@ -68,7 +69,7 @@ std::optional<Verdict> CommandGuard::Refusal(KOVR_HANDLE session, const MacAddre
 {
     // A device may answer 1 with a number and text of its own; only the
     // library's refusal carries this one.
-    char message[256] = {};
+    char message[kLastErrorMessageSize] = {};
     if (result != 1 || calls_.getLastError(session) != 1 ||
         calls_.getLastErrorMessage(session, message, sizeof message) != 0 ||
         std::strcmp(message, KOVR_NO_CHALLENGE_MESSAGE) != 0) {
