@@ -6,6 +6,7 @@
 #include "locator/ip_settings_dialog.h"
 #include "locator/locator_dialog.h"
 #include "locator/message_box.h"
+#include "locator/qt_texts.h"
 #include "locator/reboot_dialog.h"
 #include "tests/locator/core/fake_library.h"
 #include "tests/locator/gui_tests.h"
@@ -146,24 +147,23 @@ private slots:
     }
 
     // Labels neither scroll nor grow: a text that does not fit is clipped.
+    // The record carries the product line's longest name, the maker's
+    // included, and the reboot status takes each of its texts.
     void labelTextsFitTheirControls()
     {
+        const KOVRDeviceInfoRecord record =
+            MakeRecord({0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, "255.255.255.255", "", "Korvel-Arden 7100-NT");
         FakeLibrary fake;
         LocatorDialog locator(fake.Seam());
-        IpSettingsDialog ip(fake.Seam(), kRecord, locator.Pins());
-        RebootDialog reboot(fake.Seam(), kRecord, locator.Pins());
-        DeviceInfoDialog info(kRecord);
+        IpSettingsDialog ip(fake.Seam(), record, locator.Pins());
+        RebootDialog reboot(fake.Seam(), record, locator.Pins());
+        DeviceInfoDialog info(record);
         const QList<const TemplateDialog *> dialogs = {&locator, &ip, &reboot, &info};
-        const QString longestStatus = QStringLiteral("Status: Timed out");
-        const QString mac = QStringLiteral("MAC Address:    ff:ff:ff:ff:ff:ff");
         for (const TemplateDialog *dialog : dialogs) {
             for (const QLabel *label : dialog->findChildren<QLabel *>()) {
                 QStringList texts = {label->text()};
                 if (label == reboot.Control(ControlId::Status)) {
-                    texts << longestStatus << QStringLiteral("Status: Rebooting");
-                }
-                if (label == reboot.Control(ControlId::MacLine)) {
-                    texts << mac;
+                    texts << Tr(TextId::StatusRebooting) << Tr(TextId::StatusReady) << Tr(TextId::StatusTimedOut);
                 }
                 for (const QString &text : texts) {
                     const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000),
