@@ -76,6 +76,18 @@ std::wstring Wide(const std::string &utf8)
     return out;
 }
 
+std::wstring WideLines(const std::string &utf8)
+{
+    std::wstring lines;
+    for (const wchar_t c : Wide(utf8)) {
+        if (c == L'\n') {
+            lines += L'\r';
+        }
+        lines += c;
+    }
+    return lines;
+}
+
 std::string Narrow(const std::wstring &utf16)
 {
     std::string out;

@@ -26,7 +26,41 @@ public:
     const std::vector<std::string> &Texts() const;
 };
 
-// A window's class name and text.
+// A window's class name.
 std::wstring ClassOf(HWND window);
+
+// A list view's cells in one column, top to bottom, and its selected rows.
+std::vector<std::wstring> RowTexts(HWND list, int column = 0);
+std::vector<int> SelectedRows(HWND list);
+// Selects these rows of a list view alone, as the user's clicks would.
+void SelectRows(HWND list, const std::vector<int> &rows);
+
+// A click with the left button in the middle of a control (or of a part
+// of it), posted as the mouse would post it.
+void PostClick(HWND control, const RECT *part = nullptr);
+// A key pressed (and let go) with Ctrl and Shift as given, posted to the
+// control with the focus as the keyboard would.
+void PostKey(HWND control, WPARAM key, bool ctrl = false, bool shift = false);
+
+// The text on the clipboard.
+std::wstring ClipboardText();
+
+// Catches the context menus shown while it lives: each entry's text
+// ("" for a separator) and state, and picks the entry `pick` names (0: none).
+class MenuCapture {
+public:
+    struct Entry {
+        std::wstring text;
+        bool enabled;
+        UINT id;
+    };
+    explicit MenuCapture(UINT pick = 0);
+    ~MenuCapture();
+    MenuCapture(const MenuCapture &) = delete;
+    MenuCapture &operator=(const MenuCapture &) = delete;
+    // The entries of the last menu shown; none if none was.
+    const std::vector<Entry> &Entries() const;
+    int Shown() const;
+};
 
 } // namespace kovr::test

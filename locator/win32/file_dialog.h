@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace kovr::locator {
+
+// The standard Save As dialog: the path the user chose, or none.
+// `filter` is in the core's form ("CSV files (*.csv);;All files (*)"), and
+// the first filter's extension is added to a name typed without one.
+// Tests replace the asker; it returns the one that was in place.
+std::optional<std::wstring> AskSavePath(HWND owner, const std::string &title, const std::string &filter,
+                                        const std::wstring &fileName);
+using SavePathAsker = std::optional<std::wstring> (*)(HWND owner, const std::string &title, const std::string &filter,
+                                                      const std::wstring &fileName);
+SavePathAsker SetSavePathAsker(SavePathAsker asker);
+
+// The core's filter as the file dialogs take it: each name, then its
+// patterns separated by ';', all ending with NUL, and a NUL at the end.
+std::wstring FileDialogFilter(const std::string &filter);
+
+} // namespace kovr::locator
