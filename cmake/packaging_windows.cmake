@@ -1,5 +1,5 @@
 # The Windows distribution: `cpack -G ZIP` in the Windows build folder makes
-# kovr-<version>-win64.zip with the DLL and kovr.exe in bin/, the MinGW import
+# kovr-<version>-win64.zip with the DLL, kovr.exe and kovr-locator.exe in bin/, the MinGW import
 # library and one for Visual C++ in lib/, the header, a README.txt with a
 # short C example, and the licence as LICENSE.txt. Every file of it belongs to one install component, so that
 # the Linux packages' install rules never reach the ZIP.
@@ -20,6 +20,9 @@ install(TARGETS kovr
     RUNTIME DESTINATION bin COMPONENT ${KOVR_ZIP_COMPONENT}
     ARCHIVE DESTINATION lib COMPONENT ${KOVR_ZIP_COMPONENT})
 install(TARGETS kovr-cli RUNTIME DESTINATION bin COMPONENT ${KOVR_ZIP_COMPONENT})
+if(KOVR_BUILD_LOCATOR)
+    install(TARGETS kovr-locator RUNTIME DESTINATION bin COMPONENT ${KOVR_ZIP_COMPONENT})
+endif()
 install(FILES ${KOVR_MSVC_IMPORT_LIBRARY} DESTINATION lib COMPONENT ${KOVR_ZIP_COMPONENT})
 install(FILES ${PROJECT_SOURCE_DIR}/include/kovr/kovr.h DESTINATION include/kovr COMPONENT ${KOVR_ZIP_COMPONENT})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt DESTINATION . COMPONENT ${KOVR_ZIP_COMPONENT})
