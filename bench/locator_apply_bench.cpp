@@ -8,10 +8,10 @@
 //
 // Run it inside a private namespace:
 //   tests/netlab/isolated build/default/bench/locator_apply_bench [DEVICES [RUNS]]
+#include "common/host_interfaces.h"
 #include "locator/batch_dialog.h"
 #include "locator/core/library_seam.h"
 #include "locator/ip_address_control.h"
-#include "locator/local_subnets.h"
 #include "locator/locator_dialog.h"
 #include "tests/locator/accessible_find.h"
 #include "tests/support/lab.h"
@@ -66,7 +66,7 @@ double TimeDialog(int devices)
     if (!QTest::qWaitFor([&] { return window.DeviceAt(devices - 1) != nullptr && !window.IsSearching(); }, 60000)) {
         return -1;
     }
-    BatchDialog::Devices listed{{}, LocalSubnets()};
+    BatchDialog::Devices listed{{}, kovr::common::HostSubnets()};
     std::vector<size_t> all;
     for (int i = 0; window.DeviceAt(i); ++i) {
         listed.list.push_back(*window.DeviceAt(i));

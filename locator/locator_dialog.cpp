@@ -1,12 +1,12 @@
 #include "locator/locator_dialog.h"
 
+#include "common/host_interfaces.h"
 #include "locator/batch_dialog.h"
 #include "locator/core/batch_sources.h"
 #include "locator/core/record_text.h"
 #include "locator/device_info_dialog.h"
 #include "locator/device_list_view.h"
 #include "locator/ip_settings_dialog.h"
-#include "locator/local_subnets.h"
 #include "locator/message_box.h"
 #include "locator/qt_texts.h"
 #include "locator/reboot_dialog.h"
@@ -37,7 +37,8 @@ const QKeySequence kApplyPlanKeys(Qt::CTRL | Qt::Key_O);
 LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     : TemplateDialog(kLocatorTemplate, parent), library_(library),
       pins_(std::make_shared<DevicePins>(common::KnownDevicesPath())), table_(library),
-      search_(library, pins_, QtPost()), list_(ControlAs<QTreeWidget>(ControlId::DeviceList)), subnets_(LocalSubnets)
+      search_(library, pins_, QtPost()), list_(ControlAs<QTreeWidget>(ControlId::DeviceList)),
+      subnets_(common::HostSubnets)
 {
     setWindowIcon(LoadWindowIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

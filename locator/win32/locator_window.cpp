@@ -1,5 +1,6 @@
 #include "locator/win32/locator_window.h"
 
+#include "common/host_interfaces.h"
 #include "locator/core/record_text.h"
 #include "locator/win32/clipboard.h"
 #include "locator/win32/device_info_dialog.h"
@@ -10,7 +11,6 @@
 #include "locator/win32/text_file.h"
 #include "locator/win32/web_page.h"
 #include "locator/win32/wide_text.h"
-#include "tools/kovr/local_subnets.h"
 
 #include <windowsx.h>
 
@@ -58,7 +58,7 @@ void AppendEntry(HMENU menu, UINT id, TextId text, bool enabled, const wchar_t *
 
 LocatorWindow::LocatorWindow(const LibrarySeam &library, std::shared_ptr<DevicePins> pins)
     : TemplateDialog(kLocatorTemplate, DialogFrame::MainWindow), library_(library), pins_(std::move(pins)),
-      table_(library), search_(library, pins_, post_.Poster()), subnets_(cli::LocalSubnets),
+      table_(library), search_(library, pins_, post_.Poster()), subnets_(common::HostSubnets),
       accelerators_(CreateAccelerators())
 {}
 

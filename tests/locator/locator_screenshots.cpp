@@ -4,12 +4,12 @@
 //   locator_screenshots DEVICE-FILE OUTPUT-DIRECTORY
 // Without QT_SCALE_FACTOR it renders at the scales 1 and 2, each into a
 // folder of its own (scale-1, scale-2); with it, at that scale only.
+#include "common/host_interfaces.h"
 #include "locator/batch_dialog.h"
 #include "locator/core/library_seam.h"
 #include "locator/device_info_dialog.h"
 #include "locator/ip_address_control.h"
 #include "locator/ip_settings_dialog.h"
-#include "locator/local_subnets.h"
 #include "locator/locator_dialog.h"
 #include "locator/message_box.h"
 #include "locator/reboot_dialog.h"
@@ -139,7 +139,7 @@ int main(int argc, char *argv[])
     {
         // Every device selected: the preview, then a gateway outside the
         // range's subnet, which the preview marks.
-        BatchDialog::Devices devices{{}, LocalSubnets()};
+        BatchDialog::Devices devices{{}, kovr::common::HostSubnets()};
         std::vector<size_t> all;
         for (int i = 0; window.DeviceAt(i); ++i) {
             devices.list.push_back(*window.DeviceAt(i));

@@ -5,11 +5,12 @@
 #include "tools/kovr/addresses.h"
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
-#include "tools/kovr/local_subnets.h"
 #include "tools/kovr/options.h"
 #include "tools/kovr/pins.h"
 #include "tools/kovr/record_fields.h"
 #include "tools/kovr/record_json.h"
+
+#include "common/host_interfaces.h"
 
 #include <iostream>
 #include <memory>
@@ -76,7 +77,7 @@ int RunCheck(const CheckOptions &options)
     pins.Learn(sightings);
     pins.Save();
     const std::vector<common::Problem> problems =
-        common::CheckDevices(devices, LocalSubnets(), sightings.Conflicting());
+        common::CheckDevices(devices, common::HostSubnets(), sightings.Conflicting());
     WriteProblems(problems, devices, options.format.json);
     return problems.empty() ? kExitSuccess : kExitProblemsFound;
 }

@@ -5,11 +5,11 @@
 #include "tools/kovr/console_output.h"
 #include "tools/kovr/device_search.h"
 #include "tools/kovr/exit_status.h"
-#include "tools/kovr/local_subnets.h"
 #include "tools/kovr/metrics_text.h"
 #include "tools/kovr/record_fields.h"
 
 #include "common/atomic_file.h"
+#include "common/host_interfaces.h"
 
 #include <chrono>
 #include <iostream>
@@ -79,9 +79,9 @@ int RunMetrics(const MetricsOptions &options)
     std::vector<common::Problem> problems;
     InterfaceNames names;
     if (run.succeeded) {
-        interfaces = LocalSubnets();
+        interfaces = common::HostSubnets();
         problems = common::CheckDevices(devices, interfaces, sightings.Conflicting());
-        names = LocalInterfaceNames();
+        names = common::HostInterfaceNames();
     }
     // A failed search is written too, so that an alert sees it.
     if (!WriteMetrics(options.output, MetricsText(run, devices, problems, interfaces, names))) {

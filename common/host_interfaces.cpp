@@ -1,9 +1,9 @@
-#include "tools/kovr/local_subnets.h"
+#include "common/host_interfaces.h"
 
 #include "common/local_subnets.h"
 #include "discovery/platform/net.h"
 
-namespace kovr::cli {
+namespace kovr::common {
 
 namespace {
 
@@ -18,16 +18,16 @@ std::vector<platform::InterfaceAddress> InterfaceAddresses()
 
 } // namespace
 
-std::vector<common::LocalSubnet> LocalSubnets()
+std::vector<LocalSubnet> HostSubnets()
 {
-    std::vector<common::InterfaceEntry> entries;
+    std::vector<InterfaceEntry> entries;
     for (const platform::InterfaceAddress &entry : InterfaceAddresses()) {
         entries.push_back({entry.address, entry.mask, entry.up, entry.loopback});
     }
-    return common::LocalSubnetsOf(entries);
+    return LocalSubnetsOf(entries);
 }
 
-std::map<uint32_t, std::string> LocalInterfaceNames()
+std::map<uint32_t, std::string> HostInterfaceNames()
 {
     std::map<uint32_t, std::string> names;
     for (const platform::InterfaceAddress &entry : InterfaceAddresses()) {
@@ -36,4 +36,4 @@ std::map<uint32_t, std::string> LocalInterfaceNames()
     return names;
 }
 
-} // namespace kovr::cli
+} // namespace kovr::common

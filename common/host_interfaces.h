@@ -1,5 +1,6 @@
 // The IPv4 subnets of this host's interfaces, for telling which devices it
-// can reach by unicast, and the names of those interfaces.
+// can reach by unicast, and the names of those interfaces, as the platform
+// layer lists them: kovr and both locators take them from here.
 #pragma once
 
 #include "common/device_checks.h"
@@ -9,14 +10,14 @@
 #include <string>
 #include <vector>
 
-namespace kovr::cli {
+namespace kovr::common {
 
-// The subnets that common::LocalSubnetsOf keeps of the system's interface
+// The subnets that LocalSubnetsOf keeps of the system's interface
 // list; empty when the system won't list them.
-std::vector<common::LocalSubnet> LocalSubnets();
+std::vector<LocalSubnet> HostSubnets();
 
 // The name of the interface that holds each local address (network order),
 // every interface included; empty when the system won't list them.
-std::map<uint32_t, std::string> LocalInterfaceNames();
+std::map<uint32_t, std::string> HostInterfaceNames();
 
-} // namespace kovr::cli
+} // namespace kovr::common
