@@ -29,20 +29,16 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt DESTINATION . C
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT ${KOVR_ZIP_COMPONENT})
 
 # The installer: `cmake --build --target msi` makes kovr-<version>-x64.msi
-# beside the ZIP with packaging/windows/make-msi, from the ZIP's files and
-# those of the component below, which the ZIP leaves out.
-set(KOVR_MSI_COMPONENT msi)
-set(KOVR_MSI_TARGETS kovr kovr-cli kovr_msvc_import_library)
-if(TARGET kovr-locator)
-    install(TARGETS kovr-locator RUNTIME DESTINATION bin COMPONENT ${KOVR_MSI_COMPONENT})
-    list(APPEND KOVR_MSI_TARGETS kovr-locator)
+# beside the ZIP with packaging/windows/make-msi, from the ZIP's files. It
+# holds the locator, so only a build with the locator has it.
+if(KOVR_BUILD_LOCATOR)
+    add_custom_target(msi
+        COMMAND ${PROJECT_SOURCE_DIR}/packaging/windows/make-msi ${PROJECT_BINARY_DIR} ${PROJECT_VERSION}
+            ${PROJECT_BINARY_DIR}/packages/kovr-${PROJECT_VERSION}-x64.msi
+        COMMENT "Making the installer (packages/kovr-${PROJECT_VERSION}-x64.msi)"
+        VERBATIM)
+    add_dependencies(msi kovr kovr-cli kovr-locator kovr_msvc_import_library)
 endif()
-add_custom_target(msi
-    COMMAND ${PROJECT_SOURCE_DIR}/packaging/windows/make-msi ${PROJECT_BINARY_DIR} ${PROJECT_VERSION}
-        ${PROJECT_BINARY_DIR}/packages/kovr-${PROJECT_VERSION}-x64.msi
-    COMMENT "Making the installer (packages/kovr-${PROJECT_VERSION}-x64.msi)"
-    VERBATIM)
-add_dependencies(msi ${KOVR_MSI_TARGETS})
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME kovr)
