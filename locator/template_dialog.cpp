@@ -4,12 +4,14 @@
 #include "locator/ip_address_control.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -59,6 +61,8 @@ QWidget *CreateControl(const ControlTemplate &control, const QString &text, QWid
         radio->setAutoFillBackground(true);
         return radio;
     }
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, parent);
     case ControlKind::Edit:
     case ControlKind::PasswordEdit: {
         auto *edit = new QLineEdit(parent);
@@ -81,6 +85,8 @@ QWidget *CreateControl(const ControlTemplate &control, const QString &text, QWid
     }
     case ControlKind::AddressControl:
         return new IpAddressControl(parent);
+    case ControlKind::ProgressBar:
+        return new QProgressBar(parent);
     }
     return nullptr;
 }
@@ -94,7 +100,7 @@ bool IsInput(ControlKind kind)
 
 bool TakesFocus(ControlKind kind)
 {
-    return kind != ControlKind::Label && kind != ControlKind::GroupBox;
+    return kind != ControlKind::Label && kind != ControlKind::GroupBox && kind != ControlKind::ProgressBar;
 }
 
 bool IsEnterKey(const QKeyEvent *event)

@@ -16,10 +16,12 @@ enum class ControlKind {
     PushButton,
     DefaultPushButton,
     RadioButton,
+    CheckBox,
     Edit,
     PasswordEdit,
     ListView,
     AddressControl,
+    ProgressBar,
 };
 
 enum ControlFlag : unsigned {
@@ -76,6 +78,23 @@ enum : int {
     Reboot = 1043,
     // device information
     Details = 1040,
+    // Configure Selected Devices and Apply Plan; Ok is Apply. BatchClose
+    // stops an apply (Cancel) and later closes (Close); Escape and the
+    // close box, which also stop one, close once it has ended.
+    BatchIntro = 1101,
+    BatchDhcpRadio = 1102,
+    BatchRangeRadio = 1103,
+    BatchFirstAddress = 1104,
+    BatchSubnetMask = 1105,
+    BatchGateway = 1106,
+    BatchPassword = 1107,
+    BatchRequireChallenge = 1108,
+    BatchProblem = 1109,
+    BatchPreview = 1110,
+    BatchProgress = 1111,
+    BatchOutcome = 1112,
+    BatchSaveCsv = 1113,
+    BatchClose = 1114,
 };
 }
 
@@ -92,5 +111,10 @@ extern const DialogTemplate kLocatorTemplate;    // 102
 extern const DialogTemplate kIpSettingsTemplate; // 138
 extern const DialogTemplate kRebootTemplate;     // 139
 extern const DialogTemplate kDeviceInfoTemplate; // 140
+// Configure Selected Devices, with the choice of DHCP or a range, and Apply
+// Plan, which takes the plan's changes as they are; the texts that name
+// the devices or the outcome are filled in by the window.
+extern const DialogTemplate kBatchSelectedTemplate;
+extern const DialogTemplate kBatchPlanTemplate;
 
 } // namespace kovr::locator

@@ -45,6 +45,8 @@ DWORD KindStyle(const ControlTemplate &control)
         return BS_DEFPUSHBUTTON;
     case ControlKind::RadioButton:
         return BS_AUTORADIOBUTTON;
+    case ControlKind::CheckBox:
+        return BS_AUTOCHECKBOX;
     case ControlKind::Edit:
         return ES_AUTOHSCROLL | ES_LEFT;
     case ControlKind::PasswordEdit:
@@ -52,6 +54,7 @@ DWORD KindStyle(const ControlTemplate &control)
     case ControlKind::ListView:
         return LVS_REPORT | LVS_SHOWSELALWAYS;
     case ControlKind::AddressControl:
+    case ControlKind::ProgressBar:
         return 0;
     }
     return 0;
@@ -159,6 +162,9 @@ void DialogBuilder::AppendControl(const ControlTemplate &control, bool startsGro
         break;
     case ControlKind::AddressControl:
         AppendText(WC_IPADDRESSW);
+        break;
+    case ControlKind::ProgressBar:
+        AppendText(PROGRESS_CLASSW);
         break;
     default:
         Append(0xFFFF);
