@@ -78,9 +78,11 @@ enum : int {
     Reboot = 1043,
     // device information
     Details = 1040,
-    // Configure Selected Devices and Apply Plan; Ok is Apply. BatchClose
-    // stops an apply (Cancel) and later closes (Close); Escape and the
-    // close box, which also stop one, close once it has ended.
+    // Configure Selected Devices and Apply Plan. BatchApply is the default
+    // button, not Ok: Wine gives the address controls' inner fields that
+    // id, and Enter would find one of those. BatchClose stops an apply
+    // (Cancel) and later closes (Close); Escape and the close box, which
+    // also stop one, close once it has ended.
     BatchIntro = 1101,
     BatchDhcpRadio = 1102,
     BatchRangeRadio = 1103,
@@ -95,6 +97,7 @@ enum : int {
     BatchOutcome = 1112,
     BatchSaveCsv = 1113,
     BatchClose = 1114,
+    BatchApply = 1115,
 };
 }
 

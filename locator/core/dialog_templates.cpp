@@ -88,7 +88,7 @@ const ControlTemplate kBatchSelectedControls[] = {
     {BatchPreview, K::ListView, nullptr, 7, 176, 386, 110, TabStop},
     {BatchProgress, K::ProgressBar, nullptr, 7, 292, 386, 10, NoFlags},
     {BatchOutcome, K::Label, nullptr, 7, 306, 386, 8, NoFlags},
-    {Ok, K::DefaultPushButton, Text(TextId::BatchApply), 218, 322, 50, 14, TabStop},
+    {BatchApply, K::DefaultPushButton, Text(TextId::BatchApply), 218, 322, 50, 14, TabStop},
     {BatchSaveCsv, K::PushButton, Text(TextId::BatchSaveCsv), 273, 322, 65, 14, TabStop},
     {BatchClose, K::PushButton, Text(TextId::BatchCancel), 343, 322, 50, 14, TabStop},
 };
@@ -104,7 +104,7 @@ const ControlTemplate kBatchPlanControls[] = {
     {BatchPreview, K::ListView, nullptr, 7, 98, 386, 110, TabStop},
     {BatchProgress, K::ProgressBar, nullptr, 7, 214, 386, 10, NoFlags},
     {BatchOutcome, K::Label, nullptr, 7, 228, 386, 8, NoFlags},
-    {Ok, K::DefaultPushButton, Text(TextId::BatchApply), 218, 244, 50, 14, TabStop},
+    {BatchApply, K::DefaultPushButton, Text(TextId::BatchApply), 218, 244, 50, 14, TabStop},
     {BatchSaveCsv, K::PushButton, Text(TextId::BatchSaveCsv), 273, 244, 65, 14, TabStop},
     {BatchClose, K::PushButton, Text(TextId::BatchCancel), 343, 244, 50, 14, TabStop},
 };

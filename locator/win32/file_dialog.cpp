@@ -8,17 +8,12 @@ namespace kovr::locator {
 
 namespace {
 
-std::optional<std::wstring> ShowSaveDialog(HWND owner, const std::string &title, const std::string &filter,
-                                           const std::wstring &fileName)
+// One of the standard file dialogs (GetOpenFileNameW, GetSaveFileNameW).
+std::optional<std::wstring> ShowFileDialog(BOOL(WINAPI *show)(LPOPENFILENAMEW), HWND owner, const std::string &title,
+                                           const std::wstring &filters, const std::wstring &fileName,
+                                           const std::wstring &extension, DWORD flags)
 {
-    const std::wstring filters = FileDialogFilter(filter);
     const std::wstring caption = Wide(title);
-    // The first filter's first pattern, "*.csv", gives "csv".
-    const size_t patterns = filters.find(L'\0') + 1;
-    const size_t dot = filters.find(L'.', patterns);
-    const std::wstring extension = dot == std::wstring::npos
-                                       ? std::wstring()
-                                       : filters.substr(dot + 1, filters.find_first_of(L";", dot) - dot - 1);
     std::wstring path = fileName;
     path.resize(32768, L'\0');
     OPENFILENAMEW dialog = {};
@@ -29,15 +24,35 @@ std::optional<std::wstring> ShowSaveDialog(HWND owner, const std::string &title,
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrTitle = caption.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameW(&dialog)) {
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | flags;
+    if (!show(&dialog)) {
         return std::nullopt;
     }
     path.resize(path.find(L'\0'));
     return path;
 }
 
+std::optional<std::wstring> ShowSaveDialog(HWND owner, const std::string &title, const std::string &filter,
+                                           const std::wstring &fileName)
+{
+    const std::wstring filters = FileDialogFilter(filter);
+    // The first filter's first pattern, "*.csv", gives "csv".
+    const size_t patterns = filters.find(L'\0') + 1;
+    const size_t dot = filters.find(L'.', patterns);
+    const std::wstring extension = dot == std::wstring::npos
+                                       ? std::wstring()
+                                       : filters.substr(dot + 1, filters.find_first_of(L";", dot) - dot - 1);
+    return ShowFileDialog(GetSaveFileNameW, owner, title, filters, fileName, extension, OFN_OVERWRITEPROMPT);
+}
+
+std::optional<std::wstring> ShowOpenDialog(HWND owner, const std::string &title, const std::string &filter)
+{
+    return ShowFileDialog(GetOpenFileNameW, owner, title, FileDialogFilter(filter), std::wstring(), std::wstring(),
+                          OFN_FILEMUSTEXIST);
+}
+
 SavePathAsker g_asker = ShowSaveDialog;
+OpenPathAsker g_openAsker = ShowOpenDialog;
 
 } // namespace
 
@@ -51,6 +66,18 @@ SavePathAsker SetSavePathAsker(SavePathAsker asker)
 {
     const SavePathAsker previous = g_asker;
     g_asker = asker;
+    return previous;
+}
+
+std::optional<std::wstring> AskOpenPath(HWND owner, const std::string &title, const std::string &filter)
+{
+    return g_openAsker(owner, title, filter);
+}
+
+OpenPathAsker SetOpenPathAsker(OpenPathAsker asker)
+{
+    const OpenPathAsker previous = g_openAsker;
+    g_openAsker = asker;
     return previous;
 }
 

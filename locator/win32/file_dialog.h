@@ -17,6 +17,12 @@ using SavePathAsker = std::optional<std::wstring> (*)(HWND owner, const std::str
                                                       const std::wstring &fileName);
 SavePathAsker SetSavePathAsker(SavePathAsker asker);
 
+// The standard Open dialog: the path of an existing file the user chose,
+// or none. Tests replace it as they do the Save As dialog.
+std::optional<std::wstring> AskOpenPath(HWND owner, const std::string &title, const std::string &filter);
+using OpenPathAsker = std::optional<std::wstring> (*)(HWND owner, const std::string &title, const std::string &filter);
+OpenPathAsker SetOpenPathAsker(OpenPathAsker asker);
+
 // The core's filter as the file dialogs take it: each name, then its
 // patterns separated by ';', all ending with NUL, and a NUL at the end.
 std::wstring FileDialogFilter(const std::string &filter);

@@ -2,6 +2,7 @@
 
 #include "common/host_interfaces.h"
 #include "locator/core/record_text.h"
+#include "locator/win32/batch_dialog.h"
 #include "locator/win32/clipboard.h"
 #include "locator/win32/device_info_dialog.h"
 #include "locator/win32/file_dialog.h"
@@ -347,12 +348,26 @@ void LocatorWindow::OnRebootDevice()
 
 void LocatorWindow::OnConfigureSelectedDevices()
 {
-    // The batch dialog (batch_dialog) opens here on the selected devices; it is added next.
+    std::vector<size_t> selected = table_.SelectedDeviceRows();
+    if (selected.empty()) {
+        return;
+    }
+    BatchDialog dialog(library_, {table_.Devices(), subnets_()}, std::move(selected), pins_);
+    dialog.RunModal(Window());
+    ShowPinWarnings();
+    // The list shows what the devices hold now.
+    if (dialog.Applied()) {
+        RefreshList();
+    }
 }
 
 void LocatorWindow::OnApplyPlan()
 {
-    // The batch dialog (batch_dialog) opens here on the devices of a plan file; it is added next.
+    const bool applied = RunApplyPlan(Window(), library_, table_.Devices(), subnets_, pins_);
+    ShowPinWarnings();
+    if (applied) {
+        RefreshList();
+    }
 }
 
 } // namespace kovr::locator

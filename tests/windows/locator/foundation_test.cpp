@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <thread>
@@ -70,10 +71,12 @@ void ExpectControlAsTemplated(HWND dialog, HWND control, const ControlTemplate &
         {ControlKind::PushButton, L"Button"},
         {ControlKind::DefaultPushButton, L"Button"},
         {ControlKind::RadioButton, L"Button"},
+        {ControlKind::CheckBox, L"Button"},
         {ControlKind::Edit, L"Edit"},
         {ControlKind::PasswordEdit, L"Edit"},
         {ControlKind::ListView, L"SysListView32"},
         {ControlKind::AddressControl, L"SysIPAddress32"},
+        {ControlKind::ProgressBar, L"msctls_progress32"},
     };
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(_wcsicmp(ClassOf(control).c_str(), kClasses.at(expected.kind)), 0) << Narrow(ClassOf(control));
@@ -91,8 +94,9 @@ void ExpectControlAsTemplated(HWND dialog, HWND control, const ControlTemplate &
         EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     }
     if (expected.kind == ControlKind::Label) {
-        // A device's name with & in it shows whole.
-        EXPECT_TRUE(style & SS_NOPREFIX);
+        // A device's name with & in it shows whole; a label's own & names
+        // the mnemonic of the control after it.
+        EXPECT_EQ((style & SS_NOPREFIX) == 0, expected.text && std::strchr(expected.text, '&'));
     }
     // Place and size, each converted on its own as the dialog manager does.
     RECT want = {expected.x, expected.y, expected.width, expected.height};
@@ -113,6 +117,8 @@ TEST(TemplateDialog, MakesEachTemplatesControlsInTabOrderWithTheirTextsAndPlaces
         {"IP settings", &kIpSettingsTemplate},
         {"reboot", &kRebootTemplate},
         {"device information", &kDeviceInfoTemplate},
+        {"configure selected devices", &kBatchSelectedTemplate},
+        {"apply plan", &kBatchPlanTemplate},
     };
     for (const auto &[name, dialogTemplate] : templates) {
         SCOPED_TRACE(name);
