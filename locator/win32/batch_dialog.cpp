@@ -6,8 +6,9 @@
 #include "locator/win32/text_file.h"
 #include "locator/win32/wide_text.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
-#include <iterator>
 
 namespace kovr::locator {
 
@@ -25,7 +26,7 @@ constexpr int kWarningMark = 0;
 constexpr int kErrorMark = 1;
 
 // The inputs that an apply turns off, besides the range's.
-constexpr int kInputs[] = {ControlId::BatchPassword, ControlId::BatchRequireChallenge};
+constexpr int kInputs[] = {ControlId::BatchPassword, ControlId::BatchRequireChallenge, ControlId::BatchApply};
 
 // A cell holds one line: a status of several problems shows them one
 // after the other, and whole, a line each, in the row's tip.
@@ -98,12 +99,13 @@ void BatchDialog::OnInitDialog()
         column.iSubItem = i;
         ListView_InsertColumn(preview, i, &column);
     }
-    // No taller than the text, so that every row keeps its height.
+    // No taller than the text, so that every row keeps its height; the
+    // list view destroys them with itself.
     const int markSize = GetSystemMetrics(SM_CXSMICON);
-    marks_ = ImageList_Create(markSize, markSize, ILC_COLOR32 | ILC_MASK, 2, 0);
-    ImageList_AddIcon(marks_, LoadIconW(nullptr, IDI_WARNING));
-    ImageList_AddIcon(marks_, LoadIconW(nullptr, IDI_ERROR));
-    ListView_SetImageList(preview, marks_, LVSIL_SMALL);
+    const HIMAGELIST marks = ImageList_Create(markSize, markSize, ILC_COLOR32 | ILC_MASK, 2, 0);
+    ImageList_AddIcon(marks, LoadIconW(nullptr, IDI_WARNING));
+    ImageList_AddIcon(marks, LoadIconW(nullptr, IDI_ERROR));
+    ListView_SetImageList(preview, marks, LVSIL_SMALL);
     for (size_t i = 0; i < model_.Size(); ++i) {
         const PreviewRow &row = model_.Preview()[i];
         std::wstring mac = Wide(row.mac);
@@ -211,15 +213,14 @@ void BatchDialog::FitColumns()
     }
 }
 
-void BatchDialog::SetInputsEnabled(bool enabled)
+void BatchDialog::DisableInputs()
 {
     if (range_) {
-        range_->SetEnabled(enabled);
+        range_->SetEnabled(false);
     }
     for (const int id : kInputs) {
-        EnableWindow(Control(id), enabled);
+        EnableWindow(Control(id), FALSE);
     }
-    EnableWindow(Control(ControlId::BatchApply), enabled && !model_.Blocker());
 }
 
 void BatchDialog::OnOK()
@@ -250,7 +251,7 @@ void BatchDialog::OnOK()
     reported_ = 0;
     // The focus leaves the inputs for the button that stops the run.
     SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(ControlId::BatchClose)), TRUE);
-    SetInputsEnabled(false);
+    DisableInputs();
     SendMessageW(Control(ControlId::BatchProgress), PBM_SETPOS, 0, 0);
     SetWindowTextW(Control(ControlId::BatchOutcome), Wide(EnglishText(TextId::BatchApplying)).c_str());
     SetWindowTextW(Control(ControlId::BatchClose), Wide(EnglishText(TextId::BatchCancel)).c_str());
@@ -318,28 +319,16 @@ void BatchDialog::OnCancel()
 void BatchDialog::OnDestroy()
 {
     WipePasswordField(Control(ControlId::BatchPassword));
-    // The list view lets go of its image list, which goes here.
-    ListView_SetImageList(Preview(), nullptr, LVSIL_SMALL);
-    ImageList_Destroy(marks_);
-    marks_ = nullptr;
 }
 
 void BatchDialog::OnSaveOutcomes()
 {
-    if (const std::optional<std::wstring> path = AskSavePath(Window(), EnglishText(TextId::BatchSaveCsvTitle),
-                                                             EnglishText(TextId::CsvFileFilter), L"outcomes.csv")) {
-        SaveOutcomes(*path);
-    }
-}
-
-bool BatchDialog::SaveOutcomes(const std::wstring &path)
-{
+    const std::optional<std::wstring> path = AskSavePath(Window(), EnglishText(TextId::BatchSaveCsvTitle),
+                                                         EnglishText(TextId::CsvFileFilter), L"outcomes.csv");
     std::string error;
-    if (!WriteTextFile(path, model_.OutcomesCsv(), error)) {
-        ShowMessage(Window(), English({TextId::BatchOutcomesNotSaved, {Narrow(path), error}}));
-        return false;
+    if (path && !WriteTextFile(*path, model_.OutcomesCsv(), error)) {
+        ShowMessage(Window(), English({TextId::BatchOutcomesNotSaved, {Narrow(*path), error}}));
     }
-    return true;
 }
 
 bool RunApplyPlan(HWND owner, const LibrarySeam &library, std::vector<KOVRDeviceInfoRecord> list,

@@ -11,8 +11,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -45,9 +43,6 @@ public:
     bool IsApplying() const { return model_.Applying(); }
     // Once an apply has run to its end: the list should be searched again.
     bool Applied() const { return model_.Applied(); }
-    // The outcome table as CSV; false, after saying why, when it can't be
-    // written.
-    bool SaveOutcomes(const std::wstring &path);
 
 protected:
     void OnInitDialog() override;
@@ -68,19 +63,19 @@ private:
     void SetCell(size_t row, int column, const std::wstring &text);
     void SetMark(size_t row, int mark, const std::string &tip);
     void FitColumns();
-    void SetInputsEnabled(bool enabled);
+    void DisableInputs();
     void ShowOutcome(size_t index, const common::DeviceReport &report);
     void OnApplyEnded();
     // Cancel while an apply runs, Close after.
     void OnCloseButton();
+    // The outcome table as CSV, or why it wasn't written.
     void OnSaveOutcomes();
 
     UiPost post_;
     BatchModel model_;
     const Message intro_;
     std::optional<RangeControls> range_; // Configure Selected Devices only
-    HIMAGELIST marks_ = nullptr;
-    std::vector<std::wstring> tips_; // per row; empty: the cell's own text
+    std::vector<std::wstring> tips_;     // per row; empty: the cell's own text
     int reported_ = 0;
     bool closeWhenDone_ = false;
 };
