@@ -71,42 +71,42 @@ const char *Text(TextId id)
 }
 
 const ControlTemplate kBatchSelectedControls[] = {
-    {BatchIntro, K::Label, nullptr, 7, 7, 386, 16, NoFlags},
+    {BatchIntro, K::Label, nullptr, 7, 7, 506, 16, NoFlags},
     {BatchDhcpRadio, K::RadioButton, Text(TextId::BatchDhcpChoice), 7, 26, 240, 10, TabStop},
     {BatchRangeRadio, K::RadioButton, Text(TextId::BatchRangeChoice), 7, 38, 240, 10, NoFlags},
-    {Static, K::Label, Text(TextId::BatchFirstAddress), 19, 54, 125, 8, NoFlags},
-    {BatchFirstAddress, K::AddressControl, nullptr, 150, 51, 100, 14, TabStop},
-    {Static, K::Label, Text(TextId::BatchSubnetMask), 19, 71, 125, 8, NoFlags},
-    {BatchSubnetMask, K::AddressControl, nullptr, 150, 68, 100, 14, TabStop},
-    {Static, K::Label, Text(TextId::BatchGateway), 19, 88, 125, 8, NoFlags},
-    {BatchGateway, K::AddressControl, nullptr, 150, 85, 100, 14, TabStop},
-    {Static, K::Label, Text(TextId::BatchPassword), 7, 107, 140, 8, NoFlags},
-    {BatchPassword, K::PasswordEdit, nullptr, 150, 104, 100, 14, TabStop},
-    {BatchRequireChallenge, K::CheckBox, Text(TextId::BatchRequireChallenge), 150, 122, 240, 10, TabStop},
-    {BatchProblem, K::Label, nullptr, 7, 138, 386, 24, NoFlags},
+    {Static, K::Label, Text(TextId::BatchFirstAddress), 19, 54, 135, 8, NoFlags},
+    {BatchFirstAddress, K::AddressControl, nullptr, 160, 51, 100, 14, TabStop},
+    {Static, K::Label, Text(TextId::BatchSubnetMask), 19, 71, 135, 8, NoFlags},
+    {BatchSubnetMask, K::AddressControl, nullptr, 160, 68, 100, 14, TabStop},
+    {Static, K::Label, Text(TextId::BatchGateway), 19, 88, 135, 8, NoFlags},
+    {BatchGateway, K::AddressControl, nullptr, 160, 85, 100, 14, TabStop},
+    {Static, K::Label, Text(TextId::BatchPassword), 7, 107, 150, 8, NoFlags},
+    {BatchPassword, K::PasswordEdit, nullptr, 160, 104, 100, 14, TabStop},
+    {BatchRequireChallenge, K::CheckBox, Text(TextId::BatchRequireChallenge), 160, 122, 233, 10, TabStop},
+    {BatchProblem, K::Label, nullptr, 7, 138, 506, 24, NoFlags},
     {Static, K::Label, Text(TextId::BatchPreview), 7, 166, 60, 8, NoFlags},
-    {BatchPreview, K::ListView, nullptr, 7, 176, 386, 110, TabStop},
-    {BatchProgress, K::ProgressBar, nullptr, 7, 292, 386, 10, NoFlags},
-    {BatchOutcome, K::Label, nullptr, 7, 306, 386, 8, NoFlags},
-    {BatchApply, K::DefaultPushButton, Text(TextId::BatchApply), 218, 322, 50, 14, TabStop},
-    {BatchSaveCsv, K::PushButton, Text(TextId::BatchSaveCsv), 273, 322, 65, 14, TabStop},
-    {BatchClose, K::PushButton, Text(TextId::BatchCancel), 343, 322, 50, 14, TabStop},
+    {BatchPreview, K::ListView, nullptr, 7, 176, 506, 110, TabStop},
+    {BatchProgress, K::ProgressBar, nullptr, 7, 292, 506, 10, NoFlags},
+    {BatchOutcome, K::Label, nullptr, 7, 306, 506, 8, NoFlags},
+    {BatchApply, K::DefaultPushButton, Text(TextId::BatchApply), 333, 322, 50, 14, TabStop},
+    {BatchSaveCsv, K::PushButton, Text(TextId::BatchSaveCsv), 388, 322, 70, 14, TabStop},
+    {BatchClose, K::PushButton, Text(TextId::BatchCancel), 463, 322, 50, 14, TabStop},
 };
 
 // As above, without the choice: the plan says what each device gets.
 const ControlTemplate kBatchPlanControls[] = {
-    {BatchIntro, K::Label, nullptr, 7, 7, 386, 16, NoFlags},
-    {Static, K::Label, Text(TextId::BatchPlanPassword), 7, 29, 140, 8, NoFlags},
-    {BatchPassword, K::PasswordEdit, nullptr, 150, 26, 100, 14, TabStop},
-    {BatchRequireChallenge, K::CheckBox, Text(TextId::BatchRequireChallenge), 150, 44, 240, 10, TabStop},
-    {BatchProblem, K::Label, nullptr, 7, 60, 386, 24, NoFlags},
+    {BatchIntro, K::Label, nullptr, 7, 7, 506, 16, NoFlags},
+    {Static, K::Label, Text(TextId::BatchPlanPassword), 7, 29, 150, 8, NoFlags},
+    {BatchPassword, K::PasswordEdit, nullptr, 160, 26, 100, 14, TabStop},
+    {BatchRequireChallenge, K::CheckBox, Text(TextId::BatchRequireChallenge), 160, 44, 233, 10, TabStop},
+    {BatchProblem, K::Label, nullptr, 7, 60, 506, 24, NoFlags},
     {Static, K::Label, Text(TextId::BatchPreview), 7, 88, 60, 8, NoFlags},
-    {BatchPreview, K::ListView, nullptr, 7, 98, 386, 110, TabStop},
-    {BatchProgress, K::ProgressBar, nullptr, 7, 214, 386, 10, NoFlags},
-    {BatchOutcome, K::Label, nullptr, 7, 228, 386, 8, NoFlags},
-    {BatchApply, K::DefaultPushButton, Text(TextId::BatchApply), 218, 244, 50, 14, TabStop},
-    {BatchSaveCsv, K::PushButton, Text(TextId::BatchSaveCsv), 273, 244, 65, 14, TabStop},
-    {BatchClose, K::PushButton, Text(TextId::BatchCancel), 343, 244, 50, 14, TabStop},
+    {BatchPreview, K::ListView, nullptr, 7, 98, 506, 110, TabStop},
+    {BatchProgress, K::ProgressBar, nullptr, 7, 214, 506, 10, NoFlags},
+    {BatchOutcome, K::Label, nullptr, 7, 228, 506, 8, NoFlags},
+    {BatchApply, K::DefaultPushButton, Text(TextId::BatchApply), 333, 244, 50, 14, TabStop},
+    {BatchSaveCsv, K::PushButton, Text(TextId::BatchSaveCsv), 388, 244, 70, 14, TabStop},
+    {BatchClose, K::PushButton, Text(TextId::BatchCancel), 463, 244, 50, 14, TabStop},
 };
 
 } // namespace
@@ -134,10 +134,10 @@ const DialogTemplate kDeviceInfoTemplate = {
     std::size(kDeviceInfoControls)};
 
 const DialogTemplate kBatchSelectedTemplate = {
-    "kovr::locator::BatchDialog", Text(TextId::BatchSelectedTitle), 400, 343, 8,
+    "kovr::locator::BatchDialog", Text(TextId::BatchSelectedTitle), 520, 343, 8,
     kBatchSelectedControls,       std::size(kBatchSelectedControls)};
 
-const DialogTemplate kBatchPlanTemplate = {"kovr::locator::BatchDialog", Text(TextId::BatchPlanTitle), 400, 265, 8,
+const DialogTemplate kBatchPlanTemplate = {"kovr::locator::BatchDialog", Text(TextId::BatchPlanTitle), 520, 265, 8,
                                            kBatchPlanControls,           std::size(kBatchPlanControls)};
 
 } // namespace kovr::locator
