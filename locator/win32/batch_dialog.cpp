@@ -2,7 +2,7 @@
 
 #include "locator/win32/file_dialog.h"
 #include "locator/win32/message_box.h"
-#include "locator/win32/password_field.h"
+#include "locator/win32/password_edit.h"
 #include "locator/win32/text_file.h"
 #include "locator/win32/wide_text.h"
 
@@ -231,14 +231,12 @@ void BatchDialog::OnOK()
     const HWND field = Control(ControlId::BatchPassword);
     std::unique_ptr<common::Password> password;
     if (model_.NeedsSharedPassword()) {
-        password = TakePassword(field);
+        password = TakePassword(field, Window());
         if (!password) {
-            ShowMessage(Window(),
-                        English({TextId::PasswordTooLong, {std::to_string(common::Password::kCapacity - 1)}}));
             return;
         }
     }
-    WipePasswordField(field);
+    WipePasswordEdit(field);
     BatchModel::Listener listener;
     listener.reported = [this](size_t index, const common::DeviceReport &report) {
         SendMessageW(Control(ControlId::BatchProgress), PBM_SETPOS, static_cast<WPARAM>(++reported_), 0);
@@ -318,7 +316,7 @@ void BatchDialog::OnCancel()
 
 void BatchDialog::OnDestroy()
 {
-    WipePasswordField(Control(ControlId::BatchPassword));
+    WipePasswordEdit(Control(ControlId::BatchPassword));
 }
 
 void BatchDialog::OnSaveOutcomes()

@@ -31,34 +31,10 @@ namespace {
 using Texts = std::vector<std::wstring>;
 enum Column { Mac, Name, Current, New, Status };
 
-// Answers the questions before plain passwords, yes unless told, and
-// keeps them.
-class Questions {
-public:
-    Questions()
-        : previous_(SetConfirmationPresenter([](HWND, const std::string &text) {
-              s_asked.push_back(text);
-              return s_answer;
-          }))
-    {
-        s_asked.clear();
-        s_answer = true;
-    }
-    ~Questions() { SetConfirmationPresenter(previous_); }
-    void Answer(bool yes) { s_answer = yes; }
-    const std::vector<std::string> &Asked() const { return s_asked; }
-
-private:
-    static inline std::vector<std::string> s_asked;
-    static inline bool s_answer;
-    const ConfirmationPresenter previous_;
-};
-
 // A batch dialog over the fake's devices, open on its own.
 struct Batch {
     FakeLibrary fake;
     TempPins pins;
-    Questions questions;
     std::unique_ptr<BatchDialog> dialog;
 
     explicit Batch(int devices) { fake.devices = SubnetDevices(devices); }
@@ -204,6 +180,7 @@ TEST(BatchDialog, KeepsApplyOffWhileTheRangeGivesNoAddressesOrADeviceIsMarkedAnE
 
 TEST(BatchDialog, AppliesThreeDevicesShowingEachOutcomeAsItComesThenTheCountsAndTheCsv)
 {
+    ConfirmationCapture confirmation;
     Batch batch(3);
     // The first command goes through; the others wait.
     std::atomic<int> commands{0};
@@ -268,6 +245,7 @@ TEST(BatchDialog, CancelStopsTheRunOnceTheDevicesInHandAreDone)
     } cases[] = {{"the Cancel button", false}, {"Escape", true}, {"the close box", true}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
+        ConfirmationCapture confirmation;
         Batch batch(kInHand + 4);
         std::atomic<int> inHand{0};
         Gate gate;
@@ -311,8 +289,7 @@ TEST(BatchDialog, AsksOnceBeforePlainPasswordsAndItsCancelSendsNothing)
     const struct {
         const char *name;
         bool requireChallenge, answer;
-        size_t questions;
-        int sent;
+        int questions, sent;
         std::wstring outcome;
     } cases[] = {
         {"Cancel", false, false, 1, 0, L"2 failed"},
@@ -321,8 +298,8 @@ TEST(BatchDialog, AsksOnceBeforePlainPasswordsAndItsCancelSendsNothing)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
+        ConfirmationCapture confirmation(c.answer);
         Batch batch(2);
-        batch.questions.Answer(c.answer);
         ASSERT_TRUE(batch.OpenOnAll());
         batch.Click(ControlId::BatchDhcpRadio);
         if (c.requireChallenge) {
@@ -330,15 +307,7 @@ TEST(BatchDialog, AsksOnceBeforePlainPasswordsAndItsCancelSendsNothing)
         }
         batch.Apply();
         ASSERT_TRUE(PumpUntil([&] { return batch.dialog->Applied(); }));
-        const std::vector<std::string> &questions = batch.questions.Asked();
-        ASSERT_EQ(questions.size(), c.questions);
-        if (!questions.empty()) {
-            EXPECT_NE(questions[0].find(" offers no challenge, so its password crosses the network segment in "
-                                        "clear, where any host on it can read it.\n\nSend the password anyway, to "
-                                        "this device and to every other one in this run that offers no challenge?"),
-                      std::string::npos)
-                << questions[0];
-        }
+        EXPECT_EQ(confirmation.Asked(), c.questions);
         EXPECT_EQ(batch.fake.CommandCount(), c.sent);
         EXPECT_EQ(batch.Text(ControlId::BatchOutcome), c.outcome);
     }
@@ -357,9 +326,10 @@ private:
     {
         HWND dialog = FindWindowW(L"#32770", L"Configure Selected Devices");
         dialog = dialog ? dialog : FindWindowW(L"#32770", L"Apply Plan");
-        if (!dialog || s_driven++ > 0) {
+        if (!dialog || s_driven > 0) {
             return;
         }
+        ++s_driven;
         SendDlgItemMessageW(dialog, ControlId::BatchDhcpRadio, BM_CLICK, 0, 0);
         SendMessageW(dialog, WM_COMMAND, ControlId::BatchApply, 0);
         PumpUntil([&] { return WindowText(GetDlgItem(dialog, ControlId::BatchClose)) == L"Close"; });
@@ -405,7 +375,7 @@ TEST(MainWindow, OpensTheBatchOnTheSelectedRowsOrAPlanAndRefusesAPlanThatCantBeU
         const OpenPathAsker previous =
             SetOpenPathAsker([](HWND, const std::string &, const std::string &) { return std::optional(plan); });
         MessageCapture messages;
-        Questions questions;
+        ConfirmationCapture confirmation;
         BatchDriver driver;
         const HWND list = window.Control(ControlId::DeviceList);
         if (c.plan.empty()) {

@@ -36,6 +36,16 @@ UINT CaptureMenu(HWND, HMENU menu, POINT)
     return g_pick;
 }
 
+bool g_answer = true;
+int g_asked = 0;
+locator::ConfirmationPresenter g_previousConfirmation = nullptr;
+
+bool Confirm(HWND, const std::string &)
+{
+    ++g_asked;
+    return g_answer;
+}
+
 } // namespace
 
 bool PumpUntil(const std::function<bool()> &done, DWORD limitMs)
@@ -166,6 +176,23 @@ std::wstring ClipboardText()
         CloseClipboard();
     }
     return text;
+}
+
+ConfirmationCapture::ConfirmationCapture(bool answer)
+{
+    g_answer = answer;
+    g_asked = 0;
+    g_previousConfirmation = locator::SetConfirmationPresenter(Confirm);
+}
+
+ConfirmationCapture::~ConfirmationCapture()
+{
+    locator::SetConfirmationPresenter(g_previousConfirmation);
+}
+
+int ConfirmationCapture::Asked() const
+{
+    return g_asked;
 }
 
 std::wstring ClassOf(HWND window)

@@ -63,4 +63,15 @@ public:
     int Shown() const;
 };
 
+// Answers the questions asked before a password goes in plain, for its
+// lifetime, and counts them.
+class ConfirmationCapture {
+public:
+    explicit ConfirmationCapture(bool answer = true);
+    ~ConfirmationCapture();
+    ConfirmationCapture(const ConfirmationCapture &) = delete;
+    ConfirmationCapture &operator=(const ConfirmationCapture &) = delete;
+    int Asked() const;
+};
+
 } // namespace kovr::test
