@@ -17,7 +17,8 @@ add_test(NAME wine_prefix COMMAND ${KOVR_WINE_ISOLATED} ${KOVR_WINE_LAB} prepare
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS wine TIMEOUT 180)
 
 # kovr_add_wine_test(NAME name COMMAND target-or-script [ARG...] [DEVICES config.json]
-#                    [SIM_ARGS arg...] [HOST_ADDRESSES n] [TIMEOUT s] [LABELS label...])
+#                    [SIM_ARGS arg...] [HOST_ADDRESSES n] [XVFB] [DPI n] [TIMEOUT s]
+#                    [LABELS label...])
 # A CTest test that runs the command in the lab's host namespace: an
 # executable target (by name or as $<TARGET_FILE:...>) runs as `wine FILE`,
 # anything else (a script that calls wine itself) as it is. With DEVICES,
@@ -25,8 +26,10 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS wi
 # by default) bounds the whole test; the command gets that less the
 # teardown's time, so that a hung one still leaves nothing behind.
 # HOST_ADDRESSES gives the lab's host interface that many more addresses.
+# XVFB gives the lab an X display of its own, for windows to be seen; DPI
+# sets the prefix's DPI.
 function(kovr_add_wine_test)
-    cmake_parse_arguments(ARG "" "NAME;DEVICES;TIMEOUT;HOST_ADDRESSES" "COMMAND;SIM_ARGS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB" "NAME;DEVICES;TIMEOUT;HOST_ADDRESSES;DPI" "COMMAND;SIM_ARGS;LABELS" ${ARGN})
     if(NOT ARG_NAME OR NOT ARG_COMMAND)
         message(FATAL_ERROR "kovr_add_wine_test: NAME and COMMAND are required")
     endif()
@@ -49,6 +52,12 @@ function(kovr_add_wine_test)
     set(lab_options --template ${KOVR_WINE_TEMPLATE} --workdir ${KOVR_WINE_WORKDIR} --timeout ${command_timeout})
     if(ARG_HOST_ADDRESSES)
         list(APPEND lab_options --host-addresses ${ARG_HOST_ADDRESSES})
+    endif()
+    if(ARG_XVFB)
+        list(APPEND lab_options --xvfb)
+    endif()
+    if(ARG_DPI)
+        list(APPEND lab_options --dpi ${ARG_DPI})
     endif()
     if(ARG_DEVICES)
         list(APPEND lab_options --devices ${ARG_DEVICES} --sim ${KOVR_HOST_SIM})
