@@ -1,10 +1,12 @@
 #include "tests/windows/locator_e2e/driver.h"
 
+#include "discovery/wire_bytes.h"
 #include "locator/core/dialog_template.h"
 #include "tests/windows/locator_e2e/remote_list_view.h"
 #include "tests/windows/locator_e2e/window_image.h"
 
 #include <commctrl.h>
+#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cstdlib>
@@ -46,6 +48,12 @@ const std::map<std::string, int> kControlIds = {
     {"MacLine", locator::ControlId::MacLine},
     {"Reboot", locator::ControlId::Reboot},
     {"Details", locator::ControlId::Details},
+};
+
+const std::map<std::string, uint16_t> kRequestTypes = {
+    {"SetNetwork", kSetNetworkRequest},
+    {"Reboot", kRebootRequest},
+    {"SetDhcp", kSetDhcpRequest},
 };
 
 const std::map<std::string, WORD> kKeys = {
@@ -179,7 +187,11 @@ const Driver::CommandInfo Driver::kCommands[] = {
     {"expect-column", "LIST COLUMN CELL...  (the column's cells, top to bottom)", 2, SIZE_MAX, &Driver::ExpectColumn},
     {"expect-columns", "LIST TITLE...", 1, SIZE_MAX, &Driver::ExpectColumns},
     {"expect-selected", "LIST ROW...", 1, SIZE_MAX, &Driver::ExpectSelected},
-    {"expect-log", "REGEX  (a line of kovr-sim's output, KOVR_LAB_SIM_OUTPUT, matches)", 1, 1, &Driver::ExpectLog},
+    {"expect-received",
+     "MAC TYPE NOTE [PAYLOAD]  (kovr-sim's log, KOVR_LAB_SIM_OUTPUT, has such a request: "
+     "its type, SetNetwork, Reboot or SetDhcp; its note, such as accepted or rejected; "
+     "its payload's hex starts as the regular expression)",
+     3, 4, &Driver::ExpectReceived},
     {"screenshot", "FILE.bmp  (the window, once its picture holds still)", 1, 1, &Driver::Screenshot},
     {"close", "(posts WM_CLOSE)", 0, 0, &Driver::Close},
     {"exit-code", "CODE  (waits for the program to end)", 1, 1, &Driver::ExitCode},
@@ -664,27 +676,42 @@ std::string Driver::ExpectSelected(const Args &args)
     });
 }
 
-std::string Driver::ExpectLog(const Args &args)
+std::string Driver::ExpectReceived(const Args &args)
 {
+    const auto type = kRequestTypes.find(args[1]);
+    if (type == kRequestTypes.end()) {
+        return "no request type " + args[1];
+    }
     const char *path = std::getenv("KOVR_LAB_SIM_OUTPUT");
     if (!path || !*path) {
         return "KOVR_LAB_SIM_OUTPUT is not set: the lab has no devices";
     }
-    std::regex pattern;
+    // The header: the magic, then the type; the payload follows it.
+    char typeHex[5];
+    std::snprintf(typeHex, sizeof typeHex, "%04x", type->second);
+    std::regex bytes;
     try {
-        pattern = std::regex(args[0]);
+        bytes = std::regex("[0-9a-f]{8}" + std::string(typeHex) + "[0-9a-f]{4}" + (args.size() > 3 ? args[3] : "") +
+                           "[0-9a-f]*");
     } catch (const std::regex_error &) {
-        return "not a regular expression: " + args[0];
+        return "not a regular expression: " + args[3];
     }
     return WaitUntil([&]() -> std::optional<std::string> {
         std::ifstream log(WindowsPath(path).c_str());
-        size_t lines = 0;
-        for (std::string line; std::getline(log, line); ++lines) {
-            if (std::regex_search(line, pattern)) {
+        std::vector<std::string> notes;
+        for (std::string line; std::getline(log, line);) {
+            const nlohmann::json datagram = nlohmann::json::parse(line, nullptr, false);
+            if (!datagram.is_object() || datagram.value("direction", "") != "in" || !datagram["device"].is_string() ||
+                datagram["device"] != args[0] || !std::regex_match(datagram.value("bytes", ""), bytes)) {
+                continue;
+            }
+            if (datagram.value("note", "") == args[2]) {
                 return std::nullopt;
             }
+            notes.push_back(datagram.value("note", ""));
         }
-        return "none of kovr-sim's " + std::to_string(lines) + " lines matches";
+        return "kovr-sim received no such request for " + args[0] + " that it " + args[2] +
+               (notes.empty() ? "" : "; it noted " + Quoted(notes));
     });
 }
 

@@ -72,7 +72,7 @@ private:
     std::string ExpectColumn(const Args &args);
     std::string ExpectColumns(const Args &args);
     std::string ExpectSelected(const Args &args);
-    std::string ExpectLog(const Args &args);
+    std::string ExpectReceived(const Args &args);
     std::string Screenshot(const Args &args);
     std::string Close(const Args &args);
     std::string ExitCode(const Args &args);
