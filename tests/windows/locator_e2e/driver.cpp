@@ -192,7 +192,7 @@ const Driver::CommandInfo Driver::kCommands[] = {
      "its type, SetNetwork, Reboot or SetDhcp; its note, such as accepted or rejected; "
      "its payload's hex starts as the regular expression)",
      3, 4, &Driver::ExpectReceived},
-    {"screenshot", "FILE.bmp  (the window, once its picture holds still)", 1, 1, &Driver::Screenshot},
+    {"screenshot", "FILE.png  (the window, once its picture holds still)", 1, 1, &Driver::Screenshot},
     {"close", "(posts WM_CLOSE)", 0, 0, &Driver::Close},
     {"exit-code", "CODE  (waits for the program to end)", 1, 1, &Driver::ExitCode},
 };
@@ -734,7 +734,7 @@ std::string Driver::Screenshot(const Args &args)
     if (!waited.empty()) {
         return waited;
     }
-    return SaveBmp(image, WindowsPath(args[0])) ? std::string() : "could not write " + args[0];
+    return SavePng(image, WindowsPath(args[0])) ? std::string() : "could not write " + args[0];
 }
 
 std::string Driver::Close(const Args &)

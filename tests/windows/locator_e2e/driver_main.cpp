@@ -1,5 +1,7 @@
 // locator_driver SCENARIO [NAME=VALUE...]: runs a scenario (scenario.h)
-// against a program's windows and says where it went wrong. Exit status 0
+// against a program's windows and says where it went wrong; given
+// FAILURE_SCREENSHOT=FILE.png, it saves the window it was working in there
+// when a step fails. Exit status 0
 // when every step went as it expects, 1 when one didn't, 2 for a scenario
 // that can't be run.
 #include "tests/windows/locator_e2e/driver.h"
@@ -78,6 +80,12 @@ int main(int argc, char **argv)
         const std::string failure = driver.Run(step);
         if (!failure.empty()) {
             std::fprintf(stderr, "%s:%d: %s\n  %s\n", argv[1], step.line, Joined(step.words).c_str(), failure.c_str());
+            // What the window showed then, for a look afterwards.
+            if (const std::optional<std::string> shot = lookup("FAILURE_SCREENSHOT")) {
+                if (driver.Run({step.line, {"screenshot", *shot}}).empty()) {
+                    std::fprintf(stderr, "  the window as it was: %s\n", shot->c_str());
+                }
+            }
             return 1;
         }
     }

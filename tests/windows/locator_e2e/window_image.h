@@ -1,4 +1,4 @@
-// A window as it is shown, for a look at it: its pixels, and a BMP file of them.
+// A window as it is shown, for a look at it: its pixels, and a PNG file of them.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +19,7 @@ struct WindowImage {
 // image when it can't be read.
 WindowImage CaptureWindow(HWND window);
 
-// Writes a top-down 32-bit BMP; false when the file can't be written.
-bool SaveBmp(const WindowImage &image, const std::wstring &path);
+// Writes the image as an RGB PNG; false when the file can't be written.
+bool SavePng(const WindowImage &image, const std::wstring &path);
 
 } // namespace kovr::e2e
