@@ -71,6 +71,10 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // Only this run's failure leaves a picture.
+    if (const std::optional<std::string> shot = lookup("FAILURE_SCREENSHOT")) {
+        DeleteFileW(WindowsPath(*shot).c_str());
+    }
     const auto start = std::chrono::steady_clock::now();
     Driver driver;
     for (const Step &step : *steps) {
