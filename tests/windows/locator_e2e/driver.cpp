@@ -2,6 +2,7 @@
 
 #include "discovery/wire_bytes.h"
 #include "locator/core/dialog_template.h"
+#include "locator/win32/locator_window.h"
 #include "tests/windows/locator_e2e/remote_list_view.h"
 #include "tests/windows/locator_e2e/window_image.h"
 
@@ -48,6 +49,23 @@ const std::map<std::string, int> kControlIds = {
     {"MacLine", locator::ControlId::MacLine},
     {"Reboot", locator::ControlId::Reboot},
     {"Details", locator::ControlId::Details},
+};
+
+// The main window's menu and shortcut commands.
+const std::map<std::string, int> kCommandIds = {
+    {"CopyIpAddress", locator::MenuId::CopyIpAddress},
+    {"CopyMacAddress", locator::MenuId::CopyMacAddress},
+    {"CopyRow", locator::MenuId::CopyRow},
+    {"OpenWebPage", locator::MenuId::OpenWebPage},
+    {"ConfigureIpSettings", locator::MenuId::ConfigureIpSettings},
+    {"DeviceInfo", locator::MenuId::DeviceInfo},
+    {"RebootDevice", locator::MenuId::RebootDevice},
+    {"ForgetPin", locator::MenuId::ForgetPin},
+    {"ConfigureSelectedDevices", locator::MenuId::ConfigureSelectedDevices},
+    {"ApplyPlan", locator::MenuId::ApplyPlan},
+    {"SaveListAs", locator::MenuId::SaveListAs},
+    {"CopySelectedRows", locator::MenuId::CopySelectedRows},
+    {"Refresh", locator::MenuId::Refresh},
 };
 
 const std::map<std::string, uint16_t> kRequestTypes = {
@@ -173,7 +191,8 @@ const Driver::CommandInfo Driver::kCommands[] = {
     {"gone", "TITLE  (waits until the program has no such window)", 1, 1, &Driver::Gone},
     {"click", "CONTROL  (sends BM_CLICK: done once the window has handled it)", 1, 1, &Driver::Click},
     {"post-click", "CONTROL  (posts BM_CLICK: for a click that opens a modal window)", 1, 1, &Driver::PostClick},
-    {"command", "ID  (posts WM_COMMAND, as a menu's item does)", 1, 1, &Driver::PostCommand},
+    {"command", "ID  (posts WM_COMMAND, as a menu's item does; ConfigureSelectedDevices, Refresh... by name)", 1, 1,
+     &Driver::PostCommand},
     {"key", "CONTROL KEY  (Enter, Escape, Tab, Space, F5, Up, Down, Home, End, Delete, A-Z, 0-9)", 2, 2, &Driver::Key},
     {"type", "CONTROL TEXT", 2, 2, &Driver::Type},
     {"set-address", "CONTROL A.B.C.D", 2, 2, &Driver::SetAddress},
@@ -394,10 +413,10 @@ std::string Driver::PostClick(const Args &args)
 
 std::string Driver::PostCommand(const Args &args)
 {
-    std::string error;
-    const std::optional<long> id = Number(args[0]);
+    const auto named = kCommandIds.find(args[0]);
+    const std::optional<long> id = named != kCommandIds.end() ? named->second : Number(args[0]);
     if (!id) {
-        return "not a command id: " + args[0];
+        return "no command " + args[0];
     }
     if (!current_ || !Post(current_, WM_COMMAND, MAKEWPARAM(*id, 0), 0)) {
         return "no window to take the command";
