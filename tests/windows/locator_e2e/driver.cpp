@@ -477,8 +477,10 @@ std::string Driver::SetAddress(const Args &args)
         return "not an address: " + args[1];
     }
     // The control's four fields share one id under Wine: only its own
-    // messages reach them.
-    if (!Send(control, IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)))) {
+    // messages reach them. It tells its window of a change as typing would.
+    if (!Send(control, IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d))) ||
+        !Send(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), EN_CHANGE),
+              reinterpret_cast<LPARAM>(control))) {
         return args[0] + " did not take the address";
     }
     return {};
