@@ -88,9 +88,10 @@ HWND WaitForMainWindow(DWORD process)
     for (const Clock::time_point start = Clock::now(); Clock::now() - start < kSearchLimit;) {
         for (HWND window = FindWindowW(nullptr, title.c_str()); window;
              window = FindWindowExW(nullptr, window, nullptr, title.c_str())) {
+            // Shown once its controls are made.
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner == process) {
+            if (owner == process && IsWindowVisible(window)) {
                 return window;
             }
         }
