@@ -9,7 +9,9 @@
 #include <commctrl.h>
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
