@@ -51,6 +51,21 @@ const std::map<std::string, int> kControlIds = {
     {"MacLine", locator::ControlId::MacLine},
     {"Reboot", locator::ControlId::Reboot},
     {"Details", locator::ControlId::Details},
+    {"BatchIntro", locator::ControlId::BatchIntro},
+    {"BatchDhcpRadio", locator::ControlId::BatchDhcpRadio},
+    {"BatchRangeRadio", locator::ControlId::BatchRangeRadio},
+    {"BatchFirstAddress", locator::ControlId::BatchFirstAddress},
+    {"BatchSubnetMask", locator::ControlId::BatchSubnetMask},
+    {"BatchGateway", locator::ControlId::BatchGateway},
+    {"BatchPassword", locator::ControlId::BatchPassword},
+    {"BatchRequireChallenge", locator::ControlId::BatchRequireChallenge},
+    {"BatchProblem", locator::ControlId::BatchProblem},
+    {"BatchPreview", locator::ControlId::BatchPreview},
+    {"BatchProgress", locator::ControlId::BatchProgress},
+    {"BatchOutcome", locator::ControlId::BatchOutcome},
+    {"BatchSaveCsv", locator::ControlId::BatchSaveCsv},
+    {"BatchClose", locator::ControlId::BatchClose},
+    {"BatchApply", locator::ControlId::BatchApply},
 };
 
 // The main window's menu and shortcut commands.
