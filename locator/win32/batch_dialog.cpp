@@ -208,8 +208,16 @@ void BatchDialog::SetMark(size_t row, int mark, const std::string &tip)
 
 void BatchDialog::FitColumns()
 {
+    // The wider of the cells and the title, which some list views'
+    // LVSCW_AUTOSIZE_USEHEADER leaves short; two letters' room as a margin.
+    const HWND preview = Preview();
+    const int margin = ListView_GetStringWidth(preview, L"MM");
     for (int column = 0; column < ColumnCount; ++column) {
-        ListView_SetColumnWidth(Preview(), column, LVSCW_AUTOSIZE_USEHEADER);
+        ListView_SetColumnWidth(preview, column, LVSCW_AUTOSIZE);
+        const int title = ListView_GetStringWidth(preview, Wide(EnglishText(kColumnTitles[column])).c_str()) + margin;
+        if (title > ListView_GetColumnWidth(preview, column)) {
+            ListView_SetColumnWidth(preview, column, title);
+        }
     }
 }
 

@@ -15,14 +15,15 @@ constexpr WORD kButtonClass = 0x0080;
 constexpr WORD kEditClass = 0x0081;
 constexpr WORD kStaticClass = 0x0082;
 
-constexpr wchar_t kFontName[] = L"MS Shell Dlg";
+// The font the templates were laid out in; the system maps it to its
+// scalable form where it has one.
+constexpr wchar_t kFontName[] = L"MS Sans Serif";
 
 DWORD FrameStyle(DialogFrame frame)
 {
-    // DS_SETFONT: "MS Shell Dlg" at the template's size, which the system
-    // maps to its classic dialog font (not DS_SHELLFONT's newer one, whose
-    // other metrics would move every control); DS_CENTER: over the owner,
-    // or the screen.
+    // DS_SETFONT: the templates' font at their size (not DS_SHELLFONT's
+    // newer one, whose other metrics would move every control); DS_CENTER:
+    // over the owner, or the screen.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
     return frame == DialogFrame::MainWindow ? style | WS_MINIMIZEBOX : style;
 }
