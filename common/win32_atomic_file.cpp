@@ -1,8 +1,8 @@
 #include "common/atomic_file.h"
 
-#include "discovery/platform/system_errors.h"
+#include "common/write_all.h"
 
-#include <algorithm>
+#include "discovery/platform/system_errors.h"
 
 #include <windows.h>
 
@@ -13,15 +13,7 @@ namespace {
 // Fills the new file and closes it; the handle is closed either way.
 bool FillAndClose(HANDLE file, const std::string &text)
 {
-    size_t done = 0;
-    bool written = true;
-    while (written && done < text.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
-        DWORD n = 0;
-        written = WriteFile(file, text.data() + done, chunk, &n, nullptr) && n > 0;
-        done += n;
-    }
-    written = written && FlushFileBuffers(file);
+    const bool written = WriteAll(file, text) && FlushFileBuffers(file);
     const DWORD writeError = GetLastError();
     CloseHandle(file);
     SetLastError(writeError);

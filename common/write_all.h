@@ -12,4 +12,10 @@ namespace kovr::common {
 // about a terminal that can't be written to.
 bool WriteAll(int fd, const std::string &text);
 
+#ifdef _WIN32
+// The same for a Windows file handle (a HANDLE): false with the system's
+// last error set when it stops short.
+bool WriteAll(void *file, const std::string &text);
+#endif
+
 } // namespace kovr::common

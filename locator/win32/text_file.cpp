@@ -1,10 +1,9 @@
 #include "locator/win32/text_file.h"
 
+#include "common/write_all.h"
 #include "discovery/platform/system_errors.h"
 
 #include <windows.h>
-
-#include <algorithm>
 
 namespace kovr::locator {
 
@@ -16,14 +15,7 @@ bool WriteTextFile(const std::wstring &path, const std::string &text, std::strin
         error = platform::SystemErrorText(static_cast<platform::SystemError>(GetLastError()));
         return false;
     }
-    size_t done = 0;
-    bool written = true;
-    while (written && done < text.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
-        DWORD n = 0;
-        written = WriteFile(file, text.data() + done, chunk, &n, nullptr) && n > 0;
-        done += n;
-    }
+    const bool written = common::WriteAll(file, text);
     if (!written) {
         error = platform::SystemErrorText(static_cast<platform::SystemError>(GetLastError()));
     }
