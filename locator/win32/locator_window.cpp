@@ -6,8 +6,10 @@
 #include "locator/win32/clipboard.h"
 #include "locator/win32/device_info_dialog.h"
 #include "locator/win32/file_dialog.h"
+#include "locator/win32/ip_settings_dialog.h"
 #include "locator/win32/message_box.h"
 #include "locator/win32/popup_menu.h"
+#include "locator/win32/reboot_dialog.h"
 #include "locator/win32/resource_ids.h"
 #include "locator/win32/text_file.h"
 #include "locator/win32/web_page.h"
@@ -338,12 +340,18 @@ void LocatorWindow::OnDestroy()
 
 void LocatorWindow::OnConfigureIpSettings()
 {
-    // The IP settings dialog (ip_settings_dialog) opens here on the selected device; it is added next.
+    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
+        IpSettingsDialog(library_, *device, pins_).RunModal(Window());
+        ShowPinWarnings();
+    }
 }
 
 void LocatorWindow::OnRebootDevice()
 {
-    // The reboot dialog (reboot_dialog) opens here on the selected device; it is added next.
+    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
+        RebootDialog(library_, *device, pins_).RunModal(Window());
+        ShowPinWarnings();
+    }
 }
 
 void LocatorWindow::OnConfigureSelectedDevices()

@@ -1,0 +1,229 @@
+// The reboot dialog: the command, the wait for the device and the status
+// line, with the pauses between polls taken out; the busy rules and what
+// closing during the wait leaves behind.
+#include "locator/core/workers.h"
+#include "locator/win32/reboot_dialog.h"
+#include "locator/win32/wide_text.h"
+#include "tests/locator/core/fake_library.h"
+#include "tests/locator/core/temp_pins.h"
+#include "tests/windows/locator/window_tests.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+using namespace kovr::locator;
+using namespace kovr::test;
+
+namespace {
+
+const FakeLibrary::Mac kMac = {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
+
+// A pinned device that answers with its challenge: no query before the
+// command, and every reply counts in the wait.
+struct Dialog {
+    explicit Dialog(FakeLibrary &fake)
+        : record(MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT")), dialog(fake.Seam(), record, pins.Pins())
+    {
+        fake.devices = {WithChallenge(record)};
+        pins.Pin(kMac);
+        dialog.SetPause([this](std::chrono::milliseconds pause) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                pauses.push_back(static_cast<int>(pause.count()));
+            }
+            if (onPause) {
+                onPause();
+            }
+        });
+        EXPECT_TRUE(dialog.Open(nullptr));
+    }
+    HWND Control(int id) const { return dialog.Control(id); }
+    std::wstring Status() const { return WindowText(Control(ControlId::Status)); }
+    bool Closed() const { return dialog.Window() == nullptr; }
+    // Presses Reboot and waits until the command, and the wait if any, ended.
+    bool Reboot(const wchar_t *password)
+    {
+        SetWindowTextW(Control(ControlId::RebootPassword), password);
+        PostClick(Control(ControlId::Reboot));
+        PumpPending();
+        return PumpUntil([this] { return !dialog.IsBusy(); });
+    }
+
+    TempPins pins;
+    MessageCapture messages;
+    KOVRDeviceInfoRecord record;
+    std::mutex mutex;
+    std::vector<int> pauses;
+    std::function<void()> onPause; // on the worker
+    RebootDialog dialog;
+};
+
+TEST(RebootDialog, OpensWithProductAndMacLinesAndThePasswordFocused)
+{
+    FakeLibrary fake;
+    Dialog d(fake);
+    EXPECT_EQ(WindowText(d.dialog.Window()), L"Reboot Device");
+    EXPECT_EQ(WindowText(d.Control(ControlId::ProductLine)), L"Product Name:\t7100-NT");
+    EXPECT_EQ(WindowText(d.Control(ControlId::MacLine)), L"MAC Address:    02:1a:2b:3c:4d:5e");
+    EXPECT_EQ(d.Status(), L"");
+    EXPECT_EQ(WindowText(d.Control(ControlId::RebootPassword)), L"");
+    EXPECT_EQ(GetFocus(), d.Control(ControlId::RebootPassword));
+    EXPECT_EQ(fake.opens, 0);
+}
+
+// The dialog stays open: the user can correct the password and try again.
+TEST(RebootDialog, ARefusedRebootShowsTheErrorAndKeepsStatusAndPassword)
+{
+    struct Case {
+        const char *name;
+        bool openFails;
+        std::string text;
+    };
+    const std::string header = "An Error occured while rebooting the device.\nError Number: ";
+    const Case cases[] = {
+        {"device refuses", false, header + "1\nError Message: Authentication Failed\n"},
+        {"no session", true, header + "-1\nError Message: \n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeLibrary fake;
+        fake.openFails = c.openFails;
+        fake.commandResult = 1;
+        fake.errorNumber = 1;
+        fake.errorMessage = "Authentication Failed";
+        Dialog d(fake);
+        ASSERT_TRUE(d.Reboot(L"wrong"));
+        EXPECT_EQ(d.messages.Texts(), std::vector<std::string>{c.text});
+        EXPECT_EQ(fake.deviceInfoPolls, 0);
+        EXPECT_EQ(fake.closed.size(), 1u);
+        EXPECT_EQ(d.Status(), L"");
+        EXPECT_EQ(WindowText(d.Control(ControlId::RebootPassword)), L"wrong");
+        EXPECT_FALSE(d.Closed());
+
+        fake.openFails = false;
+        fake.commandResult = 0;
+        ASSERT_TRUE(d.Reboot(L"right"));
+        EXPECT_EQ(d.Status(), L"Status: Ready");
+        ASSERT_FALSE(fake.rebootCalls.empty());
+        EXPECT_EQ(fake.rebootCalls.back().password, "right");
+        EXPECT_EQ(fake.rebootCalls.back().mac, kMac);
+        // A session of its own for each press.
+        EXPECT_EQ(fake.opens, 2);
+        EXPECT_EQ(fake.closed.size(), 2u);
+        EXPECT_NE(fake.closed[0], fake.closed[1]);
+    }
+}
+
+TEST(RebootDialog, WaitsForTheDeviceAndShowsWhereTheRebootStands)
+{
+    struct Case {
+        const char *name;
+        int answeringPoll; // 0: never
+        int polls;
+        const wchar_t *status;
+    };
+    const Case cases[] = {
+        {"answers at once", 1, 1, L"Status: Ready"},
+        {"answers at the first further poll", 2, 2, L"Status: Ready"},
+        {"answers at the fortieth further poll", 41, 41, L"Status: Ready"},
+        {"never answers", 0, 41, L"Status: Timed out"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeLibrary fake;
+        fake.deviceAnswers = [&c](int poll) { return poll == c.answeringPoll; };
+        Dialog d(fake);
+        ASSERT_TRUE(d.Reboot(L"secret"));
+        EXPECT_EQ(fake.rebootCalls.size(), 1u);
+        EXPECT_EQ(fake.deviceInfoPolls, c.polls);
+        EXPECT_EQ(d.pauses, std::vector<int>(static_cast<size_t>(c.polls - 1), 500));
+        EXPECT_EQ(d.Status(), c.status);
+        EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{fake.rebootCalls[0].session});
+        EXPECT_TRUE(d.messages.Texts().empty());
+        EXPECT_FALSE(d.Closed());
+    }
+}
+
+// Input is dropped while the dialog waits; only its frame closes it.
+TEST(RebootDialog, WhileTheWaitRunsInputIsRefused)
+{
+    FakeLibrary fake;
+    fake.deviceAnswers = [](int poll) { return poll == 2; };
+    Dialog d(fake);
+    Gate gate;
+    d.onPause = [&] { gate.Pass(); };
+    SetWindowTextW(d.Control(ControlId::RebootPassword), L"secret");
+    PostClick(d.Control(ControlId::Reboot));
+    ASSERT_TRUE(PumpUntil([&] { return gate.Reached(); }));
+    PumpPending();
+    EXPECT_EQ(d.Status(), L"Status: Rebooting");
+
+    PostClick(d.Control(ControlId::Reboot));
+    PostClick(d.Control(ControlId::Ok));
+    PostMessageW(d.Control(ControlId::RebootPassword), WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpPending();
+    EXPECT_FALSE(d.Closed());
+
+    gate.Open();
+    ASSERT_TRUE(PumpUntil([&] { return !d.dialog.IsBusy(); }));
+    EXPECT_EQ(d.Status(), L"Status: Ready");
+    EXPECT_EQ(fake.rebootCalls.size(), 1u);
+    EXPECT_EQ(fake.deviceInfoPolls, 2);
+}
+
+TEST(RebootDialog, ClosingDuringTheWaitEndsItAndLeavesNothingBehind)
+{
+    FakeLibrary fake;
+    fake.deviceAnswers = [](int) { return false; };
+    Gate gate;
+    {
+        Dialog d(fake);
+        // The worker outlives the dialog, and its pause with it.
+        d.dialog.SetPause([&gate](std::chrono::milliseconds) { gate.Pass(); });
+        SetWindowTextW(d.Control(ControlId::RebootPassword), L"secret");
+        PostClick(d.Control(ControlId::Reboot));
+        ASSERT_TRUE(PumpUntil([&] { return gate.Reached(); }));
+
+        // The close box works while the dialog waits.
+        PostMessageW(d.dialog.Window(), WM_CLOSE, 0, 0);
+        PumpPending();
+        EXPECT_TRUE(d.Closed());
+        EXPECT_EQ(d.dialog.Result(), IDCANCEL);
+        // The worker's call still uses the session.
+        EXPECT_TRUE(fake.closed.empty());
+    }
+    gate.Open();
+    ApplicationWorkers().JoinAll();
+    EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{fake.rebootCalls[0].session});
+    EXPECT_EQ(fake.deviceInfoPolls, 1);
+    // Nor the window that carried its results.
+    EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, L"kovr.locator.UiPost", nullptr), nullptr);
+}
+
+TEST(RebootDialog, EnterClosesWithoutSendingUnlessTheRebootButtonHasTheFocus)
+{
+    struct Case {
+        const char *name;
+        int focus;
+        bool reboots;
+    };
+    const Case cases[] = {{"Enter in the password", ControlId::RebootPassword, false},
+                          {"Enter on Reboot", ControlId::Reboot, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeLibrary fake;
+        Dialog d(fake);
+        SetWindowTextW(d.Control(ControlId::RebootPassword), L"secret");
+        // As Tab moves it, which makes a focused button the default.
+        SendMessageW(d.dialog.Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.Control(c.focus)), TRUE);
+        PostMessageW(d.Control(c.focus), WM_KEYDOWN, VK_RETURN, 0);
+        PumpPending();
+        ASSERT_TRUE(PumpUntil([&] { return !d.dialog.IsBusy(); }));
+        EXPECT_EQ(d.Closed(), !c.reboots);
+        EXPECT_EQ(fake.rebootCalls.size(), c.reboots ? 1u : 0u);
+        EXPECT_EQ(fake.opens, c.reboots ? 1 : 0);
+    }
+}
+
+} // namespace
