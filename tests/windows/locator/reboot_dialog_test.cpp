@@ -179,7 +179,6 @@ TEST(RebootDialog, ClosingDuringTheWaitEndsItAndLeavesNothingBehind)
     Gate gate;
     {
         Dialog d(fake);
-        // The worker outlives the dialog, and its pause with it.
         d.dialog.SetPause([&gate](std::chrono::milliseconds) { gate.Pass(); });
         SetWindowTextW(d.Control(ControlId::RebootPassword), L"secret");
         PostClick(d.Control(ControlId::Reboot));
@@ -192,12 +191,16 @@ TEST(RebootDialog, ClosingDuringTheWaitEndsItAndLeavesNothingBehind)
         EXPECT_EQ(d.dialog.Result(), IDCANCEL);
         // The worker's call still uses the session.
         EXPECT_TRUE(fake.closed.empty());
+
+        // The wait ends at its next poll, and the worker with it.
+        gate.Open();
+        ApplicationWorkers().JoinAll();
+        EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{fake.rebootCalls[0].session});
+        EXPECT_EQ(fake.deviceInfoPolls, 1);
+        PumpPending();
+        EXPECT_TRUE(d.messages.Texts().empty());
     }
-    gate.Open();
-    ApplicationWorkers().JoinAll();
-    EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{fake.rebootCalls[0].session});
-    EXPECT_EQ(fake.deviceInfoPolls, 1);
-    // Nor the window that carried its results.
+    // Nor the window that carried the worker's results.
     EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, L"kovr.locator.UiPost", nullptr), nullptr);
 }
 
