@@ -1,5 +1,6 @@
 // The IP settings dialog: its opening state, the mode switch, the one
 // command that Apply sends, the error boxes and the busy rules.
+#include "locator/core/record_text.h"
 #include "locator/win32/ip_settings_dialog.h"
 #include "locator/win32/wide_text.h"
 #include "tests/locator/core/fake_library.h"
@@ -8,8 +9,6 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-
-#include <optional>
 
 using namespace kovr::locator;
 using namespace kovr::test;
@@ -62,7 +61,7 @@ struct Dialog {
     IpSettingsDialog dialog;
 };
 
-TEST(IpSettingsDialog, OpensWithTheDeviceAndInTheModeThatItsDhcpModeGives)
+TEST(IpSettingsDialog, OpensWithTheDeviceInTheModeItsDhcpModeGivesAndClosesWithoutSending)
 {
     struct Case {
         const char *name;
@@ -95,29 +94,12 @@ TEST(IpSettingsDialog, OpensWithTheDeviceAndInTheModeThatItsDhcpModeGives)
         EXPECT_EQ(d.Packed(ControlId::Gateway), 0x0A4D01FEu);
         const HWND focus = GetFocus();
         EXPECT_EQ(c.dhcp ? focus : GetParent(focus), d.Control(c.dhcp ? ControlId::Password : ControlId::IpAddress));
+        // Escape and Cancel as the close box does.
+        PostMessageW(d.dialog.Window(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return d.Closed(); }, 5000));
+        EXPECT_EQ(d.dialog.Result(), IDCANCEL);
         EXPECT_EQ(fake.opens, 0);
     }
-}
-
-TEST(IpSettingsDialog, ARadioClickEmptiesThePasswordAndRestoresTheAddresses)
-{
-    FakeLibrary fake;
-    Dialog d(fake, DeviceRecord(0));
-    SetWindowTextW(d.Control(ControlId::Password), L"secret");
-    SendMessageW(d.Control(ControlId::IpAddress), IPM_SETADDRESS, 0, 0xC0A80163);
-    // Also a click on the button that is already checked.
-    PostClick(d.Control(ControlId::ManualRadio));
-    PumpPending();
-    EXPECT_EQ(WindowText(d.Control(ControlId::Password)), L"");
-    EXPECT_EQ(d.Packed(ControlId::IpAddress), 0x0A4D010Au);
-
-    SetWindowTextW(d.Control(ControlId::Password), L"secret");
-    PostClick(d.Control(ControlId::DhcpRadio));
-    PumpPending();
-    EXPECT_EQ(WindowText(d.Control(ControlId::Password)), L"");
-    EXPECT_TRUE(d.Checked(ControlId::DhcpRadio));
-    EXPECT_FALSE(IsWindowEnabled(d.Control(ControlId::Gateway)));
-    EXPECT_EQ(fake.CommandCount(), 0);
 }
 
 TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
@@ -125,42 +107,42 @@ TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
     struct Case {
         const char *name;
         uint8_t dhcpMode;
-        int radio;                         // clicked before Apply, or 0
-        std::optional<DWORD> addresses[3]; // typed: IP, mask, gateway; none leaves it blank
-        bool enter;                        // Enter in the password instead of a click on Apply
-        std::optional<uint32_t> sent[3];   // SetNetwork's IP, mask, gateway; none for SetDHCP
+        bool chooseStatic; // a click on the manual button first
+        bool blankGateway;
+        bool enter; // Enter in the password instead of a click on Apply
+        std::string sent;
     };
-    const uint32_t ip = Address("192.168.1.10"), mask = Address("255.255.255.0"), gateway = Address("192.168.1.1");
     const Case cases[] = {
-        {"DHCP", 1, 0, {0xC0A8010A, 0xFFFFFF00, 0xC0A80101}, false, {}},
-        {"static, Enter in the password", 0, 0, {0xC0A8010A, 0xFFFFFF00, 0xC0A80101}, true, {ip, mask, gateway}},
-        {"static chosen over DHCP",
-         1,
-         ControlId::ManualRadio,
-         {0xC0A8010A, 0xFFFFFF00, 0xC0A80101},
-         false,
-         {ip, mask, gateway}},
-        {"a blank field as 0.0.0.0", 0, 0, {0xC0A8010A, 0xFFFFFF00, std::nullopt}, false, {ip, mask, 0u}},
+        {"DHCP", 1, false, false, false, "DHCP 1"},
+        {"static, Enter in the password", 0, false, false, true, "192.168.1.10 255.255.255.0 192.168.1.1"},
+        {"static chosen over DHCP", 1, true, false, false, "192.168.1.10 255.255.255.0 192.168.1.1"},
+        {"a blank field as 0.0.0.0", 0, false, true, false, "192.168.1.10 255.255.255.0 0.0.0.0"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         FakeLibrary fake;
         Dialog d(fake, DeviceRecord(c.dhcpMode));
-        if (c.radio) {
-            PostClick(d.Control(c.radio));
+        const HWND password = d.Control(ControlId::Password);
+        if (c.chooseStatic) {
+            // A click reloads the addresses and empties the password.
+            SetWindowTextW(password, L"typed");
+            SendMessageW(d.Control(ControlId::IpAddress), IPM_SETADDRESS, 0, 0x01020304);
+            PostClick(d.Control(ControlId::ManualRadio));
             PumpPending();
+            EXPECT_EQ(WindowText(password), L"");
+            EXPECT_EQ(d.Packed(ControlId::IpAddress), 0x0A4D010Au);
         }
+        const DWORD typed[] = {0xC0A8010A, 0xFFFFFF00, 0xC0A80101};
         for (size_t i = 0; i < 3; ++i) {
-            const HWND control = d.Control(kAddressIds[i]);
-            SendMessageW(control, IPM_CLEARADDRESS, 0, 0);
-            if (c.addresses[i]) {
-                SendMessageW(control, IPM_SETADDRESS, 0, static_cast<LPARAM>(*c.addresses[i]));
-            }
+            SendMessageW(d.Control(kAddressIds[i]), IPM_SETADDRESS, 0, typed[i]);
         }
-        SetWindowTextW(d.Control(ControlId::Password), L"p\u00E4ss");
+        if (c.blankGateway) {
+            SendMessageW(d.Control(ControlId::Gateway), IPM_CLEARADDRESS, 0, 0);
+        }
+        SetWindowTextW(password, L"p\u00E4ss");
         if (c.enter) {
-            SetFocus(d.Control(ControlId::Password));
-            PostMessageW(d.Control(ControlId::Password), WM_KEYDOWN, VK_RETURN, 0);
+            SetFocus(password);
+            PostMessageW(password, WM_KEYDOWN, VK_RETURN, 0);
         } else {
             PostClick(d.Control(ControlId::Ok));
         }
@@ -168,29 +150,27 @@ TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
         EXPECT_EQ(d.dialog.Result(), IDOK);
         EXPECT_TRUE(d.messages.Texts().empty());
         ASSERT_EQ(fake.CommandCount(), 1);
-        // The password as UTF-8, whatever the system's code page.
-        const std::string password = "p\xC3\xA4ss";
-        KOVR_HANDLE session = nullptr;
-        if (c.sent[0]) {
-            ASSERT_EQ(fake.networkCalls.size(), 1u);
-            const FakeLibrary::NetworkCall &call = fake.networkCalls[0];
-            EXPECT_EQ(call.ip, *c.sent[0]);
-            EXPECT_EQ(call.mask, *c.sent[1]);
-            EXPECT_EQ(call.gateway, *c.sent[2]);
-            EXPECT_EQ(call.mac, kMac);
-            EXPECT_EQ(call.password, password);
-            session = call.session;
+        std::string sent;
+        FakeLibrary::DhcpCall call; // the fields both kinds share
+        if (fake.networkCalls.empty()) {
+            call = fake.dhcpCalls[0];
+            sent = "DHCP " + std::to_string(call.mode);
         } else {
-            ASSERT_EQ(fake.dhcpCalls.size(), 1u);
-            EXPECT_EQ(fake.dhcpCalls[0].mode, 1);
-            EXPECT_EQ(fake.dhcpCalls[0].mac, kMac);
-            EXPECT_EQ(fake.dhcpCalls[0].password, password);
-            session = fake.dhcpCalls[0].session;
+            const FakeLibrary::NetworkCall &network = fake.networkCalls[0];
+            call = {network.session, network.mac, 0, network.password};
+            sent = FormatDottedAddress(network.ip) + " " + FormatDottedAddress(network.mask) + " " +
+                   FormatDottedAddress(network.gateway);
         }
-        EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{session});
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(call.mac, kMac);
+        // As UTF-8, whatever the system's code page.
+        EXPECT_EQ(call.password, "p\xC3\xA4ss");
+        EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{call.session});
     }
 }
 
+// After a failed command the dialog closes anyway; when nothing was sent
+// the user is back in it, the password still typed.
 TEST(IpSettingsDialog, AFailureIsToldThroughTheMessageBox)
 {
     struct Case {
@@ -199,35 +179,20 @@ TEST(IpSettingsDialog, AFailureIsToldThroughTheMessageBox)
         std::string errorMessage;
         std::wstring password;
         bool confirm; // the answer to the question before a plain password
-        std::vector<std::string> texts;
-        bool closes;
+        std::string text;
+        bool sent;
     };
-    const std::string header = "An Error occurred.\nError Number: ";
+    const std::string error = "An Error occurred.\nError Number: ";
+    const std::string refused = error + "1\nError Message: Authentication Failed\n";
     const Case cases[] = {
-        {"device refuses",
-         false,
-         "Authentication Failed",
-         L"wrong",
-         true,
-         {header + "1\nError Message: Authentication Failed\n"},
-         true},
-        {"no session", true, "", L"pw", true, {header + "-1\nError Message: \n"}, true},
-        {"a long message cut",
-         false,
-         std::string(300, 'x'),
-         L"pw",
-         true,
-         {header + "1\nError Message: " + std::string(254, 'x') + "\n"},
-         true},
+        {"device refuses", false, "Authentication Failed", L"wrong", true, refused, true},
+        {"no session", true, "", L"pw", true, error + "-1\nError Message: \n", true},
+        {"a long message cut", false, std::string(300, 'x'), L"pw", true,
+         error + "1\nError Message: " + std::string(254, 'x') + "\n", true},
         // Two bytes each in UTF-8: one more than the buffer takes.
-        {"password too long",
-         false,
-         "",
-         std::wstring(512, L'\u00FC'),
-         true,
-         {"The password is longer than 1023 bytes.\n"},
-         false},
-        {"plain password declined", false, "", L"pw", false, {}, false},
+        {"password too long", false, "", std::wstring(512, L'\u00FC'), true,
+         "The password is longer than 1023 bytes.\n", false},
+        {"plain password declined", false, "", L"pw", false, "", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -239,40 +204,13 @@ TEST(IpSettingsDialog, AFailureIsToldThroughTheMessageBox)
         Dialog d(fake, DeviceRecord(1), c.confirm);
         SetWindowTextW(d.Control(ControlId::Password), c.password.c_str());
         ASSERT_TRUE(d.Apply());
-        EXPECT_EQ(d.messages.Texts(), c.texts);
-        EXPECT_EQ(d.Closed(), c.closes);
-        if (!c.closes) {
-            // Back in the dialog, the password still typed.
+        EXPECT_EQ(d.messages.Texts(), c.text.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.text});
+        EXPECT_EQ(d.Closed(), c.sent);
+        EXPECT_EQ(fake.CommandCount(), c.sent && !c.openFails ? 1 : 0);
+        if (!c.sent) {
             EXPECT_EQ(WindowText(d.Control(ControlId::Password)), c.password);
-            EXPECT_EQ(fake.CommandCount(), 0);
         }
         EXPECT_EQ(fake.closed.size(), static_cast<size_t>(fake.opens));
-    }
-}
-
-TEST(IpSettingsDialog, CancellingSendsNothing)
-{
-    struct Case {
-        const char *name;
-        UINT message;
-        WPARAM key;
-    };
-    const Case cases[] = {{"Cancel", 0, 0}, {"Escape", WM_KEYDOWN, VK_ESCAPE}, {"close box", WM_CLOSE, 0}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeLibrary fake;
-        Dialog d(fake, DeviceRecord(0));
-        SetWindowTextW(d.Control(ControlId::Password), L"secret");
-        if (c.message == 0) {
-            PostClick(d.Control(ControlId::Cancel));
-        } else {
-            SetFocus(d.Control(ControlId::Password));
-            PostMessageW(c.message == WM_CLOSE ? d.dialog.Window() : d.Control(ControlId::Password), c.message, c.key,
-                         0);
-        }
-        ASSERT_TRUE(PumpUntil([&] { return d.Closed(); }, 5000));
-        EXPECT_EQ(d.dialog.Result(), IDCANCEL);
-        EXPECT_EQ(fake.opens, 0);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "locator/win32/device_info_dialog.h"
 #include "locator/win32/file_dialog.h"
 #include "locator/win32/locator_window.h"
+#include "locator/win32/ui_post.h"
 #include "locator/win32/web_page.h"
 #include "locator/win32/wide_text.h"
 #include "tests/locator/core/fake_library.h"
@@ -364,6 +365,67 @@ TEST(MainWindow, ClosingDuringTheSearchLeavesNoSessionThreadOrRecord)
     EXPECT_EQ(main.fake.opens, 1);
     EXPECT_FALSE(main.fake.IsOpen(main.fake.closed[0]));
     EXPECT_EQ(main.fake.LiveCopies(), 0);
+}
+
+// The dialog a modal run shows: the thread's other dialog.
+HWND DialogOver(HWND window)
+{
+    struct Search {
+        HWND window;
+        HWND dialog;
+    } search = {window, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) {
+            auto *search = reinterpret_cast<Search *>(data);
+            if (candidate != search->window && ClassOf(candidate) == L"#32770") {
+                search->dialog = candidate;
+            }
+            return search->dialog ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.dialog;
+}
+
+// Configure IP Settings and Reboot Device open their dialog over the
+// window, on the selected device.
+TEST(MainWindow, DeviceButtonsOpenTheirDialogOnTheSelectedDevice)
+{
+    struct Case {
+        int button;
+        const wchar_t *caption;
+        int macControl;
+        const wchar_t *mac;
+    };
+    const Case cases[] = {
+        {ControlId::ConfigureIpSettings, L"Set IP Address", ControlId::MacText, L"02:00:00:00:00:01"},
+        {ControlId::RebootDevice, L"Reboot Device", ControlId::MacLine, L"MAC Address:    02:00:00:00:00:01"},
+    };
+    MainWindow main;
+    main.fake.devices = ThreeDevices();
+    ASSERT_TRUE(main.Open());
+    SelectRows(main.List(), {1});
+    // Its calls run in the dialog's own loop, after the click.
+    const UiPost post;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.caption);
+        std::wstring caption, mac;
+        HWND owner = nullptr;
+        PostClick(main.Button(c.button));
+        post.Poster()([&] {
+            const HWND dialog = DialogOver(main.window->Window());
+            caption = WindowText(dialog);
+            mac = WindowText(GetDlgItem(dialog, c.macControl));
+            owner = GetWindow(dialog, GW_OWNER);
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        });
+        PumpPending();
+        EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(mac, c.mac);
+        EXPECT_EQ(owner, main.window->Window());
+        EXPECT_TRUE(IsWindowEnabled(main.window->Window()));
+    }
+    EXPECT_EQ(main.fake.opens, 1);
 }
 
 TEST(DeviceInfoDialog, ShowsTheRecordsLinesWithTheNameMadeSafe)
