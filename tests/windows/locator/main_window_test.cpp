@@ -367,26 +367,6 @@ TEST(MainWindow, ClosingDuringTheSearchLeavesNoSessionThreadOrRecord)
     EXPECT_EQ(main.fake.LiveCopies(), 0);
 }
 
-// The dialog a modal run shows: the thread's other dialog.
-HWND DialogOver(HWND window)
-{
-    struct Search {
-        HWND window;
-        HWND dialog;
-    } search = {window, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND candidate, LPARAM data) {
-            auto *search = reinterpret_cast<Search *>(data);
-            if (candidate != search->window && ClassOf(candidate) == L"#32770") {
-                search->dialog = candidate;
-            }
-            return search->dialog ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.dialog;
-}
-
 // Configure IP Settings and Reboot Device open their dialog over the
 // window, on the selected device.
 TEST(MainWindow, DeviceButtonsOpenTheirDialogOnTheSelectedDevice)
@@ -413,7 +393,8 @@ TEST(MainWindow, DeviceButtonsOpenTheirDialogOnTheSelectedDevice)
         HWND owner = nullptr;
         PostClick(main.Button(c.button));
         post.Poster()([&] {
-            const HWND dialog = DialogOver(main.window->Window());
+            // Above the window it is shown over.
+            const HWND dialog = FindWindowExW(nullptr, nullptr, L"#32770", nullptr);
             caption = WindowText(dialog);
             mac = WindowText(GetDlgItem(dialog, c.macControl));
             owner = GetWindow(dialog, GW_OWNER);
