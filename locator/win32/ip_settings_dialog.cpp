@@ -21,6 +21,39 @@ uint32_t AddressIn(HWND control)
     return NetworkOrderFromPacked(packed);
 }
 
+// Enter in the password presses Apply, `apply`. The dialog manager finds
+// the default button by its id, which the address fields' inner edits
+// share under Wine: with those off, in DHCP mode, Enter did nothing.
+LRESULT CALLBACK EnterPressesApply(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR apply)
+{
+    switch (message) {
+    case WM_GETDLGCODE:
+        if (wParam == VK_RETURN) {
+            return DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            const auto button = reinterpret_cast<HWND>(apply);
+            if (IsWindowEnabled(button)) {
+                SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(button));
+            }
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == '\r') {
+            return 0; // handled as a key; no beep
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(edit, EnterPressesApply, 0);
+        break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 } // namespace
 
 IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device,
@@ -41,6 +74,8 @@ void IpSettingsDialog::OnInitDialog()
     const KOVRDeviceInfoRecord &device = task_.Device();
     SetWindowTextW(Control(ControlId::ProductText), Wide(RecordText(device.productName)).c_str());
     SetWindowTextW(Control(ControlId::MacText), Wide(FormatMacAddress(device.macAddress)).c_str());
+    SetWindowSubclass(Control(ControlId::Password), EnterPressesApply, 0,
+                      reinterpret_cast<DWORD_PTR>(Control(ControlId::Ok)));
     // In DHCP mode the address fields are off, and the focus goes to the
     // password.
     SetAddressMode(!task_.OpensInDhcpMode());

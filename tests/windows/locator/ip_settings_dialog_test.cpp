@@ -113,7 +113,7 @@ TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
         std::string sent;
     };
     const Case cases[] = {
-        {"DHCP", 1, false, false, false, "DHCP 1"},
+        {"DHCP, Enter in the password", 1, false, false, true, "DHCP 1"},
         {"static, Enter in the password", 0, false, false, true, "192.168.1.10 255.255.255.0 192.168.1.1"},
         {"static chosen over DHCP", 1, true, false, false, "192.168.1.10 255.255.255.0 192.168.1.1"},
         {"a blank field as 0.0.0.0", 0, false, true, false, "192.168.1.10 255.255.255.0 0.0.0.0"},
