@@ -25,14 +25,7 @@ const FakeLibrary::Mac kMac = {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f};
 
 KOVRDeviceInfoRecord DeviceRecord(uint8_t dhcpMode, bool dhcpReported = true)
 {
-    KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.77.1.10", "lab-1", "7100-NT");
-    record.subnetMask = Address("255.255.255.0");
-    record.gatewayAddress = Address("10.77.1.254");
-    record.dhcpMode = dhcpMode;
-    if (dhcpReported) {
-        record.presentFields |= KOVR_FIELD_DHCP_MODE;
-    }
-    return record;
+    return SettingsRecord(kMac, "7100-NT", dhcpMode, dhcpReported);
 }
 
 // The bytes of a 32-bit value as it lies in memory.

@@ -253,6 +253,19 @@ KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, con
     return record;
 }
 
+KOVRDeviceInfoRecord SettingsRecord(const FakeLibrary::Mac &mac, const char *product, uint8_t dhcpMode,
+                                    bool dhcpReported)
+{
+    KOVRDeviceInfoRecord record = MakeRecord(mac, "10.77.1.10", "lab-1", product);
+    record.subnetMask = Address("255.255.255.0");
+    record.gatewayAddress = Address("10.77.1.254");
+    record.dhcpMode = dhcpMode;
+    if (dhcpReported) {
+        record.presentFields |= KOVR_FIELD_DHCP_MODE;
+    }
+    return record;
+}
+
 KOVRDeviceInfoRecord WithChallenge(KOVRDeviceInfoRecord record)
 {
     record.presentFields |= KOVR_FIELD_NONCE;

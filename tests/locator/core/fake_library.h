@@ -118,6 +118,10 @@ KOVRDeviceInfoRecord MakeRecord(const FakeLibrary::Mac &mac, const char *ip, con
 // The record with a challenge, as a device that wants a digest answers a
 // query for its own MAC.
 KOVRDeviceInfoRecord WithChallenge(KOVRDeviceInfoRecord record);
+// lab-1 at 10.77.1.10/24 with gateway 10.77.1.254, as the IP settings
+// dialog opens on it: in `dhcpMode`, or with no DHCP mode reported.
+KOVRDeviceInfoRecord SettingsRecord(const FakeLibrary::Mac &mac, const char *product, uint8_t dhcpMode,
+                                    bool dhcpReported);
 
 // 02:00:00:00:00:n.
 FakeLibrary::Mac MacOf(int n);

@@ -20,14 +20,7 @@ constexpr int kAddressIds[] = {ControlId::IpAddress, ControlId::SubnetMask, Cont
 
 KOVRDeviceInfoRecord DeviceRecord(uint8_t dhcpMode, bool dhcpReported = true)
 {
-    KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.77.1.10", "lab-1", "dispatch-S\xC3\xBC");
-    record.subnetMask = Address("255.255.255.0");
-    record.gatewayAddress = Address("10.77.1.254");
-    record.dhcpMode = dhcpMode;
-    if (dhcpReported) {
-        record.presentFields |= KOVR_FIELD_DHCP_MODE;
-    }
-    return record;
+    return SettingsRecord(kMac, "dispatch-S\xC3\xBC", dhcpMode, dhcpReported);
 }
 
 // A plain device's dialog, open; its question before a plain password is
