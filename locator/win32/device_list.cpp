@@ -14,20 +14,15 @@ namespace {
 
 constexpr int kNoMark = I_IMAGENONE;
 constexpr int kConflictMark = 0;
+constexpr int kBaseUnitXAt96Dpi = 6;
 
-int WindowDpi(HWND window)
+// The dialog's horizontal base unit in pixels: 6 for its font at 96 DPI,
+// and as much more as the system made the dialog larger.
+int DialogBaseUnitX(HWND dialog)
 {
-    // Windows 10's per-monitor value where there is one, else the system's.
-    using GetDpiForWindowCall = UINT(WINAPI *)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowCall>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow) {
-        return static_cast<int>(getDpiForWindow(window));
-    }
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    RECT fourUnits = {0, 0, 4, 0};
+    MapDialogRect(dialog, &fourUnits);
+    return fourUnits.right > 0 ? fourUnits.right : kBaseUnitXAt96Dpi;
 }
 
 void SetCell(HWND list, int row, int column, const std::wstring &text, int image)
@@ -51,15 +46,17 @@ DeviceList::DeviceList(HWND list, DeviceTable &table, std::function<void()> sele
     : list_(list), table_(table), selectionChanged_(std::move(selectionChanged))
 {
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-    const int dpi = WindowDpi(list_);
+    const int baseUnitX = DialogBaseUnitX(GetParent(list_));
     for (size_t i = 0; i < kDeviceColumnCount; ++i) {
         std::wstring title = Wide(EnglishText(kDeviceColumns[i].title));
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         column.pszText = title.data();
-        // Pixels at 96 DPI, as the Qt face takes them.
-        column.cx = MulDiv(kDeviceColumns[i].width, dpi, 96);
+        // Pixels at 96 DPI, as the Qt face takes them, scaled as the window
+        // is: by its font, which the system scales by less than the DPI
+        // where it has no larger size of it.
+        column.cx = MulDiv(kDeviceColumns[i].width, baseUnitX, kBaseUnitXAt96Dpi);
         column.iSubItem = static_cast<int>(i);
         ListView_InsertColumn(list_, static_cast<int>(i), &column);
     }
