@@ -55,6 +55,7 @@ int main(int argc, char **argv)
     const std::string password = directory + "/password";
     const std::string output = directory + "/output";
     std::ofstream(password) << "secret\n";
+    chmod(password.c_str(), 0600);
     {
         std::ofstream out(plan);
         out << "mac,ip,mask,gateway,dhcp\n";

@@ -103,6 +103,7 @@ double TimeCli(int devices)
     const std::string plan = directory + "/plan.csv";
     const std::string password = directory + "/password";
     std::ofstream(password) << "secret\n";
+    chmod(password.c_str(), 0600);
     {
         std::ofstream out(plan);
         out << "mac,ip,mask,gateway\n";

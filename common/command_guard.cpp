@@ -3,8 +3,6 @@
 #include "common/failure_text.h"
 #include "common/printable_text.h"
 
-#include <cstring>
-
 namespace kovr::common {
 
 CommandGuard::CommandGuard(const GuardCalls &calls, KnownDevices &pins, GuardOptions options)
@@ -67,12 +65,9 @@ void CommandGuard::Took(const MacAddress &mac, Verdict verdict)
 
 std::optional<Verdict> CommandGuard::Refusal(KOVR_HANDLE session, const MacAddress &mac, int32_t result) const
 {
-    // A device may answer 1 with a number and text of its own; only the
-    // library's refusal carries this one.
-    char message[kLastErrorMessageSize] = {};
-    if (result != 1 || calls_.getLastError(session) != 1 ||
-        calls_.getLastErrorMessage(session, message, sizeof message) != 0 ||
-        std::strcmp(message, KOVR_NO_CHALLENGE_MESSAGE) != 0) {
+    // By the result and the number alone: a device answers 0 to 255 for
+    // both, and may send the library's text as well as any other.
+    if (result != KOVR_FAILED || calls_.getLastError(session) != KOVR_ERROR_NO_CHALLENGE) {
         return std::nullopt;
     }
     return pins_.IsPinned(mac) ? Verdict::Impostor : Verdict::RefusedPlain;

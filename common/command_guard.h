@@ -33,7 +33,6 @@ namespace kovr::common {
 struct GuardCalls {
     int32_t (*setCommandPolicy)(KOVR_HANDLE h, uint32_t policy);
     int32_t (*getLastError)(KOVR_HANDLE h);
-    int32_t (*getLastErrorMessage)(KOVR_HANDLE h, char *buffer, uint32_t size);
 };
 
 enum class Verdict {
@@ -82,7 +81,7 @@ public:
     void Took(const MacAddress &mac, Verdict verdict);
     // After a command made with the guard on: Impostor or RefusedPlain
     // when the library refused it for a missing challenge (nothing was
-    // sent), none for any other result.
+    // sent), none for any other result, whatever a reply said.
     std::optional<Verdict> Refusal(KOVR_HANDLE session, const MacAddress &mac, int32_t result) const;
     // The sentence for Impostor and RefusedPlain: what happened and that
     // the password was not sent.

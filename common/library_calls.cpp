@@ -24,7 +24,7 @@ ApplyCalls LibraryApplyCalls()
 
 GuardCalls LibraryGuardCalls()
 {
-    return {KOVRSetCommandPolicy, KOVRGetLastError, KOVRGetLastErrorMessage};
+    return {KOVRSetCommandPolicy, KOVRGetLastError};
 }
 
 } // namespace kovr::common

@@ -9,6 +9,8 @@
 
 namespace kovr::common {
 
+const char kHoldsNul[] = "the password holds a NUL character";
+
 Password::Password()
 {
     Clear();
@@ -80,6 +82,12 @@ bool Password::ReadLine(int fd, std::string &error)
     }
     // Whatever was read past the line goes too.
     platform::SecureZero(buffer_ + size_, kCapacity - size_);
+    // Only the part before a NUL would be sent.
+    if (std::memchr(buffer_, '\0', size_) != nullptr) {
+        Clear();
+        error = kHoldsNul;
+        return false;
+    }
     return true;
 }
 

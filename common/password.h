@@ -7,6 +7,9 @@
 
 namespace kovr::common {
 
+// Why a password with a NUL is refused: only the part before it would be sent.
+extern const char kHoldsNul[];
+
 class Password {
 public:
     // Room for the text and its terminator.
@@ -22,7 +25,7 @@ public:
 
     // Reads one line from fd, up to a newline (dropped, with a carriage
     // return before it) or the end of the input. False with a message when
-    // the read fails or the line doesn't fit.
+    // the read fails, the line doesn't fit or it holds a NUL.
     bool ReadLine(int fd, std::string &error);
     // Copies the text; false when it doesn't fit.
     bool Assign(const char *text, size_t length);

@@ -120,7 +120,7 @@ void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, cons
     const ChangeResult change = ChangeSettings(calls.device, session, entry.mac.data(), report.after, password->c_str(),
                                                UntilDeadline(settings), nullptr, trust);
     entry.password.reset();
-    if (guard != nullptr && change.status == ChangeStatus::Refused) {
+    if (guard != nullptr && (change.status == ChangeStatus::Refused || change.status == ChangeStatus::Failed)) {
         if (const std::optional<Verdict> refusal = guard->Refusal(session, entry.mac, change.result)) {
             Fail(report, guard->Explain(*refusal, entry.mac));
             return;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace kovr::common {
 
@@ -93,9 +94,15 @@ bool SplitCsv(const std::string &text, size_t start, std::vector<CsvRecord> &rec
     return true;
 }
 
+// The messages name the row, never any of the password's text.
 bool SetPassword(PlanRow &row, const char *text, size_t length, std::string &error)
 {
     row.password = std::make_unique<Password>();
+    // The library takes it up to its first NUL: the rest would go unsent.
+    if (std::memchr(text, '\0', length) != nullptr) {
+        error = row.where + ": " + kHoldsNul;
+        return false;
+    }
     if (!row.password->Assign(text, length)) {
         error = row.where + ": the password is longer than " + std::to_string(Password::kCapacity - 1) + " bytes";
         return false;
@@ -119,6 +126,13 @@ bool ReadCsv(const std::string &text, size_t start, std::vector<PlanRow> &rows, 
         for (size_t r = 1; r < records.size(); ++r) {
             PlanRow row{"line " + std::to_string(records[r].line), {}, nullptr};
             const std::vector<std::string> &cells = records[r].cells;
+            // An unquoted comma in a password, say: the cells after it
+            // would show the rest of it in a later message.
+            if (ok && cells.size() > columns.size()) {
+                error = row.where + ": " + std::to_string(cells.size()) + " cells, but the header names " +
+                        std::to_string(columns.size()) + " (quote a cell that holds a comma)";
+                ok = false;
+            }
             for (size_t i = 0; i < cells.size() && i < columns.size(); ++i) {
                 if (columns[i] == kPasswordColumn) {
                     ok = ok && (cells[i].empty() || SetPassword(row, cells[i].data(), cells[i].size(), error));

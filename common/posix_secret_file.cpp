@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kovr::common {
 
@@ -13,10 +14,20 @@ const char kOthersMayReadAdvice[] = "can be read by group or others; make it pri
 
 int OpenForReading(const std::string &path, std::string &error)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, maybe forever.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = std::strerror(errno);
+        return -1;
     }
+    struct stat status {};
+    const bool described = fstat(fd, &status) == 0;
+    if (!described || !S_ISREG(status.st_mode)) {
+        error = described ? kNotARegularFile : std::strerror(errno);
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

@@ -6,27 +6,40 @@
 
 namespace kovr::common {
 
+const char kNotARegularFile[] = "not a regular file";
+
+int OpenAndDescribe(const std::string &path, OpenFileFacts &facts, std::string &error)
+{
+    const int fd = OpenForReading(path, error);
+    const std::optional<OpenFileFacts> described = fd >= 0 ? DescribeOpenFile(fd, error) : std::nullopt;
+    if (!described) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        return -1;
+    }
+    facts = *described;
+    return fd;
+}
+
 bool ReadSecretFile(const std::string &path, size_t maxBytes, std::string &text, bool &othersMayRead,
                     std::string &error)
 {
     std::string reason;
-    const int fd = OpenForReading(path, reason);
-    const std::optional<OpenFileFacts> facts = fd >= 0 ? DescribeOpenFile(fd, reason) : std::nullopt;
-    if (!facts) {
+    OpenFileFacts facts;
+    const int fd = OpenAndDescribe(path, facts, reason);
+    if (fd < 0) {
         error = "cannot open '" + path + "': " + reason;
-        if (fd >= 0) {
-            close(fd);
-        }
         return false;
     }
-    if (facts->size > maxBytes) {
+    if (facts.size > maxBytes) {
         error = "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB";
         close(fd);
         return false;
     }
-    othersMayRead = facts->othersMayRead;
+    othersMayRead = facts.othersMayRead;
     // Sized up front, so that no reallocation leaves a copy behind.
-    text.assign(facts->size, '\0');
+    text.assign(facts.size, '\0');
     size_t size = 0;
     while (size < text.size()) {
         const ssize_t n = read(fd, text.data() + size, text.size() - size);

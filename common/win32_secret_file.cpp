@@ -69,6 +69,14 @@ int OpenForReading(const std::string &path, std::string &error)
     const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0) {
         error = std::strerror(errno);
+        return -1;
+    }
+    struct _stati64 status {};
+    const bool described = _fstati64(fd, &status) == 0;
+    if (!described || (status.st_mode & _S_IFMT) != _S_IFREG) {
+        error = described ? kNotARegularFile : std::strerror(errno);
+        _close(fd);
+        return -1;
     }
     return fd;
 }

@@ -3,6 +3,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <type_traits>
 
 #include "discovery/auth_digest.h"
 #include "discovery/command_errors.h"
@@ -49,7 +50,7 @@ int32_t Authenticate(const DeviceContext &context, const AuthNonce &nonce, const
     if (nonce.length == 0 && context.policy.RequiresChallenge()) {
         // Whoever answered may not be the device that offered one before.
         context.errors.Record(Status::NoChallenge);
-        return EntryOf(Status::NoChallenge).number;
+        return KOVR_FAILED;
     }
     if (nonce.length == 0) {
         // One length byte carries the plain password; a shortened one would
@@ -76,6 +77,10 @@ int32_t Exchange(const DeviceContext &context, uint32_t localAddress, const uint
         return RecordTransportFailure(context.errors, status);
     }
     // The device's own number and text, also on success (normally 0 and empty).
+    // Neither its number nor its result can reach the library's negative ones.
+    static_assert(std::is_unsigned<decltype(reply.errorNumber)>::value && sizeof reply.errorNumber == 1 &&
+                      std::is_unsigned<decltype(reply.resultCode)>::value && sizeof reply.resultCode == 1,
+                  "a device's error number and result are 0 to 255");
     context.errors.Record(reply.errorNumber, reply.errorMessage);
     return reply.resultCode;
 }

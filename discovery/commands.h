@@ -64,8 +64,8 @@ struct CommandArguments {
 // Chooses the interface, fetches the challenge, sends the request once and
 // waits for the answer. 0 or the device's result code (1..255), -1 local
 // failure or failed preparatory query, -2 no reply within commandTimeout;
-// 1 without sending anything for a challenge of a wrong length, or for none
-// when the policy requires one.
+// 1 without sending anything for a challenge of a wrong length, -1 (last
+// error KOVR_ERROR_NO_CHALLENGE) for none when the policy requires one.
 int32_t RunDeviceCommand(const DeviceContext &context, const uint8_t target[kMacSize], const char *password,
                          const CommandArguments &arguments);
 

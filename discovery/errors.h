@@ -36,8 +36,8 @@ constexpr StatusEntry kStatusTable[] = {
     {KOVR_FAILED, "Invalid device address"},
     {KOVR_FAILED, "No local IPv4 address"},
     {KOVR_FAILED, "Password too long"},
-    // Refused like a challenge of the wrong length, in words of its own.
-    {1, KOVR_NO_CHALLENGE_MESSAGE},
+    // A number no device can send, so that callers can tell that nothing went out.
+    {KOVR_ERROR_NO_CHALLENGE, KOVR_NO_CHALLENGE_MESSAGE},
 };
 
 static_assert(sizeof kStatusTable / sizeof kStatusTable[0] == static_cast<size_t>(Status::NoChallenge) + 1,

@@ -45,9 +45,13 @@ extern "C" {
 /* KOVRSetCommandPolicy's flags. A session opens with none of them: a device
  * that offers no challenge is sent its password in plain, as it asks. */
 #define KOVR_POLICY_REQUIRE_CHALLENGE 0x00000001u
-/* The last error (number 1, result 1) of a command that
- * KOVR_POLICY_REQUIRE_CHALLENGE kept from a device that answered without a
- * challenge: nothing was sent. */
+/* A command that KOVR_POLICY_REQUIRE_CHALLENGE kept from a device that
+ * answered without a challenge returns KOVR_FAILED and leaves the last error
+ * KOVR_ERROR_NO_CHALLENGE with KOVR_NO_CHALLENGE_MESSAGE: nothing was sent.
+ * No reply can produce that pair, since a device's result and error number
+ * are both 0 to 255; its text, though, a device may send too. So tell the
+ * refusal by the result and the number, never by the text. */
+#define KOVR_ERROR_NO_CHALLENGE   (-3)
 #define KOVR_NO_CHALLENGE_MESSAGE "Authentication Failed: the device offered no challenge"
 
 /* KOVRSetDHCP's modes, and dhcpMode in a record. */

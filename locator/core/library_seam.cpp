@@ -27,7 +27,7 @@ common::ApplyCalls ApplyCallsOf(const LibrarySeam &library)
 
 common::GuardCalls GuardCallsOf(const LibrarySeam &library)
 {
-    return {library.SetCommandPolicy, library.GetLastError, library.GetLastErrorMessage};
+    return {library.SetCommandPolicy, library.GetLastError};
 }
 
 } // namespace kovr::locator

@@ -212,7 +212,8 @@ int32_t GuardedSetNetwork(KOVR_HANDLE, const uint8_t *mac, uint32_t ip, uint32_t
     const bool challenge = device.digest && !device.commandMeetsImpostor;
     if (!challenge && (t_policy & KOVR_POLICY_REQUIRE_CHALLENGE) != 0) {
         t_message = KOVR_NO_CHALLENGE_MESSAGE;
-        return t_lastError = 1;
+        t_lastError = KOVR_ERROR_NO_CHALLENGE;
+        return KOVR_FAILED;
     }
     g_guarded->sent += std::to_string(mac[5]) + (challenge ? "d" : "p");
     device.settings = {false, ip, mask, gateway};
@@ -253,7 +254,7 @@ const GuardCalls kGuardCalls = {[](KOVR_HANDLE, uint32_t policy) {
                                     t_policy = policy;
                                     return 0;
                                 },
-                                [](KOVR_HANDLE) { return t_lastError; }, GuardedLastErrorMessage};
+                                [](KOVR_HANDLE) { return t_lastError; }};
 
 // What reaches each device, and what each entry comes to, when a pinned
 // device meets an impostor at one step or another, and a plain device

@@ -40,16 +40,34 @@ protected:
     Lab lab_{Topology::Single};
 };
 
+// Whatever a device answers, even the words of the library's own refusal
+// under the command policy, it stays the device's: 1 to 255, never the
+// library's result and number for that refusal.
 TEST_F(DeviceCommandReplies, WrongPasswordGivesTheDevicesCodeNumberAndText)
 {
-    Simulator sim(lab_, TwoDevices(), {"--fail-result", "3", "--fail-errno", "5", "--fail-text", "Bad secret"});
-    DeviceSession device;
-    EXPECT_EQ(KOVRSetDHCP(device.handle(), kDigestDevice, 1, "wrong"), 3);
-    EXPECT_TRUE(device.HasError(5, "Bad secret"));
+    struct Row {
+        const char *result;
+        const char *number;
+        const char *text;
+    };
+    const Row rows[] = {{"3", "5", "Bad secret"}, {"1", "1", KOVR_NO_CHALLENGE_MESSAGE}, {"255", "255", "Locked"}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        Simulator sim(lab_, TwoDevices(),
+                      {"--fail-result", row.result, "--fail-errno", row.number, "--fail-text", row.text});
+        DeviceSession device;
+        EXPECT_EQ(KOVRSetDHCP(device.handle(), kDigestDevice, 1, "wrong"), std::stoi(row.result));
+        EXPECT_TRUE(device.HasError(std::stoi(row.number), row.text));
 
-    device.MarkErrorState();
-    EXPECT_EQ(KOVRRebootDevice(device.handle(), kPlainDevice, "abd"), 3);
-    EXPECT_TRUE(device.HasError(5, "Bad secret"));
+        device.MarkErrorState();
+        ASSERT_EQ(KOVRSetCommandPolicy(device.handle(), KOVR_POLICY_REQUIRE_CHALLENGE), 0);
+        EXPECT_EQ(KOVRRebootDevice(device.handle(), kDigestDevice, "wrong"), std::stoi(row.result));
+        EXPECT_TRUE(device.HasError(std::stoi(row.number), row.text));
+
+        ASSERT_EQ(KOVRSetCommandPolicy(device.handle(), 0), 0);
+        EXPECT_EQ(KOVRRebootDevice(device.handle(), kPlainDevice, "abd"), std::stoi(row.result));
+        EXPECT_TRUE(device.HasError(std::stoi(row.number), row.text));
+    }
 }
 
 // After a success the last error is the device's (empty) text, not

@@ -213,12 +213,19 @@ TEST(DeviceCommandRequests, RequiredChallengeKeepsPlainPasswordsAtHome)
         std::vector<uint32_t> policies; // set in turn before the commands
         int32_t result;
         size_t commandsSent;
-        const char *lastError;
+        int32_t lastError;
+        const char *lastMessage;
     };
     const Row rows[] = {
-        {"plain device, required", "plain", {KOVR_POLICY_REQUIRE_CHALLENGE}, 1, 0, KOVR_NO_CHALLENGE_MESSAGE},
-        {"digest device, required", "digest", {KOVR_POLICY_REQUIRE_CHALLENGE}, 0, 3, ""},
-        {"plain device, required then not", "plain", {KOVR_POLICY_REQUIRE_CHALLENGE, 0}, 0, 3, ""},
+        {"plain device, required",
+         "plain",
+         {KOVR_POLICY_REQUIRE_CHALLENGE},
+         KOVR_FAILED,
+         0,
+         KOVR_ERROR_NO_CHALLENGE,
+         KOVR_NO_CHALLENGE_MESSAGE},
+        {"digest device, required", "digest", {KOVR_POLICY_REQUIRE_CHALLENGE}, 0, 3, 0, ""},
+        {"plain device, required then not", "plain", {KOVR_POLICY_REQUIRE_CHALLENGE, 0}, 0, 3, 0, ""},
     };
     Lab lab(Topology::Single);
     for (const Row &row : rows) {
@@ -238,7 +245,7 @@ TEST(DeviceCommandRequests, RequiredChallengeKeepsPlainPasswordsAtHome)
         for (const int32_t result : results) {
             EXPECT_EQ(result, row.result);
         }
-        EXPECT_TRUE(device.HasError(row.result, row.lastError));
+        EXPECT_TRUE(device.HasError(row.lastError, row.lastMessage));
         EXPECT_EQ(Logged(sim, "in", 5).size() + Logged(sim, "in", 3).size() + Logged(sim, "in", 7).size(),
                   row.commandsSent);
     }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include <sys/stat.h>
+
 using kovr::test::DeviceJson;
 using kovr::test::KovrProcess;
 using kovr::test::Lab;
@@ -42,6 +44,7 @@ protected:
     {
         passwordFile_ = ::testing::TempDir() + "kovr-password-" + std::to_string(getpid());
         std::ofstream(passwordFile_) << contents;
+        chmod(passwordFile_.c_str(), 0600);
         return passwordFile_;
     }
 

@@ -1,14 +1,16 @@
 // Passwords on the wire, from end to end: a pinned digest device with an
 // impostor answering for its MAC without a challenge never gets its
 // password in plain, nor a false success; a plain device still works, with
-// a warning, unless a digest is required; and a known-devices list that
-// can't be read or written lowers no pin.
+// a warning, unless a digest is required; no device's reply passes for the
+// library's refusal; and a known-devices list that can't be read or written
+// lowers no pin.
 #include "discovery/reply_writer.h"
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/lab.h"
 #include "tests/tools/kovr_process.h"
 
 #include <gtest/gtest.h>
+#include <kovr/kovr.h>
 
 #include <filesystem>
 #include <fstream>
@@ -196,6 +198,43 @@ TEST(CliPlainDeviceTest, WorksWithAWarningUnlessADigestIsRequired)
         EXPECT_EQ(CommandsReceived(simulator).total - before, c.commands);
     }
     std::remove(plan.c_str());
+}
+
+// Devices that answer a wrong password with the words of the library's own
+// refusal took the password all the same: kovr says what they said, never
+// that nothing was sent, and the exit status is a device's failure.
+TEST(CliRefusalWordsTest, NoReplyReadsAsNothingSent)
+{
+    ForgetEveryPin();
+    WriteKnownDevices(kMac + " 2025-01-01\n");
+    Lab lab{Topology::Single};
+    Simulator simulator{lab,
+                        kovr::test::Devices({DeviceJson(1, "digest", kPassword), DeviceJson(2, "plain", kPassword)}),
+                        {"--fail-result", "1", "--fail-errno", "1", "--fail-text", KOVR_NO_CHALLENGE_MESSAGE}};
+    const std::string plan = ::testing::TempDir() + "kovr-refusal-words-" + std::to_string(getpid()) + ".csv";
+    std::ofstream(plan) << "mac,dhcp\n02:00:00:00:00:01,on\n02:00:00:00:00:02,on\n";
+    struct Case {
+        std::vector<std::string> args;
+        size_t commands;
+    };
+    const Case cases[] = {
+        {{"reboot", kMac}, 1},              // pinned: sent as a digest
+        {{"dhcp", "02:00:00:00:00:02"}, 1}, // sent in plain
+        {{"apply", plan, "--requests", "1", "--idle", "300"}, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const size_t before = CommandsReceived(simulator).total;
+        std::vector<std::string> args = c.args;
+        args.push_back("--password-stdin");
+        const KovrResult result = RunKovr(args, "wrong\n");
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_FALSE(Says(result.err + result.out, "not sent")) << result.err << result.out;
+        EXPECT_TRUE(Says(result.err + result.out, "error 1: " KOVR_NO_CHALLENGE_MESSAGE)) << result.err << result.out;
+        EXPECT_EQ(CommandsReceived(simulator).total - before, c.commands);
+    }
+    std::remove(plan.c_str());
+    ForgetEveryPin();
 }
 
 // Two hosts answer one search for the same MAC, one with a challenge and

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using kovr::cli::Password;
@@ -50,7 +51,7 @@ TEST(CliPasswordInputTest, OneLineWithoutItsLineEnding)
     EXPECT_EQ(ReadFromPipe("  spaces kept \n"), "  spaces kept ");
 }
 
-TEST(CliPasswordInputTest, ALineThatDoesNotFitIsRefused)
+TEST(CliPasswordInputTest, ALineThatDoesNotFitOrHoldsANulIsRefused)
 {
     const std::string longest(Password::kCapacity - 1, 'p');
     bool ok = false;
@@ -63,6 +64,10 @@ TEST(CliPasswordInputTest, ALineThatDoesNotFitIsRefused)
     EXPECT_EQ(ReadFromPipe(longest + "p\n", &ok, &error), "");
     EXPECT_FALSE(ok);
     EXPECT_NE(error.find("longer than 1023 bytes"), std::string::npos) << error;
+
+    EXPECT_EQ(ReadFromPipe(std::string("se\0cret\n", 8), &ok, &error), "");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, kovr::common::kHoldsNul);
 }
 
 TEST(CliPasswordInputTest, NothingPastTheLineStaysInTheBuffer)
@@ -86,18 +91,34 @@ TEST(CliPasswordInputTest, PasswordFileGivesItsFirstLineAndNamesItselfOnFailure)
 {
     const std::string path = ::testing::TempDir() + "cli-password-" + std::to_string(getpid());
     std::ofstream(path) << "from-file\nignored\n";
+    chmod(path.c_str(), 0600);
     Password password;
     std::string error;
     PasswordSource source;
     source.file = path;
     ASSERT_TRUE(ReadPassword(source, "unused", password, error)) << error;
     EXPECT_STREQ(password.c_str(), "from-file");
-    std::remove(path.c_str());
 
-    EXPECT_FALSE(ReadPasswordFile(path, password, error));
-    EXPECT_EQ(error.rfind("--password-file: cannot open '" + path + "'", 0), 0u) << error;
-    EXPECT_FALSE(ReadPasswordFile("/", password, error));
-    EXPECT_EQ(error.rfind("--password-file: ", 0), 0u) << error;
+    const std::string fifo = path + ".fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string missing = path + ".missing";
+    chmod(path.c_str(), 0640);
+    struct Row {
+        std::string path;
+        std::string error;
+    };
+    const Row rows[] = {
+        {path, "--password-file: '" + path + "' can be read by group or others"},
+        {fifo, "--password-file: cannot open '" + fifo + "': not a regular file"}, // no writer: never blocks
+        {"/", "--password-file: cannot open '/': not a regular file"},
+        {missing, "--password-file: cannot open '" + missing + "': "},
+    };
+    for (const Row &row : rows) {
+        EXPECT_FALSE(ReadPasswordFile(row.path, password, error)) << row.path;
+        EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
+    }
+    std::remove(path.c_str());
+    std::remove(fifo.c_str());
 }
 
 } // namespace

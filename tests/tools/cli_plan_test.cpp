@@ -122,6 +122,15 @@ const PlanCase kCases[] = {
      "line 4: dhcp 'maybe' is not Enabled/Disabled, on/off, 1/0 or true/false\n"},
     {"UnclosedQuote", "mac,name\n02:00:00:00:00:01,\"open\n\n", "line 2: a quoted cell is not closed"},
     {"Empty", "", "the plan is empty"},
+    // No message shows any part of a password.
+    {"CommaInAnUnquotedPassword", "mac,password,dhcp\n02:00:00:00:00:01,pa,ss,word,on\n",
+     "line 2: 5 cells, but the header names 3 (quote a cell that holds a comma)"},
+    {"ExtraCell", "mac,dhcp\n02:00:00:00:00:01,on,\n",
+     "line 2: 3 cells, but the header names 2 (quote a cell that holds a comma)"},
+    {"NulInACsvPassword", std::string("mac,password\n02:00:00:00:00:01,se\0cret\n", 39),
+     "line 2: the password holds a NUL character"},
+    {"NulInAJsonPassword", "[{\"mac\": \"02:00:00:00:00:01\", \"password\": \"se\\u0000cret\"}]",
+     "index 0: the password holds a NUL character"},
     {"LongPassword", "mac,password\n02:00:00:00:00:01," + std::string(1024, 'x') + "\n",
      "line 2: the password is longer than 1023 bytes"},
 };

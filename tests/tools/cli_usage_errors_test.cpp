@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 using kovr::test::DeviceJson;
 using kovr::test::Lab;
 using kovr::test::RunKovr;
@@ -24,6 +29,9 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
     Simulator simulator(lab, kovr::test::Devices({DeviceJson(1)}));
     const std::string mac = "02:00:00:00:00:01";
     const std::vector<std::string> network = {"--mask", "255.255.255.0", "--gateway", "10.77.1.254"};
+    // A plan no one writes to: refused at once, not waited on.
+    const std::string fifo = ::testing::TempDir() + "kovr-usage-fifo-" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<UsageCase> cases = {
         {{"info", "02:00:00:00:00"}, "MAC"},
         {{"info", "02:00:00:00:00:0g"}, "MAC"},
@@ -58,6 +66,7 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         {{"dhcp", mac, "--retries", "10", "--password-stdin"}, "--retries"},
         {{"info", mac, "--retries", "-1"}, "--retries"},
         {{}, "a command is required"},
+        {{"apply", fifo}, "cannot open '" + fifo + "': not a regular file"},
     };
     for (const UsageCase &usage : cases) {
         const auto result = RunKovr(usage.args, "secret\n");
@@ -70,6 +79,7 @@ TEST(CliUsageErrorsTest, MalformedValuesAreRefusedBeforeAnythingIsSent)
         EXPECT_EQ(result.out, "") << command;
     }
     EXPECT_EQ(kovr::test::DatagramsReceived(simulator), 0u);
+    std::remove(fifo.c_str());
 }
 
 TEST(CliUsageErrorsTest, VersionPrintsTheVersion)

@@ -76,11 +76,13 @@ void AddSessionOptions(CLI::App &command, SessionChoice &choice)
 }
 void AddPasswordOptions(CLI::App &command, PasswordSource &source)
 {
-    CLI::Option *file =
-        command.add_option("--password-file", source.file, "Read the device password from the first line of FILE")
-            ->type_name("FILE")
-            // Without its own description, which help would show as FILE:FILE.
-            ->check(CLI::Validator(CLI::ExistingFile).description(""));
+    CLI::Option *file = command
+                            .add_option("--password-file", source.file,
+                                        "Read the device password from the first line of FILE, a regular file that "
+                                        "group and others can't read")
+                            ->type_name("FILE")
+                            // Without its own description, which help would show as FILE:FILE.
+                            ->check(CLI::Validator(CLI::ExistingFile).description(""));
     CLI::Option *stdinFlag =
         command.add_flag("--password-stdin", source.fromStdin, "Read the device password from standard input");
     file->excludes(stdinFlag);

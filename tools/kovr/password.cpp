@@ -9,9 +9,16 @@ namespace kovr::cli {
 bool ReadPasswordFile(const std::string &path, Password &password, std::string &error)
 {
     std::string reason;
-    const int fd = common::OpenForReading(path, reason);
+    common::OpenFileFacts facts;
+    const int fd = common::OpenAndDescribe(path, facts, reason);
     if (fd < 0) {
         error = "--password-file: cannot open '" + path + "': " + reason;
+        return false;
+    }
+    // As a plan with passwords: one that others can read is refused unread.
+    if (facts.othersMayRead) {
+        error = "--password-file: '" + path + "' " + common::kOthersMayReadAdvice;
+        close(fd);
         return false;
     }
     const bool ok = password.ReadLine(fd, error);

@@ -111,13 +111,13 @@ struct FakeCalls {
             (policy->second & KOVR_POLICY_REQUIRE_CHALLENGE) == 0 || (device && common::OffersChallenge(*device))) {
             return false;
         }
-        g_fake->lastErrors_[h] = {1, KOVR_NO_CHALLENGE_MESSAGE};
+        g_fake->lastErrors_[h] = {KOVR_ERROR_NO_CHALLENGE, KOVR_NO_CHALLENGE_MESSAGE};
         return true;
     }
     static int32_t RebootDevice(KOVR_HANDLE h, const uint8_t *mac, const char *password)
     {
         if (RefusedUnchallenged(h, mac)) {
-            return 1;
+            return KOVR_FAILED;
         }
         Record(&FakeLibrary::rebootCalls, {h, ToMac(mac), password ? password : ""});
         return g_fake->FinishCommand(h, ToMac(mac));
@@ -126,7 +126,7 @@ struct FakeCalls {
                               const char *password)
     {
         if (RefusedUnchallenged(h, mac)) {
-            return 1;
+            return KOVR_FAILED;
         }
         Record(&FakeLibrary::networkCalls, {h, ToMac(mac), ip, mask, gateway, password ? password : ""});
         const int32_t result = g_fake->FinishCommand(h, ToMac(mac));
@@ -144,7 +144,7 @@ struct FakeCalls {
     static int32_t SetDHCP(KOVR_HANDLE h, const uint8_t *mac, int32_t mode, const char *password)
     {
         if (RefusedUnchallenged(h, mac)) {
-            return 1;
+            return KOVR_FAILED;
         }
         Record(&FakeLibrary::dhcpCalls, {h, ToMac(mac), mode, password ? password : ""});
         const int32_t result = g_fake->FinishCommand(h, ToMac(mac));
