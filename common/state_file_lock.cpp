@@ -29,7 +29,7 @@ bool StateFileLock::Take(const std::string &path, std::chrono::milliseconds wait
             return false;
         }
         std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+        pause = std::min(pause * 2, std::chrono::milliseconds(4));
     }
 }
 
