@@ -11,7 +11,7 @@ CommandGuard::CommandGuard(const GuardCalls &calls, KnownDevices &pins, GuardOpt
 
 bool CommandGuard::RequiresDigest() const
 {
-    return options_.requireDigest || !pins_.Readable();
+    return options_.requireDigest || !pins_.Distrust().empty();
 }
 
 bool CommandGuard::IsPinned(const MacAddress &mac) const
@@ -83,9 +83,9 @@ std::string CommandGuard::Explain(Verdict verdict, const MacAddress &mac) const
                "so the password was not sent. If the device really changed, " + forget + ".";
     }
     if (verdict == Verdict::RefusedPlain) {
-        const std::string why = options_.requireDigest
-                                    ? "a digest is required"
-                                    : Printable(pins_.path()) + " can't be read to tell whether it offered one before";
+        const std::string why = options_.requireDigest ? "a digest is required"
+                                                       : Printable(pins_.path()) + " " + pins_.Distrust() +
+                                                             ", so it can't tell whether the device offered one before";
         return name + " offers no challenge, so its password would cross the network segment in clear; " + why +
                ", so the password was not sent.";
     }

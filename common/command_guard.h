@@ -45,7 +45,8 @@ enum class Verdict {
 struct GuardOptions {
     // A device without a challenge is refused (kovr --require-digest, the
     // locator's batch setting). Also in force while the known-devices file
-    // can't be read: no device is known to take plain passwords then.
+    // can't be read, or other users may change it: no device is known to
+    // take plain passwords then.
     bool requireDigest = false;
     // Asked before the first password that would cross the segment in
     // clear, and only then: its answer holds for every later one (kovr

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,32 @@ StateFileText Failure(const std::string &why)
     result.status = StateFileText::Status::Failed;
     result.error = why;
     return result;
+}
+
+// What lets another user change a file or folder of this one's: its owner
+// or its mode. Empty when nothing does.
+std::string OthersMayChange(const struct stat &info, const std::string &what)
+{
+    if (info.st_uid != geteuid()) {
+        return what + " belongs to another user (uid " + std::to_string(info.st_uid) + ")";
+    }
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return what + " may be written by group or others";
+    }
+    return {};
+}
+
+// The same for the folder that holds `path`, which decides who may replace,
+// remove or plant the file.
+std::string FolderMayBeChanged(const std::string &path)
+{
+    const size_t separator = path.rfind('/');
+    const std::string folder = separator == std::string::npos ? "." : path.substr(0, separator == 0 ? 1 : separator);
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0) {
+        return {};
+    }
+    return OthersMayChange(info, "its folder " + folder);
 }
 
 } // namespace
@@ -77,14 +104,26 @@ bool MakePrivateFolder(const std::string &folder, std::string &error)
         error = folder + ": not a folder";
         return false;
     }
+    // One made before, or by hand, with a looser mode: the pins in it are
+    // only as safe as the folder.
+    if (info.st_uid == geteuid() && (info.st_mode & 0077) != 0 && chmod(folder.c_str(), 0700) != 0) {
+        error = folder + ": " + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
-StateFileText ReadStateFile(const std::string &path)
+StateFileText ReadStateFile(const std::string &path, size_t maxBytes)
 {
     const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
-        return errno == ENOENT ? StateFileText{} : Failure(std::strerror(errno));
+        if (errno != ENOENT) {
+            return Failure(std::strerror(errno));
+        }
+        // Whoever may write the folder may plant a file in it.
+        StateFileText missing;
+        missing.othersMayChange = FolderMayBeChanged(path);
+        return missing;
     }
     struct stat info {};
     if (fstat(fd.get(), &info) != 0) {
@@ -93,12 +132,15 @@ StateFileText ReadStateFile(const std::string &path)
     if (!S_ISREG(info.st_mode)) {
         return Failure("not a regular file");
     }
-    if (static_cast<size_t>(info.st_size) > kMaxStateFileSize) {
-        return Failure("larger than " + std::to_string(kMaxStateFileSize) + " bytes");
+    if (static_cast<size_t>(info.st_size) > maxBytes) {
+        return Failure("larger than " + std::to_string(maxBytes) + " bytes");
     }
     StateFileText result;
     result.status = StateFileText::Status::Read;
-    result.othersMayWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    result.othersMayChange = OthersMayChange(info, "it");
+    if (result.othersMayChange.empty()) {
+        result.othersMayChange = FolderMayBeChanged(path);
+    }
     char buffer[4096];
     for (;;) {
         const ssize_t n = read(fd.get(), buffer, sizeof buffer);
@@ -112,10 +154,40 @@ StateFileText ReadStateFile(const std::string &path)
             return result;
         }
         result.text.append(buffer, static_cast<size_t>(n));
-        if (result.text.size() > kMaxStateFileSize) {
-            return Failure("larger than " + std::to_string(kMaxStateFileSize) + " bytes");
+        if (result.text.size() > maxBytes) {
+            return Failure("larger than " + std::to_string(maxBytes) + " bytes");
         }
     }
+}
+
+StateFileLock::~StateFileLock()
+{
+    if (handle_ >= 0) {
+        close(static_cast<int>(handle_)); // releases the flock
+    }
+}
+
+bool StateFileLock::Open(const std::string &path, std::string &error)
+{
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+StateFileLock::Attempt StateFileLock::TryOnce(const std::string &path, std::string &error)
+{
+    if (flock(static_cast<int>(handle_), LOCK_EX | LOCK_NB) == 0) {
+        return Attempt::Taken;
+    }
+    if (errno == EWOULDBLOCK || errno == EINTR) {
+        return Attempt::Busy;
+    }
+    error = path + ": " + std::strerror(errno);
+    return Attempt::Failed;
 }
 
 } // namespace kovr::common

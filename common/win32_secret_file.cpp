@@ -1,5 +1,7 @@
 #include "common/secret_file.h"
 
+#include "common/win32_file_access.h"
+
 #include "discovery/platform/system_errors.h"
 
 #include <cerrno>
@@ -16,48 +18,7 @@ namespace kovr::common {
 
 namespace {
 
-// The groups that hold more users than the file's owner.
-constexpr WELL_KNOWN_SID_TYPE kBroadGroups[] = {WinWorldSid,         WinAuthenticatedUserSid, WinBuiltinUsersSid,
-                                                WinBuiltinGuestsSid, WinInteractiveSid,       WinAnonymousSid};
-
-bool IsBroadGroup(const void *sid)
-{
-    for (const WELL_KNOWN_SID_TYPE type : kBroadGroups) {
-        BYTE group[SECURITY_MAX_SID_SIZE];
-        DWORD size = sizeof group;
-        if (CreateWellKnownSid(type, nullptr, group, &size) && EqualSid(const_cast<void *>(sid), group)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Deny entries are not weighed against the grants, so a file that a grant
-// and a denial both name counts as readable: a false alarm asks the user to
-// tighten the file, a missed grant would leave passwords open.
-bool GrantsReadToOthers(const ACL *dacl)
-{
-    if (dacl == nullptr) {
-        // No access list at all lets everyone in.
-        return true;
-    }
-    constexpr ACCESS_MASK kReadRights = FILE_READ_DATA | GENERIC_READ | GENERIC_ALL;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        void *ace = nullptr;
-        if (!GetAce(const_cast<ACL *>(dacl), i, &ace)) {
-            continue;
-        }
-        const auto *header = static_cast<const ACE_HEADER *>(ace);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0) {
-            continue;
-        }
-        const auto *allowed = static_cast<const ACCESS_ALLOWED_ACE *>(ace);
-        if ((allowed->Mask & kReadRights) != 0 && IsBroadGroup(&allowed->SidStart)) {
-            return true;
-        }
-    }
-    return false;
-}
+constexpr ACCESS_MASK kReadRights = FILE_READ_DATA | GENERIC_READ | GENERIC_ALL;
 
 } // namespace
 
@@ -98,7 +59,7 @@ std::optional<OpenFileFacts> DescribeOpenFile(int fd, std::string &error)
     }
     OpenFileFacts facts;
     facts.size = status.st_size > 0 ? static_cast<size_t>(status.st_size) : 0;
-    facts.othersMayRead = GrantsReadToOthers(dacl);
+    facts.othersMayRead = GrantsToOthers(dacl, kReadRights);
     LocalFree(descriptor);
     return facts;
 }

@@ -1,10 +1,14 @@
 #include "common/state_files.h"
 
+#include "common/win32_file_access.h"
+
 #include "discovery/platform/system_errors.h"
 
 #include <cstdlib>
 
 #include <windows.h>
+
+#include <aclapi.h>
 
 namespace kovr::common {
 
@@ -35,6 +39,42 @@ public:
 private:
     HANDLE handle_;
 };
+
+// Writing, appending, making or removing files in a folder, and changing
+// who may.
+constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                                      WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// What lets another user change the file or folder at `path`, from its
+// owner and access list; empty when nothing does.
+std::string OthersMayChange(const std::string &path, const std::string &what)
+{
+    PSID owner = nullptr;
+    ACL *dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD result =
+        GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor);
+    if (result != ERROR_SUCCESS) {
+        return what + "'s owner and access can't be read (" +
+               platform::SystemErrorText(static_cast<platform::SystemError>(result)) + ")";
+    }
+    std::string why;
+    if (owner == nullptr || !IsOwnOrSystemSid(owner)) {
+        why = what + " belongs to another user";
+    } else if (GrantsToOthers(dacl, kChangeRights)) {
+        why = what + " may be written by other users";
+    }
+    LocalFree(descriptor);
+    return why;
+}
+
+std::string FolderMayBeChanged(const std::string &path)
+{
+    const size_t separator = path.find_last_of("/\\");
+    const std::string folder = separator == std::string::npos ? "." : path.substr(0, separator);
+    return OthersMayChange(folder, "its folder " + folder);
+}
 
 } // namespace
 
@@ -69,13 +109,19 @@ bool MakePrivateFolder(const std::string &folder, std::string &error)
     return false;
 }
 
-StateFileText ReadStateFile(const std::string &path)
+StateFileText ReadStateFile(const std::string &path, size_t maxBytes)
 {
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        if (error == ERROR_FILE_NOT_FOUND) {
+            // Whoever may write the folder may plant a file in it.
+            StateFileText missing;
+            missing.othersMayChange = FolderMayBeChanged(path);
+            return missing;
+        }
+        if (error == ERROR_PATH_NOT_FOUND) {
             return {};
         }
         return Failure(platform::SystemErrorText(platform::LastSystemError()));
@@ -84,11 +130,15 @@ StateFileText ReadStateFile(const std::string &path)
     if (!GetFileSizeEx(file.get(), &size)) {
         return Failure(platform::SystemErrorText(platform::LastSystemError()));
     }
-    if (static_cast<unsigned long long>(size.QuadPart) > kMaxStateFileSize) {
-        return Failure("larger than " + std::to_string(kMaxStateFileSize) + " bytes");
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+        return Failure("larger than " + std::to_string(maxBytes) + " bytes");
     }
     StateFileText result;
     result.status = StateFileText::Status::Read;
+    result.othersMayChange = OthersMayChange(path, "it");
+    if (result.othersMayChange.empty()) {
+        result.othersMayChange = FolderMayBeChanged(path);
+    }
     result.text.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     if (!result.text.empty() &&
@@ -97,6 +147,40 @@ StateFileText ReadStateFile(const std::string &path)
         return Failure(platform::SystemErrorText(platform::LastSystemError()));
     }
     return result;
+}
+
+StateFileLock::~StateFileLock()
+{
+    if (handle_ != -1) {
+        CloseHandle(reinterpret_cast<HANDLE>(handle_)); // releases the lock
+    }
+}
+
+bool StateFileLock::Open(const std::string &path, std::string &error)
+{
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = path + ": " + platform::SystemErrorText(platform::LastSystemError());
+        return false;
+    }
+    handle_ = reinterpret_cast<intptr_t>(file);
+    return true;
+}
+
+StateFileLock::Attempt StateFileLock::TryOnce(const std::string &path, std::string &error)
+{
+    OVERLAPPED at{};
+    if (LockFileEx(reinterpret_cast<HANDLE>(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &at)) {
+        return Attempt::Taken;
+    }
+    if (GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING) {
+        return Attempt::Busy;
+    }
+    error = path + ": " + platform::SystemErrorText(platform::LastSystemError());
+    return Attempt::Failed;
 }
 
 } // namespace kovr::common

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -86,22 +88,35 @@ TEST(CommandGuardTest, DecidesFromThePinAndTheDevicesReply)
     }
 }
 
-// While the list can't be read, no device is known to take its password in
-// plain.
-TEST(CommandGuardTest, AnUnreadableListRefusesPlainPasswords)
+// While the list can't be read, or others may change it, no device is
+// known to take its password in plain.
+TEST(CommandGuardTest, AListThatCantTellRefusesPlainPasswords)
 {
-    const std::string folder = ::testing::TempDir() + "unreadable-known-devices";
-    std::filesystem::create_directories(folder);
-    KnownDevices pins(folder);
-    pins.Load();
-    Library library;
-    g_library = &library;
-    CommandGuard guard(kCalls, pins, GuardOptions{});
-    const KOVRDeviceInfoRecord plain = ReplyRecord(Reply::Plain);
-    EXPECT_FALSE(guard.WantsReply(kMac));
-    EXPECT_EQ(guard.Decide(kMac, &plain), Verdict::RefusedPlain);
-    EXPECT_NE(guard.Explain(Verdict::RefusedPlain, kMac).find("can't be read"), std::string::npos);
-    std::filesystem::remove_all(folder);
+    const std::string folder = ::testing::TempDir() + "untrusted-known-devices";
+    struct Row {
+        const char *why;
+        std::string path;
+        mode_t folderMode;
+    };
+    const Row rows[] = {
+        {"can't be read", folder, 0700},
+        {"may be changed by other users", folder + "/known-devices", 0777},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.why);
+        std::filesystem::create_directories(folder);
+        chmod(folder.c_str(), row.folderMode);
+        KnownDevices pins(row.path);
+        pins.Load();
+        Library library;
+        g_library = &library;
+        CommandGuard guard(kCalls, pins, GuardOptions{});
+        const KOVRDeviceInfoRecord plain = ReplyRecord(Reply::Plain);
+        EXPECT_FALSE(guard.WantsReply(kMac));
+        EXPECT_EQ(guard.Decide(kMac, &plain), Verdict::RefusedPlain);
+        EXPECT_NE(guard.Explain(Verdict::RefusedPlain, kMac).find(row.why), std::string::npos);
+        std::filesystem::remove_all(folder);
+    }
 }
 
 TEST(CommandGuardTest, TellsTheLibrarysRefusalFromTheDevicesOwn)

@@ -3,7 +3,7 @@
 // password in plain, nor a false success; a plain device still works, with
 // a warning, unless a digest is required; no device's reply passes for the
 // library's refusal; and a known-devices list that can't be read or written
-// lowers no pin.
+// lowers no pin, and kovr forget saves it.
 #include "discovery/reply_writer.h"
 #include "tests/discovery/loopback_device.h"
 #include "tests/support/lab.h"
@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -295,7 +296,7 @@ TEST(CliKnownDevicesTest, AListThatCantBeUsedLowersNoPin)
          [] { WriteKnownDevices("# pins\n02:00:00:00:00:02 2025-01-01\nnonsense\n"); },
          {"dhcp", "02:00:00:00:00:02"},
          5,
-         "line 3 is neither a MAC with its date nor a comment",
+         "line 3 is neither a pin nor a comment",
          0},
         {"writable by others",
          [] {
@@ -330,6 +331,33 @@ TEST(CliKnownDevicesTest, AListThatCantBeUsedLowersNoPin)
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
         EXPECT_TRUE(Says(result.err, c.warning)) << result.err;
         EXPECT_EQ(CommandsReceived(simulator).total - before, c.commands);
+    }
+    ForgetEveryPin();
+}
+
+// kovr forget writes the file without the pin and with every other line,
+// also when the file grew past what kovr now writes.
+TEST(CliForgetTest, SavesTheFileWithoutThePinEvenWhenItIsOversized)
+{
+    const std::string kept = "02:00:00:00:00:02 2025-01-01\n";
+    std::string oversized = kept;
+    for (uint32_t i = 0; oversized.size() <= (1u << 20); ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "0a:00:00:%02x:%02x:%02x 2025-01-01\n", (i >> 16) & 0xff, (i >> 8) & 0xff,
+                      i & 0xff);
+        oversized += line;
+    }
+    for (const std::string &rest : {kept, oversized}) {
+        SCOPED_TRACE(rest.size());
+        ForgetEveryPin();
+        WriteKnownDevices(kMac + " 2025-01-01\n" + rest);
+        const KovrResult result = RunKovr({"forget", kMac});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out, kMac + ": pin forgotten\n");
+        std::ifstream file(KnownDevicesFile(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_FALSE(Says(text, kMac));
+        EXPECT_TRUE(Says(text, rest));
     }
     ForgetEveryPin();
 }
