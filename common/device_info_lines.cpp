@@ -28,7 +28,7 @@ std::string DeviceInfoText(const KOVRDeviceInfoRecord &r, TextFilter showDeviceT
     text += "Gateway Address: " + FormatIpv4(r.gatewayAddress) + "\n";
     text += "DNS Address: " + FormatIpv4(r.dnsAddress) + "\n";
     text += "DHCP Mode: " + DhcpText(r) + "\n";
-    text += "Device Name: " + (showDeviceText ? showDeviceText(name) : name) + "\n";
+    text += "Device Name: " + showDeviceText(name) + "\n";
     text += "Advisory: " + std::to_string(r.advisory) + "\n";
     return text;
 }

@@ -1,5 +1,6 @@
 #include "common/password.h"
 
+#include "common/utf16_text.h"
 #include "discovery/platform/secure_zero.h"
 
 #include <cerrno>
@@ -35,6 +36,18 @@ bool Password::Assign(const char *text, size_t length)
     }
     std::memcpy(buffer_, text, length);
     size_ = length;
+    return true;
+}
+
+bool Password::AssignUtf16(const char16_t *text, size_t length)
+{
+    Clear();
+    const std::optional<size_t> size = Utf8FromUtf16(text, length, buffer_, kCapacity - 1);
+    if (!size) {
+        Clear();
+        return false;
+    }
+    size_ = *size;
     return true;
 }
 

@@ -29,6 +29,10 @@ public:
     bool ReadLine(int fd, std::string &error);
     // Copies the text; false when it doesn't fit.
     bool Assign(const char *text, size_t length);
+    // The text as UTF-8, the bytes every program of ours sends for a typed
+    // password whatever the system's own encoding; false, and empty, when
+    // they don't fit.
+    bool AssignUtf16(const char16_t *text, size_t length);
     void Clear();
 
 private:

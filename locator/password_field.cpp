@@ -12,8 +12,7 @@ namespace {
 // copy shares: writing through data() would first copy a shared text and
 // wipe only the copy. Text outside the heap (a literal) is read-only and no
 // secret's copy.
-template <typename Text>
-void ZeroInPlace(Text &text)
+void ZeroInPlace(QString &text)
 {
     auto &shared = text.data_ptr();
     if (shared.isMutable()) {
@@ -24,18 +23,13 @@ void ZeroInPlace(Text &text)
 
 } // namespace
 
-PasswordBytes::PasswordBytes(const QLineEdit &field) : bytes_(field.text().toLocal8Bit()) {}
-
-PasswordBytes::~PasswordBytes()
-{
-    ZeroInPlace(bytes_);
-}
-
 std::unique_ptr<common::Password> TakePassword(const QLineEdit &field)
 {
-    const PasswordBytes bytes(field);
+    // text() shares the field's own buffer, so the conversion leaves no copy
+    // behind: the UTF-8 is written straight into the wiped buffer.
+    const QString text = field.text();
     auto password = std::make_unique<common::Password>();
-    if (!password->Assign(bytes.c_str(), bytes.size())) {
+    if (!password->AssignUtf16(reinterpret_cast<const char16_t *>(text.utf16()), static_cast<size_t>(text.size()))) {
         return nullptr;
     }
     return password;

@@ -1,6 +1,5 @@
 #include "locator/core/batch_model.h"
 
-#include "common/apply_outcome.h"
 #include "common/device_csv.h"
 #include "common/mac_address_text.h"
 #include "locator/core/batch_preview.h"
@@ -9,7 +8,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <map>
 
 namespace kovr::locator {
 
@@ -159,15 +157,7 @@ void BatchModel::Stop()
 
 std::string BatchModel::Summary() const
 {
-    std::map<common::Outcome, int> counts;
-    for (const common::DeviceReport &report : reports_) {
-        ++counts[report.outcome];
-    }
-    std::string summary;
-    for (const auto &[outcome, count] : counts) {
-        summary += (summary.empty() ? "" : ", ") + std::to_string(count) + ' ' + common::OutcomeName(outcome);
-    }
-    return summary;
+    return common::ApplySummary(reports_);
 }
 
 std::string BatchModel::OutcomesCsv() const
@@ -191,12 +181,6 @@ std::string OutcomeCell(const common::DeviceReport &report)
 {
     const std::string outcome = common::OutcomeName(report.outcome);
     return report.detail.empty() ? outcome : outcome + ": " + common::DisplayText(report.detail);
-}
-
-bool IsBadOutcome(common::Outcome outcome)
-{
-    return outcome == common::Outcome::Failed || outcome == common::Outcome::Unverified ||
-           outcome == common::Outcome::NotFound;
 }
 
 } // namespace kovr::locator

@@ -9,6 +9,7 @@
 // with counts and a CSV.
 #pragma once
 
+#include "common/apply_outcome.h"
 #include "common/device_checks.h"
 #include "common/password.h"
 #include "common/plan.h"
@@ -99,7 +100,7 @@ public:
     void Stop();
 
     const std::vector<common::DeviceReport> &Reports() const { return reports_; }
-    // "2 verified, 1 failed": each outcome that occurred, with its count.
+    // The counts as kovr apply sums them up (common::ApplySummary).
     std::string Summary() const;
     // The outcome table as CSV: mac, name, outcome, before, after, detail.
     std::string OutcomesCsv() const;
@@ -129,7 +130,7 @@ private:
 // An outcome as the preview's status column shows it: "verified", or
 // "failed: the reason".
 std::string OutcomeCell(const common::DeviceReport &report);
-// Failed, unverified or not found: marked in the table.
-bool IsBadOutcome(common::Outcome outcome);
+// Marked in the table, as kovr apply judges it.
+using common::IsBadOutcome;
 
 } // namespace kovr::locator

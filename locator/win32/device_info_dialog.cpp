@@ -1,7 +1,6 @@
 #include "locator/win32/device_info_dialog.h"
 
 #include "common/device_info_lines.h"
-#include "common/printable_text.h"
 #include "locator/win32/wide_text.h"
 
 namespace kovr::locator {
@@ -12,8 +11,7 @@ DeviceInfoDialog::DeviceInfoDialog(const KOVRDeviceInfoRecord &device)
 
 void DeviceInfoDialog::OnInitDialog()
 {
-    SetWindowTextW(Control(ControlId::Details),
-                   WideLines(common::DeviceInfoText(device_, common::DisplayText)).c_str());
+    SetWindowTextW(Control(ControlId::Details), WideLines(common::DeviceInfoText(device_)).c_str());
 }
 
 } // namespace kovr::locator

@@ -12,29 +12,11 @@ namespace {
 
 constexpr int kCapacity = static_cast<int>(common::Password::kCapacity);
 
-// A fixed buffer that is zeroed however the function that holds it ends.
-template <typename Char>
-struct WipedBuffer {
-    Char text[kCapacity] = {};
-    ~WipedBuffer() { platform::SecureZero(text, sizeof text); }
+// The edit's text, read into a buffer that is zeroed however this ends.
+struct WipedText {
+    wchar_t text[kCapacity] = {};
+    ~WipedText() { platform::SecureZero(text, sizeof text); }
 };
-
-// The password's UTF-8 length in `bytes`, or -1 when it doesn't fit.
-int ReadUtf8(HWND edit, WipedBuffer<wchar_t> &wide, WipedBuffer<char> &bytes)
-{
-    // Each character makes at least one byte: a text too long for the wide
-    // buffer is too long for the password.
-    if (GetWindowTextLengthW(edit) >= kCapacity) {
-        return -1;
-    }
-    const int length = GetWindowTextW(edit, wide.text, kCapacity);
-    if (length == 0) {
-        return 0;
-    }
-    // Room for the terminator that Password keeps; 0 when it doesn't fit.
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.text, length, bytes.text, kCapacity - 1, nullptr, nullptr);
-    return size > 0 ? size : -1;
-}
 
 } // namespace
 
@@ -42,11 +24,15 @@ std::unique_ptr<common::Password> TakePassword(HWND edit, HWND owner)
 {
     auto password = std::make_unique<common::Password>();
     {
-        WipedBuffer<wchar_t> wide;
-        WipedBuffer<char> bytes;
-        const int size = ReadUtf8(edit, wide, bytes);
-        if (size >= 0 && password->Assign(bytes.text, static_cast<size_t>(size))) {
-            return password;
+        // Each character makes at least one byte: a text too long for the
+        // buffer is too long for the password.
+        WipedText wide;
+        if (GetWindowTextLengthW(edit) < kCapacity) {
+            const int length = GetWindowTextW(edit, wide.text, kCapacity);
+            // Windows' wide characters are UTF-16 units.
+            if (password->AssignUtf16(reinterpret_cast<const char16_t *>(wide.text), static_cast<size_t>(length))) {
+                return password;
+            }
         }
     }
     ShowMessage(owner, English({TextId::PasswordTooLong, {std::to_string(kCapacity - 1)}}));

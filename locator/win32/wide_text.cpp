@@ -1,6 +1,7 @@
 #include "locator/win32/wide_text.h"
 
 #include "common/printable_text.h"
+#include "common/utf16_text.h"
 
 namespace kovr::locator {
 
@@ -19,25 +20,6 @@ void AppendUtf16(std::wstring &out, char32_t codePoint)
     out += static_cast<wchar_t>(0xDC00 + (codePoint & 0x3FF));
 }
 
-void AppendUtf8(std::string &out, char32_t codePoint)
-{
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
 // The code point of a valid sequence of `length` bytes at text[at].
 char32_t Decode(const std::string &text, size_t at, size_t length)
 {
@@ -48,16 +30,6 @@ char32_t Decode(const std::string &text, size_t at, size_t length)
         codePoint = codePoint << 6 | (byte(i) & 0x3F);
     }
     return codePoint;
-}
-
-bool IsHighSurrogate(wchar_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsLowSurrogate(wchar_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 } // namespace
@@ -90,19 +62,10 @@ std::wstring WideLines(const std::string &utf8)
 
 std::string Narrow(const std::wstring &utf16)
 {
-    std::string out;
-    out.reserve(utf16.size());
-    for (size_t at = 0; at < utf16.size(); ++at) {
-        const wchar_t c = utf16[at];
-        if (IsHighSurrogate(c) && at + 1 < utf16.size() && IsLowSurrogate(utf16[at + 1])) {
-            AppendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(utf16[at + 1]) - 0xDC00));
-            ++at;
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            AppendUtf8(out, kReplacement);
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
+    // Windows' wide characters are UTF-16 units, each at most three bytes.
+    std::string out(utf16.size() * 3, '\0');
+    out.resize(
+        *common::Utf8FromUtf16(reinterpret_cast<const char16_t *>(utf16.data()), utf16.size(), out.data(), out.size()));
     return out;
 }
 

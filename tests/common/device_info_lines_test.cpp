@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/support/records.h"
@@ -52,13 +53,20 @@ TEST(DeviceInfoLinesTest, BareRecordStillHasElevenLines)
     EXPECT_NE(DeviceInfoText(r).find("\nDHCP Mode: Disabled\n"), std::string::npos);
 }
 
-TEST(DeviceInfoLinesTest, TheNameStopsAtItsFieldAndPassesThroughTheCallersFilter)
+TEST(DeviceInfoLinesTest, TheNameStopsAtItsFieldAndIsMadeSafeUnlessTheCallerFiltersIt)
 {
     KOVRDeviceInfoRecord r = BareRecord();
     // A name that fills its field without a terminator ends at the field.
     std::memset(r.deviceName, 'x', sizeof r.deviceName);
     r.productName[0] = 'p';
     EXPECT_NE(DeviceInfoText(r).find("\nDevice Name: " + std::string(256, 'x') + "\nAdvisory: 0\n"), std::string::npos);
+
+    // A line break, a tab, a control character and a byte that isn't UTF-8
+    // neither add a line nor reach the window as they are.
+    std::strcpy(r.deviceName, "a\nb\tc\x01\xff");
+    const std::string safe = DeviceInfoText(r);
+    EXPECT_NE(safe.find("\nDevice Name: a\\x0ab\\x09c\\x01\xEF\xBF\xBD\nAdvisory: 0\n"), std::string::npos) << safe;
+    EXPECT_EQ(std::count(safe.begin(), safe.end(), '\n'), 11);
 
     std::strcpy(r.deviceName, "a\nb");
     const TextFilter bracket = [](const std::string &text) { return "[" + text + "]"; };

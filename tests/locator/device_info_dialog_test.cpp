@@ -111,17 +111,29 @@ private slots:
         dialog.reject();
     }
 
-    void aNameThatIsNotUtf8KeepsTheLinesAfterIt()
+    // Device text is shown made safe: each byte that isn't UTF-8 as U+FFFD,
+    // control characters escaped, so the name keeps to its line.
+    void aNameIsShownMadeSafeOnItsOwnLine_data()
     {
-        // A name cut in the middle of a character, and one with a stray byte.
-        for (const char *name : {"caf\xc3", "caf\xe2\x82",
-                                 "a\xff"
-                                 "b"}) {
-            const KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.0.0.5", name);
-            const QString details = Details(record);
-            QCOMPARE(Line(details, QStringLiteral("Device Name")), QString::fromUtf8(name));
-            QVERIFY(details.endsWith(QStringLiteral("\nAdvisory: 0\n")));
-        }
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("cut in a character") << QByteArray("caf\xc3") << QStringLiteral("caf\uFFFD");
+        QTest::newRow("cut later in one") << QByteArray("caf\xe2\x82") << QStringLiteral("caf\uFFFD\uFFFD");
+        QTest::newRow("a stray byte") << QByteArray("a\xff"
+                                                    "b")
+                                      << QStringLiteral("a\uFFFDb");
+        QTest::newRow("a line break, a tab and a control character")
+            << QByteArray("a\nb\tc\x1b") << QStringLiteral("a\\x0ab\\x09c\\x1b");
+    }
+
+    void aNameIsShownMadeSafeOnItsOwnLine()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        const QString details = Details(MakeRecord(kMac, "10.0.0.5", name.constData()));
+        QCOMPARE(details.count(QLatin1Char('\n')), 11);
+        QCOMPARE(Line(details, QStringLiteral("Device Name")), shown);
+        QVERIFY(details.endsWith(QStringLiteral("\nAdvisory: 0\n")));
     }
 
     void aRecordWithOnlyAMacShowsTheInitialValues()

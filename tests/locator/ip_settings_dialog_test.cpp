@@ -134,13 +134,16 @@ private slots:
         FakeLibrary fake;
         const KOVRDeviceInfoRecord record = DeviceRecord(1);
         Dialog d(fake, record);
-        QTest::keyClicks(d.Password(), QStringLiteral("secret"));
+        d.Password()->setText(QString::fromUtf8("s\xC3\xA9"
+                                                "cret\xE6\x9D\xB1\xF0\x9F\x94\x91"));
         QVERIFY(d.Apply());
         QCOMPARE(fake.dhcpCalls.size(), size_t(1));
         QVERIFY(fake.networkCalls.empty());
         const FakeLibrary::DhcpCall &call = fake.dhcpCalls[0];
         QCOMPARE(call.mode, 1);
-        QCOMPARE(call.password, std::string("secret"));
+        // As UTF-8, the bytes kovr sends, whatever the locale.
+        QCOMPARE(call.password, std::string("s\xC3\xA9"
+                                            "cret\xE6\x9D\xB1\xF0\x9F\x94\x91"));
         QCOMPARE(call.mac, kMac);
         QCOMPARE(fake.closed, std::vector<KOVR_HANDLE>{call.session});
         QCOMPARE(d.dialog.result(), int(QDialog::Accepted));

@@ -1,26 +1,29 @@
-// What kovr apply's exit status makes of each device's outcome: only
-// verified and unchanged devices count as done.
+// kovr apply's exit status and summary line come from the judgement and the
+// summary it shares with the locator.
 #include "tools/kovr/apply_report.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace kovr::cli;
 
 namespace {
 
-TEST(CliApplyReportTest, OneDeviceThatIsNotDoneFailsTheRun)
+TEST(CliApplyReportTest, ABadOutcomeFailsTheRunAndTheSummaryIsTheSharedOne)
 {
-    const struct {
-        Outcome outcome;
-        int exitStatus;
-    } cases[] = {{Outcome::Verified, 0},   {Outcome::Unchanged, 0}, {Outcome::WouldChange, 0},
-                 {Outcome::Unverified, 1}, {Outcome::Failed, 1},    {Outcome::NotFound, 1}};
-    for (const auto &c : cases) {
-        std::vector<DeviceReport> reports(3);
-        reports[0].outcome = Outcome::Verified;
-        reports[1].outcome = c.outcome;
-        reports[2].outcome = Outcome::Unchanged;
-        EXPECT_EQ(ApplyExitStatus(reports), c.exitStatus) << OutcomeName(c.outcome);
+    std::vector<DeviceReport> reports(3);
+    reports[0].outcome = Outcome::Verified;
+    reports[2].outcome = Outcome::Unchanged;
+    for (Outcome outcome : {Outcome::Verified, Outcome::Unverified, Outcome::Failed, Outcome::NotFound,
+                            Outcome::Cancelled, Outcome::Unchanged, Outcome::WouldChange}) {
+        SCOPED_TRACE(OutcomeName(outcome));
+        reports[1].outcome = outcome;
+        EXPECT_EQ(ApplyExitStatus(reports), kovr::common::IsBadOutcome(outcome) ? 1 : 0);
+        std::ostringstream out;
+        WriteApplyReport(out, reports);
+        const std::string text = out.str();
+        EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), kovr::common::ApplySummary(reports) + "\n");
     }
 }
 

@@ -22,13 +22,17 @@ using std::chrono::milliseconds;
 namespace {
 
 const std::string kDigestDevice = "02:00:00:00:00:01"; // password "secret"
-const std::string kPlainDevice = "02:00:00:00:00:02";  // password "admin", sent in plain
+const std::string kPlainDevice = "02:00:00:00:00:02";  // sent its password in plain
+// Typed with a letter beyond ASCII: the device takes the UTF-8 bytes that
+// the locator's windows send too.
+const std::string kPlainPassword = "\xC3\xA4"
+                                   "dmin";
 
 nlohmann::json TwoDevices()
 {
     nlohmann::json digest = DeviceJson(1);
     digest["rebootDowntimeMs"] = 1000;
-    return kovr::test::Devices({digest, DeviceJson(2, "plain", "admin")});
+    return kovr::test::Devices({digest, DeviceJson(2, "plain", kPlainPassword)});
 }
 
 class CliDeviceCommandsTest : public ::testing::Test {
@@ -112,7 +116,8 @@ TEST_F(CliDeviceCommandsTest, SetIpChangesTheDevice)
 
 TEST_F(CliDeviceCommandsTest, DhcpTurnsDhcpOnWithDigestAndPlainPasswords)
 {
-    for (const auto &[mac, password] : {std::pair{kDigestDevice, "secret"}, std::pair{kPlainDevice, "admin"}}) {
+    for (const auto &[mac, password] :
+         {std::pair{kDigestDevice, "secret"}, std::pair{kPlainDevice, kPlainPassword.c_str()}}) {
         const auto result = RunKovr({"dhcp", mac, "--password-stdin"}, std::string(password) + "\n");
         ASSERT_EQ(result.exitCode, 0) << mac << ": " << result.err;
         EXPECT_EQ(Info(mac)["dhcpMode"], 1) << mac;
@@ -142,9 +147,9 @@ TEST_F(CliDeviceCommandsTest, PasswordPromptOnTheTerminalDoesNotEcho)
     const std::string prompt = "Password for " + kPlainDevice + ": ";
     ASSERT_TRUE(dhcp.WaitFor([&] { return dhcp.terminal().find(prompt) != std::string::npos; }, milliseconds(5000)))
         << dhcp.terminal() << dhcp.err();
-    dhcp.Type("admin\n");
+    dhcp.Type(kPlainPassword + "\n");
     ASSERT_EQ(dhcp.Wait(std::chrono::seconds(60)), 0) << dhcp.err();
-    EXPECT_EQ(dhcp.terminal().find("admin"), std::string::npos) << dhcp.terminal();
+    EXPECT_EQ(dhcp.terminal().find("dmin"), std::string::npos) << dhcp.terminal();
     EXPECT_EQ(Info(kPlainDevice)["dhcpMode"], 1);
 }
 

@@ -130,9 +130,10 @@ TEST_F(CliApplyTest, AppliesAndVerifiesEachChange)
                                         "02:00:00:00:00:03 unchanged false", "02:00:00:00:00:04 verified true",
                                         "02:00:00:00:00:09 not found false"}));
     EXPECT_EQ(report["devices"][1]["detail"].get<std::string>().rfind("failed (result 1); error ", 0), 0u);
-    EXPECT_EQ(report["summary"],
-              nlohmann::json::parse(
-                  R"({"verified":2,"would-change":0,"unchanged":1,"unverified":0,"failed":1,"not-found":1})"));
+    EXPECT_EQ(
+        report["summary"],
+        nlohmann::json::parse(
+            R"({"verified":2,"would-change":0,"unchanged":1,"unverified":0,"failed":1,"not-found":1,"cancelled":0})"));
     EXPECT_EQ(IpOf("02:00:00:00:00:01"), "10.77.1.51");
     EXPECT_EQ(IpOf("02:00:00:00:00:02"), "10.77.1.12");
 }

@@ -10,20 +10,6 @@ namespace kovr::cli {
 
 namespace {
 
-constexpr Outcome kSummaryOrder[] = {Outcome::Verified,   Outcome::WouldChange, Outcome::Unchanged,
-                                     Outcome::Unverified, Outcome::Failed,      Outcome::NotFound};
-
-size_t Count(const std::vector<DeviceReport> &reports, Outcome outcome)
-{
-    return static_cast<size_t>(std::count_if(reports.begin(), reports.end(),
-                                             [&](const DeviceReport &report) { return report.outcome == outcome; }));
-}
-
-bool IsDryRun(const std::vector<DeviceReport> &reports)
-{
-    return Count(reports, Outcome::WouldChange) != 0;
-}
-
 nlohmann::ordered_json SettingJson(const common::DeviceSettings &setting)
 {
     if (setting.dhcp) {
@@ -48,14 +34,7 @@ void WriteApplyReport(std::ostream &out, const std::vector<DeviceReport> &report
         }
         out << (report.detail.empty() ? "" : ", " + report.detail) << '\n';
     }
-    std::string summary;
-    for (Outcome outcome : kSummaryOrder) {
-        if (outcome != Outcome::WouldChange || IsDryRun(reports)) {
-            summary += (summary.empty() ? "" : ", ") + std::to_string(Count(reports, outcome)) + " " +
-                       (outcome == Outcome::WouldChange ? "to change" : OutcomeName(outcome));
-        }
-    }
-    out << summary << '\n';
+    out << common::ApplySummary(reports) << '\n';
 }
 
 void WriteApplyJson(std::ostream &out, const std::vector<DeviceReport> &reports)
@@ -75,20 +54,18 @@ void WriteApplyJson(std::ostream &out, const std::vector<DeviceReport> &reports)
         devices.push_back(device);
     }
     nlohmann::ordered_json summary;
-    for (Outcome outcome : kSummaryOrder) {
+    for (const auto &[outcome, count] : common::OutcomeCounts(reports)) {
         std::string key = OutcomeName(outcome);
         std::replace(key.begin(), key.end(), ' ', '-');
-        summary[key] = Count(reports, outcome);
+        summary[key] = count;
     }
     out << JsonText({{"devices", devices}, {"summary", summary}}) << '\n';
 }
 
 int ApplyExitStatus(const std::vector<DeviceReport> &reports)
 {
-    const bool allHold = std::all_of(reports.begin(), reports.end(), [](const DeviceReport &report) {
-        return report.outcome == Outcome::Verified || report.outcome == Outcome::Unchanged ||
-               report.outcome == Outcome::WouldChange;
-    });
+    const bool allHold = std::none_of(reports.begin(), reports.end(),
+                                      [](const DeviceReport &report) { return common::IsBadOutcome(report.outcome); });
     return allHold ? kExitSuccess : kExitFailure;
 }
 

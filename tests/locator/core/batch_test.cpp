@@ -251,7 +251,7 @@ TEST(BatchModel, ReportsEachDeviceCountsTheOutcomesAndSavesThemAsCsv)
     std::sort(reported.begin(), reported.end());
     EXPECT_EQ(reported, All(3));
     EXPECT_EQ(OutcomeCell(model.Reports()[1]), "failed: failed (result 1); error 1: Authentication Failed");
-    EXPECT_EQ(model.Summary(), "2 verified, 1 failed");
+    EXPECT_EQ(model.Summary(), "2 verified, 0 unchanged, 0 unverified, 1 failed, 0 not found");
     EXPECT_EQ(fake.networkCalls.size(), 3u); // a refusal is never sent again
     for (const FakeLibrary::NetworkCall &call : fake.networkCalls) {
         EXPECT_EQ(call.password, "secret");
@@ -322,13 +322,17 @@ TEST(BatchModel, GuardsThePasswordsOfTheRun)
         std::string device2; // the start of its outcome
     };
     const Case cases[] = {
-        {"plain devices, the user agrees once", false, false, true, 1, 3, "3 verified", "verified"},
-        {"plain devices, the user cancels", false, false, false, 1, 0, "3 failed",
+        {"plain devices, the user agrees once", false, false, true, 1, 3,
+         "3 verified, 0 unchanged, 0 unverified, 0 failed, 0 not found", "verified"},
+        {"plain devices, the user cancels", false, false, false, 1, 0,
+         "0 verified, 0 unchanged, 0 unverified, 3 failed, 0 not found",
          "failed: not sent: the device offers no challenge"},
-        {"a challenge required", false, true, true, 0, 0, "3 failed",
+        {"a challenge required", false, true, true, 0, 0,
+         "0 verified, 0 unchanged, 0 unverified, 3 failed, 0 not found",
          "failed: 02:00:00:00:00:02 offers no challenge, so its password would cross the network segment in clear; "
          "a digest is required"},
-        {"an impostor for a pinned device", true, false, true, 1, 2, "2 verified, 1 failed",
+        {"an impostor for a pinned device", true, false, true, 1, 2,
+         "2 verified, 0 unchanged, 0 unverified, 1 failed, 0 not found",
          "failed: 02:00:00:00:00:02 offered a challenge before and now answers without one"},
     };
     for (const Case &c : cases) {
@@ -380,4 +384,36 @@ TEST(BatchModel, TornDownWhileAskingSendsNothing)
     }
     model.reset();
     EXPECT_EQ(fake.CommandCount(), 0);
+}
+
+// Only the selected rows are configured: with devices 2 and 4 of four
+// selected, the range's addresses (or DHCP) go to them, in list order.
+TEST(BatchModel, OnlyTheSelectedRowsAreSentAChange)
+{
+    const AddressRange range{Address("10.77.1.50"), Address("255.255.255.0"), Address("10.77.1.1")};
+    for (const bool dhcp : {false, true}) {
+        SCOPED_TRACE(dhcp ? "DHCP" : "a range");
+        FakeLibrary fake;
+        fake.devices = SubnetDevices(4);
+        TestUi ui;
+        TempPins pins;
+        BatchModel model(fake.Seam(), {fake.devices, kLabSubnets}, {1, 3}, pins.Pins(), ui.Post(), Yes);
+        ChooseRange(model, dhcp ? std::nullopt : std::optional<AddressRange>(range));
+        bool ended = false;
+        ASSERT_TRUE(model.Apply(std::make_unique<kovr::common::Password>(),
+                                {[](size_t, const kovr::common::DeviceReport &) {}, [&] { ended = true; }}));
+        ASSERT_TRUE(ui.RunUntil([&] { return ended; }));
+        std::vector<std::string> sent;
+        for (const FakeLibrary::NetworkCall &call : fake.networkCalls) {
+            sent.push_back(FormatMacAddress(call.mac.data()) + " " + FormatDottedAddress(call.ip));
+        }
+        for (const FakeLibrary::DhcpCall &call : fake.dhcpCalls) {
+            sent.push_back(FormatMacAddress(call.mac.data()) + " DHCP");
+        }
+        std::sort(sent.begin(), sent.end()); // devices run in parallel
+        const std::vector<std::string> expected =
+            dhcp ? std::vector<std::string>{"02:00:00:00:00:02 DHCP", "02:00:00:00:00:04 DHCP"}
+                 : std::vector<std::string>{"02:00:00:00:00:02 10.77.1.50", "02:00:00:00:00:04 10.77.1.51"};
+        EXPECT_EQ(sent, expected);
+    }
 }

@@ -214,7 +214,7 @@ TEST(BatchDialog, AppliesThreeDevicesShowingEachOutcomeAsItComesThenTheCountsAnd
     gate.Open();
     ASSERT_TRUE(PumpUntil([&] { return batch.dialog->Applied(); }));
     EXPECT_EQ(batch.Count(Status, L"verified"), 3u);
-    EXPECT_EQ(batch.Text(ControlId::BatchOutcome), L"3 verified");
+    EXPECT_EQ(batch.Text(ControlId::BatchOutcome), L"3 verified, 0 unchanged, 0 unverified, 0 failed, 0 not found");
     EXPECT_EQ(SendMessageW(batch.Item(ControlId::BatchProgress), PBM_GETPOS, 0, 0), 3);
     EXPECT_EQ(batch.Text(ControlId::BatchClose), L"Close");
     for (const FakeLibrary::NetworkCall &call : batch.fake.networkCalls) {
@@ -278,7 +278,8 @@ TEST(BatchDialog, CancelStopsTheRunOnceTheDevicesInHandAreDone)
             EXPECT_FALSE(batch.fake.IsOpen(session));
         }
         if (!c.closes) {
-            EXPECT_EQ(batch.Text(ControlId::BatchOutcome), L"16 verified, 4 cancelled");
+            EXPECT_EQ(batch.Text(ControlId::BatchOutcome),
+                      L"16 verified, 0 unchanged, 0 unverified, 0 failed, 0 not found, 4 cancelled");
             EXPECT_EQ(batch.Count(Status, L"cancelled"), 4u);
         }
     }
@@ -292,9 +293,9 @@ TEST(BatchDialog, AsksOnceBeforePlainPasswordsAndItsCancelSendsNothing)
         int questions, sent;
         std::wstring outcome;
     } cases[] = {
-        {"Cancel", false, false, 1, 0, L"2 failed"},
-        {"OK", false, true, 1, 2, L"2 verified"},
-        {"a challenge required", true, true, 0, 0, L"2 failed"},
+        {"Cancel", false, false, 1, 0, L"0 verified, 0 unchanged, 0 unverified, 2 failed, 0 not found"},
+        {"OK", false, true, 1, 2, L"2 verified, 0 unchanged, 0 unverified, 0 failed, 0 not found"},
+        {"a challenge required", true, true, 0, 0, L"0 verified, 0 unchanged, 0 unverified, 2 failed, 0 not found"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

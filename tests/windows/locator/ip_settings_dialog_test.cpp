@@ -132,7 +132,7 @@ TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
         if (c.blankGateway) {
             SendMessageW(d.Control(ControlId::Gateway), IPM_CLEARADDRESS, 0, 0);
         }
-        SetWindowTextW(password, L"p\u00E4ss");
+        SetWindowTextW(password, L"p\u00E4ss\xD83D\xDD11");
         if (c.enter) {
             SetFocus(password);
             PostMessageW(password, WM_KEYDOWN, VK_RETURN, 0);
@@ -157,7 +157,7 @@ TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
         EXPECT_EQ(sent, c.sent);
         EXPECT_EQ(call.mac, kMac);
         // As UTF-8, whatever the system's code page.
-        EXPECT_EQ(call.password, "p\xC3\xA4ss");
+        EXPECT_EQ(call.password, "p\xC3\xA4ss\xF0\x9F\x94\x91");
         EXPECT_EQ(fake.closed, std::vector<KOVR_HANDLE>{call.session});
     }
 }
