@@ -38,19 +38,25 @@ int ReadUtf8(HWND edit, WipedBuffer<wchar_t> &wide, WipedBuffer<char> &bytes)
 
 } // namespace
 
-std::unique_ptr<common::Password> TakePassword(HWND edit, HWND owner)
+std::unique_ptr<common::Password> ReadPassword(HWND edit)
 {
     auto password = std::make_unique<common::Password>();
-    {
-        WipedBuffer<wchar_t> wide;
-        WipedBuffer<char> bytes;
-        const int size = ReadUtf8(edit, wide, bytes);
-        if (size >= 0 && password->Assign(bytes.text, static_cast<size_t>(size))) {
-            return password;
-        }
+    WipedBuffer<wchar_t> wide;
+    WipedBuffer<char> bytes;
+    const int size = ReadUtf8(edit, wide, bytes);
+    if (size >= 0 && password->Assign(bytes.text, static_cast<size_t>(size))) {
+        return password;
     }
-    ShowMessage(owner, English({TextId::PasswordTooLong, {std::to_string(kCapacity - 1)}}));
     return nullptr;
+}
+
+std::unique_ptr<common::Password> TakePassword(HWND edit, HWND owner)
+{
+    std::unique_ptr<common::Password> password = ReadPassword(edit);
+    if (!password) {
+        ShowMessage(owner, English({TextId::PasswordTooLong, {std::to_string(kCapacity - 1)}}));
+    }
+    return password;
 }
 
 void WipePasswordEdit(HWND edit)
