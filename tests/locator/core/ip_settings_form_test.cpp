@@ -169,6 +169,7 @@ TEST(IpSettingsForm, TellsTheFaceWhatEachActionAndOutcomeDoes)
          {{Act::Apply, "manual on busy"},
           {Act::Dhcp, "manual on busy"},
           {Act::Apply, "manual on busy"},
+          {Act::ApplyTooLong, "manual on busy"},
           {Act::Close, "manual on busy"},
           {Act::Finish, ("manual on box:" + kRefused + " applied")},
           {Act::Close, "manual on applied"},
