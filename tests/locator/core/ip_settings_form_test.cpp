@@ -75,13 +75,17 @@ struct Step {
     std::string told; // the state told after it; "" when nothing is told
 };
 
-struct Story {
-    const char *name;
+struct Setup {
     uint8_t dhcpMode;
     bool confirm;       // the answer to the question before a plain password
     int32_t result;     // of the command
     std::string reason; // the library's error message
     bool held;          // the command waits until the first Finish
+};
+
+struct Story {
+    const char *name;
+    Setup setup;
     std::vector<Step> steps;
     const char *sent; // the commands sent, "" for none
 };
@@ -104,68 +108,36 @@ TEST(IpSettingsForm, TellsTheFaceWhatEachActionAndOutcomeDoes)
     const std::string cut = "An Error occurred.\nError Number: 1\nError Message: " + std::string(254, 'x') + "\n";
     const std::vector<Story> stories = {
         {"every click reloads, the fields on in manual mode only",
-         0,
-         true,
-         0,
-         "",
-         false,
+         {0, true, 0, "", false},
          {{Act::Dhcp, "dhcp off reload"}, {Act::Dhcp, "dhcp off reload"}, {Act::Manual, "manual on reload"}},
          ""},
         {"DHCP: only DHCP on is asked for, then the dialog ends",
-         1,
-         true,
-         0,
-         "",
-         false,
+         {1, true, 0, "", false},
          {{Act::Apply, "dhcp off busy"}, {Act::Finish, "dhcp off applied"}},
          "dhcp 1 secret"},
         {"manual: the typed fields in network order",
-         1,
-         true,
-         0,
-         "",
-         false,
+         {1, true, 0, "", false},
          {{Act::Manual, "manual on reload"}, {Act::Apply, "manual on busy"}, {Act::Finish, "manual on applied"}},
          "192.168.1.10 255.255.255.0 192.168.1.1 secret"},
         {"a refusal is shown, then the dialog ends anyway",
-         1,
-         true,
-         1,
-         "Authentication Failed",
-         false,
+         {1, true, 1, "Authentication Failed", false},
          {{Act::Apply, "dhcp off busy"}, {Act::Finish, ("dhcp off box:" + kRefused + " applied")}},
          "dhcp 1 secret"},
         {"a long reason is cut",
-         1,
-         true,
-         1,
-         std::string(300, 'x'),
-         false,
+         {1, true, 1, std::string(300, 'x'), false},
          {{Act::Apply, "dhcp off busy"}, {Act::Finish, ("dhcp off box:" + cut + " applied")}},
          "dhcp 1 secret"},
         {"a password too long is told and nothing is sent",
-         0,
-         true,
-         0,
-         "",
-         false,
+         {0, true, 0, "", false},
          {{Act::ApplyTooLong, "manual on box:The password is longer than 1023 bytes.\n"},
           {Act::Close, "manual on cancelled"}},
          ""},
         {"a plain password declined: back in the dialog",
-         1,
-         false,
-         0,
-         "",
-         false,
+         {1, false, 0, "", false},
          {{Act::Apply, "dhcp off busy"}, {Act::Finish, "dhcp off"}, {Act::Close, "dhcp off cancelled"}},
          ""},
         {"while busy: no mode change, no second apply, no close; the failure still shown",
-         0,
-         true,
-         1,
-         "Authentication Failed",
-         true,
+         {0, true, 1, "Authentication Failed", true},
          {{Act::Apply, "manual on busy"},
           {Act::Dhcp, "manual on busy"},
           {Act::Apply, "manual on busy"},
@@ -176,30 +148,22 @@ TEST(IpSettingsForm, TellsTheFaceWhatEachActionAndOutcomeDoes)
           {Act::Dhcp, "manual on applied"}},
          "192.168.1.10 255.255.255.0 192.168.1.1 secret"},
         {"closing sends nothing",
-         0,
-         true,
-         0,
-         "",
-         false,
+         {0, true, 0, "", false},
          {{Act::Close, "manual on cancelled"}, {Act::Apply, "manual on cancelled"}},
          ""},
         {"a torn-down window is told nothing",
-         0,
-         true,
-         0,
-         "",
-         true,
+         {0, true, 0, "", true},
          {{Act::Apply, "manual on busy"}, {Act::Teardown, ""}},
          "192.168.1.10 255.255.255.0 192.168.1.1 secret"},
     };
     for (const Story &s : stories) {
         SCOPED_TRACE(s.name);
         FakeLibrary fake;
-        fake.commandResult = s.result;
-        fake.errorNumber = s.result;
-        fake.errorMessage = s.reason;
+        fake.commandResult = s.setup.result;
+        fake.errorNumber = s.setup.result;
+        fake.errorMessage = s.setup.reason;
         Gate gate;
-        if (s.held) {
+        if (s.setup.held) {
             fake.onCommand = [&] { gate.Pass(); };
         }
         TempPins pins;
@@ -207,8 +171,9 @@ TEST(IpSettingsForm, TellsTheFaceWhatEachActionAndOutcomeDoes)
         std::vector<std::string> told;
         std::optional<Form> form;
         form.emplace(
-            fake.Seam(), SettingsRecord(kMac, "7100-NT", s.dhcpMode, true), pins.Pins(), ui.Post(),
-            [&](const Message &) { return s.confirm; }, [&](const Form::State &state) { told.push_back(Show(state)); });
+            fake.Seam(), SettingsRecord(kMac, "7100-NT", s.setup.dhcpMode, true), pins.Pins(), ui.Post(),
+            [&](const Message &) { return s.setup.confirm; },
+            [&](const Form::State &state) { told.push_back(Show(state)); });
         for (const Step &step : s.steps) {
             told.clear();
             auto secret = std::make_unique<kovr::common::Password>();
