@@ -1,6 +1,5 @@
 #include "locator/ip_settings_dialog.h"
 
-#include "locator/core/record_text.h"
 #include "locator/ip_address_control.h"
 #include "locator/message_box.h"
 #include "locator/password_field.h"
@@ -12,79 +11,60 @@
 
 namespace kovr::locator {
 
+using Mode = IpSettingsForm::Mode;
+
 IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device,
                                    std::shared_ptr<DevicePins> pins, QWidget *parent)
-    : TemplateDialog(kIpSettingsTemplate, parent), task_(library, device, std::move(pins), QtPost(), ConfirmIn(this)),
-      ipAddress_(ControlAs<IpAddressControl>(ControlId::IpAddress)),
-      subnetMask_(ControlAs<IpAddressControl>(ControlId::SubnetMask)),
-      gateway_(ControlAs<IpAddressControl>(ControlId::Gateway)), password_(ControlAs<QLineEdit>(ControlId::Password)),
-      dhcpRadio_(ControlAs<QRadioButton>(ControlId::DhcpRadio)),
-      manualRadio_(ControlAs<QRadioButton>(ControlId::ManualRadio))
+    : TemplateDialog(kIpSettingsTemplate, parent), addresses_{ControlAs<IpAddressControl>(ControlId::IpAddress),
+                                                              ControlAs<IpAddressControl>(ControlId::SubnetMask),
+                                                              ControlAs<IpAddressControl>(ControlId::Gateway)},
+      password_(ControlAs<QLineEdit>(ControlId::Password)),
+      form_(library, device, std::move(pins), QtPost(), ConfirmIn(this),
+            [this](const IpSettingsForm::State &state) { Draw(state); })
 {
-    ControlAs<QLabel>(ControlId::ProductText)->setText(FromUtf8(RecordText(device.productName)));
-    ControlAs<QLabel>(ControlId::MacText)->setText(FromUtf8(FormatMacAddress(device.macAddress)));
-    SetAddressMode(!task_.OpensInDhcpMode());
-
-    connect(dhcpRadio_, &QRadioButton::clicked, this, [this] { SetAddressMode(false); });
-    connect(manualRadio_, &QRadioButton::clicked, this, [this] { SetAddressMode(true); });
+    Draw(form_.Opening());
+    connect(ControlAs<QRadioButton>(ControlId::DhcpRadio), &QRadioButton::clicked, this,
+            [this] { form_.OnModeChosen(Mode::Dhcp); });
+    connect(ControlAs<QRadioButton>(ControlId::ManualRadio), &QRadioButton::clicked, this,
+            [this] { form_.OnModeChosen(Mode::Manual); });
 }
 
-void IpSettingsDialog::SetAddressMode(bool manual)
+void IpSettingsDialog::Draw(const IpSettingsForm::State &state)
 {
-    (manual ? manualRadio_ : dhcpRadio_)->setChecked(true);
-    for (IpAddressControl *control : {ipAddress_, subnetMask_, gateway_}) {
-        control->setEnabled(manual);
+    ControlAs<QLabel>(ControlId::ProductText)->setText(FromUtf8(state.product));
+    ControlAs<QLabel>(ControlId::MacText)->setText(FromUtf8(state.mac));
+    ControlAs<QRadioButton>(state.mode == Mode::Manual ? ControlId::ManualRadio : ControlId::DhcpRadio)
+        ->setChecked(true);
+    for (size_t i = 0; i < 3; ++i) {
+        addresses_[i]->setEnabled(state.addressesOn);
+        if (state.reload) {
+            addresses_[i]->SetAddress(state.addresses[i]);
+        }
     }
-    // Every click reloads the addresses, discarding what was typed, and
-    // empties the password.
-    const KOVRDeviceInfoRecord &device = task_.Device();
-    ipAddress_->SetAddress(PackedFromNetworkOrder(device.ipAddress));
-    subnetMask_->SetAddress(PackedFromNetworkOrder(device.subnetMask));
-    gateway_->SetAddress(PackedFromNetworkOrder(device.gatewayAddress));
-    WipePasswordField(*password_);
+    if (state.reload) {
+        WipePasswordField(*password_);
+    }
+    if (state.busy != (busy_ != nullptr)) {
+        busy_ = state.busy ? std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Unchanged) : nullptr;
+    }
+    if (state.box) {
+        ShowMessage(this, Text(*state.box));
+    }
+    if (state.end != IpSettingsForm::End::Open) {
+        WipePasswordField(*password_);
+        TemplateDialog::done(state.end == IpSettingsForm::End::Applied ? Accepted : Rejected);
+    }
 }
 
 void IpSettingsDialog::OnOK()
 {
-    if (IsBusy()) {
-        return;
-    }
-    std::unique_ptr<common::Password> password = TakePassword(*password_);
-    if (!password) {
-        ShowMessage(this, Text({TextId::PasswordTooLong, {std::to_string(common::Password::kCapacity - 1)}}));
-        return;
-    }
-    common::DeviceSettings wanted{true, 0, 0, 0};
-    if (manualRadio_->isChecked()) {
-        wanted = {false, NetworkOrderFromPacked(ipAddress_->GetAddress()),
-                  NetworkOrderFromPacked(subnetMask_->GetAddress()), NetworkOrderFromPacked(gateway_->GetAddress())};
-    }
-    busy_ = std::make_unique<BusyWindow>(this, BusyWindow::Cursor::Unchanged);
-    task_.Apply(wanted, std::move(password), [this](const IpSettingsTask::Outcome &outcome) { OnApplied(outcome); });
+    form_.OnApply(TakePassword(*password_),
+                  {addresses_[0]->GetAddress(), addresses_[1]->GetAddress(), addresses_[2]->GetAddress()});
 }
 
-void IpSettingsDialog::OnApplied(const IpSettingsTask::Outcome &outcome)
+void IpSettingsDialog::done(int)
 {
-    busy_.reset();
-    if (outcome.declined) {
-        return;
-    }
-    if (outcome.error) {
-        ShowMessage(this, Text(*outcome.error));
-    }
-    accept();
-}
-
-void IpSettingsDialog::done(int result)
-{
-    // Closing waits for the change, whose failure the user must still see;
-    // it ends in its own time (the library's time-out at the latest), and
-    // then closes the dialog.
-    if (IsBusy()) {
-        return;
-    }
-    WipePasswordField(*password_);
-    TemplateDialog::done(result);
+    form_.OnClose();
 }
 
 } // namespace kovr::locator

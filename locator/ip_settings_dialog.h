@@ -1,23 +1,20 @@
 #pragma once
 
 #include "locator/busy_window.h"
-#include "locator/core/ip_settings_task.h"
+#include "locator/core/ip_settings_form.h"
 #include "locator/core/library_seam.h"
 #include "locator/template_dialog.h"
 
 #include <memory>
 
 class QLineEdit;
-class QRadioButton;
 
 namespace kovr::locator {
 
 class IpAddressControl;
 
-// Gives one device DHCP or a static address, mask and gateway. Apply runs
-// the change on a worker and closes once the outcome is shown; until then
-// the dialog can't be closed, so that a failure still reaches the user.
-// When the user chooses not to send a password in plain, it stays open.
+// Gives one device DHCP or a static address, mask and gateway: draws the
+// IpSettingsForm's state and forwards the clicks to it.
 class IpSettingsDialog : public TemplateDialog {
     Q_OBJECT
 
@@ -26,7 +23,7 @@ public:
                      QWidget *parent = nullptr);
 
     // While the change of Apply runs.
-    bool IsBusy() const { return task_.Running(); }
+    bool IsBusy() const { return form_.Busy(); }
 
 public slots:
     void done(int result) override;
@@ -35,16 +32,11 @@ protected:
     void OnOK() override;
 
 private:
-    void SetAddressMode(bool manual);
-    void OnApplied(const IpSettingsTask::Outcome &outcome);
+    void Draw(const IpSettingsForm::State &state);
 
-    IpSettingsTask task_;
-    IpAddressControl *ipAddress_;
-    IpAddressControl *subnetMask_;
-    IpAddressControl *gateway_;
+    IpAddressControl *addresses_[3];
     QLineEdit *password_;
-    QRadioButton *dhcpRadio_;
-    QRadioButton *manualRadio_;
+    IpSettingsForm form_;
     std::unique_ptr<BusyWindow> busy_;
 };
 

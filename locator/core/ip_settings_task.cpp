@@ -18,11 +18,6 @@ IpSettingsTask::~IpSettingsTask()
     question_->Cancel();
 }
 
-bool IpSettingsTask::OpensInDhcpMode() const
-{
-    return common::SettingsOf(device_).dhcp;
-}
-
 bool IpSettingsTask::Apply(const common::DeviceSettings &wanted, std::unique_ptr<common::Password> password,
                            std::function<void(const Outcome &)> done)
 {

@@ -1,8 +1,7 @@
-// The IP settings dialog's logic: the mode it opens in, the addresses its
-// fields show, and Apply, which asks for DHCP or the static settings on a
-// worker through a session of its own, its password guarded as kovr set-ip
-// guards it (guarded_command.h). A lost reply is checked with a query and
-// the change sent again, as kovr set-ip does.
+// The IP settings dialog's Apply, which asks for DHCP or the static
+// settings on a worker through a session of its own, its password guarded
+// as kovr set-ip guards it (guarded_command.h). A lost reply is checked
+// with a query and the change sent again, as kovr set-ip does.
 #pragma once
 
 #include "common/password.h"
@@ -36,10 +35,6 @@ public:
     ~IpSettingsTask();
     IpSettingsTask(const IpSettingsTask &) = delete;
     IpSettingsTask &operator=(const IpSettingsTask &) = delete;
-
-    const KOVRDeviceInfoRecord &Device() const { return device_; }
-    // The dialog opens in DHCP mode when the device reports DHCP on.
-    bool OpensInDhcpMode() const;
 
     // From Apply until `done` has run.
     bool Running() const { return running_; }

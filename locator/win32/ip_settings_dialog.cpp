@@ -1,6 +1,5 @@
 #include "locator/win32/ip_settings_dialog.h"
 
-#include "locator/core/record_text.h"
 #include "locator/win32/message_box.h"
 #include "locator/win32/password_edit.h"
 #include "locator/win32/wide_text.h"
@@ -13,12 +12,12 @@ namespace {
 
 constexpr int kAddressControls[] = {ControlId::IpAddress, ControlId::SubnetMask, ControlId::Gateway};
 
-// The address in network byte order; a blank field reads as 0.
-uint32_t AddressIn(HWND control)
+// The address as the control packs it; a blank field reads as 0.
+uint32_t Packed(HWND control)
 {
     DWORD packed = 0;
     SendMessageW(control, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&packed));
-    return NetworkOrderFromPacked(packed);
+    return packed;
 }
 
 // Enter in the password presses Apply, `apply`. The dialog manager finds
@@ -59,8 +58,10 @@ LRESULT CALLBACK EnterPressesApply(HWND edit, UINT message, WPARAM wParam, LPARA
 IpSettingsDialog::IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device,
                                    std::shared_ptr<DevicePins> pins)
     : TemplateDialog(kIpSettingsTemplate),
-      task_(library, device, std::move(pins), post_.Poster(),
-            [this](const Message &question) { return AskToConfirm(Window(), English(question)); })
+      form_(
+          library, device, std::move(pins), post_.Poster(),
+          [this](const Message &question) { return AskToConfirm(Window(), English(question)); },
+          [this](const IpSettingsForm::State &state) { Draw(state); })
 {}
 
 IpSettingsDialog::~IpSettingsDialog()
@@ -71,27 +72,27 @@ IpSettingsDialog::~IpSettingsDialog()
 
 void IpSettingsDialog::OnInitDialog()
 {
-    const KOVRDeviceInfoRecord &device = task_.Device();
-    SetWindowTextW(Control(ControlId::ProductText), Wide(RecordText(device.productName)).c_str());
-    SetWindowTextW(Control(ControlId::MacText), Wide(FormatMacAddress(device.macAddress)).c_str());
     SetWindowSubclass(Control(ControlId::Password), EnterPressesApply, 0,
                       reinterpret_cast<DWORD_PTR>(Control(ControlId::Ok)));
     // In DHCP mode the address fields are off, and the focus goes to the
     // password.
-    SetAddressMode(!task_.OpensInDhcpMode());
+    Draw(form_.Opening());
 }
 
 void IpSettingsDialog::OnCommand(int id, int code, HWND control)
 {
     if (code == BN_CLICKED && (id == ControlId::DhcpRadio || id == ControlId::ManualRadio)) {
-        SetAddressMode(id == ControlId::ManualRadio);
+        form_.OnModeChosen(id == ControlId::ManualRadio ? IpSettingsForm::Mode::Manual : IpSettingsForm::Mode::Dhcp);
         return;
     }
     TemplateDialog::OnCommand(id, code, control);
 }
 
-void IpSettingsDialog::SetAddressMode(bool manual)
+void IpSettingsDialog::Draw(const IpSettingsForm::State &state)
 {
+    SetWindowTextW(Control(ControlId::ProductText), Wide(state.product).c_str());
+    SetWindowTextW(Control(ControlId::MacText), Wide(state.mac).c_str());
+    const bool manual = state.mode == IpSettingsForm::Mode::Manual;
     CheckRadioButton(Window(), ControlId::DhcpRadio, ControlId::ManualRadio,
                      manual ? ControlId::ManualRadio : ControlId::DhcpRadio);
     // Checking a radio button makes it a tab stop; the template's tab
@@ -100,58 +101,36 @@ void IpSettingsDialog::SetAddressMode(bool manual)
         const HWND radio = Control(id);
         SetWindowLongW(radio, GWL_STYLE, GetWindowLongW(radio, GWL_STYLE) & ~WS_TABSTOP);
     }
-    for (const int id : kAddressControls) {
-        EnableWindow(Control(id), manual);
+    for (size_t i = 0; i < 3; ++i) {
+        EnableWindow(Control(kAddressControls[i]), state.addressesOn);
+        if (state.reload) {
+            SendMessageW(Control(kAddressControls[i]), IPM_SETADDRESS, 0, static_cast<LPARAM>(state.addresses[i]));
+        }
     }
-    // Every click reloads the addresses, discarding what was typed, and
-    // empties the password.
-    const KOVRDeviceInfoRecord &device = task_.Device();
-    for (const auto &[id, address] : {std::pair{ControlId::IpAddress, device.ipAddress},
-                                      {ControlId::SubnetMask, device.subnetMask},
-                                      {ControlId::Gateway, device.gatewayAddress}}) {
-        SendMessageW(Control(id), IPM_SETADDRESS, 0, static_cast<LPARAM>(PackedFromNetworkOrder(address)));
+    if (state.reload) {
+        WipePasswordEdit(Control(ControlId::Password));
     }
-    WipePasswordEdit(Control(ControlId::Password));
+    if (state.busy != (busy_ != nullptr)) {
+        busy_ = state.busy ? std::make_unique<BusyWindow>(Window(), BusyWindow::Cursor::Unchanged) : nullptr;
+    }
+    if (state.box) {
+        ShowMessage(Window(), English(*state.box));
+    }
+    if (state.end != IpSettingsForm::End::Open) {
+        Close(state.end == IpSettingsForm::End::Applied ? IDOK : IDCANCEL);
+    }
 }
 
 void IpSettingsDialog::OnOK()
 {
-    if (IsBusy()) {
-        return;
-    }
-    std::unique_ptr<common::Password> password = TakePassword(Control(ControlId::Password), Window());
-    if (!password) {
-        return;
-    }
-    common::DeviceSettings wanted{true, 0, 0, 0};
-    if (IsDlgButtonChecked(Window(), ControlId::ManualRadio) == BST_CHECKED) {
-        wanted = {false, AddressIn(Control(ControlId::IpAddress)), AddressIn(Control(ControlId::SubnetMask)),
-                  AddressIn(Control(ControlId::Gateway))};
-    }
-    busy_ = std::make_unique<BusyWindow>(Window(), BusyWindow::Cursor::Unchanged);
-    task_.Apply(wanted, std::move(password), [this](const IpSettingsTask::Outcome &outcome) { OnApplied(outcome); });
-}
-
-void IpSettingsDialog::OnApplied(const IpSettingsTask::Outcome &outcome)
-{
-    busy_.reset();
-    if (outcome.declined) {
-        return;
-    }
-    if (outcome.error) {
-        ShowMessage(Window(), English(*outcome.error));
-    }
-    Close(IDOK);
+    form_.OnApply(ReadPassword(Control(ControlId::Password)),
+                  {Packed(Control(ControlId::IpAddress)), Packed(Control(ControlId::SubnetMask)),
+                   Packed(Control(ControlId::Gateway))});
 }
 
 void IpSettingsDialog::OnCancel()
 {
-    // Closing waits for the change, whose failure the user must still see;
-    // it ends in its own time (the library's time-out at the latest), and
-    // then closes the dialog.
-    if (!IsBusy()) {
-        TemplateDialog::OnCancel();
-    }
+    form_.OnClose();
 }
 
 void IpSettingsDialog::OnDestroy()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "locator/core/device_pins.h"
-#include "locator/core/ip_settings_task.h"
+#include "locator/core/ip_settings_form.h"
 #include "locator/core/library_seam.h"
 #include "locator/win32/busy_window.h"
 #include "locator/win32/template_dialog.h"
@@ -11,17 +11,15 @@
 
 namespace kovr::locator {
 
-// Gives one device DHCP or a static address, mask and gateway. Apply runs
-// the change on a worker and closes once the outcome is shown; until then
-// the dialog can't be closed, so that a failure still reaches the user.
-// When the user chooses not to send a password in plain, it stays open.
+// Gives one device DHCP or a static address, mask and gateway: draws the
+// IpSettingsForm's state and forwards the clicks to it.
 class IpSettingsDialog : public TemplateDialog {
 public:
     IpSettingsDialog(const LibrarySeam &library, const KOVRDeviceInfoRecord &device, std::shared_ptr<DevicePins> pins);
     ~IpSettingsDialog() override;
 
     // While the change of Apply runs.
-    bool IsBusy() const { return task_.Running(); }
+    bool IsBusy() const { return form_.Busy(); }
 
 protected:
     void OnInitDialog() override;
@@ -31,12 +29,11 @@ protected:
     void OnDestroy() override;
 
 private:
-    void SetAddressMode(bool manual);
-    void OnApplied(const IpSettingsTask::Outcome &outcome);
+    void Draw(const IpSettingsForm::State &state);
 
-    // Outlives the task, whose results it carries.
+    // Outlives the form, whose results it carries.
     UiPost post_;
-    IpSettingsTask task_;
+    IpSettingsForm form_;
     std::unique_ptr<BusyWindow> busy_;
 };
 

@@ -20,23 +20,29 @@ struct WipedText {
 
 } // namespace
 
-std::unique_ptr<common::Password> TakePassword(HWND edit, HWND owner)
+std::unique_ptr<common::Password> ReadPassword(HWND edit)
 {
     auto password = std::make_unique<common::Password>();
-    {
-        // Each character makes at least one byte: a text too long for the
-        // buffer is too long for the password.
-        WipedText wide;
-        if (GetWindowTextLengthW(edit) < kCapacity) {
-            const int length = GetWindowTextW(edit, wide.text, kCapacity);
-            // Windows' wide characters are UTF-16 units.
-            if (password->AssignUtf16(reinterpret_cast<const char16_t *>(wide.text), static_cast<size_t>(length))) {
-                return password;
-            }
+    // Each character makes at least one byte: a text too long for the
+    // buffer is too long for the password.
+    WipedText wide;
+    if (GetWindowTextLengthW(edit) < kCapacity) {
+        const int length = GetWindowTextW(edit, wide.text, kCapacity);
+        // Windows' wide characters are UTF-16 units.
+        if (password->AssignUtf16(reinterpret_cast<const char16_t *>(wide.text), static_cast<size_t>(length))) {
+            return password;
         }
     }
-    ShowMessage(owner, English({TextId::PasswordTooLong, {std::to_string(kCapacity - 1)}}));
     return nullptr;
+}
+
+std::unique_ptr<common::Password> TakePassword(HWND edit, HWND owner)
+{
+    std::unique_ptr<common::Password> password = ReadPassword(edit);
+    if (!password) {
+        ShowMessage(owner, English({TextId::PasswordTooLong, {std::to_string(kCapacity - 1)}}));
+    }
+    return password;
 }
 
 void WipePasswordEdit(HWND edit)

@@ -12,8 +12,9 @@ namespace kovr::locator {
 
 // The edit's password as UTF-8, the bytes kovr and the locator send on every
 // system, in a buffer that is wiped when it goes; the buffers it passed
-// through on the way are wiped at once. None when it is too long for one,
-// after a message box owned by `owner` has said so.
+// through on the way are wiped at once. None when it is too long for one.
+std::unique_ptr<common::Password> ReadPassword(HWND edit);
+// The same, after a message box owned by `owner` has said it is too long.
 std::unique_ptr<common::Password> TakePassword(HWND edit, HWND owner);
 
 // Overwrites the password where the edit keeps it, then empties the edit

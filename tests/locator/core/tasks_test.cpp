@@ -143,19 +143,6 @@ TEST(IpSettingsTask, VerifiesALostReplyAndSendsAgain)
     }
 }
 
-TEST(IpSettingsTask, OpensInTheModeTheDeviceReports)
-{
-    FakeLibrary fake;
-    KOVRDeviceInfoRecord record = MakeRecord(kMac, "10.77.1.5");
-    TestUi ui;
-    TempPins pins;
-    record.dhcpMode = KOVR_DHCP_ENABLED;
-    record.presentFields |= KOVR_FIELD_DHCP_MODE;
-    EXPECT_TRUE(IpSettingsTask(fake.Seam(), record, pins.Pins(), ui.Post(), Yes).OpensInDhcpMode());
-    record.dhcpMode = KOVR_DHCP_DISABLED;
-    EXPECT_FALSE(IpSettingsTask(fake.Seam(), record, pins.Pins(), ui.Post(), Yes).OpensInDhcpMode());
-}
-
 // The device here is pinned, and only its own reply, with its challenge,
 // ends the wait.
 TEST(RebootTask, RebootsThenWaitsForTheDevice)
