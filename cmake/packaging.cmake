@@ -72,6 +72,10 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # CPack also calls ldconfig from scripts of its own, which lintian warns
 # about, but it has no switch to leave them out.
 set(CPACK_DEBIAN_LIBKOVR1_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/libkovr1/triggers)
+# kovr-tools tells systemd about its units as they come and go, and stops
+# and disables the timer before its program goes.
+set(CPACK_DEBIAN_KOVR-TOOLS_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/postinst
+    ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/prerm ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/postrm)
 
 foreach(package IN LISTS KOVR_PACKAGES)
     string(TOUPPER ${package} component)
