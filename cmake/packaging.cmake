@@ -40,6 +40,10 @@ endforeach()
 set(KOVR_MONITORING ${PROJECT_SOURCE_DIR}/packaging/monitoring)
 install(FILES ${KOVR_MONITORING}/kovr-metrics.service ${KOVR_MONITORING}/kovr-metrics.timer
     DESTINATION /lib/systemd/system COMPONENT kovr-tools)
+# The receive buffer limit that lets the sandboxed service take a large
+# segment's replies.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/sysctl.conf DESTINATION /usr/lib/sysctl.d
+    RENAME 30-kovr-tools.conf COMPONENT kovr-tools)
 install(FILES ${KOVR_MONITORING}/kovr-alerts.yml ${KOVR_MONITORING}/kovr-alerts.test.yml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovr-tools/examples COMPONENT kovr-tools)
 
