@@ -121,7 +121,7 @@ kovr-sim plays simulated devices, one to thousands, for tests and
 demonstrations.
 .
 kovr-metrics.timer, when enabled, publishes the devices and their
-problems every minute for Prometheus' node exporter. Alert rules for
+problems about every minute for Prometheus' node exporter. Alert rules for
 Prometheus come with it as an example.")
 if(KOVR_BUILD_LOCATOR)
     cpack_add_component(kovr-locator DEPENDS libkovr1

@@ -20,8 +20,7 @@ namespace kovr::cli {
 namespace {
 
 // A segment where nothing answers would otherwise keep the search for the
-// library's full minute, and the minutely timer's runs would follow each
-// other without a pause. Devices answer within the first second or two
+// library's full minute, and a host would publish only every two minutes. Devices answer within the first second or two
 // (10,000 of them within 1.8 s), and the search ends --idle after the
 // last reply, so on a segment with devices this limit is never reached.
 constexpr uint32_t kMetricsSearchTotalMs = 10000;
