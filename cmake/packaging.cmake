@@ -40,6 +40,10 @@ endforeach()
 set(KOVR_MONITORING ${PROJECT_SOURCE_DIR}/packaging/monitoring)
 install(FILES ${KOVR_MONITORING}/kovr-metrics.service ${KOVR_MONITORING}/kovr-metrics.timer
     DESTINATION /lib/systemd/system COMPONENT kovr-tools)
+# The receive buffer limit that lets the sandboxed service take a large
+# segment's replies.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/sysctl.conf DESTINATION /usr/lib/sysctl.d
+    RENAME 30-kovr-tools.conf COMPONENT kovr-tools)
 install(FILES ${KOVR_MONITORING}/kovr-alerts.yml ${KOVR_MONITORING}/kovr-alerts.test.yml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovr-tools/examples COMPONENT kovr-tools)
 
@@ -72,6 +76,10 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # CPack also calls ldconfig from scripts of its own, which lintian warns
 # about, but it has no switch to leave them out.
 set(CPACK_DEBIAN_LIBKOVR1_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/libkovr1/triggers)
+# kovr-tools tells systemd about its units as they come and go, and stops
+# and disables the timer before its program goes.
+set(CPACK_DEBIAN_KOVR-TOOLS_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/postinst
+    ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/prerm ${PROJECT_SOURCE_DIR}/packaging/kovr-tools/postrm)
 
 foreach(package IN LISTS KOVR_PACKAGES)
     string(TOUPPER ${package} component)
@@ -113,7 +121,7 @@ kovr-sim plays simulated devices, one to thousands, for tests and
 demonstrations.
 .
 kovr-metrics.timer, when enabled, publishes the devices and their
-problems every minute for Prometheus' node exporter. Alert rules for
+problems about every minute for Prometheus' node exporter. Alert rules for
 Prometheus come with it as an example.")
 if(KOVR_BUILD_LOCATOR)
     cpack_add_component(kovr-locator DEPENDS libkovr1

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "discovery/command_errors.h"
 #include "discovery/handles.h"
 #include "discovery/requests.h"
 
@@ -77,7 +78,16 @@ void SearchWorker(SearchState &state)
 {
     state.workerId.store(std::this_thread::get_id());
     SocketSet set;
-    if (OpenSocketSet(state.transport, &set).outcome != Outcome::Accepted) {
+    const TransportStatus opened = OpenSocketSet(state.transport, &set);
+    if (opened.outcome != Outcome::Accepted) {
+        state.openError.store(opened.error);
+        state.openOutcome.store(opened.outcome);
+        // Nothing can answer a search that never went out: a synchronous
+        // one ends now and says why, rather than reporting no devices.
+        std::lock_guard<std::mutex> lock(state.closing);
+        if (!state.asynchronous.load() && !state.closed) {
+            state.timer->Start(std::chrono::nanoseconds(1));
+        }
         return;
     }
     for (size_t i = 0; i < set.count(); ++i) {
@@ -125,6 +135,7 @@ int32_t StartSearchWorker(SearchState &state, const Identity &identity, const Tr
     state.worker.reset();
     state.workerId.store(std::thread::id());
     DiscardResults(state.results);
+    state.openOutcome.store(Outcome::Accepted);
     state.identity = identity;
     state.transport = transport;
     // A stop requested after the last worker had ended on its own was never
@@ -202,6 +213,15 @@ void EndSearches(SearchState &state)
     StopAsyncSearch(state);
 }
 
+int32_t RecordOpenFailure(SearchState &state, ErrorState &errors)
+{
+    const Outcome outcome = state.openOutcome.exchange(Outcome::Accepted);
+    if (outcome == Outcome::Accepted) {
+        return 0;
+    }
+    return RecordTransportFailure(errors, {outcome, state.openError.load()});
+}
+
 void SyncSearchNotify(SearchState &state)
 {
     std::lock_guard<std::mutex> lock(state.closing);
@@ -243,7 +263,8 @@ int32_t RunSyncSearch(SearchState &state, const Identity &identity, const Transp
     state.timer->Wait(totalLimitMs);
     std::lock_guard<std::mutex> lock(state.control);
     StopSearchWorker(state);
-    return state.results.Count();
+    const int32_t failed = RecordOpenFailure(state, errors);
+    return failed != 0 ? failed : state.results.Count();
 }
 
 } // namespace kovr

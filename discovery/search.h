@@ -59,6 +59,10 @@ struct SearchState : std::enable_shared_from_this<SearchState> {
     std::unique_ptr<platform::Event> stopEvent;
     std::unique_ptr<platform::Timer> timer;
     ResultQueue results;
+    // Why the last worker could not open its sockets, or Accepted: its
+    // search never went out, which is no search without devices.
+    std::atomic<Outcome> openOutcome{Outcome::Accepted};
+    std::atomic<platform::SystemError> openError{platform::kNoError};
     // Guards arming the timer of a synchronous search against its session's
     // close, which ends the search by firing the timer: the worker must not
     // re-arm it after that.
@@ -81,6 +85,9 @@ int32_t StartSearchWorker(SearchState &state, const Identity &identity, const Tr
 void StopSearchWorker(SearchState &state);
 
 void SetSearchNotification(SearchState &state, const NotifyTarget &target);
+// After a stop: when the search's worker could not open its sockets,
+// records why and returns KOVR_FAILED (once per search), else 0.
+int32_t RecordOpenFailure(SearchState &state, ErrorState &errors);
 int32_t RunSyncSearch(SearchState &state, const Identity &identity, const TransportSettings &transport,
                       ErrorState &errors, uint32_t idleLimitMs, uint32_t totalLimitMs);
 void SyncSearchNotify(SearchState &state);

@@ -25,11 +25,12 @@ int32_t PollMilliseconds(std::chrono::microseconds interval)
 void FillLocalAddressList(std::vector<uint32_t> *addresses, const std::vector<platform::InterfaceAddress> &interfaces)
 {
     addresses->clear();
-    // Loopback reaches no device, so it is used only on a host with nothing else.
+    // Loopback reaches no device, so it is used only on a host with nothing
+    // else. An interface without multicast can't carry a request at all.
     for (bool loopbackPass : {false, true}) {
         for (const platform::InterfaceAddress &entry : interfaces) {
             // 0.0.0.0 names no interface: a socket bound to it would send anywhere.
-            if (entry.up && entry.loopback == loopbackPass && entry.address != 0 &&
+            if (entry.up && entry.multicast && entry.loopback == loopbackPass && entry.address != 0 &&
                 std::find(addresses->begin(), addresses->end(), entry.address) == addresses->end()) {
                 addresses->push_back(entry.address);
             }

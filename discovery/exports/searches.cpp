@@ -91,6 +91,8 @@ KOVR_API void KOVRStopSearch(KOVR_HANDLE h)
 {
     if (const SessionPointer session = FindSession(h)) {
         StopAsyncSearch(*session->search);
+        // A search that could not go out leaves its reason as the last error.
+        RecordOpenFailure(*session->search, session->errors);
     }
 }
 }

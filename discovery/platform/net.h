@@ -62,6 +62,9 @@ struct InterfaceAddress {
     // The interface's name as the system shows it (eth0; on Windows the
     // adapter's friendly name, in UTF-8).
     std::string name{};
+    // Whether the interface carries multicast: one that doesn't can never
+    // carry a search.
+    bool multicast = true;
 };
 
 // Every IPv4 address of every interface, in the order the system lists them.

@@ -139,6 +139,7 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
         if (entry->ifa_netmask != nullptr && entry->ifa_netmask->sa_family == AF_INET) {
             item.mask = reinterpret_cast<const sockaddr_in *>(entry->ifa_netmask)->sin_addr.s_addr;
         }
+        item.multicast = (entry->ifa_flags & IFF_MULTICAST) != 0;
         try {
             item.name = entry->ifa_name != nullptr ? entry->ifa_name : "";
             addresses->push_back(std::move(item));

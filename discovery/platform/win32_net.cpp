@@ -219,6 +219,7 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
          adapter = adapter->Next) {
         const bool up = adapter->OperStatus == IfOperStatusUp;
         const bool loopback = adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK;
+        const bool multicast = (adapter->Flags & IP_ADAPTER_NO_MULTICAST) == 0;
         for (const IP_ADAPTER_UNICAST_ADDRESS *entry = adapter->FirstUnicastAddress; entry != nullptr;
              entry = entry->Next) {
             const sockaddr *address = entry->Address.lpSockaddr;
@@ -229,7 +230,7 @@ SystemError ListInterfaceAddresses(std::vector<InterfaceAddress> *addresses)
             try {
                 addresses->push_back(InterfaceAddress{inet->sin_addr.s_addr, up, loopback,
                                                       MaskOfPrefix(entry->OnLinkPrefixLength),
-                                                      Utf8Of(adapter->FriendlyName)});
+                                                      Utf8Of(adapter->FriendlyName), multicast});
             } catch (const std::bad_alloc &) {
                 return ERROR_NOT_ENOUGH_MEMORY;
             }

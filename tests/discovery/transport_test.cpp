@@ -73,6 +73,14 @@ TEST(LocalAddressRule, KeepsUpInterfacesInOrderOnceEachAndLoopbackOnlyAlone)
 
     FillLocalAddressList(&list, {{Address("10.0.0.2"), false, false}});
     EXPECT_TRUE(list.empty());
+
+    // An interface without multicast can't carry a request, loopback neither.
+    InterfaceAddress unicastOnly{Address("10.0.0.3"), true, false};
+    unicastOnly.multicast = false;
+    InterfaceAddress quietLoopback{Address("127.0.0.1"), true, true};
+    quietLoopback.multicast = false;
+    FillLocalAddressList(&list, {unicastOnly, quietLoopback});
+    EXPECT_TRUE(list.empty());
 }
 
 TEST(LocalAddressRule, PrivateNamespaceWithOnlyLoopbackYieldsLoopback)

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include <dirent.h>
@@ -181,6 +182,38 @@ TEST(CliMetricsTest, ASegmentWithoutDevicesIsDoneWithinFifteenSeconds)
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("kovr_devices{address=\"10.77.1.1\",interface=\"h1\"} 0\n"), std::string::npos)
         << result.out;
+}
+
+// A host whose segment is gone could not look, which is no segment without
+// devices: the search fails, once sent and sent repeatedly alike.
+TEST(CliMetricsTest, AHostWithoutAnInterfaceForTheSearchReportsAFailedSearch)
+{
+    struct Case {
+        bool segment;
+        const char *setup;
+        const char *requests;
+    };
+    const Case cases[] = {
+        {false, "ip link set lo multicast off", "1"},
+        {true, "ip link set h1 down && ip link set lo multicast off", "3"},
+        {true, "ip link set h1 multicast off && ip link set lo multicast off", "3"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.setup);
+        std::optional<Lab> lab;
+        if (c.segment) {
+            lab.emplace(Topology::Single);
+        }
+        ASSERT_EQ(std::system(c.setup), 0);
+        const auto result = RunKovr({"metrics", "--requests", c.requests, "--total", "1000"});
+        std::system("ip link set lo multicast on");
+        EXPECT_EQ(result.exitCode, 1) << result.out;
+        EXPECT_NE(result.err.find("No local IPv4 address"), std::string::npos) << result.err;
+        const auto samples = SamplesByName(result.out);
+        ASSERT_EQ(samples.count("kovr_search_success"), 1u) << result.out;
+        EXPECT_EQ(samples.at("kovr_search_success")[0], "kovr_search_success 0");
+        EXPECT_EQ(samples.count("kovr_devices"), 0u) << result.out;
+    }
 }
 
 TEST(CliMetricsTest, OutputThatCantBeWrittenFailsAndKeepsThePreviousFile)

@@ -54,6 +54,12 @@ int SearchDevices(Session &session, const SearchLimits &limits, std::vector<KOVR
             common::SearchDevices(common::LibrarySearchCalls([&session] { return OpenSession(session.choice()); }),
                                   session.handle(), {limits.requests, idleMs, totalMs}, devices, nullptr, sightings);
     }
+    // A search that could not go out (no interface up with an IPv4 address
+    // and multicast, or no socket) found nothing because it never looked:
+    // the library leaves the reason as the session's last error.
+    if (found == 0 && session.LastError() != 0) {
+        found = KOVR_FAILED;
+    }
     if (found < 0) {
         return ReportResult(session, "search", found);
     }

@@ -20,8 +20,7 @@ namespace kovr::cli {
 namespace {
 
 // A segment where nothing answers would otherwise keep the search for the
-// library's full minute, and the minutely timer's runs would follow each
-// other without a pause. Devices answer within the first second or two
+// library's full minute, and a host would publish only every two minutes. Devices answer within the first second or two
 // (10,000 of them within 1.8 s), and the search ends --idle after the
 // last reply, so on a segment with devices this limit is never reached.
 constexpr uint32_t kMetricsSearchTotalMs = 10000;
@@ -113,7 +112,8 @@ void AddMetricsCommand(CLI::App &app, int &status)
                     "  kovr_device_problem{mac,kind,severity}   1 for each problem of each device\n"
                     "  kovr_problems{kind,severity}       devices with each kind of problem, every kind listed\n"
                     "  kovr_search_duration_seconds       how long the search took\n"
-                    "  kovr_search_success                1, or 0 when the search failed\n"
+                    "  kovr_search_success                1, or 0 when the search failed or could not go out\n"
+                    "                                     (no interface up with an IPv4 address and multicast)\n"
                     "  kovr_last_run_timestamp_seconds    when the search ended, in Unix time\n"
                     "address is the local address a device answered through, interface the name of the\n"
                     "interface that holds it; ip is the device's own address.\n"
