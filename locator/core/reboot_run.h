@@ -25,12 +25,6 @@ public:
         Busy busy = Busy::No;
         // A message box to show once, with this change.
         std::optional<Message> notice;
-
-        bool operator==(const State &other) const
-        {
-            return productLine == other.productLine && macLine == other.macLine && status == other.status &&
-                   busy == other.busy && notice == other.notice;
-        }
     };
     using Changed = std::function<void(const State &)>;
 
