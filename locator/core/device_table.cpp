@@ -49,13 +49,13 @@ std::string DeviceTable::CellText(size_t row, size_t column) const
         return {};
     }
     switch (column) {
-    case 0:
+    case IpColumn:
         return FormatDottedAddress(record->ipAddress);
-    case 1:
+    case MacColumn:
         return FormatMacAddress(record->macAddress);
-    case 2:
+    case NameColumn:
         return RecordText(record->deviceName);
-    case 3:
+    case ProductColumn:
         return RecordText(record->productName);
     default:
         return {};

@@ -24,6 +24,9 @@ enum class RowKind { Device, Message };
 
 class DeviceTable {
 public:
+    // The list's columns, in order.
+    enum Column : size_t { IpColumn, MacColumn, NameColumn, ProductColumn };
+
     explicit DeviceTable(const LibrarySeam &library);
 
     size_t RowCount() const { return rows_.size(); }

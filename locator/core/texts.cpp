@@ -38,6 +38,9 @@ const TextEntry kTexts[] = {
     {TextId::MenuApplyPlan, kMain, "Apply Plan..."},
     {TextId::MenuForgetPin, kMain, "Forget Pin"},
     {TextId::MenuSaveListAs, kMain, "Save List As..."},
+    // Keys as a menu shows them, and as Qt reads them.
+    {TextId::ShortcutConfigureSelectedDevices, kMain, "Ctrl+Shift+C"},
+    {TextId::ShortcutApplyPlan, kMain, "Ctrl+O"},
     {TextId::SaveListAsTitle, kMain, "Save List As"},
     {TextId::CsvFileFilter, kMain, "CSV files (*.csv);;All files (*)"},
     {TextId::ApplyPlanTitle, kMain, "Apply Plan"},

@@ -32,6 +32,8 @@ enum class TextId {
     MenuApplyPlan,
     MenuForgetPin,
     MenuSaveListAs,
+    ShortcutConfigureSelectedDevices,
+    ShortcutApplyPlan,
     SaveListAsTitle,
     CsvFileFilter,
     ApplyPlanTitle,

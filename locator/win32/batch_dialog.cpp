@@ -39,22 +39,6 @@ std::wstring OneLine(const std::string &text)
     return line;
 }
 
-// The system's code page: common's plan loader opens the path as kovr.exe
-// takes one from its command line.
-std::string CodePagePath(const std::wstring &path)
-{
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
-
-std::wstring FileName(const std::wstring &path)
-{
-    return path.substr(path.find_last_of(L"\\/") + 1); // all of it when there is no folder
-}
-
 } // namespace
 
 BatchDialog::BatchDialog(const DialogTemplate &dialogTemplate, const LibrarySeam &library, BatchDevices devices,
@@ -335,25 +319,6 @@ void BatchDialog::OnSaveOutcomes()
     if (path && !WriteTextFile(*path, model_.OutcomesCsv(), error)) {
         ShowMessage(Window(), English({TextId::BatchOutcomesNotSaved, {Narrow(*path), error}}));
     }
-}
-
-bool RunApplyPlan(HWND owner, const LibrarySeam &library, std::vector<KOVRDeviceInfoRecord> list,
-                  const std::function<std::vector<common::LocalSubnet>()> &subnets, std::shared_ptr<DevicePins> pins)
-{
-    const std::optional<std::wstring> path =
-        AskOpenPath(owner, EnglishText(TextId::ApplyPlanTitle), EnglishText(TextId::PlanFileFilter));
-    if (!path) {
-        return false;
-    }
-    ListPlan plan = LoadPlanForList(CodePagePath(*path), list);
-    if (plan.error) {
-        ShowMessage(owner, English(*plan.error));
-        return false;
-    }
-    BatchDialog dialog(library, {std::move(list), subnets()}, std::move(plan), Narrow(FileName(*path)),
-                       std::move(pins));
-    dialog.RunModal(owner);
-    return dialog.Applied();
 }
 
 } // namespace kovr::locator

@@ -11,7 +11,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,12 +78,5 @@ private:
     int reported_ = 0;
     bool closeWhenDone_ = false;
 };
-
-// Apply Plan from the main window: the plan file the user picks, matched to
-// `list`, in a batch dialog over `owner`. A plan that can't be used is
-// refused with kovr apply's reasons, and nothing is sent. True once an
-// apply has run: the list should be searched again.
-bool RunApplyPlan(HWND owner, const LibrarySeam &library, std::vector<KOVRDeviceInfoRecord> list,
-                  const std::function<std::vector<common::LocalSubnet>()> &subnets, std::shared_ptr<DevicePins> pins);
 
 } // namespace kovr::locator

@@ -193,9 +193,6 @@ POINT DeviceList::MenuPoint() const
 
 void DeviceList::SelectRow(size_t row)
 {
-    if (table_.IsSelected(row)) {
-        return;
-    }
     const int item = static_cast<int>(row);
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
     ListView_SetItemState(list_, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

@@ -32,7 +32,7 @@ public:
     std::optional<size_t> RowAt(POINT screen) const;
     // Where a menu for the keyboard opens: below the focused row.
     POINT MenuPoint() const;
-    // Makes this row the only selected one, unless it is selected already.
+    // Makes this row the only selected one.
     void SelectRow(size_t row);
 
 private:

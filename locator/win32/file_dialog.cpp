@@ -103,4 +103,18 @@ std::wstring FileDialogFilter(const std::string &filter)
     return out + L'\0';
 }
 
+std::string CodePagePath(const std::wstring &path)
+{
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), narrow.data(), size, nullptr, nullptr);
+    return narrow;
+}
+
+std::wstring FileName(const std::wstring &path)
+{
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
 } // namespace kovr::locator

@@ -23,6 +23,12 @@ std::optional<std::wstring> AskOpenPath(HWND owner, const std::string &title, co
 using OpenPathAsker = std::optional<std::wstring> (*)(HWND owner, const std::string &title, const std::string &filter);
 OpenPathAsker SetOpenPathAsker(OpenPathAsker asker);
 
+// A chosen path in the system's code page: common's plan loader opens the
+// path as kovr.exe takes one from its command line.
+std::string CodePagePath(const std::wstring &path);
+// The path's last part: all of it when there is no folder.
+std::wstring FileName(const std::wstring &path);
+
 // The core's filter as the file dialogs take it: each name, then its
 // patterns separated by ';', all ending with NUL, and a NUL at the end.
 std::wstring FileDialogFilter(const std::string &filter);

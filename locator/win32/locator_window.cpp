@@ -1,7 +1,6 @@
 #include "locator/win32/locator_window.h"
 
 #include "common/host_interfaces.h"
-#include "locator/core/record_text.h"
 #include "locator/win32/batch_dialog.h"
 #include "locator/win32/clipboard.h"
 #include "locator/win32/device_info_dialog.h"
@@ -48,21 +47,12 @@ void SetWindowIcon(HWND window)
     }
 }
 
-void AppendEntry(HMENU menu, UINT id, TextId text, bool enabled, const wchar_t *keys = nullptr)
-{
-    std::wstring label = Wide(EnglishText(text));
-    if (keys) {
-        label += std::wstring(L"\t") + keys;
-    }
-    AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, label.c_str());
-}
-
 } // namespace
 
 LocatorWindow::LocatorWindow(const LibrarySeam &library, std::shared_ptr<DevicePins> pins)
-    : TemplateDialog(kLocatorTemplate, DialogFrame::MainWindow), library_(library), pins_(std::move(pins)),
-      table_(library), search_(library, pins_, post_.Poster()), subnets_(common::HostSubnets),
-      accelerators_(CreateAccelerators())
+    : TemplateDialog(kLocatorTemplate, DialogFrame::MainWindow), library_(library), accelerators_(CreateAccelerators()),
+      model_(library, std::move(pins), common::HostSubnets, post_.Poster(), *this,
+             [this](const MainWindowModel::State &state) { Draw(state); })
 {}
 
 LocatorWindow::~LocatorWindow()
@@ -75,101 +65,56 @@ LocatorWindow::~LocatorWindow()
 void LocatorWindow::OnInitDialog()
 {
     SetWindowIcon(Window());
-    list_ = std::make_unique<DeviceList>(Control(ControlId::DeviceList), table_, [this] { UpdateTasks(); });
-    session_ = library_.OpenByGuid(&kLocatorSessionGuid);
-    RefreshList();
+    list_ = std::make_unique<DeviceList>(Control(ControlId::DeviceList), model_.Table(),
+                                         [this] { model_.OnSelectionChanged(); });
+    model_.OnOpen();
 }
 
-void LocatorWindow::RefreshList()
+void LocatorWindow::Draw(const MainWindowModel::State &state)
 {
-    // One search at a time; the window takes no input while it runs.
-    if (search_.Running() || !Window()) {
+    if (!Window()) {
         return;
     }
-    library_.StopSearch(session_);
-    table_.ShowSearching();
-    list_->Show();
-    PostMessageW(Window(), kStartSearch, 0, 0);
-}
-
-void LocatorWindow::OnStartSearch()
-{
-    if (search_.Running() || !Window()) {
-        return;
+    if (state.rowsChanged && list_) {
+        list_->Show();
     }
-    busy_ = std::make_unique<BusyWindow>(Window(), BusyWindow::Cursor::Wait);
-    search_.Start(session_, [this](const SearchJob::Found &found) {
-        busy_.reset();
-        OnShowResults(found);
-    });
-}
-
-void LocatorWindow::OnShowResults(const SearchJob::Found &found)
-{
-    table_.ShowResults(found.devices, subnets_(), found.conflictingChallenges);
-    list_->Show();
-    ShowPinWarnings();
-}
-
-void LocatorWindow::ShowPinWarnings()
-{
-    for (const Message &warning : pins_->TakeWarnings()) {
-        ShowMessage(Window(), English(warning));
-    }
-}
-
-void LocatorWindow::UpdateTasks()
-{
-    const bool single = !SeveralSelected();
     for (int id : {ControlId::OpenWebInterface, ControlId::ConfigureIpSettings, ControlId::DeviceInfo,
                    ControlId::RebootDevice}) {
-        EnableWindow(Control(id), single);
+        EnableWindow(Control(id), state.singleDeviceTasks);
     }
-}
-
-const KOVRDeviceInfoRecord *LocatorWindow::SelectedDeviceOrNotice()
-{
-    // A single-device task is off while several rows are selected.
-    if (SeveralSelected()) {
-        return nullptr;
+    if (!state.searching) {
+        busy_.reset();
+    } else if (!busy_) {
+        busy_ = std::make_unique<BusyWindow>(Window(), BusyWindow::Cursor::Wait);
     }
-    const KOVRDeviceInfoRecord *device = table_.SelectedDevice();
-    if (!device) {
-        ShowMessage(Window(), EnglishText(TextId::NoDeviceSelected));
+    for (const Message &notice : state.notices) {
+        ShowMessage(Window(), English(notice));
     }
-    return device;
 }
 
 void LocatorWindow::OnCommand(int id, int code, HWND control)
 {
     switch (id) {
     case ControlId::OpenWebInterface:
-        OnOpenWebInterface();
+        model_.OnCommand(MainCommand::OpenWebPage);
         break;
     case ControlId::ConfigureIpSettings:
-        OnConfigureIpSettings();
+        model_.OnCommand(MainCommand::ConfigureIpSettings);
         break;
     case ControlId::DeviceInfo:
-        OnDeviceInfo();
+        model_.OnCommand(MainCommand::DeviceInfo);
         break;
     case ControlId::RebootDevice:
-        OnRebootDevice();
+        model_.OnCommand(MainCommand::RebootDevice);
         break;
     case ControlId::RefreshList:
-    case MenuId::Refresh:
-        RefreshList();
+        model_.OnCommand(MainCommand::Refresh);
         break;
     case MenuId::CopySelectedRows:
-        CopySelectedRows();
-        break;
+    case MenuId::Refresh:
     case MenuId::ConfigureSelectedDevices:
-        // Off with no device row selected, as its menu entry shows.
-        if (!table_.SelectedDeviceRows().empty()) {
-            OnConfigureSelectedDevices();
-        }
-        break;
     case MenuId::ApplyPlan:
-        OnApplyPlan();
+        model_.OnCommand(static_cast<MainCommand>(id - MenuIdOf(MainCommand::Separator)));
         break;
     default:
         TemplateDialog::OnCommand(id, code, control);
@@ -187,7 +132,7 @@ bool LocatorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     result = 0;
     switch (message) {
     case kStartSearch:
-        OnStartSearch();
+        model_.OnStartSearch();
         return true;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != Control(ControlId::DeviceList)) {
@@ -203,179 +148,104 @@ bool LocatorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 
 void LocatorWindow::ShowContextMenu(POINT screen)
 {
-    const std::optional<size_t> hit = list_->RowAt(screen);
-    if (!hit || !table_.DeviceAt(*hit)) {
+    const std::optional<size_t> row = list_->RowAt(screen);
+    const std::optional<ContextMenu> menu = row ? model_.OnMenuRequested(*row) : std::nullopt;
+    if (!menu) {
         return;
     }
-    const size_t row = *hit;
-    // A click on one of several selected rows keeps them selected.
-    list_->SelectRow(row);
-    const bool single = !SeveralSelected();
-    const bool pinned = single && pins_->IsPinned(MacOf(*table_.DeviceAt(row)));
-    ShowPinWarnings();
-
-    const HMENU menu = CreatePopupMenu();
-    AppendEntry(menu, MenuId::CopyIpAddress, TextId::MenuCopyIpAddress, true);
-    AppendEntry(menu, MenuId::CopyMacAddress, TextId::MenuCopyMacAddress, true);
-    AppendEntry(menu, MenuId::CopyRow, TextId::MenuCopyRow, true);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendEntry(menu, MenuId::OpenWebPage, TextId::MenuOpenWebPage, single);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendEntry(menu, MenuId::ConfigureIpSettings, TextId::MenuConfigureIpSettings, single);
-    AppendEntry(menu, MenuId::DeviceInfo, TextId::MenuDeviceInfo, single);
-    AppendEntry(menu, MenuId::RebootDevice, TextId::MenuRebootDevice, single);
-    AppendEntry(menu, MenuId::ForgetPin, TextId::MenuForgetPin, pinned);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendEntry(menu, MenuId::ConfigureSelectedDevices, TextId::MenuConfigureSelectedDevices, true, L"Ctrl+Shift+C");
-    AppendEntry(menu, MenuId::ApplyPlan, TextId::MenuApplyPlan, true, L"Ctrl+O");
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendEntry(menu, MenuId::SaveListAs, TextId::MenuSaveListAs, true);
-    const UINT chosen = ShowPopupMenu(Window(), menu, screen);
-    DestroyMenu(menu);
-    RunMenuCommand(chosen, row);
-}
-
-void LocatorWindow::RunMenuCommand(UINT id, size_t row)
-{
-    switch (id) {
-    case MenuId::CopyIpAddress:
-        CopyText(table_.CellText(row, 0));
-        break;
-    case MenuId::CopyMacAddress:
-        CopyText(table_.CellText(row, 1));
-        break;
-    case MenuId::CopyRow:
-        CopyText(table_.CopyLine(row));
-        break;
-    case MenuId::OpenWebPage:
-        OnOpenWebInterface();
-        break;
-    case MenuId::ConfigureIpSettings:
-        OnConfigureIpSettings();
-        break;
-    case MenuId::DeviceInfo:
-        OnDeviceInfo();
-        break;
-    case MenuId::RebootDevice:
-        OnRebootDevice();
-        break;
-    case MenuId::ForgetPin:
-        OnForgetPin();
-        break;
-    case MenuId::ConfigureSelectedDevices:
-        OnConfigureSelectedDevices();
-        break;
-    case MenuId::ApplyPlan:
-        OnApplyPlan();
-        break;
-    case MenuId::SaveListAs:
-        SaveListAs();
-        break;
-    default:
-        break; // dismissed
+    if (menu->selectRow) {
+        list_->SelectRow(*row);
     }
-}
-
-void LocatorWindow::CopyText(const std::string &text)
-{
-    CopyToClipboard(Window(), text);
-}
-
-void LocatorWindow::CopySelectedRows()
-{
-    const std::vector<size_t> selected = table_.SelectedDeviceRows();
-    if (!selected.empty()) {
-        CopyText(table_.CopyLines(selected));
-    }
-}
-
-void LocatorWindow::SaveListAs()
-{
-    const std::optional<std::wstring> path =
-        AskSavePath(Window(), EnglishText(TextId::SaveListAsTitle), EnglishText(TextId::CsvFileFilter), L"devices.csv");
-    if (!path) {
-        return;
-    }
-    std::string error;
-    if (!WriteTextFile(*path, table_.Csv(), error)) {
-        ShowMessage(Window(), English({TextId::ListNotSaved, {Narrow(*path), error}}));
-    }
-}
-
-void LocatorWindow::OnOpenWebInterface()
-{
-    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        OpenWebPage(Window(), "http://" + FormatDottedAddress(device->ipAddress));
-    }
-}
-
-void LocatorWindow::OnDeviceInfo()
-{
-    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        DeviceInfoDialog(*device).RunModal(Window());
-    }
-}
-
-void LocatorWindow::OnForgetPin()
-{
-    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        if (const std::optional<Message> failure = pins_->Forget(MacOf(*device))) {
-            ShowMessage(Window(), English(*failure));
+    const HMENU popup = CreatePopupMenu();
+    for (const MenuEntry &entry : menu->entries) {
+        if (entry.command == MainCommand::Separator) {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            continue;
         }
+        std::string label = EnglishText(entry.text);
+        if (entry.shortcut) {
+            label += std::string("\t") + EnglishText(*entry.shortcut);
+        }
+        AppendMenuW(popup, MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED), MenuIdOf(entry.command),
+                    Wide(label).c_str());
+    }
+    const UINT chosen = ShowPopupMenu(Window(), popup, screen);
+    DestroyMenu(popup);
+    if (chosen != 0) {
+        model_.OnMenuCommand(static_cast<MainCommand>(chosen - MenuIdOf(MainCommand::Separator)), *row);
     }
 }
 
 void LocatorWindow::OnDestroy()
 {
+    model_.OnClose();
     busy_.reset();
-    // The search on the worker ends at its next wake, and closing the
-    // session ends its first request at once; what it found is dropped.
-    search_.Cancel();
-    library_.StopSearch(session_);
-    library_.Close(session_);
-    session_ = nullptr;
-    table_.Clear();
     list_.reset();
 }
 
-void LocatorWindow::OnConfigureIpSettings()
+void LocatorWindow::StartSearchLater()
 {
-    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        IpSettingsDialog(library_, *device, pins_).RunModal(Window());
-        ShowPinWarnings();
-    }
+    PostMessageW(Window(), kStartSearch, 0, 0);
 }
 
-void LocatorWindow::OnRebootDevice()
+void LocatorWindow::Copy(const std::string &text)
 {
-    if (const KOVRDeviceInfoRecord *device = SelectedDeviceOrNotice()) {
-        RebootDialog(library_, *device, pins_).RunModal(Window());
-        ShowPinWarnings();
-    }
+    CopyToClipboard(Window(), text);
 }
 
-void LocatorWindow::OnConfigureSelectedDevices()
+void LocatorWindow::OpenWebPage(const std::string &url)
 {
-    std::vector<size_t> selected = table_.SelectedDeviceRows();
-    if (selected.empty()) {
-        return;
+    locator::OpenWebPage(Window(), url);
+}
+
+std::optional<std::string> LocatorWindow::AskSavePath(TextId title, TextId filter, const std::string &fileName)
+{
+    const std::optional<std::wstring> path =
+        locator::AskSavePath(Window(), EnglishText(title), EnglishText(filter), Wide(fileName));
+    return path ? std::optional<std::string>(Narrow(*path)) : std::nullopt;
+}
+
+bool LocatorWindow::WriteFile(const std::string &path, const std::string &text, std::string &error)
+{
+    return WriteTextFile(Wide(path), text, error);
+}
+
+std::optional<MainWindowFace::ChosenFile> LocatorWindow::AskOpenFile(TextId title, TextId filter)
+{
+    const std::optional<std::wstring> path = AskOpenPath(Window(), EnglishText(title), EnglishText(filter));
+    if (!path) {
+        return std::nullopt;
     }
-    BatchDialog dialog(library_, {table_.Devices(), subnets_()}, std::move(selected), pins_);
+    return ChosenFile{CodePagePath(*path), Narrow(FileName(*path))};
+}
+
+void LocatorWindow::RunIpSettings(const KOVRDeviceInfoRecord &device)
+{
+    IpSettingsDialog(library_, device, model_.Pins()).RunModal(Window());
+}
+
+void LocatorWindow::RunReboot(const KOVRDeviceInfoRecord &device)
+{
+    RebootDialog(library_, device, model_.Pins()).RunModal(Window());
+}
+
+void LocatorWindow::RunDeviceInfo(const KOVRDeviceInfoRecord &device)
+{
+    DeviceInfoDialog(device).RunModal(Window());
+}
+
+bool LocatorWindow::RunBatch(BatchDevices devices, std::vector<size_t> selected)
+{
+    BatchDialog dialog(library_, std::move(devices), std::move(selected), model_.Pins());
     dialog.RunModal(Window());
-    ShowPinWarnings();
-    // The list shows what the devices hold now.
-    if (dialog.Applied()) {
-        RefreshList();
-    }
+    return dialog.Applied();
 }
 
-void LocatorWindow::OnApplyPlan()
+bool LocatorWindow::RunPlan(BatchDevices devices, ListPlan plan, const std::string &planName)
 {
-    const bool applied = RunApplyPlan(Window(), library_, table_.Devices(), subnets_, pins_);
-    ShowPinWarnings();
-    if (applied) {
-        RefreshList();
-    }
+    BatchDialog dialog(library_, std::move(devices), std::move(plan), planName, model_.Pins());
+    dialog.RunModal(Window());
+    return dialog.Applied();
 }
 
 } // namespace kovr::locator

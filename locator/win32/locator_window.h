@@ -1,10 +1,6 @@
 #pragma once
 
-#include "common/device_checks.h"
-#include "locator/core/device_pins.h"
-#include "locator/core/device_table.h"
-#include "locator/core/library_seam.h"
-#include "locator/core/search_job.h"
+#include "locator/core/main_window_model.h"
 #include "locator/win32/busy_window.h"
 #include "locator/win32/device_list.h"
 #include "locator/win32/template_dialog.h"
@@ -12,13 +8,15 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace kovr::locator {
 
-// The commands of the main window's context menu and keyboard shortcuts.
+// The ids of the main window's context menu entries and keyboard shortcuts,
+// one for each MainCommand.
 namespace MenuId {
 enum : int {
     CopyIpAddress = 40001,
@@ -37,43 +35,30 @@ enum : int {
 };
 }
 
-// The main window: draws the core's device table and forwards the user's
-// input to it. The devices that answered the last search, one row each,
-// and the tasks for the selected one; the selected rows are configured at
-// once, as are the devices a plan file names. The search runs on a worker,
-// so the window keeps painting meanwhile, and takes no input until it ends.
-// The pins of devices seen offering a challenge are shared with kovr; a
-// row's menu forgets one.
-class LocatorWindow : public TemplateDialog {
-public:
-    using SubnetSource = std::function<std::vector<common::LocalSubnet>()>;
+static_assert(MenuId::CopyIpAddress == 40000 + static_cast<int>(MainCommand::CopyIpAddress) &&
+                  MenuId::Refresh == 40000 + static_cast<int>(MainCommand::Refresh),
+              "the menu ids follow the commands");
+inline UINT MenuIdOf(MainCommand command)
+{
+    return 40000 + static_cast<UINT>(command);
+}
 
+// The main window: draws its model (core/main_window_model.h) and the
+// model's device table, forwards the user's input, and lends the model the
+// file dialogs, the clipboard, the browser and the task dialogs. The window
+// takes no input while a search runs.
+class LocatorWindow : public TemplateDialog, private MainWindowFace {
+public:
     // `pins`: the user's (common::KnownDevicesPath()), or a test's own.
     LocatorWindow(const LibrarySeam &library, std::shared_ptr<DevicePins> pins);
     ~LocatorWindow() override;
 
     // Refresh List: "Searching...", then the devices; nothing while a
     // search runs.
-    void RefreshList();
-    bool IsSearching() const { return search_.Running(); }
-    const DeviceTable &Table() const { return table_; }
-    // Where the conflict marks take this machine's subnets from (tests
-    // give their own).
-    void SetSubnetSource(SubnetSource source) { subnets_ = std::move(source); }
-
-    // The tasks on the selected device, and on several at once.
-    void OnOpenWebInterface();
-    void OnConfigureIpSettings();
-    void OnDeviceInfo();
-    void OnRebootDevice();
-    // The selected device's pin: its password may travel in plain again.
-    void OnForgetPin();
-    void OnConfigureSelectedDevices();
-    void OnApplyPlan();
-    // The selected devices as IP, MAC, name and product, tab-separated, one
-    // a line, to the clipboard.
-    void CopySelectedRows();
-    void SaveListAs();
+    void RefreshList() { model_.OnRefresh(); }
+    bool IsSearching() const { return model_.Current().searching; }
+    const DeviceTable &Table() const { return model_.Table(); }
+    void SetSubnetSource(MainWindowModel::SubnetSource source) { model_.SetSubnetSource(std::move(source)); }
 
 protected:
     void OnInitDialog() override;
@@ -84,30 +69,28 @@ protected:
     HACCEL Accelerators() const override { return accelerators_; }
 
 private:
-    void OnStartSearch();
-    void OnShowResults(const SearchJob::Found &found);
-    // The single-device tasks with one row selected or none (which they
-    // tell the user), the batch with one or more.
-    void UpdateTasks();
-    bool SeveralSelected() const { return table_.SelectedDeviceRows().size() > 1; }
-    // The selected record copy, or none after telling the user so.
-    const KOVRDeviceInfoRecord *SelectedDeviceOrNotice();
-    // What went wrong with the pins' file since the last look, each once.
-    void ShowPinWarnings();
+    void Draw(const MainWindowModel::State &state);
     void ShowContextMenu(POINT screen);
-    void RunMenuCommand(UINT id, size_t row);
-    void CopyText(const std::string &text);
+
+    // MainWindowFace
+    void StartSearchLater() override;
+    void Copy(const std::string &text) override;
+    void OpenWebPage(const std::string &url) override;
+    std::optional<std::string> AskSavePath(TextId title, TextId filter, const std::string &fileName) override;
+    bool WriteFile(const std::string &path, const std::string &text, std::string &error) override;
+    std::optional<ChosenFile> AskOpenFile(TextId title, TextId filter) override;
+    void RunIpSettings(const KOVRDeviceInfoRecord &device) override;
+    void RunReboot(const KOVRDeviceInfoRecord &device) override;
+    void RunDeviceInfo(const KOVRDeviceInfoRecord &device) override;
+    bool RunBatch(BatchDevices devices, std::vector<size_t> selected) override;
+    bool RunPlan(BatchDevices devices, ListPlan plan, const std::string &planName) override;
 
     const LibrarySeam &library_;
-    const std::shared_ptr<DevicePins> pins_;
     UiPost post_;
-    DeviceTable table_;
-    SearchJob search_;
     std::unique_ptr<DeviceList> list_; // from OnInitDialog
     std::unique_ptr<BusyWindow> busy_;
-    KOVR_HANDLE session_ = nullptr;
-    SubnetSource subnets_;
     const HACCEL accelerators_;
+    MainWindowModel model_;
 };
 
 } // namespace kovr::locator
