@@ -66,6 +66,35 @@ TEST(CliLossyNetworkTest, ALostFirstRequestHidesNothingButWithOneRequestItHidesA
     }
 }
 
+// The default search's requests arrive spread out, a third of a second
+// apart (each is timed from the one before, so a slow machine only spreads
+// them further), three on a clean link and one more after a request that
+// brought the device when the first didn't.
+TEST(CliLossyNetworkTest, TheDefaultSearchSpreadsItsRequestsAndAsksAgainWhileTheyFindMore)
+{
+    Lab lab{Topology::Single};
+    const struct {
+        std::vector<std::string> lost;
+        size_t requests;
+    } cases[] = {{{}, 3}, {{"--ignore-requests", "1"}, 4}};
+    for (const auto &c : cases) {
+        Simulator simulator{lab, kovr::test::Devices({DeviceJson(1)}), c.lost};
+        const auto result = RunKovr({"search", "--json", "--idle", "1500", "--total", "5000"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(nlohmann::json::parse(result.out).size(), 1u);
+        std::vector<double> arrivals;
+        for (const nlohmann::json &line : simulator.Log()) {
+            if (line["direction"] == "in") {
+                arrivals.push_back(line["ms"].get<double>());
+            }
+        }
+        EXPECT_EQ(arrivals.size(), c.requests);
+        for (size_t i = 1; i < arrivals.size(); ++i) {
+            EXPECT_GE(arrivals[i] - arrivals[i - 1], 150.0) << "request " << i + 1;
+        }
+    }
+}
+
 // --retries counts the attempts after the first: the default asks three
 // times in all, 1 twice, 0 once.
 TEST(CliLossyNetworkTest, InfoAsksAgainAfterALostQuery)
