@@ -90,6 +90,12 @@ private:
     bool allTaken_ = false;
 };
 
+// What every query and command of a worker says before it asks again.
+ResendNotice LossNotice(WorkerGate &gate)
+{
+    return [&gate](unsigned) { gate.LossSeen(); };
+}
+
 // Until the deadline, however many times.
 Attempts UntilDeadline(const ApplySettings &settings)
 {
@@ -116,9 +122,7 @@ bool LookUp(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry
             WorkerGate &gate, KOVRDeviceInfoRecord &record)
 {
     const Attempts attempts{gate.Lossy() ? kMaxAttempts : kDefaultAttempts, settings.deadline};
-    return QueryDevice(calls.device, session, entry.mac.data(), record, attempts, [&gate](unsigned) {
-               gate.LossSeen();
-           }) == 0;
+    return QueryDevice(calls.device, session, entry.mac.data(), record, attempts, LossNotice(gate)) == 0;
 }
 
 // After the device said it took the change: does it hold it?
@@ -126,8 +130,7 @@ void Verify(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry
             WorkerGate &gate, ReplyTrust trust, DeviceReport &report)
 {
     KOVRDeviceInfoRecord now{};
-    if (QueryDevice(calls.device, session, entry.mac.data(), now, UntilDeadline(settings),
-                    [&gate](unsigned) { gate.LossSeen(); }) != 0) {
+    if (QueryDevice(calls.device, session, entry.mac.data(), now, UntilDeadline(settings), LossNotice(gate)) != 0) {
         report.outcome = Outcome::Unverified;
         report.detail = "the device took the change, but no query could confirm it";
         return;
@@ -171,8 +174,7 @@ void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, cons
     }
     const ReplyTrust trust = guard != nullptr ? TrustAfter(verdict) : ReplyTrust::AnyReply;
     const ChangeResult change = ChangeSettings(calls.device, session, entry.mac.data(), report.after, password->c_str(),
-                                               UntilDeadline(settings), [&gate](unsigned) { gate.LossSeen(); },
-                                               trust);
+                                               UntilDeadline(settings), LossNotice(gate), trust);
     entry.password.reset();
     if (guard != nullptr && change.status == ChangeStatus::Refused) {
         if (const std::optional<Verdict> refusal = guard->Refusal(session, entry.mac, change.result)) {

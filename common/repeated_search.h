@@ -56,8 +56,8 @@ struct SearchCalls {
 
 struct SearchPlan {
     unsigned requests = kRequestsWhileFinding; // or exactly this many
-    uint32_t idleMs = kDefaultSearchIdleMs;   // KOVR_INFINITE: no end after the last reply
-    uint32_t totalMs = kDefaultSearchTotalMs; // KOVR_INFINITE: no limit
+    uint32_t idleMs = kDefaultSearchIdleMs;    // KOVR_INFINITE: no end after the last reply
+    uint32_t totalMs = kDefaultSearchTotalMs;  // KOVR_INFINITE: no limit
     std::chrono::milliseconds spread = kSearchRequestSpread;
 };
 

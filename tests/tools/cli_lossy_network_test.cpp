@@ -59,10 +59,10 @@ public:
     {
         for (const auto &side : Sides()) {
             Nft(side, {"add", "table", "inet", kTable});
-            Nft(side, {"add", "chain", "inet", kTable, "out",
-                       "{ type filter hook output priority 0; policy accept; }"});
-            Nft(side, {"add", "rule", "inet", kTable, "out", "meta", "l4proto", "udp", "numgen", "random", "mod",
-                       "100", "<", std::to_string(percent), "drop"});
+            Nft(side,
+                {"add", "chain", "inet", kTable, "out", "{ type filter hook output priority 0; policy accept; }"});
+            Nft(side, {"add", "rule", "inet", kTable, "out", "meta", "l4proto", "udp", "numgen", "random", "mod", "100",
+                       "<", std::to_string(percent), "drop"});
         }
     }
     ~RandomLoss()

@@ -128,9 +128,8 @@ void AddApplyCommand(CLI::App &app, int &status)
     CLI::Option *parallel =
         command
             ->add_option("--parallel", options->parallel,
-                         "Configure up to N devices at once (default " + std::to_string(options->parallel) +
-                             ", and " + std::to_string(common::kMaxParallel) +
-                             " once a query or command has to be asked again)")
+                         "Configure up to N devices at once (default " + std::to_string(options->parallel) + ", and " +
+                             std::to_string(common::kMaxParallel) + " once a query or command has to be asked again)")
             ->type_name("N")
             ->check(CLI::Range(1u, common::kMaxParallel));
     AddReadOption<uint32_t>(*command, "--deadline", options->deadlineMs, ReadMilliseconds,
