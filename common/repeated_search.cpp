@@ -1,6 +1,5 @@
 #include "common/repeated_search.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace kovr::common {
@@ -75,7 +74,7 @@ bool RepeatedSearch::Start(Starter starter)
     if (starter_(first_) != 0) {
         return false;
     }
-    requests_.push_back({first_, 0});
+    requests_.push_back({first_, start_, 0, 0});
     if (MostRequests(plan_) > 1) {
         nextDue_ = start_ + Interval(plan_);
     }
@@ -83,7 +82,7 @@ bool RepeatedSearch::Start(Starter starter)
     return true;
 }
 
-bool RepeatedSearch::WorthAnother() const
+bool RepeatedSearch::WorthAnother(Clock::time_point now) const
 {
     if (requests_.size() >= MostRequests(plan_)) {
         return false;
@@ -91,8 +90,17 @@ bool RepeatedSearch::WorthAnother() const
     if (plan_.requests != kRequestsWhileFinding || requests_.size() < kDefaultSearchRequests) {
         return true;
     }
-    const size_t n = requests_.size();
-    return requests_[n - 1].fresh + requests_[n - 2].fresh > 0;
+    // Two requests lost in a row say nothing about what a third would find.
+    size_t looked = 0;
+    size_t fresh = 0;
+    for (auto request = requests_.rbegin(); request != requests_.rend() && looked < 2; ++request) {
+        if (request->replies == 0 && now - request->sent >= 2 * Interval(plan_)) {
+            continue;
+        }
+        ++looked;
+        fresh += request->fresh;
+    }
+    return fresh > 0;
 }
 
 void RepeatedSearch::StartDueRequest(Clock::time_point now)
@@ -101,11 +109,12 @@ void RepeatedSearch::StartDueRequest(Clock::time_point now)
         return;
     }
     nextDue_.reset();
-    if (!WorthAnother()) {
+    if (!WorthAnother(now)) {
         return;
     }
     // Tried once: a request that can't start is left out.
     Request request;
+    request.sent = now;
     request.session = calls_.openSession ? calls_.openSession() : nullptr;
     if (request.session && starter_(request.session) != 0) {
         calls_.close(request.session);
@@ -137,6 +146,7 @@ void RepeatedSearch::Take(std::vector<KOVRDeviceInfoRecord> &fresh)
         }
         const size_t before = replies.size();
         TakeQueued(calls_, request.session, replies);
+        request.replies += replies.size() - before;
         for (size_t i = before; i < replies.size(); ++i) {
             if (IsNew(replies[i])) {
                 fresh.push_back(replies[i]);

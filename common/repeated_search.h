@@ -34,7 +34,8 @@ constexpr unsigned kDefaultSearchRequests = 3;
 constexpr unsigned kMaxSearchRequests = 10;
 // As a number of requests: kDefaultSearchRequests, then another while
 // either of the last two brought a device not seen before, up to
-// kMaxSearchRequests.
+// kMaxSearchRequests. A request that no device has answered two intervals
+// after it went out was lost on its way, and is passed over.
 constexpr unsigned kRequestsWhileFinding = 0;
 // The library's own limits: a search ends this long after the last reply,
 // or this long after its start.
@@ -108,10 +109,12 @@ public:
 private:
     struct Request {
         KOVR_HANDLE session = nullptr; // none: it couldn't start
-        size_t fresh = 0;              // devices it was the first to bring
+        Clock::time_point sent;
+        size_t replies = 0;
+        size_t fresh = 0; // devices it was the first to bring
     };
     void StartDueRequest(Clock::time_point now);
-    bool WorthAnother() const;
+    bool WorthAnother(Clock::time_point now) const;
     void Take(std::vector<KOVRDeviceInfoRecord> &fresh);
     bool IsNew(const KOVRDeviceInfoRecord &record);
 

@@ -131,19 +131,22 @@ TEST(RepeatedSearchTest, LaterRequestsFindWhatTheFirstMissedOnceEachWithTheFirst
 }
 
 // By default the request goes out again while either of the last two
-// brought a device not seen before: three on a clean link, at most ten.
+// brought a device not seen before: three on a clean link, at most ten. A
+// request nothing answered was lost, and is passed over once it is old.
 TEST(RepeatedSearchTest, AsksAgainWhileTheLastTwoRequestsBroughtNewDevices)
 {
     const struct {
         const char *what;
         std::vector<int> bringingNew; // which requests, from 0, reach a device first
         int requests;
+        std::vector<int> lost = {};
     } cases[] = {
         {"a clean link", {0}, 3},
         {"new in the second", {0, 1}, 4},
         {"new in the third", {0, 2}, 5},
         {"new in the third and the fifth", {0, 2, 4}, 7},
         {"new in every one", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 10},
+        {"the second and third lost", {0, 3}, 6, {1, 2}},
     };
     for (const auto &c : cases) {
         Library library;
@@ -154,7 +157,8 @@ TEST(RepeatedSearchTest, AsksAgainWhileTheLastTwoRequestsBroughtNewDevices)
             if (std::find(c.bringingNew.begin(), c.bringingNew.end(), request) != c.bringingNew.end()) {
                 reached.push_back(Reply(static_cast<uint8_t>(request + 1), 1));
             }
-            library.replies[request] = reached;
+            const bool lost = std::find(c.lost.begin(), c.lost.end(), request) != c.lost.end();
+            library.replies[request] = lost ? std::vector<KOVRDeviceInfoRecord>{} : reached;
         }
         g_library = &library;
         std::vector<KOVRDeviceInfoRecord> found;
