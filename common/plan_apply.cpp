@@ -117,12 +117,13 @@ void Finish(const ApplySettings &settings, size_t index, const DeviceReport &rep
 // The device asked for by its MAC: one the search missed, or one whose
 // search reply can't show whether it offers a challenge. False when it
 // doesn't answer. Where datagrams get lost, silence says less about
-// whether a device is there.
+// whether a device is there; but the silence of a device that may not be
+// there at all says nothing about loss.
 bool LookUp(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry, const ApplySettings &settings,
-            WorkerGate &gate, KOVRDeviceInfoRecord &record)
+            const WorkerGate &gate, KOVRDeviceInfoRecord &record)
 {
     const Attempts attempts{gate.Lossy() ? kMaxAttempts : kDefaultAttempts, settings.deadline};
-    return QueryDevice(calls.device, session, entry.mac.data(), record, attempts, LossNotice(gate)) == 0;
+    return QueryDevice(calls.device, session, entry.mac.data(), record, attempts) == 0;
 }
 
 // After the device said it took the change: does it hold it?
