@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace kovr::common {
@@ -41,6 +43,59 @@ std::string Mismatch(const DeviceSettings &current, const DeviceSettings &wanted
     return text;
 }
 
+// Which workers may take devices: the first `parallel`, and up to
+// `parallelOnLoss` once datagrams are seen to get lost.
+class WorkerGate {
+public:
+    explicit WorkerGate(const ApplySettings &settings)
+        : open_(std::max(settings.parallel, 1u)), onLoss_(std::max(settings.parallel, settings.parallelOnLoss))
+    {}
+    unsigned Workers() const { return onLoss_; }
+    void LossSeen()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            lossSeen_ = true;
+            open_ = onLoss_;
+        }
+        changed_.notify_all();
+    }
+    bool Lossy() const
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return lossSeen_;
+    }
+    // Until worker `index` may start, or the work is all taken (false).
+    bool WaitTurn(size_t index)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return index < open_ || allTaken_; });
+        return index < open_;
+    }
+    void AllTaken()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            allTaken_ = true;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    unsigned open_;
+    const unsigned onLoss_;
+    bool lossSeen_ = false;
+    bool allTaken_ = false;
+};
+
+// What every query and command of a worker says before it asks again.
+ResendNotice LossNotice(WorkerGate &gate)
+{
+    return [&gate](unsigned) { gate.LossSeen(); };
+}
+
 // Until the deadline, however many times.
 Attempts UntilDeadline(const ApplySettings &settings)
 {
@@ -61,20 +116,22 @@ void Finish(const ApplySettings &settings, size_t index, const DeviceReport &rep
 
 // The device asked for by its MAC: one the search missed, or one whose
 // search reply can't show whether it offers a challenge. False when it
-// doesn't answer.
+// doesn't answer. Where datagrams get lost, silence says less about
+// whether a device is there; but the silence of a device that may not be
+// there at all says nothing about loss.
 bool LookUp(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry, const ApplySettings &settings,
-            KOVRDeviceInfoRecord &record)
+            const WorkerGate &gate, KOVRDeviceInfoRecord &record)
 {
-    const Attempts attempts{kDefaultAttempts, settings.deadline};
+    const Attempts attempts{gate.Lossy() ? kMaxAttempts : kDefaultAttempts, settings.deadline};
     return QueryDevice(calls.device, session, entry.mac.data(), record, attempts) == 0;
 }
 
 // After the device said it took the change: does it hold it?
 void Verify(const ApplyCalls &calls, KOVR_HANDLE session, const PlanEntry &entry, const ApplySettings &settings,
-            ReplyTrust trust, DeviceReport &report)
+            WorkerGate &gate, ReplyTrust trust, DeviceReport &report)
 {
     KOVRDeviceInfoRecord now{};
-    if (QueryDevice(calls.device, session, entry.mac.data(), now, UntilDeadline(settings)) != 0) {
+    if (QueryDevice(calls.device, session, entry.mac.data(), now, UntilDeadline(settings), LossNotice(gate)) != 0) {
         report.outcome = Outcome::Unverified;
         report.detail = "the device took the change, but no query could confirm it";
         return;
@@ -103,7 +160,7 @@ void Fail(DeviceReport &report, std::string detail)
 // Sends the entry's command until the device takes or refuses it, then
 // makes sure it holds.
 void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, const ApplySettings &settings,
-            Verdict verdict, DeviceReport &report)
+            WorkerGate &gate, Verdict verdict, DeviceReport &report)
 {
     const Password *password = entry.password ? entry.password.get() : settings.sharedPassword;
     if (password == nullptr) {
@@ -118,7 +175,7 @@ void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, cons
     }
     const ReplyTrust trust = guard != nullptr ? TrustAfter(verdict) : ReplyTrust::AnyReply;
     const ChangeResult change = ChangeSettings(calls.device, session, entry.mac.data(), report.after, password->c_str(),
-                                               UntilDeadline(settings), nullptr, trust);
+                                               UntilDeadline(settings), LossNotice(gate), trust);
     entry.password.reset();
     if (guard != nullptr && (change.status == ChangeStatus::Refused || change.status == ChangeStatus::Failed)) {
         if (const std::optional<Verdict> refusal = guard->Refusal(session, entry.mac, change.result)) {
@@ -131,7 +188,7 @@ void Change(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, cons
     }
     switch (change.status) {
     case ChangeStatus::Acknowledged:
-        Verify(calls, session, entry, settings, trust, report);
+        Verify(calls, session, entry, settings, gate, trust, report);
         return;
     case ChangeStatus::Confirmed:
         report.outcome = Outcome::Verified;
@@ -163,14 +220,14 @@ bool NeedsNothing(const PlanEntry &entry, const DeviceReport &report)
 }
 
 void Work(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, const ApplySettings &settings,
-          DeviceReport &report)
+          WorkerGate &gate, DeviceReport &report)
 {
     CommandGuard *guard = settings.guard;
     const bool found = report.outcome != Outcome::NotFound;
     KOVRDeviceInfoRecord reply{};
     bool answered = false;
     if (!found || (guard != nullptr && (guard->IsPinned(entry.mac) || guard->WantsReply(entry.mac)))) {
-        answered = LookUp(calls, session, entry, settings, reply);
+        answered = LookUp(calls, session, entry, settings, gate, reply);
         if (!answered && !found) {
             return;
         }
@@ -201,14 +258,18 @@ void Work(const ApplyCalls &calls, KOVR_HANDLE session, PlanEntry &entry, const 
                      "in clear");
         return;
     }
-    Change(calls, session, entry, settings, verdict, report);
+    Change(calls, session, entry, settings, gate, verdict, report);
 }
 
 void RunWork(const ApplyCalls &calls, std::vector<PlanEntry> &entries, const std::vector<size_t> &work,
              const ApplySettings &settings, std::vector<DeviceReport> &reports)
 {
     std::atomic<size_t> next{0};
-    auto worker = [&] {
+    WorkerGate gate(settings);
+    auto worker = [&](size_t index) {
+        if (!gate.WaitTurn(index)) {
+            return;
+        }
         const SessionHandle session(calls.openSession(), calls.closeSession);
         for (size_t k = next++; k < work.size(); k = next++) {
             const size_t i = work[k];
@@ -219,16 +280,17 @@ void RunWork(const ApplyCalls &calls, std::vector<PlanEntry> &entries, const std
                 report.outcome = Outcome::Failed;
                 report.detail = "cannot open a library session";
             } else {
-                Work(calls, session.get(), entries[i], settings, report);
+                Work(calls, session.get(), entries[i], settings, gate, report);
             }
             entries[i].password.reset();
             Finish(settings, i, report);
         }
+        gate.AllTaken();
     };
-    const size_t workers = std::min<size_t>(std::max(settings.parallel, 1u), work.size());
+    const size_t workers = std::min<size_t>(gate.Workers(), work.size());
     std::vector<std::thread> threads;
     for (size_t w = 0; w < workers; ++w) {
-        threads.emplace_back(worker);
+        threads.emplace_back(worker, w);
     }
     for (std::thread &thread : threads) {
         thread.join();

@@ -2,7 +2,9 @@
 // found, unchanged, or changed and verified by a query, several at once.
 // A network that loses datagrams is expected: a device the search missed is
 // asked for by its MAC, and a change that times out is checked and made
-// again until it holds or the deadline passes.
+// again until it holds or the deadline passes. On such a network most of
+// the run is spent waiting out time-outs, so once one is seen more devices
+// are taken at once, and a missed device is asked for more often.
 //
 // Public API only, through a table of calls, so that the tests can script
 // the devices' answers.
@@ -59,6 +61,9 @@ constexpr std::chrono::minutes kDefaultApplyDeadline{3};
 struct ApplySettings {
     bool dryRun = false;
     unsigned parallel = kDefaultParallel;
+    // Once a query or command had to be asked again: a time-out is a wait,
+    // not traffic. Never fewer than `parallel`.
+    unsigned parallelOnLoss = kMaxParallel;
     // Serves every entry without a password of its own; none in a dry run.
     // A change with neither fails without being sent.
     const Password *sharedPassword = nullptr;

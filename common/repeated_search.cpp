@@ -1,6 +1,5 @@
 #include "common/repeated_search.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace kovr::common {
@@ -27,6 +26,18 @@ void TakeQueued(const SearchCalls &calls, KOVR_HANDLE session, std::vector<KOVRD
     }
 }
 
+unsigned MostRequests(const SearchPlan &plan)
+{
+    return plan.requests == kRequestsWhileFinding ? kMaxSearchRequests : plan.requests;
+}
+
+// The least time from one request to the next.
+Clock::duration Interval(const SearchPlan &plan)
+{
+    const unsigned evenly = plan.requests == kRequestsWhileFinding ? kDefaultSearchRequests : plan.requests;
+    return std::chrono::duration_cast<Clock::duration>(plan.spread) / evenly;
+}
+
 } // namespace
 
 void Earliest(std::optional<Clock::time_point> &current, std::optional<Clock::time_point> candidate)
@@ -38,7 +49,7 @@ void Earliest(std::optional<Clock::time_point> &current, std::optional<Clock::ti
 
 bool IsValidSearchPlan(const SearchPlan &plan)
 {
-    return plan.requests >= 1 && plan.requests <= kMaxSearchRequests && plan.idleMs != 0 && plan.totalMs != 0 &&
+    return plan.requests <= kMaxSearchRequests && plan.idleMs != 0 && plan.totalMs != 0 &&
            !(plan.idleMs == KOVR_INFINITE && plan.totalMs == KOVR_INFINITE);
 }
 
@@ -57,35 +68,62 @@ bool RepeatedSearch::Start(Starter starter)
     starter_ = std::move(starter);
     start_ = Clock::now();
     requests_.clear();
+    nextDue_.reset();
     seen_.clear();
     lastReply_.reset();
-    const unsigned count = std::max(plan_.requests, 1u);
-    for (unsigned i = 0; i < count; ++i) {
-        requests_.push_back({nullptr, start_ + plan_.spread * i / count, false});
-    }
     if (starter_(first_) != 0) {
-        requests_.clear();
         return false;
     }
-    requests_[0] = {first_, start_, true};
+    requests_.push_back({first_, start_, 0, 0});
+    if (MostRequests(plan_) > 1) {
+        nextDue_ = start_ + Interval(plan_);
+    }
     running_ = true;
     return true;
 }
 
-void RepeatedSearch::StartDueRequests(Clock::time_point now)
+bool RepeatedSearch::WorthAnother(Clock::time_point now) const
 {
-    for (Request &request : requests_) {
-        if (request.started || request.due > now) {
+    if (requests_.size() >= MostRequests(plan_)) {
+        return false;
+    }
+    if (plan_.requests != kRequestsWhileFinding || requests_.size() < kDefaultSearchRequests) {
+        return true;
+    }
+    // Two requests lost in a row say nothing about what a third would find.
+    size_t looked = 0;
+    size_t fresh = 0;
+    for (auto request = requests_.rbegin(); request != requests_.rend() && looked < 2; ++request) {
+        if (request->replies == 0 && now - request->sent >= 2 * Interval(plan_)) {
             continue;
         }
-        // Tried once: a request that can't start is left out.
-        request.started = true;
-        request.session = calls_.openSession ? calls_.openSession() : nullptr;
-        if (request.session && starter_(request.session) != 0) {
-            calls_.close(request.session);
-            request.session = nullptr;
-        }
+        ++looked;
+        fresh += request->fresh;
     }
+    return fresh > 0;
+}
+
+void RepeatedSearch::StartDueRequest(Clock::time_point now)
+{
+    if (!nextDue_ || *nextDue_ > now) {
+        return;
+    }
+    nextDue_.reset();
+    if (!WorthAnother(now)) {
+        return;
+    }
+    // Tried once: a request that can't start is left out.
+    Request request;
+    request.sent = now;
+    request.session = calls_.openSession ? calls_.openSession() : nullptr;
+    if (request.session && starter_(request.session) != 0) {
+        calls_.close(request.session);
+        request.session = nullptr;
+    }
+    requests_.push_back(request);
+    // From now, not from when it was due: one late wake never sends two
+    // requests back to back.
+    nextDue_ = now + Interval(plan_);
 }
 
 bool RepeatedSearch::IsNew(const KOVRDeviceInfoRecord &record)
@@ -102,16 +140,23 @@ bool RepeatedSearch::IsNew(const KOVRDeviceInfoRecord &record)
 void RepeatedSearch::Take(std::vector<KOVRDeviceInfoRecord> &fresh)
 {
     std::vector<KOVRDeviceInfoRecord> replies;
-    for (const Request &request : requests_) {
-        if (request.session) {
-            TakeQueued(calls_, request.session, replies);
+    for (Request &request : requests_) {
+        if (!request.session) {
+            continue;
+        }
+        const size_t before = replies.size();
+        TakeQueued(calls_, request.session, replies);
+        request.replies += replies.size() - before;
+        for (size_t i = before; i < replies.size(); ++i) {
+            if (IsNew(replies[i])) {
+                fresh.push_back(replies[i]);
+                ++request.fresh;
+            }
         }
     }
     if (sightings_ != nullptr) {
         sightings_->Add(replies);
     }
-    std::copy_if(replies.begin(), replies.end(), std::back_inserter(fresh),
-                 [this](const KOVRDeviceInfoRecord &record) { return IsNew(record); });
     if (!replies.empty()) {
         lastReply_ = Clock::now();
     }
@@ -123,8 +168,9 @@ std::vector<KOVRDeviceInfoRecord> RepeatedSearch::Step()
     if (!running_) {
         return fresh;
     }
-    StartDueRequests(Clock::now());
+    // What the requests brought so far decides whether another is worth it.
     Take(fresh);
+    StartDueRequest(Clock::now());
     return fresh;
 }
 
@@ -134,11 +180,7 @@ std::optional<Clock::time_point> RepeatedSearch::NextWake() const
     if (!running_) {
         return wake;
     }
-    for (const Request &request : requests_) {
-        if (!request.started) {
-            Earliest(wake, request.due);
-        }
-    }
+    Earliest(wake, nextDue_);
     if (const auto idle = Limit(plan_.idleMs); idle && lastReply_) {
         Earliest(wake, *lastReply_ + *idle);
     }
@@ -178,6 +220,7 @@ std::vector<KOVRDeviceInfoRecord> RepeatedSearch::Stop()
         }
     }
     requests_.clear();
+    nextDue_.reset();
     return fresh;
 }
 

@@ -1,9 +1,12 @@
 // A search that asks more than once. Networks lose datagrams, and a search
 // whose only request is lost finds nothing, so the request goes out several
-// times, spread over the first second, each as the search of a session of
-// its own (the library sends one request per search). The replies are
-// merged, and the whole ends as one synchronous search does: the idle limit
-// after the last reply, or the total limit.
+// times, spread out, each as the search of a session of its own (the
+// library sends one request per search). By default it goes out three
+// times over the first second, and again while the requests still bring
+// devices not seen before, since on a lossy link each request finds some of
+// what the others missed. The replies are merged, and the whole ends as one
+// synchronous search does: the idle limit after the last reply, or the
+// total limit.
 //
 // It uses the public API only, through a table of calls that the locator's
 // tests can script. With one request it is exactly the library's
@@ -29,11 +32,17 @@ namespace kovr::common {
 
 constexpr unsigned kDefaultSearchRequests = 3;
 constexpr unsigned kMaxSearchRequests = 10;
+// As a number of requests: kDefaultSearchRequests, then another while
+// either of the last two brought a device not seen before, up to
+// kMaxSearchRequests. A request that no device has answered two intervals
+// after it went out was lost on its way, and is passed over.
+constexpr unsigned kRequestsWhileFinding = 0;
 // The library's own limits: a search ends this long after the last reply,
 // or this long after its start.
 constexpr uint32_t kDefaultSearchIdleMs = 5000;
 constexpr uint32_t kDefaultSearchTotalMs = 60000;
-// The requests after the first go out evenly within this time.
+// The first kDefaultSearchRequests requests, or all of a given number, go
+// out evenly within this time; each at least its share after the one before.
 constexpr std::chrono::milliseconds kSearchRequestSpread{1000};
 
 struct SearchCalls {
@@ -47,14 +56,14 @@ struct SearchCalls {
 };
 
 struct SearchPlan {
-    unsigned requests = kDefaultSearchRequests;
-    uint32_t idleMs = kDefaultSearchIdleMs;   // KOVR_INFINITE: no end after the last reply
-    uint32_t totalMs = kDefaultSearchTotalMs; // KOVR_INFINITE: no limit
+    unsigned requests = kRequestsWhileFinding; // or exactly this many
+    uint32_t idleMs = kDefaultSearchIdleMs;    // KOVR_INFINITE: no end after the last reply
+    uint32_t totalMs = kDefaultSearchTotalMs;  // KOVR_INFINITE: no limit
     std::chrono::milliseconds spread = kSearchRequestSpread;
 };
 
 // The limits the library accepts: neither 0, not both infinite; 1 to
-// kMaxSearchRequests requests.
+// kMaxSearchRequests requests, or kRequestsWhileFinding.
 bool IsValidSearchPlan(const SearchPlan &plan);
 
 // Which replies count as new.
@@ -86,8 +95,8 @@ public:
     // Sends the first request now. False when the library refuses it; then
     // nothing runs. A later request that can't start is left out.
     bool Start(Starter starter);
-    // Starts the requests that are due and takes every queued reply;
-    // returns the new ones, oldest first.
+    // Takes every queued reply and starts the next request when it is due;
+    // returns the new replies, oldest first.
     std::vector<KOVRDeviceInfoRecord> Step();
     // When Step is due even without a notification: the next request, the
     // end after the last reply, or the total limit; none when nothing is.
@@ -99,11 +108,13 @@ public:
 
 private:
     struct Request {
-        KOVR_HANDLE session = nullptr;
-        Clock::time_point due;
-        bool started = false;
+        KOVR_HANDLE session = nullptr; // none: it couldn't start
+        Clock::time_point sent;
+        size_t replies = 0;
+        size_t fresh = 0; // devices it was the first to bring
     };
-    void StartDueRequests(Clock::time_point now);
+    void StartDueRequest(Clock::time_point now);
+    bool WorthAnother(Clock::time_point now) const;
     void Take(std::vector<KOVRDeviceInfoRecord> &fresh);
     bool IsNew(const KOVRDeviceInfoRecord &record);
 
@@ -113,7 +124,8 @@ private:
     Merge merge_;
     ChallengeSightings *sightings_;
     Starter starter_;
-    std::vector<Request> requests_;
+    std::vector<Request> requests_; // those made, in order
+    std::optional<Clock::time_point> nextDue_;
     Clock::time_point start_{};
     std::optional<Clock::time_point> lastReply_;
     std::set<std::pair<std::array<uint8_t, 6>, uint32_t>> seen_;

@@ -6,9 +6,10 @@ namespace kovr::locator {
 
 namespace {
 
-// The request goes out three times, so that one lost datagram hides no
-// device; the first goes out through the window's own session, at once,
-// and the search ends as the library's synchronous search does.
+// The request goes out as kovr's does (three times, and more while that
+// finds new devices), so that a lost datagram hides no device; the first
+// goes out through the window's own session, at once, and the search ends
+// as the library's synchronous search does.
 int32_t SearchWithRequests(KOVR_HANDLE h, std::vector<KOVRDeviceInfoRecord> &found, common::SearchWakeup &wakeup,
                            common::ChallengeSightings &sightings)
 {

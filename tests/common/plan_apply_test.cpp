@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 
 using namespace kovr::common;
 
@@ -33,6 +36,10 @@ struct Fleet {
     std::map<uint8_t, DeviceSettings> devices;
     unsigned commands = 0;
     unsigned stopAfterCommands = 0; // 0: never
+    unsigned commandsLost = 0;      // the first ones time out, not taken
+    std::chrono::milliseconds commandTime{0};
+    int inFlight = 0;
+    int mostInFlight = 0;
     std::atomic<bool> stop{false};
     std::atomic<int> openSessions{0};
 };
@@ -41,9 +48,19 @@ thread_local int32_t t_lastError = 0;
 
 int32_t SetNetwork(KOVR_HANDLE, const uint8_t *mac, uint32_t ip, uint32_t mask, uint32_t gateway, const char *)
 {
+    {
+        const std::lock_guard<std::mutex> lock(g_fleet->mutex);
+        g_fleet->mostInFlight = std::max(g_fleet->mostInFlight, ++g_fleet->inFlight);
+    }
+    std::this_thread::sleep_for(g_fleet->commandTime);
     const std::lock_guard<std::mutex> lock(g_fleet->mutex);
+    --g_fleet->inFlight;
     if (++g_fleet->commands == g_fleet->stopAfterCommands) {
         g_fleet->stop = true;
+    }
+    if (g_fleet->commandsLost > 0) {
+        --g_fleet->commandsLost;
+        return t_lastError = KOVR_TIMED_OUT;
     }
     if (mac[5] == kRefusing) {
         t_lastError = 13;
@@ -159,6 +176,46 @@ TEST(PlanApplyTest, AStopCancelsTheDevicesNotYetStartedAndEachIsReportedOnce)
         if (reports[3].outcome == Outcome::Failed) {
             EXPECT_EQ(reports[3].detail, "failed (result 1); error 13: Invalid password") << c.what;
         }
+    }
+}
+
+// A time-out is a wait, not traffic: once a command had to be sent again,
+// more devices are taken at once, unless the caller fixed how many.
+TEST(PlanApplyTest, MoreDevicesAtOnceOnceACommandHadToBeSentAgain)
+{
+    const struct {
+        const char *what;
+        unsigned lost;
+        unsigned parallelOnLoss;
+        bool together;
+    } cases[] = {
+        {"nothing lost", 0, kMaxParallel, false},
+        {"a command lost", 1, kMaxParallel, true},
+        {"a command lost, with the number fixed", 1, 1, false},
+    };
+    for (const auto &c : cases) {
+        Fleet fleet;
+        g_fleet = &fleet;
+        fleet.commandsLost = c.lost;
+        fleet.commandTime = std::chrono::milliseconds(50);
+        std::vector<PlanEntry> entries;
+        std::vector<KOVRDeviceInfoRecord> found;
+        for (const uint8_t last : {1, 2, 3, 6}) {
+            entries.push_back(Entry(last, Request::Static));
+            fleet.devices[last] = kOld;
+            found.push_back(FoundWithOldSettings(last));
+        }
+        ApplySettings settings;
+        settings.parallel = 1;
+        settings.parallelOnLoss = c.parallelOnLoss;
+
+        const std::vector<DeviceReport> reports = ApplyPlan(kCalls, entries, found, settings);
+
+        for (const DeviceReport &report : reports) {
+            EXPECT_EQ(report.outcome, Outcome::Verified) << c.what << ": " << report.detail;
+        }
+        EXPECT_EQ(fleet.mostInFlight > 1, c.together) << c.what;
+        EXPECT_EQ(fleet.openSessions, 0) << c.what;
     }
 }
 

@@ -130,6 +130,47 @@ TEST(RepeatedSearchTest, LaterRequestsFindWhatTheFirstMissedOnceEachWithTheFirst
     EXPECT_EQ(library.closed, (std::vector<KOVR_HANDLE>{second, third}));
 }
 
+// By default the request goes out again while either of the last two
+// brought a device not seen before: three on a clean link, at most ten. A
+// request nothing answered was lost, and is passed over once it is old.
+TEST(RepeatedSearchTest, AsksAgainWhileTheLastTwoRequestsBroughtNewDevices)
+{
+    const struct {
+        const char *what;
+        std::vector<int> bringingNew; // which requests, from 0, reach a device first
+        int requests;
+        std::vector<int> lost = {};
+    } cases[] = {
+        {"a clean link", {0}, 3},
+        {"new in the second", {0, 1}, 4},
+        {"new in the third", {0, 2}, 5},
+        {"new in the third and the fifth", {0, 2, 4}, 7},
+        {"new in every one", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 10},
+        {"the second and third lost", {0, 3}, 6, {1, 2}},
+    };
+    for (const auto &c : cases) {
+        Library library;
+        // Every request is answered by every device it reached, so a
+        // device is new only in the first request that reached it.
+        std::vector<KOVRDeviceInfoRecord> reached;
+        for (int request = 0; request <= 10; ++request) {
+            if (std::find(c.bringingNew.begin(), c.bringingNew.end(), request) != c.bringingNew.end()) {
+                reached.push_back(Reply(static_cast<uint8_t>(request + 1), 1));
+            }
+            const bool lost = std::find(c.lost.begin(), c.lost.end(), request) != c.lost.end();
+            library.replies[request] = lost ? std::vector<KOVRDeviceInfoRecord>{} : reached;
+        }
+        g_library = &library;
+        std::vector<KOVRDeviceInfoRecord> found;
+        // The idle time leaves room for a slow machine between requests.
+        const SearchPlan plan{kRequestsWhileFinding, 400, 5000, std::chrono::milliseconds(30)};
+        const auto sent = std::count_if(c.bringingNew.begin(), c.bringingNew.end(),
+                                        [&](int request) { return request < c.requests; });
+        EXPECT_EQ(SearchDevices(Calls(), kFirst, plan, found), sent) << c.what;
+        EXPECT_EQ(library.asyncStarts, c.requests) << c.what;
+    }
+}
+
 // Every reply is looked at for its challenge, also those the merge drops:
 // two for one MAC that disagree make a problem of the device the search
 // listed.
@@ -186,7 +227,6 @@ TEST(RepeatedSearchTest, RefusesLimitsTheLibraryRefuses)
         const char *what;
         SearchPlan plan;
     } cases[] = {
-        {"no request", {0, 5000, 60000}},
         {"one request past the most", {kMaxSearchRequests + 1, 5000, 60000}},
         {"no idle time", {3, 0, 60000}},
         {"no total time", {3, 5000, 0}},

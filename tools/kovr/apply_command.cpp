@@ -33,6 +33,7 @@ struct ApplyOptions {
     bool dryRun = false;
     PasswordSource password;
     unsigned parallel = common::kDefaultParallel;
+    bool parallelGiven = false;
     uint32_t deadlineMs = std::chrono::milliseconds(common::kDefaultApplyDeadline).count();
     FormatChoice format;
     SearchLimits limits;
@@ -63,6 +64,9 @@ int RunApply(const ApplyOptions &options)
     common::ApplySettings settings;
     settings.dryRun = options.dryRun;
     settings.parallel = options.parallel;
+    if (options.parallelGiven) {
+        settings.parallelOnLoss = options.parallel;
+    }
     settings.deadline = options.deadlineMs == KOVR_INFINITE ? common::Clock::time_point::max()
                                                             : start + std::chrono::milliseconds(options.deadlineMs);
     std::optional<Password> password;
@@ -121,11 +125,13 @@ void AddApplyCommand(CLI::App &app, int &status)
     command->add_flag("--dry-run", options->dryRun, "Show each change, old -> new, and send nothing");
     AddPasswordOptions(*command, options->password);
     AddRequireDigestOption(*command, options->requireDigest);
-    command
-        ->add_option("--parallel", options->parallel,
-                     "Configure up to N devices at once (default " + std::to_string(options->parallel) + ")")
-        ->type_name("N")
-        ->check(CLI::Range(1u, common::kMaxParallel));
+    CLI::Option *parallel =
+        command
+            ->add_option("--parallel", options->parallel,
+                         "Configure up to N devices at once (default " + std::to_string(options->parallel) + ", and " +
+                             std::to_string(common::kMaxParallel) + " once a query or command has to be asked again)")
+            ->type_name("N")
+            ->check(CLI::Range(1u, common::kMaxParallel));
     AddReadOption<uint32_t>(*command, "--deadline", options->deadlineMs, ReadMilliseconds,
                             "Start no command or query after MS milliseconds from the start (default " +
                                 std::to_string(options->deadlineMs) +
@@ -145,11 +151,12 @@ void AddApplyCommand(CLI::App &app, int &status)
                     "shows any part of a password.\n\n"
                     "Datagrams get lost, so apply keeps going until every change holds: a device the search\n"
                     "missed is asked for by its MAC, and a change whose reply doesn't come is checked with a\n"
-                    "query and sent again while the device doesn't hold it, until --deadline. A refused\n"
-                    "password or an error from the device is final. Each device ends verified (a query shows\n"
-                    "the new setting), unchanged, failed (with the reason), unverified (the change may have\n"
-                    "been made, but no query confirmed it) or not found. Exit status: 0 when every device is\n"
-                    "verified or unchanged, else 1.\n\n"
+                    "query and sent again while the device doesn't hold it, until --deadline; once that\n"
+                    "happens, more devices are taken at once and a missed one is asked for more often. A\n"
+                    "refused password or an error from the device is final. Each device ends verified (a query\n"
+                    "shows the new setting), unchanged, failed (with the reason), unverified (the change may\n"
+                    "have been made, but no query confirmed it) or not found. Exit status: 0 when every device\n"
+                    "is verified or unchanged, else 1.\n\n"
                     "A device that offers a challenge gets the password only as a digest, and is pinned. A\n"
                     "pinned device is asked for its settings before anything is judged unchanged or sent; if\n"
                     "anything answers for it without a challenge, it fails with nothing sent and is not tried\n"
@@ -161,7 +168,10 @@ void AddApplyCommand(CLI::App &app, int &status)
                     "  kovr search --csv > devices.csv\n"
                     "  kovr apply devices.csv --dry-run\n"
                     "  kovr apply devices.csv --password-file ~/.config/kovr/password");
-    command->callback([options, &status] { status = RunApply(*options); });
+    command->callback([options, parallel, &status] {
+        options->parallelGiven = parallel->count() > 0;
+        status = RunApply(*options);
+    });
 }
 
 } // namespace kovr::cli

@@ -15,9 +15,12 @@ void AddRequestsOption(CLI::App &command, unsigned &requests)
 {
     command
         .add_option("--requests", requests,
-                    "Send the discovery request N times, spread over the first second, so that a lost datagram "
-                    "hides no device (default " +
-                        std::to_string(requests) + "; 1 sends it once)")
+                    "Send the discovery request exactly N times, spread over the first second, so that a lost "
+                    "datagram hides no device (1 sends it once). Default: " +
+                        std::to_string(common::kDefaultSearchRequests) +
+                        " times, then again every third of a second while one of the last two requests found a "
+                        "device not seen before, up to " +
+                        std::to_string(common::kMaxSearchRequests))
         ->type_name("N")
         ->check(CLI::Range(1u, common::kMaxSearchRequests));
 }

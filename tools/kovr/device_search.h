@@ -17,11 +17,11 @@
 namespace kovr::cli {
 
 // --requests N: how many discovery requests a search sends (watch has it
-// too); the help gives the value at the call as the default.
+// too); without it, as many as keep finding devices.
 void AddRequestsOption(CLI::App &command, unsigned &requests);
 
 struct SearchLimits {
-    unsigned requests = common::kDefaultSearchRequests;
+    unsigned requests = common::kRequestsWhileFinding;
     uint32_t idleMs = common::kDefaultSearchIdleMs;
     uint32_t totalMs = common::kDefaultSearchTotalMs;
 };

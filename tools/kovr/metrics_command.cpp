@@ -26,7 +26,7 @@ namespace {
 constexpr uint32_t kMetricsSearchTotalMs = 10000;
 
 struct MetricsOptions {
-    SearchLimits limits{common::kDefaultSearchRequests, common::kDefaultSearchIdleMs, kMetricsSearchTotalMs};
+    SearchLimits limits{common::kRequestsWhileFinding, common::kDefaultSearchIdleMs, kMetricsSearchTotalMs};
     std::string output;
 };
 

@@ -22,7 +22,7 @@ namespace {
 
 struct WatchOptions {
     uint32_t totalMs = KOVR_INFINITE;
-    unsigned requests = common::kDefaultSearchRequests;
+    unsigned requests = common::kRequestsWhileFinding;
     FormatChoice format;
     SessionChoice session;
 };
