@@ -438,11 +438,11 @@ TEST(MainWindow, KeysOpenTheMenuAndDeviceInfoOnTheSelectedRow)
         MenuCapture menu(MenuId::DeviceInfo);
         c.act(main.List());
         PumpPending();
+        ASSERT_TRUE(main.window->Window() && IsWindowVisible(main.window->Window()));
         EXPECT_EQ(menu.Shown(), c.menu ? 1 : 0);
         const std::wstring mac = RowTexts(main.List(), 1)[static_cast<size_t>(c.row)];
         EXPECT_NE(details.find(L"MAC Address: " + mac), std::wstring::npos) << Narrow(details);
         EXPECT_EQ(SelectedRows(main.List()), std::vector<int>{c.row});
-        ASSERT_TRUE(main.window->Window() && IsWindowVisible(main.window->Window()));
     }
     PostKey(main.List(), VK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return main.window->Window() == nullptr; }));
