@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -56,6 +57,12 @@ LocatorDialog::LocatorDialog(const LibrarySeam &library, QWidget *parent)
     applyPlan_ = AddShortcut(Keys(TextId::ShortcutApplyPlan), MainCommand::ApplyPlan);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &LocatorDialog::ShowContextMenu);
+    list_->installEventFilter(this);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
+        if (const int row = list_->indexOfTopLevelItem(item); row >= 0) {
+            model_.OnActivateRow(size_t(row));
+        }
+    });
 }
 
 LocatorDialog::~LocatorDialog() = default;
@@ -114,24 +121,57 @@ void LocatorDialog::DeleteAllRows()
     list_->clear();
 }
 
+std::optional<size_t> LocatorDialog::CurrentRow() const
+{
+    const int row = list_->indexOfTopLevelItem(list_->currentItem());
+    return row < 0 ? std::nullopt : std::optional<size_t>(size_t(row));
+}
+
+void LocatorDialog::OnOK()
+{
+    if (focusWidget() == list_) {
+        if (const std::optional<size_t> row = CurrentRow()) {
+            model_.OnActivateRow(*row);
+        }
+    }
+}
+
+bool LocatorDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // From the keyboard the menu takes the selection as it stands, at the
+    // row it acts on; the event's point is no row's.
+    if (watched == list_ && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+        if (const std::optional<ContextMenu> menu = model_.OnKeyboardMenuRequested(CurrentRow())) {
+            ShowMenu(*menu, list_->visualItemRect(list_->topLevelItem(int(menu->row))).bottomLeft());
+        }
+        return true;
+    }
+    return TemplateDialog::eventFilter(watched, event);
+}
+
 void LocatorDialog::ShowContextMenu(const QPoint &position)
 {
     QTreeWidgetItem *item = list_->itemAt(position);
     const int index = item ? list_->indexOfTopLevelItem(item) : -1;
-    const std::optional<ContextMenu> menu = index < 0 ? std::nullopt : model_.OnMenuRequested(size_t(index));
-    if (!menu) {
-        return;
+    if (const std::optional<ContextMenu> menu = index < 0 ? std::nullopt : model_.OnMenuRequested(size_t(index))) {
+        ShowMenu(*menu, position);
     }
-    if (menu->selectRow) {
-        list_->setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void LocatorDialog::ShowMenu(const ContextMenu &menu, const QPoint &position)
+{
+    if (menu.selectRow) {
+        list_->setCurrentItem(list_->topLevelItem(int(menu.row)), 0,
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     QMenu popup(this);
-    for (const MenuEntry &entry : menu->entries) {
+    for (const MenuEntry &entry : menu.entries) {
         if (entry.command == MainCommand::Separator) {
             popup.addSeparator();
             continue;
         }
-        QAction *action = popup.addAction(Tr(entry.text), this, [this, command = entry.command, row = size_t(index)] {
+        QAction *action = popup.addAction(Tr(entry.text), this, [this, command = entry.command, row = menu.row] {
             model_.OnMenuCommand(command, row);
         });
         action->setEnabled(entry.enabled);

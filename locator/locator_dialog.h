@@ -45,10 +45,16 @@ public slots:
 
 protected:
     void OnInitDialog() override;
+    // Enter: on the list it activates the current row; it never ends the
+    // program.
+    void OnOK() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Draw(const MainWindowModel::State &state);
     void ShowContextMenu(const QPoint &position);
+    void ShowMenu(const ContextMenu &menu, const QPoint &position);
+    std::optional<size_t> CurrentRow() const;
     void Connect(int control, MainCommand command);
     QAction *AddShortcut(const QKeySequence &keys, MainCommand command);
 

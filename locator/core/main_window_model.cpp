@@ -192,7 +192,8 @@ std::optional<ContextMenu> MainWindowModel::OnMenuRequested(size_t row)
     }
     using C = MainCommand;
     const MenuEntry separator{C::Separator, TextId::Verbatim, false, std::nullopt};
-    return ContextMenu{selectRow,
+    return ContextMenu{row,
+                       selectRow,
                        {
                            {C::CopyIpAddress, TextId::MenuCopyIpAddress, true, std::nullopt},
                            {C::CopyMacAddress, TextId::MenuCopyMacAddress, true, std::nullopt},
@@ -211,6 +212,25 @@ std::optional<ContextMenu> MainWindowModel::OnMenuRequested(size_t row)
                            separator,
                            {C::SaveListAs, TextId::MenuSaveListAs, true, std::nullopt},
                        }};
+}
+
+std::optional<ContextMenu> MainWindowModel::OnKeyboardMenuRequested(std::optional<size_t> focusedRow)
+{
+    // The keys move nothing: the menu takes the selection as it stands.
+    const std::vector<size_t> selected = table_.SelectedDeviceRows();
+    if (selected.empty()) {
+        return std::nullopt;
+    }
+    const bool onFocused = focusedRow && table_.DeviceAt(*focusedRow) && table_.IsSelected(*focusedRow);
+    return OnMenuRequested(onFocused ? *focusedRow : selected.front());
+}
+
+void MainWindowModel::OnActivateRow(size_t row)
+{
+    const KOVRDeviceInfoRecord *device = table_.DeviceAt(row);
+    if (device && !SeveralSelected()) {
+        face_.RunDeviceInfo(*device);
+    }
 }
 
 void MainWindowModel::OnMenuCommand(MainCommand command, size_t row)

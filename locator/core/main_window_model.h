@@ -62,9 +62,11 @@ struct MenuEntry {
     std::optional<TextId> shortcut; // its keys, as the menu shows them
 };
 
-// A device row's menu: its entries, and whether the face first selects the
-// row alone (a click on one of several selected rows keeps them selected).
+// A device row's menu: the row its entries act on, whether the face first
+// selects that row alone (a click on one of several selected rows keeps them
+// selected), and its entries.
 struct ContextMenu {
+    size_t row;
     bool selectRow;
     std::vector<MenuEntry> entries;
 };
@@ -139,10 +141,17 @@ public:
     void OnSelectionChanged();
     // A button, shortcut or menu entry, on the selected rows.
     void OnCommand(MainCommand command);
-    // The menu of a row; none off the device rows.
+    // The menu of the row under the pointer; none off the device rows.
     std::optional<ContextMenu> OnMenuRequested(size_t row);
+    // The menu from the keyboard, on the selection as it is: on the focused
+    // row when it is a selected device row, else on the first selected one;
+    // none without a selected device row.
+    std::optional<ContextMenu> OnKeyboardMenuRequested(std::optional<size_t> focusedRow);
     // An entry of that row's menu.
     void OnMenuCommand(MainCommand command, size_t row);
+    // Enter or a double-click on a row: Device Info for a device row, when
+    // no other row is selected with it; nothing otherwise.
+    void OnActivateRow(size_t row);
     // The window goes: the search is dropped, the session closed and the
     // rows let go. Also as the model goes.
     void OnClose();

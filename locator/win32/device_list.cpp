@@ -178,11 +178,16 @@ std::optional<size_t> DeviceList::RowAt(POINT screen) const
     return row < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(row));
 }
 
-POINT DeviceList::MenuPoint() const
+std::optional<size_t> DeviceList::FocusedRow() const
+{
+    const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+    return focused < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(focused));
+}
+
+POINT DeviceList::MenuPoint(size_t row) const
 {
     RECT rect = {};
-    const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
-    if (focused < 0 || !ListView_GetItemRect(list_, focused, &rect, LVIR_LABEL)) {
+    if (!ListView_GetItemRect(list_, static_cast<int>(row), &rect, LVIR_LABEL)) {
         GetClientRect(list_, &rect);
         rect.bottom = rect.top;
     }

@@ -30,8 +30,11 @@ public:
     LRESULT OnNotify(const NMHDR &header);
     // The row under a point on the screen.
     std::optional<size_t> RowAt(POINT screen) const;
-    // Where a menu for the keyboard opens: below the focused row.
-    POINT MenuPoint() const;
+    // The row with the keyboard focus, if any.
+    std::optional<size_t> FocusedRow() const;
+    // Where a menu for the keyboard opens: at the row's bottom left corner,
+    // on the screen.
+    POINT MenuPoint(size_t row) const;
     // Makes this row the only selected one.
     void SelectRow(size_t row);
 

@@ -116,6 +116,15 @@ void LocatorWindow::OnCommand(int id, int code, HWND control)
     case MenuId::ApplyPlan:
         model_.OnCommand(static_cast<MainCommand>(id - MenuIdOf(MainCommand::Separator)));
         break;
+    case IDOK:
+        // Enter: the dialog's default would end the program. On the list it
+        // activates the focused row; elsewhere it does nothing.
+        if (GetFocus() == Control(ControlId::DeviceList)) {
+            if (const std::optional<size_t> row = list_->FocusedRow()) {
+                model_.OnActivateRow(*row);
+            }
+        }
+        break;
     default:
         TemplateDialog::OnCommand(id, code, control);
         break;
@@ -124,7 +133,16 @@ void LocatorWindow::OnCommand(int id, int code, HWND control)
 
 LRESULT LocatorWindow::OnNotify(const NMHDR &header)
 {
-    return header.idFrom == static_cast<UINT_PTR>(ControlId::DeviceList) && list_ ? list_->OnNotify(header) : 0;
+    if (header.idFrom != static_cast<UINT_PTR>(ControlId::DeviceList) || !list_) {
+        return 0;
+    }
+    if (header.code == NM_DBLCLK) {
+        if (const int row = reinterpret_cast<const NMITEMACTIVATE &>(header).iItem; row >= 0) {
+            model_.OnActivateRow(static_cast<size_t>(row));
+        }
+        return 0;
+    }
+    return list_->OnNotify(header);
 }
 
 bool LocatorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result)
@@ -139,25 +157,32 @@ bool LocatorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return false;
         }
         // (-1, -1) comes from the keyboard: Shift+F10 or the menu key.
-        ShowContextMenu(lParam == -1 ? list_->MenuPoint() : POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (lParam == -1) {
+            const std::optional<ContextMenu> menu = model_.OnKeyboardMenuRequested(list_->FocusedRow());
+            if (menu) {
+                ShowContextMenu(*menu, list_->MenuPoint(menu->row));
+            }
+        } else {
+            const POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const std::optional<size_t> row = list_->RowAt(screen);
+            const std::optional<ContextMenu> menu = row ? model_.OnMenuRequested(*row) : std::nullopt;
+            if (menu) {
+                ShowContextMenu(*menu, screen);
+            }
+        }
         return true;
     default:
         return false;
     }
 }
 
-void LocatorWindow::ShowContextMenu(POINT screen)
+void LocatorWindow::ShowContextMenu(const ContextMenu &menu, POINT screen)
 {
-    const std::optional<size_t> row = list_->RowAt(screen);
-    const std::optional<ContextMenu> menu = row ? model_.OnMenuRequested(*row) : std::nullopt;
-    if (!menu) {
-        return;
-    }
-    if (menu->selectRow) {
-        list_->SelectRow(*row);
+    if (menu.selectRow) {
+        list_->SelectRow(menu.row);
     }
     const HMENU popup = CreatePopupMenu();
-    for (const MenuEntry &entry : menu->entries) {
+    for (const MenuEntry &entry : menu.entries) {
         if (entry.command == MainCommand::Separator) {
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             continue;
@@ -172,7 +197,7 @@ void LocatorWindow::ShowContextMenu(POINT screen)
     const UINT chosen = ShowPopupMenu(Window(), popup, screen);
     DestroyMenu(popup);
     if (chosen != 0) {
-        model_.OnMenuCommand(static_cast<MainCommand>(chosen - MenuIdOf(MainCommand::Separator)), *row);
+        model_.OnMenuCommand(static_cast<MainCommand>(chosen - MenuIdOf(MainCommand::Separator)), menu.row);
     }
 }
 

@@ -70,7 +70,7 @@ protected:
 
 private:
     void Draw(const MainWindowModel::State &state);
-    void ShowContextMenu(POINT screen);
+    void ShowContextMenu(const ContextMenu &menu, POINT screen);
 
     // MainWindowFace
     void StartSearchLater() override;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTest>
@@ -35,7 +36,8 @@ void ClickHeader(QTreeWidget *list, int column)
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, point);
 }
 
-// Opens the context menu on a row and hands it to `use` before it closes.
+// Opens the context menu on a row, or from the keyboard for row -1 (where Qt
+// puts no row's point), and hands it to `use` before it closes.
 void UseContextMenu(LocatorDialog &window, int row, const std::function<void(QMenu &)> &use)
 {
     QTimer::singleShot(0, [&] {
@@ -45,6 +47,11 @@ void UseContextMenu(LocatorDialog &window, int row, const std::function<void(QMe
         }
     });
     QTreeWidget *list = window.List();
+    if (row < 0) {
+        QContextMenuEvent keys(QContextMenuEvent::Keyboard, QPoint(0, 0), list->mapToGlobal(QPoint(0, 0)));
+        QApplication::sendEvent(list, &keys);
+        return;
+    }
     const QPoint point = list->visualItemRect(list->topLevelItem(row)).center();
     emit list->customContextMenuRequested(point);
 }
@@ -116,6 +123,11 @@ private slots:
         }
         // The menu's row became the selected one.
         QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(2));
+        // From the keyboard it acts on the selected row and moves nothing.
+        window->List()->setCurrentItem(window->List()->topLevelItem(1));
+        UseContextMenu(*window, -1, [](QMenu &menu) { menu.actions()[2]->trigger(); });
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("10.77.1.10\t02:00:00:00:00:01\tCharlie\t7100-NT"));
+        QCOMPARE(window->GetSelectedDevice(), window->DeviceAt(1));
     }
 
     // Forget Pin from a row's menu forgets its pin.

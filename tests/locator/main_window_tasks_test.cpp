@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -40,14 +41,14 @@ QPushButton *Button(const LocatorDialog &window, int id)
     return window.ControlAs<QPushButton>(id);
 }
 
-// Which modal dialog a click opened, and the text where it shows the
-// device's MAC address; it is closed at once.
+// Which modal dialog a click (or Enter on the list, for no button) opened,
+// and the text where it shows the device's MAC address; it is closed at once.
 struct OpenedDialog {
     QString type;
     QString shown;
 };
 
-OpenedDialog ClickAndCloseDialog(QPushButton *button)
+OpenedDialog ClickAndCloseDialog(LocatorDialog &window, int button)
 {
     OpenedDialog opened;
     QTimer::singleShot(0, [&] {
@@ -63,7 +64,12 @@ OpenedDialog ClickAndCloseDialog(QPushButton *button)
             dialog->reject();
         }
     });
-    button->click();
+    if (button < 0) {
+        window.List()->setFocus();
+        QTest::keyClick(window.List(), Qt::Key_Return);
+    } else {
+        Button(window, button)->click();
+    }
     return opened;
 }
 
@@ -106,7 +112,7 @@ private slots:
 
         MessageCapture messages;
         UrlCatcher urls;
-        const OpenedDialog opened = ClickAndCloseDialog(Button(*window, button));
+        const OpenedDialog opened = ClickAndCloseDialog(*window, button);
         QCOMPARE(MessageCapture::Texts(), std::vector<QString>{QStringLiteral("No device is selected.\n")});
         QVERIFY(opened.type.isEmpty());
         QVERIFY(urls.urls.isEmpty());
@@ -120,6 +126,7 @@ private slots:
         QTest::newRow("configure") << int(ControlId::ConfigureIpSettings) << "ip";
         QTest::newRow("reboot") << int(ControlId::RebootDevice) << "reboot";
         QTest::newRow("info") << int(ControlId::DeviceInfo) << "info";
+        QTest::newRow("Enter on the list") << -1 << "info";
     }
 
     void deviceButtonsOpenTheirDialogOnTheSelectedDevice()
@@ -132,9 +139,10 @@ private slots:
         QVERIFY(window);
         window->List()->setCurrentItem(window->List()->topLevelItem(1));
 
-        const OpenedDialog opened = ClickAndCloseDialog(Button(*window, button));
+        const OpenedDialog opened = ClickAndCloseDialog(*window, button);
         QCOMPARE(opened.type, type);
         QVERIFY(opened.shown.contains(QString::fromStdString(FormatMacAddress(window->DeviceAt(1)->macAddress))));
+        QVERIFY(window->isVisible());
         // The list is not refreshed after a dialog.
         QCOMPARE(fake.searches, 1);
         QCOMPARE(fake.LiveCopies(), 2);
@@ -159,7 +167,6 @@ private slots:
         QTest::newRow("Close button") << "button";
         QTest::newRow("Escape") << "escape";
         QTest::newRow("close box") << "close";
-        QTest::newRow("Enter on the list") << "enter";
     }
 
     void closingStopsClosesTheSessionOnceAndReleasesEveryCopy()
@@ -176,11 +183,8 @@ private slots:
             Button(*window, ControlId::Cancel)->click();
         } else if (how == "escape") {
             QTest::keyClick(window.get(), Qt::Key_Escape);
-        } else if (how == "close") {
-            window->close();
         } else {
-            window->List()->setFocus();
-            QTest::keyClick(window->List(), Qt::Key_Return);
+            window->close();
         }
 
         QVERIFY(!window->isVisible());

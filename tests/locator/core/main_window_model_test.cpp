@@ -239,6 +239,7 @@ TEST(MainWindowModel, OffersARowsMenuAndCopiesItsCells)
         window.Select(c.selected);
         const std::optional<ContextMenu> menu = window.model.OnMenuRequested(c.row);
         ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->row, c.row);
         EXPECT_EQ(menu->selectRow, c.selectRow);
         std::string enabled;
         std::string texts;
@@ -263,4 +264,40 @@ TEST(MainWindowModel, OffersARowsMenuAndCopiesItsCells)
     EXPECT_EQ(window.face.calls, (std::vector<std::string>{"search later", "copy 10.77.1.11", "copy 02:00:00:00:00:02",
                                                            "copy 10.77.1.11\t02:00:00:00:00:02\ttwo\t7100-NT"}));
     EXPECT_FALSE(window.pins.IsPinned(MacOf(2)));
+}
+
+// From the keyboard the menu takes the selection as it is, on the focused
+// row where it can; Enter or a double-click on one device row shows its
+// Device Info, and on anything else does nothing. Row 3 is past the rows.
+TEST(MainWindowModel, TheKeyboardMenuAndEnterActOnTheSelectionUnmoved)
+{
+    struct Case {
+        const char *name;
+        std::vector<size_t> selected;
+        std::optional<size_t> focused;
+        std::optional<size_t> menuRow; // none: no menu
+        std::vector<std::string> activated;
+    };
+    const Case cases[] = {
+        {"one row, focused", {1}, 1, 1, {"device info 2"}},
+        {"one row, focus elsewhere", {1}, 2, 1, {"device info 3"}},
+        {"one row, no focus", {2}, std::nullopt, 2, {}},
+        {"several, focus on one", {0, 2}, 2, 2, {}},
+        {"several, focus off them", {0, 2}, 1, 0, {}},
+        {"none", {}, 1, std::nullopt, {"device info 2"}},
+        {"focus past the rows", {1}, 3, 1, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Window window;
+        window.Select(c.selected);
+        const std::optional<ContextMenu> menu = window.model.OnKeyboardMenuRequested(c.focused);
+        EXPECT_EQ(menu ? std::optional<size_t>(menu->row) : std::nullopt, c.menuRow);
+        EXPECT_FALSE(menu && menu->selectRow);
+        window.face.calls.clear();
+        if (c.focused) {
+            window.model.OnActivateRow(*c.focused);
+        }
+        EXPECT_EQ(window.face.calls, c.activated);
+    }
 }

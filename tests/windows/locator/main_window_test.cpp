@@ -20,6 +20,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace kovr::locator;
@@ -380,6 +381,71 @@ TEST(MainWindow, DeviceButtonsOpenTheirDialogOnTheSelectedDevice)
         EXPECT_TRUE(IsWindowEnabled(main.window->Window()));
     }
     EXPECT_EQ(main.fake.opens, 1);
+}
+
+// The menu from the keyboard acts on the selected row where it stands, and
+// Enter or a double-click on a row shows that device's information; the
+// window stays until Escape.
+TEST(MainWindow, KeysOpenTheMenuAndDeviceInfoOnTheSelectedRow)
+{
+    struct Case {
+        const char *how;
+        int row;
+        bool menu; // the menu opens, and its Device Info is picked
+        std::function<void(HWND list)> act;
+    };
+    const Case cases[] = {
+        {"Shift+F10", 1, true, [](HWND list) { PostKey(list, VK_F10, false, true); }},
+        // What the menu key sends.
+        {"WM_CONTEXTMENU at (-1, -1)", 1, true,
+         [](HWND list) { SendMessageW(GetParent(list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1); }},
+        {"Enter", 2, false, [](HWND list) { PostKey(list, VK_RETURN); }},
+        {"a double-click", 0, false,
+         [](HWND list) {
+             RECT rect;
+             ListView_GetItemRect(list, 0, &rect, LVIR_LABEL);
+             const LPARAM at = MAKELPARAM(rect.left + 5, (rect.top + rect.bottom) / 2);
+             PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+             PostMessageW(list, WM_LBUTTONUP, 0, at);
+             PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+             PostMessageW(list, WM_LBUTTONUP, 0, at);
+             PumpPending();
+         }},
+    };
+    MainWindow main;
+    main.fake.devices = ThreeDevices();
+    ASSERT_TRUE(main.Open());
+    const UiPost post;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        SelectRows(main.List(), {c.row});
+        SetFocus(main.List());
+        // Read in the dialog's own loop, whenever it opens, then closed.
+        std::wstring details;
+        int looks = 0;
+        std::function<void()> look = [&] {
+            const HWND dialog = FindWindowExW(nullptr, nullptr, L"#32770", L"Device Information");
+            if (!dialog) {
+                if (++looks < 100) {
+                    post.Poster()(look);
+                }
+                return;
+            }
+            details = WindowText(GetDlgItem(dialog, ControlId::Details));
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        };
+        post.Poster()(look);
+        MenuCapture menu(MenuId::DeviceInfo);
+        c.act(main.List());
+        PumpPending();
+        ASSERT_TRUE(main.window->Window() && IsWindowVisible(main.window->Window()));
+        EXPECT_EQ(menu.Shown(), c.menu ? 1 : 0);
+        const std::wstring mac = RowTexts(main.List(), 1)[static_cast<size_t>(c.row)];
+        EXPECT_NE(details.find(L"MAC Address: " + mac), std::wstring::npos) << Narrow(details);
+        EXPECT_EQ(SelectedRows(main.List()), std::vector<int>{c.row});
+    }
+    PostKey(main.List(), VK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return main.window->Window() == nullptr; }));
 }
 
 TEST(DeviceInfoDialog, ShowsTheRecordsLinesWithTheNameMadeSafe)

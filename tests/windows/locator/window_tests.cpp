@@ -157,8 +157,10 @@ void PostKey(HWND control, WPARAM key, bool ctrl, bool shift)
     state[VK_CONTROL] = ctrl ? 0x80 : 0;
     state[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(state);
-    PostMessageW(control, WM_KEYDOWN, key, 1);
-    PostMessageW(control, WM_KEYUP, key, 1 | 0xC0000000);
+    // F10 is a system key: the keyboard sends it as one.
+    const bool system = key == VK_F10;
+    PostMessageW(control, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1);
+    PostMessageW(control, system ? WM_SYSKEYUP : WM_KEYUP, key, 1 | 0xC0000000);
     PumpPending();
     state[VK_CONTROL] = 0;
     state[VK_SHIFT] = 0;
