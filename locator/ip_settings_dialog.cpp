@@ -56,6 +56,13 @@ void IpSettingsDialog::Draw(const IpSettingsForm::State &state)
     }
 }
 
+QWidget *IpSettingsDialog::OpeningFocus()
+{
+    // The first field that takes input, past the radio group: in DHCP mode
+    // the address fields are off, and the focus goes to the password.
+    return addresses_[0]->isEnabled() ? static_cast<QWidget *>(addresses_[0]) : password_;
+}
+
 void IpSettingsDialog::OnOK()
 {
     form_.OnApply(TakePassword(*password_),

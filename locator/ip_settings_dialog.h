@@ -30,6 +30,7 @@ public slots:
 
 protected:
     void OnOK() override;
+    QWidget *OpeningFocus() override;
 
 private:
     void Draw(const IpSettingsForm::State &state);

@@ -159,6 +159,7 @@ void TemplateDialog::CreateControls(const DialogTemplate &dialogTemplate)
     }
 
     LabelInputs(dialogTemplate);
+    TabToCheckedRadio(dialogTemplate);
 
     if (auto *ok = ControlAs<QPushButton>(ControlId::Ok)) {
         connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -187,6 +188,35 @@ void TemplateDialog::LabelInputs(const DialogTemplate &dialogTemplate)
     }
 }
 
+void TemplateDialog::TabToCheckedRadio(const DialogTemplate &dialogTemplate)
+{
+    // The buttons of a group share their parent, which makes them exclusive
+    // and moves the arrow keys among them; Tab reaches the checked one.
+    bool groupTabStop = false;
+    for (size_t i = 0; i < dialogTemplate.controlCount; ++i) {
+        const ControlTemplate &control = dialogTemplate.controls[i];
+        if (control.kind != ControlKind::RadioButton) {
+            continue;
+        }
+        if (i == 0 || dialogTemplate.controls[i - 1].kind != ControlKind::RadioButton) {
+            groupTabStop = (control.flags & TabStop) != 0;
+        }
+        auto *radio = qobject_cast<QRadioButton *>(created_[static_cast<int>(i)]);
+        if (!groupTabStop || !radio) {
+            continue;
+        }
+        connect(radio, &QRadioButton::toggled, this, [radio](bool checked) {
+            if (!checked) {
+                return;
+            }
+            for (QRadioButton *peer :
+                 radio->parentWidget()->findChildren<QRadioButton *>(QString(), Qt::FindDirectChildrenOnly)) {
+                peer->setFocusPolicy(peer == radio ? Qt::StrongFocus : Qt::ClickFocus);
+            }
+        });
+    }
+}
+
 void TemplateDialog::OnOK()
 {
     accept();
@@ -197,7 +227,11 @@ void TemplateDialog::showEvent(QShowEvent *event)
     if (!initialised_) {
         initialised_ = true;
         OnInitDialog();
-        FocusFirstTabStop();
+        if (QWidget *focus = OpeningFocus()) {
+            focus->setFocus(Qt::TabFocusReason);
+        } else {
+            FocusFirstTabStop();
+        }
     }
     QDialog::showEvent(event);
 }

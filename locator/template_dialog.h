@@ -30,9 +30,11 @@ public:
     const DialogUnits &Units() const { return units_; }
 
 protected:
-    // Runs once, when the dialog is first shown; then the focus goes to the
-    // first visible and enabled tab stop.
+    // Runs once, when the dialog is first shown; then the focus goes to
+    // OpeningFocus, or when that is none, to the first visible and enabled
+    // tab stop.
     virtual void OnInitDialog() {}
+    virtual QWidget *OpeningFocus() { return nullptr; }
     virtual void OnOK();
 
     void showEvent(QShowEvent *event) override;
@@ -42,6 +44,7 @@ private:
     void CreateControls(const DialogTemplate &dialogTemplate);
     void LabelInputs(const DialogTemplate &dialogTemplate);
     void FocusFirstTabStop();
+    void TabToCheckedRadio(const DialogTemplate &dialogTemplate);
 
     DialogUnits units_;
     QHash<int, QWidget *> controls_;

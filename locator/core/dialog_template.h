@@ -26,6 +26,9 @@ enum class ControlKind {
 
 enum ControlFlag : unsigned {
     NoFlags = 0,
+    // Reached by Tab. On the first of a run of radio buttons it makes the
+    // run one tab stop, held by the checked button, with the arrow keys
+    // moving within it.
     TabStop = 1u << 0,
     Hidden = 1u << 1,
 };

@@ -33,7 +33,9 @@ const ControlTemplate kIpSettingsControls[] = {
     {MacText, K::Label, "<mac address>", 94, 51, 93, 8, NoFlags},
     // Frames the manual fields; its top edge runs through the second radio button.
     {Static, K::GroupBox, "", 7, 81, 179, 74, NoFlags},
-    {DhcpRadio, K::RadioButton, "Automatically obtain network settings via DHCP", 13, 67, 165, 10, NoFlags},
+    // The radio group is one tab stop, held by the checked button; the
+    // arrow keys move within it.
+    {DhcpRadio, K::RadioButton, "Automatically obtain network settings via DHCP", 13, 67, 165, 10, TabStop},
     {ManualRadio, K::RadioButton, "Manually configure network settings", 13, 81, 129, 10, NoFlags},
     {Static, K::Label, "IP Address:", 13, 99, 37, 8, NoFlags},
     {IpAddress, K::AddressControl, nullptr, 79, 95, 100, 15, TabStop},

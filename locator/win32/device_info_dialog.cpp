@@ -11,7 +11,9 @@ DeviceInfoDialog::DeviceInfoDialog(const KOVRDeviceInfoRecord &device)
 
 void DeviceInfoDialog::OnInitDialog()
 {
-    SetWindowTextW(Control(ControlId::Details), WideLines(common::DeviceInfoText(device_)).c_str());
+    // The core's text as it is, "\n" line breaks included: a static control
+    // breaks lines at them, and whoever reads the label gets that text.
+    SetWindowTextW(Control(ControlId::Details), Wide(common::DeviceInfoText(device_)).c_str());
 }
 
 } // namespace kovr::locator

@@ -74,9 +74,14 @@ void IpSettingsDialog::OnInitDialog()
 {
     SetWindowSubclass(Control(ControlId::Password), EnterPressesApply, 0,
                       reinterpret_cast<DWORD_PTR>(Control(ControlId::Ok)));
-    // In DHCP mode the address fields are off, and the focus goes to the
-    // password.
     Draw(form_.Opening());
+}
+
+HWND IpSettingsDialog::OpeningFocus()
+{
+    // The first field that takes input, past the radio group: in DHCP mode
+    // the address fields are off, and the focus goes to the password.
+    return Control(IsWindowEnabled(Control(ControlId::IpAddress)) ? ControlId::IpAddress : ControlId::Password);
 }
 
 void IpSettingsDialog::OnCommand(int id, int code, HWND control)
@@ -95,12 +100,6 @@ void IpSettingsDialog::Draw(const IpSettingsForm::State &state)
     const bool manual = state.mode == IpSettingsForm::Mode::Manual;
     CheckRadioButton(Window(), ControlId::DhcpRadio, ControlId::ManualRadio,
                      manual ? ControlId::ManualRadio : ControlId::DhcpRadio);
-    // Checking a radio button makes it a tab stop; the template's tab
-    // stops stand, so that the focus opens on the first enabled field.
-    for (const int id : {ControlId::DhcpRadio, ControlId::ManualRadio}) {
-        const HWND radio = Control(id);
-        SetWindowLongW(radio, GWL_STYLE, GetWindowLongW(radio, GWL_STYLE) & ~WS_TABSTOP);
-    }
     for (size_t i = 0; i < 3; ++i) {
         EnableWindow(Control(kAddressControls[i]), state.addressesOn);
         if (state.reload) {

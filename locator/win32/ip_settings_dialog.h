@@ -23,6 +23,7 @@ public:
 
 protected:
     void OnInitDialog() override;
+    HWND OpeningFocus() override;
     void OnCommand(int id, int code, HWND control) override;
     void OnOK() override;
     void OnCancel() override;

@@ -152,10 +152,16 @@ INT_PTR CALLBACK TemplateDialog::DialogProc(HWND window, UINT message, WPARAM wP
 INT_PTR TemplateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         OnInitDialog();
-        // The dialog manager gives the focus to the first tab stop.
-        return TRUE;
+        const HWND focus = OpeningFocus();
+        if (!focus) {
+            // The dialog manager gives the focus to the first tab stop.
+            return TRUE;
+        }
+        SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+        return FALSE;
+    }
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return TRUE;

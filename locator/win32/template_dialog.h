@@ -54,9 +54,10 @@ public:
     static void Deliver(MSG &message);
 
 protected:
-    // The controls exist; the focus then goes to the first visible and
-    // enabled tab stop.
+    // The controls exist; the focus then goes to OpeningFocus, or when that
+    // is none, to the first visible and enabled tab stop.
     virtual void OnInitDialog() {}
+    virtual HWND OpeningFocus() { return nullptr; }
     // WM_COMMAND: a button, a menu entry or an accelerator (code 1).
     virtual void OnCommand(int id, int code, HWND control);
     // WM_NOTIFY; the result goes back to the control.

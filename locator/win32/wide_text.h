@@ -14,8 +14,8 @@ namespace kovr::locator {
 // early in every Win32 call.
 std::wstring Wide(const std::string &utf8);
 
-// Wide, with each line ending in CR LF as edits, static controls and the
-// clipboard take them.
+// Wide, with each line ending in CR LF as edits and the clipboard take
+// them.
 std::wstring WideLines(const std::string &utf8);
 
 // An unpaired surrogate becomes U+FFFD.

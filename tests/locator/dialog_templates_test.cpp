@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(TabCycle(field(ControlId::IpAddress)),
                  (QList<QWidget *>{field(ControlId::IpAddress), field(ControlId::SubnetMask), field(ControlId::Gateway),
                                    ip.Control(ControlId::Password), ip.Control(ControlId::Ok),
-                                   ip.Control(ControlId::Cancel)}));
+                                   ip.Control(ControlId::Cancel), ip.Control(ControlId::ManualRadio)}));
         ip.reject();
 
         RebootDialog reboot(fake.Seam(), kRecord, locator.Pins());

@@ -96,6 +96,27 @@ private slots:
         QCOMPARE(d.Password()->echoMode(), QLineEdit::Password);
     }
 
+    void theModeIsChosenByKeyboard_data() { opensDrawnFromTheForm_data(); }
+
+    // Tab reaches the radio group at its checked button; an arrow key
+    // chooses the other mode, which the form gets.
+    void theModeIsChosenByKeyboard()
+    {
+        QFETCH(bool, dhcp);
+        FakeLibrary fake;
+        Dialog d(fake, DeviceRecord(dhcp ? 1 : 0));
+        // The arrow keys move among the buttons of the active window.
+        d.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.dialog));
+        // From the last tab stop round to the first.
+        d.Button(ControlId::Cancel)->setFocus();
+        QTest::keyClick(d.Button(ControlId::Cancel), Qt::Key_Tab);
+        QCOMPARE(d.dialog.focusWidget(), d.Radio(dhcp ? ControlId::DhcpRadio : ControlId::ManualRadio));
+        QTest::keyClick(d.dialog.focusWidget(), dhcp ? Qt::Key_Down : Qt::Key_Up);
+        QVERIFY(d.Radio(dhcp ? ControlId::ManualRadio : ControlId::DhcpRadio)->isChecked());
+        QCOMPARE(d.Address(ControlId::Gateway)->isEnabled(), dhcp);
+    }
+
     void aRadioClickEmptiesThePasswordAndRestoresTheAddresses()
     {
         FakeLibrary fake;

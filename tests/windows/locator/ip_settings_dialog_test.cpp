@@ -87,6 +87,38 @@ TEST(IpSettingsDialog, OpensDrawnFromTheFormAndClosesWithoutSending)
     }
 }
 
+// Tab reaches the radio group at its checked button, and the arrow keys
+// choose the other mode, which the form gets.
+TEST(IpSettingsDialog, TheModeIsChosenByKeyboard)
+{
+    struct Case {
+        const char *name;
+        uint8_t dhcpMode;
+        WPARAM arrow;
+        int reached, chosen;
+    };
+    const Case cases[] = {
+        {"DHCP to manual", 1, VK_DOWN, ControlId::DhcpRadio, ControlId::ManualRadio},
+        {"manual to DHCP", 0, VK_UP, ControlId::ManualRadio, ControlId::DhcpRadio},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeLibrary fake;
+        Dialog d(fake, DeviceRecord(c.dhcpMode));
+        // From the last tab stop round to the first.
+        SetFocus(d.Control(ControlId::Cancel));
+        PostKey(GetFocus(), VK_TAB);
+        EXPECT_EQ(GetFocus(), d.Control(c.reached));
+        PostKey(GetFocus(), c.arrow);
+        EXPECT_EQ(GetFocus(), d.Control(c.chosen));
+        EXPECT_TRUE(d.Checked(c.chosen));
+        EXPECT_FALSE(d.Checked(c.reached));
+        for (const int id : kAddressIds) {
+            EXPECT_EQ(IsWindowEnabled(d.Control(id)) != FALSE, c.chosen == ControlId::ManualRadio) << id;
+        }
+    }
+}
+
 TEST(IpSettingsDialog, ApplySendsTheChosenModesOneCommandAndCloses)
 {
     struct Case {

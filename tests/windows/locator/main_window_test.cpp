@@ -454,9 +454,10 @@ TEST(DeviceInfoDialog, ShowsTheRecordsLinesWithTheNameMadeSafe)
     DeviceInfoDialog dialog(record);
     ASSERT_TRUE(dialog.Open(nullptr));
     const std::wstring details = WindowText(dialog.Control(ControlId::Details));
-    EXPECT_EQ(details, WideLines(kovr::common::DeviceInfoText(record, kovr::common::DisplayText)));
-    EXPECT_NE(details.find(L"Device Name: cam\\x0d\\x0a\uFFFD\r\n"), std::wstring::npos);
-    EXPECT_NE(details.find(L"MAC Address: 02:00:00:00:00:07\r\n"), std::wstring::npos);
+    // The core's text exactly, "\n" line breaks and all.
+    EXPECT_EQ(details, Wide(kovr::common::DeviceInfoText(record, kovr::common::DisplayText)));
+    EXPECT_NE(details.find(L"Device Name: cam\\x0d\\x0a\uFFFD\n"), std::wstring::npos);
+    EXPECT_NE(details.find(L"MAC Address: 02:00:00:00:00:07\n"), std::wstring::npos);
     EXPECT_EQ(WindowText(dialog.Window()), L"Device Information");
     EXPECT_EQ(WindowText(dialog.Control(ControlId::Ok)), L"OK");
     EXPECT_EQ(GetFocus(), dialog.Control(ControlId::Ok));
